@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs every Debian package needed to build, test and run ZU42 Test Tools.
+# Checks first, so a second run costs a second.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6 libgl-dev libxkbcommon-dev
+    libasound2-dev
+    xvfb xauth x11-apps imagemagick
+    fonts-dejavu-core fonts-liberation fonts-liberation2 fonts-crosextra-carlito fonts-arphic-uming
+    clang-14 libclang-rt-14-dev
+    g++-mingw-w64-x86-64
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "install-deps: installing ${missing[*]}"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
