@@ -1,0 +1,238 @@
+#include "simoptions.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+// "\xNN" escapes let replies carry any byte.
+QByteArray unescape(const QString &text)
+{
+    const QByteArray in = text.toUtf8();
+    QByteArray out;
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        if (in[i] == '\\' && i + 3 < in.size() && in[i + 1] == 'x') {
+            bool ok = false;
+            const int v = in.mid(i + 2, 2).toInt(&ok, 16);
+            if (ok) {
+                out.append(char(v));
+                i += 3;
+                continue;
+            }
+        }
+        out.append(in[i]);
+    }
+    return out;
+}
+
+bool isDigits(const QByteArray &text)
+{
+    if (text.isEmpty())
+        return false;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+} // namespace
+
+std::optional<SimFault> SimFault::parse(const QString &text, QString *error)
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    if (parts.size() < 2 || parts[0].isEmpty()) {
+        *error = QStringLiteral("--fault wants COMMAND:KIND[:ARG[:ARG]], got \"%1\"").arg(text);
+        return std::nullopt;
+    }
+    SimFault f;
+    f.command = parts[0].toLatin1();
+    const QString kind = parts[1].toLower();
+    auto intArg = [&](int index, int *out) {
+        bool ok = false;
+        *out = index < parts.size() ? parts[index].toInt(&ok) : 0;
+        if (!ok || *out < 0)
+            *error = QStringLiteral("--fault %1 needs a number as argument %2").arg(kind).arg(index - 1);
+        return ok && *out >= 0;
+    };
+    static const QMap<QString, Kind> simple {
+        { QStringLiteral("noreply"), Kind::NoReply },   { QStringLiteral("badcrc"), Kind::BadCrc },
+        { QStringLiteral("lowercase"), Kind::Lowercase }, { QStringLiteral("noeot"), Kind::NoEot },
+        { QStringLiteral("noise"), Kind::Noise },       { QStringLiteral("trailing"), Kind::Trailing },
+        { QStringLiteral("endless"), Kind::Endless },   { QStringLiteral("hangup"), Kind::HangUp },
+    };
+    if (simple.contains(kind)) {
+        f.kind = simple.value(kind);
+        if (parts.size() != 2) {
+            *error = QStringLiteral("--fault %1 takes no argument").arg(kind);
+            return std::nullopt;
+        }
+    } else if (kind == QLatin1String("delay")) {
+        f.kind = Kind::Delay;
+        if (parts.size() != 3 || !intArg(2, &f.arg1))
+            return std::nullopt;
+    } else if (kind == QLatin1String("split")) {
+        f.kind = Kind::Split;
+        if (parts.size() != 4 || !intArg(2, &f.arg1) || !intArg(3, &f.arg2))
+            return std::nullopt;
+        if (f.arg1 == 0) {
+            *error = QStringLiteral("--fault split needs at least one byte per chunk");
+            return std::nullopt;
+        }
+    } else {
+        *error = QStringLiteral("unknown fault kind \"%1\"").arg(kind);
+        return std::nullopt;
+    }
+    return f;
+}
+
+std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QString *error)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "A door controller of the VE42rOZ family, simulated, for ZU42 Test Tools.\n"
+        "Serves TCP and/or a pseudo-terminal; prints \"tcp ADDRESS:PORT\", \"pty PATH\" and \"ready\"."));
+    parser.addHelpOption();
+    const QCommandLineOption tcpOpt(QStringLiteral("tcp"), QStringLiteral("Listen on ADDRESS:PORT (default 127.0.0.1:5003; port 0 picks a free one)."), QStringLiteral("address:port"));
+    const QCommandLineOption noTcpOpt(QStringLiteral("no-tcp"), QStringLiteral("Do not listen on TCP."));
+    const QCommandLineOption ptyOpt(QStringLiteral("pty"), QStringLiteral("Also serve a pseudo-terminal (the serial line)."));
+    const QCommandLineOption idOpt(QStringLiteral("id"), QStringLiteral("Controller ID, three digits (default 000)."), QStringLiteral("id"));
+    const QCommandLineOption anyIdOpt(QStringLiteral("any-id"), QStringLiteral("Answer requests for any ID (replies carry the own ID)."));
+    const QCommandLineOption serialOpt(QStringLiteral("serial"), QStringLiteral("Serial number, 8 characters (default 24010042)."), QStringLiteral("text"));
+    const QCommandLineOption versionOpt(QStringLiteral("version-text"), QStringLiteral("Version reply, 8 or 16 characters; the first five are the model (default ZO425V05)."), QStringLiteral("text"));
+    const QCommandLineOption modelOpt(QStringLiteral("model"), QStringLiteral("Shorthand: RO420, ZO425 or RO426 with an 8-character version."), QStringLiteral("model"));
+    const QCommandLineOption logOpt(QStringLiteral("log"), QStringLiteral("Append every request to FILE: ms, ok|bad, hex, text."), QStringLiteral("file"));
+    const QCommandLineOption replyOpt(QStringLiteral("reply"), QStringLiteral("Reply data for a command, CMD=DATA (\\xNN escapes; CMD * for any unknown command). Overrides the built-in reply."), QStringLiteral("cmd=data"));
+    const QCommandLineOption faultOpt(QStringLiteral("fault"), QStringLiteral("Fault for a command (CMD or *): noreply, delay:MS, badcrc, lowercase, noeot, noise, split:BYTES:MS, trailing, endless, hangup."), QStringLiteral("cmd:kind"));
+    const QCommandLineOption failNthOpt(QStringLiteral("fail-nth"), QStringLiteral("Leave the N-th request (1-based, counted over the whole run) unanswered; a comma list is allowed."), QStringLiteral("n"));
+    const QCommandLineOption jigOpt(QStringLiteral("jig"), QStringLiteral("Test jig: DI1..DI4 follow DO1..DO4, DI7 follows DO3, DI8 follows DO4."));
+    const QCommandLineOption inputsOpt(QStringLiteral("inputs"), QStringLiteral("Input states DI1 DI2 DI3 DI4 DI7 DI8, six characters (default 000000)."), QStringLiteral("states"));
+    const QCommandLineOption recordEveryOpt(QStringLiteral("record-every"), QStringLiteral("Every N-th IE reply carries a record (52 bytes); 0 never (default)."), QStringLiteral("n"));
+    const QCommandLineOption recordOpt(QStringLiteral("record"), QStringLiteral("Record text, 20 characters."), QStringLiteral("text"));
+    const QCommandLineOption paramOpt(QStringLiteral("param"), QStringLiteral("Initial parameter byte ADDR=VALUE, both hexadecimal."), QStringLiteral("addr=value"));
+    parser.addOptions({ tcpOpt, noTcpOpt, ptyOpt, idOpt, anyIdOpt, serialOpt, versionOpt, modelOpt, logOpt, replyOpt,
+                        faultOpt, failNthOpt, jigOpt, inputsOpt, recordEveryOpt, recordOpt, paramOpt });
+
+    if (!parser.parse(arguments)) {
+        *error = parser.errorText();
+        return std::nullopt;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        *error = parser.helpText();
+        return std::nullopt;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        *error = QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first());
+        return std::nullopt;
+    }
+
+    SimOptions o;
+    if (parser.isSet(tcpOpt)) {
+        const QString v = parser.value(tcpOpt);
+        const int colon = v.lastIndexOf(QLatin1Char(':'));
+        bool ok = false;
+        const uint port = colon > 0 ? v.mid(colon + 1).toUInt(&ok) : 0;
+        const QHostAddress addr(colon > 0 ? v.left(colon) : QString());
+        if (!ok || port > 65535 || addr.isNull()) {
+            *error = QStringLiteral("--tcp wants ADDRESS:PORT, got \"%1\"").arg(v);
+            return std::nullopt;
+        }
+        o.tcpAddress = addr;
+        o.tcpPort = quint16(port);
+    }
+    o.tcp = !parser.isSet(noTcpOpt);
+    o.pty = parser.isSet(ptyOpt);
+    if (!o.tcp && !o.pty) {
+        *error = QStringLiteral("nothing to serve: --no-tcp without --pty");
+        return std::nullopt;
+    }
+    if (parser.isSet(idOpt)) {
+        o.id = parser.value(idOpt).toLatin1();
+        if (o.id.size() != 3 || !isDigits(o.id)) {
+            *error = QStringLiteral("--id wants three digits, got \"%1\"").arg(parser.value(idOpt));
+            return std::nullopt;
+        }
+    }
+    o.anyId = parser.isSet(anyIdOpt);
+    if (parser.isSet(serialOpt)) {
+        o.serial = parser.value(serialOpt).toLatin1();
+        if (o.serial.size() != 8) {
+            *error = QStringLiteral("--serial wants 8 characters");
+            return std::nullopt;
+        }
+    }
+    if (parser.isSet(modelOpt)) {
+        const QByteArray model = parser.value(modelOpt).toLatin1();
+        if (model != "RO420" && model != "ZO425" && model != "RO426") {
+            *error = QStringLiteral("--model wants RO420, ZO425 or RO426");
+            return std::nullopt;
+        }
+        o.version = model + "V05";
+    }
+    if (parser.isSet(versionOpt)) {
+        o.version = parser.value(versionOpt).toLatin1();
+        if (o.version.size() != 8 && o.version.size() != 16) {
+            *error = QStringLiteral("--version-text wants 8 or 16 characters");
+            return std::nullopt;
+        }
+    }
+    o.logPath = parser.value(logOpt);
+    for (const QString &r : parser.values(replyOpt)) {
+        const int eq = r.indexOf(QLatin1Char('='));
+        if (eq <= 0) {
+            *error = QStringLiteral("--reply wants CMD=DATA, got \"%1\"").arg(r);
+            return std::nullopt;
+        }
+        o.replies.insert(r.left(eq).toLatin1(), unescape(r.mid(eq + 1)));
+    }
+    for (const QString &f : parser.values(faultOpt)) {
+        const std::optional<SimFault> fault = SimFault::parse(f, error);
+        if (!fault)
+            return std::nullopt;
+        o.faults.append(*fault);
+    }
+    for (const QString &list : parser.values(failNthOpt)) {
+        for (const QString &n : list.split(QLatin1Char(','))) {
+            bool ok = false;
+            const int v = n.toInt(&ok);
+            if (!ok || v < 1) {
+                *error = QStringLiteral("--fail-nth wants positive numbers, got \"%1\"").arg(n);
+                return std::nullopt;
+            }
+            o.failNth.insert(v);
+        }
+    }
+    o.jig = parser.isSet(jigOpt);
+    if (parser.isSet(inputsOpt)) {
+        o.inputs = parser.value(inputsOpt).toLatin1();
+        if (o.inputs.size() != 6) {
+            *error = QStringLiteral("--inputs wants six characters (DI1 DI2 DI3 DI4 DI7 DI8)");
+            return std::nullopt;
+        }
+    }
+    if (parser.isSet(recordEveryOpt)) {
+        bool ok = false;
+        o.recordEvery = parser.value(recordEveryOpt).toInt(&ok);
+        if (!ok || o.recordEvery < 0) {
+            *error = QStringLiteral("--record-every wants a number >= 0");
+            return std::nullopt;
+        }
+    }
+    if (parser.isSet(recordOpt)) {
+        o.record = parser.value(recordOpt).toLatin1();
+        if (o.record.size() != 20) {
+            *error = QStringLiteral("--record wants 20 characters");
+            return std::nullopt;
+        }
+    }
+    for (const QString &p : parser.values(paramOpt)) {
+        const QStringList kv = p.split(QLatin1Char('='));
+        bool ok1 = false, ok2 = false;
+        const int addr = kv.size() == 2 ? kv[0].toInt(&ok1, 16) : -1;
+        const int value = kv.size() == 2 ? kv[1].toInt(&ok2, 16) : -1;
+        if (!ok1 || !ok2 || addr < 0 || addr > 0xFFFF || value < 0 || value > 0xFF) {
+            *error = QStringLiteral("--param wants ADDR=VALUE in hexadecimal, got \"%1\"").arg(p);
+            return std::nullopt;
+        }
+        o.params.insert(addr, quint8(value));
+    }
+    return o;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QList>
+#include <QMap>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// What can go wrong with one reply, on request, so that the tool's handling of it is tested for real.
+struct SimFault
+{
+    enum class Kind { NoReply, Delay, BadCrc, Lowercase, NoEot, Noise, Split, Trailing, Endless, HangUp };
+    QByteArray command; // command letters after the ID this fault applies to ("*": every command)
+    Kind kind = Kind::NoReply;
+    int arg1 = 0;       // delay: milliseconds; split: bytes per chunk
+    int arg2 = 0;       // split: milliseconds between chunks
+
+    static std::optional<SimFault> parse(const QString &text, QString *error);
+};
+
+struct SimOptions
+{
+    bool tcp = true;
+    QHostAddress tcpAddress = QHostAddress(QHostAddress::LocalHost);
+    quint16 tcpPort = 5003;
+    bool pty = false;
+    QByteArray id = "000";
+    bool anyId = false;
+    QByteArray serial = "24010042";
+    QByteArray version = "ZO425V05";
+    QString logPath;
+    QMap<QByteArray, QByteArray> replies; // command letters -> reply data ("*": any unknown command)
+    QList<SimFault> faults;
+    QSet<int> failNth;                    // 1-based request numbers that get no reply
+    bool jig = false;
+    QByteArray inputs = "000000";         // DI1..DI4, DI7, DI8
+    int recordEvery = 0;
+    QByteArray record = "12345678901234DOOR01";
+    QMap<int, quint8> params;             // initial parameter memory beyond the defaults
+
+    // Parses the command line; on error returns nothing and says why in *error.
+    static std::optional<SimOptions> parse(const QStringList &arguments, QString *error);
+};

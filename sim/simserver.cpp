@@ -1,0 +1,294 @@
+#include "simserver.h"
+
+#include "commandframe.h"
+
+#include <QSocketNotifier>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+SimServer::SimServer(const SimOptions &options, QObject *parent)
+    : QObject(parent)
+    , m_options(options)
+    , m_model(options)
+{
+    m_clock.start();
+}
+
+SimServer::~SimServer()
+{
+    closePty();
+}
+
+bool SimServer::start(QString *error)
+{
+    if (!m_options.logPath.isEmpty()) {
+        m_log.setFileName(m_options.logPath);
+        if (!m_log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+            *error = QStringLiteral("cannot write the log %1: %2").arg(m_options.logPath, m_log.errorString());
+            return false;
+        }
+    }
+    if (m_options.tcp) {
+        m_tcp = new QTcpServer(this);
+        if (!m_tcp->listen(m_options.tcpAddress, m_options.tcpPort)) {
+            *error = QStringLiteral("cannot listen on %1:%2: %3")
+                         .arg(m_options.tcpAddress.toString())
+                         .arg(m_options.tcpPort)
+                         .arg(m_tcp->errorString());
+            return false;
+        }
+        connect(m_tcp, &QTcpServer::newConnection, this, &SimServer::onTcpConnection);
+        std::printf("tcp %s:%u\n", qPrintable(m_tcp->serverAddress().toString()), unsigned(m_tcp->serverPort()));
+    }
+    if (m_options.pty) {
+#ifdef Q_OS_UNIX
+        m_ptyMaster = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (m_ptyMaster < 0 || ::grantpt(m_ptyMaster) != 0 || ::unlockpt(m_ptyMaster) != 0) {
+            *error = QStringLiteral("cannot create a pseudo-terminal: %1").arg(QString::fromLocal8Bit(strerror(errno)));
+            return false;
+        }
+        const char *slave = ::ptsname(m_ptyMaster);
+        // Raw line, like a controller's UART: no echo, no line editing, no CR translation.
+        termios t {};
+        ::tcgetattr(m_ptyMaster, &t);
+        ::cfmakeraw(&t);
+        ::tcsetattr(m_ptyMaster, TCSANOW, &t);
+        // Holding the slave open keeps the master from reading EIO between the tool's opens.
+        m_ptyKeepAlive = ::open(slave, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        m_ptyNotifier = new QSocketNotifier(m_ptyMaster, QSocketNotifier::Read, this);
+        connect(m_ptyNotifier, &QSocketNotifier::activated, this, &SimServer::onPtyReadable);
+        m_ptyChannel = std::make_shared<Channel>();
+        m_ptyChannel->write = [this](const QByteArray &bytes) {
+            qsizetype done = 0;
+            while (m_ptyMaster >= 0 && done < bytes.size()) {
+                const ssize_t n = ::write(m_ptyMaster, bytes.constData() + done, size_t(bytes.size() - done));
+                if (n > 0)
+                    done += n;
+                else if (n < 0 && errno != EAGAIN && errno != EINTR)
+                    break;
+            }
+        };
+        m_ptyChannel->hangUp = [this] { closePty(); };
+        std::printf("pty %s\n", slave);
+#else
+        *error = QStringLiteral("pseudo-terminals need a Unix system");
+        return false;
+#endif
+    }
+    std::printf("ready\n");
+    std::fflush(stdout);
+    return true;
+}
+
+void SimServer::closePty()
+{
+#ifdef Q_OS_UNIX
+    if (m_ptyNotifier) {
+        m_ptyNotifier->setEnabled(false);
+        m_ptyNotifier->deleteLater();
+        m_ptyNotifier = nullptr;
+    }
+    if (m_ptyChannel)
+        m_ptyChannel->alive = false;
+    if (m_ptyKeepAlive >= 0)
+        ::close(m_ptyKeepAlive);
+    if (m_ptyMaster >= 0)
+        ::close(m_ptyMaster);
+    m_ptyKeepAlive = m_ptyMaster = -1;
+#endif
+}
+
+void SimServer::onTcpConnection()
+{
+    while (QTcpSocket *socket = m_tcp->nextPendingConnection()) {
+        auto channel = std::make_shared<Channel>();
+        QPointer<QTcpSocket> guard(socket);
+        channel->write = [guard](const QByteArray &bytes) {
+            if (guard) {
+                guard->write(bytes);
+                guard->flush();
+            }
+        };
+        channel->hangUp = [guard, channel] {
+            channel->alive = false;
+            if (guard)
+                guard->abort();
+        };
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket, channel] { received(channel, socket->readAll()); });
+        connect(socket, &QTcpSocket::disconnected, this, [socket, channel] {
+            channel->alive = false;
+            socket->deleteLater();
+        });
+    }
+}
+
+void SimServer::onPtyReadable()
+{
+#ifdef Q_OS_UNIX
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(m_ptyMaster, buffer, sizeof buffer);
+        if (n > 0) {
+            received(m_ptyChannel, QByteArray(buffer, n));
+            if (m_ptyMaster < 0)
+                return;
+            continue;
+        }
+        return; // EAGAIN, or nothing more for now
+    }
+#endif
+}
+
+void SimServer::received(const std::shared_ptr<Channel> &channel, const QByteArray &bytes)
+{
+    channel->pending += bytes;
+    for (;;) {
+        const qsizetype soh = channel->pending.indexOf(CommandFrame::SOH);
+        if (soh < 0) {
+            channel->pending.clear();
+            return;
+        }
+        const qsizetype cr = channel->pending.indexOf(CommandFrame::CR, soh);
+        if (cr < 0) {
+            channel->pending.remove(0, soh);
+            if (channel->pending.size() > 8192)
+                channel->pending.clear();
+            return;
+        }
+        const QByteArray frame = channel->pending.mid(soh, cr - soh + 1);
+        channel->pending.remove(0, cr + 1);
+        handleFrame(channel, frame);
+        if (!channel->alive)
+            return;
+    }
+}
+
+void SimServer::log(bool crcOk, const QByteArray &command)
+{
+    if (!m_log.isOpen())
+        return;
+    QByteArray printable;
+    for (char c : command)
+        printable += (c >= 0x20 && c < 0x7F) ? QByteArray(1, c) : "\\x" + QByteArray::number(quint8(c), 16).rightJustified(2, '0');
+    m_log.write(QByteArray::number(m_clock.elapsed()) + '\t' + (crcOk ? "ok" : "bad") + '\t' + command.toHex() + '\t'
+                + printable + '\n');
+}
+
+const SimFault *SimServer::faultFor(const QByteArray &command) const
+{
+    const QByteArray body = command.mid(3);
+    const SimFault *best = nullptr;
+    for (const SimFault &f : m_options.faults) {
+        const bool matches = f.command == "*" || body.startsWith(f.command);
+        const int weight = f.command == "*" ? 0 : int(f.command.size());
+        if (matches && (!best || weight > (best->command == "*" ? 0 : best->command.size())))
+            best = &f;
+    }
+    return best;
+}
+
+void SimServer::handleFrame(const std::shared_ptr<Channel> &channel, const QByteArray &frame)
+{
+    if (channel->streamTimer)
+        channel->streamTimer->deleteLater(); // a new request ends an endless reply
+
+    bool crcOk = false;
+    const std::optional<QByteArray> command = CommandFrame::decodeRequest(frame, &crcOk);
+    ++m_requestCount;
+    log(command && crcOk, command ? *command : frame);
+    if (!command || !crcOk || m_options.failNth.contains(m_requestCount))
+        return;
+
+    const std::optional<ControllerModel::Reply> reply = m_model.handle(*command);
+    if (!reply)
+        return;
+    // The reply carries the ID the controller had when the request arrived.
+    sendReply(channel, *command, CommandFrame::encodeReply(command->left(3) == m_model.id() || !m_options.anyId ? command->left(3) : m_model.id(), reply->head, reply->data));
+}
+
+void SimServer::sendReply(const std::shared_ptr<Channel> &channel, const QByteArray &command, QByteArray reply)
+{
+    const SimFault *fault = faultFor(command);
+    if (!fault) {
+        channel->write(reply);
+        return;
+    }
+    const qsizetype eot = reply.lastIndexOf(CommandFrame::EOT);
+    switch (fault->kind) {
+    case SimFault::Kind::NoReply:
+        return;
+    case SimFault::Kind::Delay:
+        QTimer::singleShot(fault->arg1, this, [channel, reply] {
+            if (channel->alive)
+                channel->write(reply);
+        });
+        return;
+    case SimFault::Kind::BadCrc:
+        reply[eot + 1] = reply[eot + 1] == '0' ? '1' : '0';
+        break;
+    case SimFault::Kind::Lowercase:
+        for (qsizetype i = eot + 1; i < eot + 5; ++i)
+            reply[i] = char(std::tolower(static_cast<unsigned char>(reply[i])));
+        break;
+    case SimFault::Kind::NoEot:
+        reply[eot] = 'X';
+        break;
+    case SimFault::Kind::Noise:
+        reply.prepend("zq");
+        break;
+    case SimFault::Kind::Trailing:
+        reply.append("\x03" "999junk\r");
+        break;
+    case SimFault::Kind::Split: {
+        auto timer = new QTimer(this);
+        auto offset = std::make_shared<qsizetype>(0);
+        const int chunk = fault->arg1;
+        auto sendChunk = [channel, reply, offset, chunk, timer] {
+            if (!channel->alive || *offset >= reply.size()) {
+                timer->deleteLater();
+                return;
+            }
+            channel->write(reply.mid(*offset, chunk));
+            *offset += chunk;
+        };
+        connect(timer, &QTimer::timeout, this, sendChunk);
+        sendChunk();
+        timer->start(fault->arg2);
+        return;
+    }
+    case SimFault::Kind::Endless: {
+        // Starts like a reply and keeps talking, never completing it.
+        channel->write(reply.left(4));
+        auto timer = new QTimer(this);
+        channel->streamTimer = timer;
+        QElapsedTimer started;
+        started.start();
+        connect(timer, &QTimer::timeout, this, [channel, timer, started] {
+            if (!channel->alive || started.elapsed() > 30000) {
+                timer->deleteLater();
+                return;
+            }
+            channel->write("7");
+        });
+        timer->start(50);
+        return;
+    }
+    case SimFault::Kind::HangUp:
+        channel->write(reply.left(reply.size() / 2));
+        QTimer::singleShot(20, this, [channel] {
+            if (channel->alive)
+                channel->hangUp();
+        });
+        return;
+    }
+    channel->write(reply);
+}

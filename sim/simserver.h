@@ -1,0 +1,59 @@
+#pragma once
+
+#include "controllermodel.h"
+#include "simoptions.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <memory>
+
+class QSocketNotifier;
+class QTcpServer;
+class QTcpSocket;
+class QTimer;
+
+// Serves the simulated controller on TCP and/or a pseudo-terminal: assembles request frames,
+// logs them, asks the model, and sends the reply frame, misbehaving where told to.
+class SimServer : public QObject
+{
+    Q_OBJECT
+public:
+    explicit SimServer(const SimOptions &options, QObject *parent = nullptr);
+    ~SimServer() override;
+
+    // Opens what the options ask for and prints where; false with *error when it cannot.
+    bool start(QString *error);
+
+private:
+    struct Channel
+    {
+        QByteArray pending;
+        std::function<void(const QByteArray &)> write;
+        std::function<void()> hangUp;
+        QPointer<QTimer> streamTimer; // an endless reply in progress
+        bool alive = true;
+    };
+
+    void onTcpConnection();
+    void onPtyReadable();
+    void received(const std::shared_ptr<Channel> &channel, const QByteArray &bytes);
+    void handleFrame(const std::shared_ptr<Channel> &channel, const QByteArray &frame);
+    void sendReply(const std::shared_ptr<Channel> &channel, const QByteArray &command, QByteArray reply);
+    const SimFault *faultFor(const QByteArray &command) const;
+    void log(bool crcOk, const QByteArray &command);
+    void closePty();
+
+    SimOptions m_options;
+    ControllerModel m_model;
+    QTcpServer *m_tcp = nullptr;
+    int m_ptyMaster = -1;
+    int m_ptyKeepAlive = -1;
+    QSocketNotifier *m_ptyNotifier = nullptr;
+    std::shared_ptr<Channel> m_ptyChannel;
+    QFile m_log;
+    QElapsedTimer m_clock;
+    int m_requestCount = 0;
+};
