@@ -1,0 +1,123 @@
+#include "tfrmmodule.h"
+
+#include "tone.h"
+#include "ui_tfrmmodule.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QThread>
+#include <QTimer>
+
+TfrmModule::TfrmModule(QWidget *parent)
+    : QMainWindow(parent)
+    , ui(std::make_unique<Ui::TfrmModule>())
+    , m_tone(Tone::createSystemTone())
+{
+    ui->setupUi(this);
+    setObjectName(QStringLiteral("frmModule"));
+    // A fixed instrument panel: no resizing, no maximise box.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(size());
+
+    tmrBusy = new QTimer(this);
+    tmrBusy->setObjectName(QStringLiteral("tmrBusy"));
+    tmrBusy->setInterval(200);
+
+    connectHandlers();
+    FormCreate();
+}
+
+TfrmModule::~TfrmModule() = default;
+
+void TfrmModule::setTone(std::unique_ptr<Tone> tone)
+{
+    m_tone = std::move(tone);
+}
+
+void TfrmModule::connectHandlers()
+{
+    connect(tmrBusy, &QTimer::timeout, this, &TfrmModule::tmrBusyTimer);
+
+    connect(ui->mnuEnglish, &QAction::triggered, this, &TfrmModule::mnuEnglishClick);
+    connect(ui->mnuSimplified, &QAction::triggered, this, &TfrmModule::mnuSimplifiedClick);
+    connect(ui->mnuTraditional, &QAction::triggered, this, &TfrmModule::mnuTraditionalClick);
+    connect(ui->mnuExit, &QAction::triggered, this, &TfrmModule::mnuExitClick);
+
+    connect(ui->btnConnect, &QPushButton::clicked, this, &TfrmModule::btnConnectClick);
+    connect(ui->sbScanId, &QScrollBar::valueChanged, this, &TfrmModule::sbScanIdChange);
+
+    connect(ui->btnAuto, &QPushButton::clicked, this, &TfrmModule::btnAutoClick);
+    connect(ui->btnReboot, &QPushButton::clicked, this, &TfrmModule::btnRebootClick);
+    connect(ui->btnReboot2, &QPushButton::clicked, this, &TfrmModule::btnRebootClick);
+    connect(ui->btnInitial, &QPushButton::clicked, this, &TfrmModule::btnInitialClick);
+    connect(ui->btnCommand, &QPushButton::clicked, this, &TfrmModule::btnCommandClick);
+
+    connect(ui->btn5001, &QPushButton::clicked, this, &TfrmModule::btn5001Click);
+    connect(ui->btn5003, &QPushButton::clicked, this, &TfrmModule::btn5003Click);
+    connect(ui->btn19200, &QPushButton::clicked, this, &TfrmModule::btn19200Click);
+    connect(ui->btn115200, &QPushButton::clicked, this, &TfrmModule::btn115200Click);
+    connect(ui->btnSel19200, &QPushButton::clicked, this, &TfrmModule::btnSel19200Click);
+    connect(ui->btnSel115200, &QPushButton::clicked, this, &TfrmModule::btnSel115200Click);
+
+    connect(ui->btnCardByte, &QPushButton::clicked, this, &TfrmModule::btnCardByteClick);
+    connect(ui->btnCardByte120, &QPushButton::clicked, this, &TfrmModule::btnCardByte120Click);
+    connect(ui->btnCardType, &QPushButton::clicked, this, &TfrmModule::btnCardTypeClick);
+    connect(ui->btnSameCard, &QPushButton::clicked, this, &TfrmModule::btnSameCardClick);
+    connect(ui->btnDateType, &QPushButton::clicked, this, &TfrmModule::btnDateTypeClick);
+    connect(ui->btnHourType, &QPushButton::clicked, this, &TfrmModule::btnHourTypeClick);
+    connect(ui->btnSetExtReader, &QPushButton::clicked, this, &TfrmModule::btnSetExtReaderClick);
+    connect(ui->btnDoorLog, &QPushButton::clicked, this, &TfrmModule::btnDoorLogClick);
+    connect(ui->btnDoorForce, &QPushButton::clicked, this, &TfrmModule::btnDoorForceClick);
+    connect(ui->btnDoorTimeout, &QPushButton::clicked, this, &TfrmModule::btnDoorTimeoutClick);
+    connect(ui->btnDoorTimeoutTime, &QPushButton::clicked, this, &TfrmModule::btnDoorTimeoutTimeClick);
+    connect(ui->btnDI_3_4Mode, &QPushButton::clicked, this, &TfrmModule::btnDI_3_4ModeClick);
+    connect(ui->btnSetReaderType, &QPushButton::clicked, this, &TfrmModule::btnSetReaderTypeClick);
+    connect(ui->btnGetParameter, &QPushButton::clicked, this, &TfrmModule::btnGetParameterClick);
+
+    connect(ui->btnLanguage, &QPushButton::clicked, this, &TfrmModule::btnLanguageClick);
+    connect(ui->btnSetBaud, &QPushButton::clicked, this, &TfrmModule::btnSetBaudClick);
+    connect(ui->btnSetMaster, &QPushButton::clicked, this, &TfrmModule::btnSetMasterClick);
+    connect(ui->btnSetID, &QPushButton::clicked, this, &TfrmModule::btnSetIDClick);
+    connect(ui->btnSetTitle, &QPushButton::clicked, this, &TfrmModule::btnSetTitleClick);
+    connect(ui->btnSetShow, &QPushButton::clicked, this, &TfrmModule::btnSetShowClick);
+    connect(ui->sbSetID, &QScrollBar::valueChanged, this, &TfrmModule::sbSetIDChange);
+}
+
+void TfrmModule::processMessages()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TfrmModule::wait(int milliseconds)
+{
+    QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+bool TfrmModule::sendCommand(const QByteArray &commandAfterId)
+{
+    return link.SendCommand(DeviceId + commandAfterId);
+}
+
+void TfrmModule::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        FormShow();
+    }
+}
+
+void TfrmModule::closeEvent(QCloseEvent *event)
+{
+    // A close box pressed while an operation runs (the automatic test keeps the window usable)
+    // must not pull the window away under it: the operation ends as a cancel does, then the
+    // window closes.
+    if (m_operationActive || AutoTestRunning) {
+        m_closePending = true;
+        AutoTestRunning = false;
+        event->ignore();
+        return;
+    }
+    event->accept();
+}

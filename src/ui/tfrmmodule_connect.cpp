@@ -1,0 +1,7 @@
+// Connect and identify.
+#include "tfrmmodule.h"
+
+#include "ui_tfrmmodule.h"
+
+void TfrmModule::btnConnectClick() {}
+void TfrmModule::sbScanIdChange(int) {}
