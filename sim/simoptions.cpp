@@ -67,11 +67,19 @@ std::optional<SimFault> SimFault::parse(const QString &text, QString *error)
         }
     } else if (kind == QLatin1String("delay")) {
         f.kind = Kind::Delay;
-        if (parts.size() != 3 || !intArg(2, &f.arg1))
+        if (parts.size() != 3) {
+            *error = QStringLiteral("--fault delay wants COMMAND:delay:MS, got \"%1\"").arg(text);
+            return std::nullopt;
+        }
+        if (!intArg(2, &f.arg1))
             return std::nullopt;
     } else if (kind == QLatin1String("split")) {
         f.kind = Kind::Split;
-        if (parts.size() != 4 || !intArg(2, &f.arg1) || !intArg(3, &f.arg2))
+        if (parts.size() != 4) {
+            *error = QStringLiteral("--fault split wants COMMAND:split:BYTES:MS, got \"%1\"").arg(text);
+            return std::nullopt;
+        }
+        if (!intArg(2, &f.arg1) || !intArg(3, &f.arg2))
             return std::nullopt;
         if (f.arg1 == 0) {
             *error = QStringLiteral("--fault split needs at least one byte per chunk");
