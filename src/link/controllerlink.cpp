@@ -35,10 +35,25 @@ std::optional<LineSettings> currentLineSettings(const QString &path)
     if (!ok)
         return std::nullopt;
 
+    // Every speed termios can name: one missing here would turn into 9600 at the open.
     static const struct { speed_t code; qint32 baud; } speeds[] = {
-        { B1200, 1200 }, { B2400, 2400 }, { B4800, 4800 }, { B9600, 9600 }, { B19200, 19200 },
-        { B38400, 38400 }, { B57600, 57600 }, { B115200, 115200 }, { B230400, 230400 },
-        { B460800, 460800 }, { B921600, 921600 },
+        { B50, 50 }, { B75, 75 }, { B110, 110 }, { B134, 134 }, { B150, 150 }, { B200, 200 },
+        { B300, 300 }, { B600, 600 }, { B1200, 1200 }, { B1800, 1800 }, { B2400, 2400 },
+        { B4800, 4800 }, { B9600, 9600 }, { B19200, 19200 }, { B38400, 38400 }, { B57600, 57600 },
+        { B115200, 115200 }, { B230400, 230400 },
+#ifdef B460800
+        { B460800, 460800 },
+#endif
+#ifdef B500000
+        { B500000, 500000 }, { B576000, 576000 },
+#endif
+#ifdef B921600
+        { B921600, 921600 },
+#endif
+#ifdef B1000000
+        { B1000000, 1000000 }, { B1152000, 1152000 }, { B1500000, 1500000 }, { B2000000, 2000000 },
+        { B2500000, 2500000 }, { B3000000, 3000000 }, { B3500000, 3500000 }, { B4000000, 4000000 },
+#endif
     };
     LineSettings s;
     s.baudRate = 9600;
@@ -118,6 +133,12 @@ bool ControllerLink::openSerial()
         settings = currentLineSettings(path);
 #endif
     if (settings) {
+#ifdef Q_OS_UNIX
+        // termios has no 1.5 stop bits: a UART asked for two sends 1.5 with 5-bit characters,
+        // which is the one framing where 1.5 exists. Qt would quietly send one instead.
+        if (settings->stopBits == QSerialPort::OneAndHalfStop)
+            settings->stopBits = QSerialPort::TwoStop;
+#endif
         port->setBaudRate(settings->baudRate);
         port->setParity(settings->parity);
         port->setDataBits(settings->dataBits);
