@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QDir>
+#include <ctime>
+
+// What a test can see of its own process: open descriptors and CPU time used, so that leaks
+// and busy waits show up as numbers rather than as a slow machine.
+class ProcessProbe
+{
+public:
+    // Entries of /proc/self/fd (the listing's own descriptor is counted alike every time).
+    static int openDescriptors()
+    {
+        return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size());
+    }
+
+    // CPU time of the whole process (every thread), in milliseconds.
+    static double cpuMs()
+    {
+        timespec ts {};
+        ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+        return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+    }
+};

@@ -1,0 +1,301 @@
+#include "commandframe.h"
+#include "controllerlink.h"
+#include "crc16arc.h"
+#include "simprocess.h"
+#include "stopwatch.h"
+
+#include <QTcpServer>
+#include <QTest>
+
+using Failure = ControllerLink::Failure;
+Q_DECLARE_METATYPE(ControllerLink::Failure)
+
+namespace {
+
+void aimAt(ControllerLink &link, quint16 port, const QString &address = QStringLiteral("127.0.0.1"))
+{
+    link.LinkMode = ControllerLink::Net;
+    link.HostAddress = address;
+    link.HostPort = QString::number(port);
+}
+
+// A loopback port that nothing listens on (taken and given back at once).
+quint16 closedPort()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = server.serverPort();
+    server.close();
+    return port;
+}
+
+const QByteArray AsReply = CommandFrame::encodeReply("000", "AS", "24010042");
+
+} // namespace
+
+class TcpLinkTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void shouldExchangeTheWorkedFrameWithTheController()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start());
+        ControllerLink link;
+        aimAt(link, sim.port());
+        QVERIFY(link.OpenLink());
+        QVERIFY(link.SendCommand("000AS"));
+        QCOMPARE(link.CheckHigh, std::uint8_t(0x11));
+        QCOMPARE(link.CheckLow, std::uint8_t(0xB7));
+        QCOMPARE(link.LastReply, AsReply);
+        QCOMPARE(link.ReplyLength, 20);
+        QCOMPARE(link.lastFailure(), Failure::None);
+        link.CloseLink();
+        QCOMPARE(sim.requests(), QList<QByteArray> { "000AS" });
+        QCOMPARE(sim.requestsCrcOk(), QList<bool> { true });
+    }
+
+    void shouldJudgeTheRepliesAControllerMaySend_data()
+    {
+        QTest::addColumn<QStringList>("simArgs");
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<Failure>("failure");
+        QTest::addColumn<QByteArray>("lastReply");
+
+        QTest::newRow("noise before ETX") << QStringList { "--fault", "AS:noise" } << true << Failure::None << AsReply;
+        QTest::newRow("trailing bytes dropped") << QStringList { "--fault", "AS:trailing" } << true << Failure::None << AsReply;
+        QTest::newRow("split into TCP chunks") << QStringList { "--fault", "AS:split:3:40" } << true << Failure::None << AsReply;
+        QTest::newRow("bad CRC") << QStringList { "--fault", "AS:badcrc" } << false << Failure::InvalidReply << QByteArray();
+        QTest::newRow("lowercase digits") << QStringList { "--fault", "AS:lowercase" } << false << Failure::InvalidReply << QByteArray();
+        QTest::newRow("no EOT") << QStringList { "--fault", "AS:noeot" } << false << Failure::InvalidReply << QByteArray();
+        QTest::newRow("no reply") << QStringList { "--fault", "AS:noreply" } << false << Failure::NoAnswer << QByteArray();
+
+        // Right digits for the bytes up to the first EOT, then two more bytes before the CR.
+        const QByteArray head = "\x03" "000AS24010042\x04";
+        const QByteArray extraData = "24010042\\x04" + Crc16Arc::digits(Crc16Arc::checksum(head)) + "zz";
+        QTest::newRow("extra bytes before CR")
+            << QStringList { "--reply", "AS=" + QString::fromLatin1(extraData) } << true << Failure::None << QByteArray();
+    }
+    void shouldJudgeTheRepliesAControllerMaySend()
+    {
+        QFETCH(QStringList, simArgs);
+        QFETCH(bool, result);
+        QFETCH(Failure, failure);
+        QFETCH(QByteArray, lastReply);
+
+        SimProcess sim(simArgs);
+        QVERIFY(sim.start());
+        ControllerLink link;
+        aimAt(link, sim.port());
+        QVERIFY(link.OpenLink());
+        QCOMPARE(link.SendCommand("000AS"), result);
+        QCOMPARE(link.lastFailure(), failure);
+        if (result) {
+            QCOMPARE(link.LastReply.front(), '\x03');
+            QCOMPARE(link.LastReply.back(), '\r');
+            QCOMPARE(link.LastReply.size(), qsizetype(link.ReplyLength));
+            if (!lastReply.isEmpty())
+                QCOMPARE(link.LastReply, lastReply);
+            else // the longer reply counts its extra bytes, so callers expecting 20 reject it
+                QCOMPARE(link.ReplyLength, 20 + 4 + 2 + 1);
+        }
+        link.CloseLink();
+    }
+
+    // The whole reply must be there 1200 ms after the send.
+    void shouldHoldReplyLimitFromTheSend_data()
+    {
+        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<bool>("result");
+        QTest::newRow("900 ms") << 900 << true;
+        QTest::newRow("1300 ms") << 1300 << false;
+    }
+    void shouldHoldReplyLimitFromTheSend()
+    {
+        QFETCH(int, delayMs);
+        QFETCH(bool, result);
+        SimProcess sim({ "--fault", QStringLiteral("AS:delay:%1").arg(delayMs) });
+        QVERIFY(sim.start());
+        ControllerLink link;
+        aimAt(link, sim.port());
+        QVERIFY(link.OpenLink());
+        StopWatch watch;
+        QCOMPARE(link.SendCommand("000AS"), result);
+        const qint64 wall = watch.wallMs();
+        const double cpu = watch.cpuMs();
+        if (result) {
+            QVERIFY2(wall >= delayMs - 50, qPrintable(QString::number(wall)));
+        } else {
+            QCOMPARE(link.lastFailure(), Failure::NoAnswer);
+            QVERIFY2(wall >= 1190 && wall < 1600, qPrintable(QString::number(wall)));
+        }
+        // The wait sleeps in the system: a spinning loop would burn the whole time.
+        QVERIFY2(cpu < wall * 0.1, qPrintable(QStringLiteral("cpu %1 ms in %2 ms").arg(cpu).arg(wall)));
+        link.CloseLink();
+    }
+
+    // The late answer to one request must not pass for the answer to the next.
+    void shouldNotTakeLateReplyForTheNextAnswer()
+    {
+        SimProcess sim({ "--fault", "AS:delay:1300" });
+        QVERIFY(sim.start());
+        ControllerLink link;
+        aimAt(link, sim.port());
+        QVERIFY(link.OpenLink());
+        QVERIFY(!link.SendCommand("000AS"));
+        QTest::qWait(300); // the late AS reply is in the socket by now
+        QVERIFY(link.SendCommand("000AV"));
+        QCOMPARE(link.LastReply, CommandFrame::encodeReply("000", "AV", "ZO425V05"));
+        link.CloseLink();
+    }
+
+    void shouldReadPortTextAsAtolDoes_data()
+    {
+        QTest::addColumn<QString>("pattern");
+        QTest::newRow("digits then letter") << "%1x";
+        QTest::newRow("blank first") << " %1";
+        QTest::newRow("plus sign") << "+%1";
+    }
+    void shouldReadPortTextAsAtolDoes()
+    {
+        QFETCH(QString, pattern);
+        SimProcess sim;
+        QVERIFY(sim.start());
+        ControllerLink link;
+        aimAt(link, sim.port());
+        link.HostPort = pattern.arg(sim.port());
+        QVERIFY2(link.OpenLink(), qPrintable(link.lastFailureText()));
+        QVERIFY(link.SendCommand("000AS"));
+        link.CloseLink();
+    }
+
+    void shouldCutPortAbove65535To16Bits()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start());
+        ControllerLink link;
+        aimAt(link, sim.port());
+        link.HostPort = QString::number(sim.port() + 65536);
+        QVERIFY2(link.OpenLink(), qPrintable(link.lastFailureText()));
+        QVERIFY(link.SendCommand("000AS"));
+        link.CloseLink();
+    }
+
+    void shouldConnectToAddressInAnyInetAddrForm_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::newRow("two parts") << "127.1";
+        QTest::newRow("one number") << "2130706433";
+        QTest::newRow("hexadecimal") << "0x7f.0.0.1";
+        QTest::newRow("octal") << "0177.0.0.1";
+    }
+    void shouldConnectToAddressInAnyInetAddrForm()
+    {
+        QFETCH(QString, address);
+        SimProcess sim;
+        QVERIFY(sim.start());
+        ControllerLink link;
+        aimAt(link, sim.port(), address);
+        QVERIFY2(link.OpenLink(), qPrintable(link.lastFailureText()));
+        QVERIFY(link.SendCommand("000AS"));
+        link.CloseLink();
+    }
+
+    void shouldRefuseAddressOrPortItCannotRead_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("port");
+        QTest::newRow("port letters only") << "127.0.0.1" << "abc";
+        QTest::newRow("port empty") << "127.0.0.1" << "";
+        QTest::newRow("port 65536 is 0") << "127.0.0.1" << "65536";
+        QTest::newRow("octet 999") << "999.1.1.1" << "5003";
+        QTest::newRow("address empty") << "" << "5003";
+        QTest::newRow("host name") << "localhost" << "5003";
+    }
+    void shouldRefuseAddressOrPortItCannotRead()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, port);
+        ControllerLink link;
+        link.LinkMode = ControllerLink::Net;
+        link.HostAddress = address;
+        link.HostPort = port;
+        const int fds = ProcessProbe::openDescriptors();
+        QVERIFY(!link.OpenLink());
+        QCOMPARE(link.lastFailure(), Failure::BadAddress);
+        QVERIFY(!link.isOpen());
+        QCOMPARE(ProcessProbe::openDescriptors(), fds);
+        QVERIFY(!link.SendCommand("000AS"));
+        QCOMPARE(link.lastFailure(), Failure::NotOpen);
+    }
+
+    void shouldReportRefusedConnectionQuickly()
+    {
+        ControllerLink link;
+        aimAt(link, closedPort());
+        StopWatch watch;
+        QVERIFY(!link.OpenLink());
+        QCOMPARE(link.lastFailure(), Failure::ConnectionRefused);
+        QVERIFY2(watch.wallMs() < 1000, qPrintable(QString::number(watch.wallMs())));
+        QVERIFY(!link.isOpen());
+    }
+
+    void shouldRefuseCommandTooLongWithoutSending_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("1493 fills the frame") << 1493 << true;
+        QTest::newRow("1494") << 1494 << false;
+        QTest::newRow("5000") << 5000 << false;
+    }
+    void shouldRefuseCommandTooLongWithoutSending()
+    {
+        QFETCH(int, length);
+        QFETCH(bool, sent);
+        SimProcess sim;
+        QVERIFY(sim.start());
+        ControllerLink link;
+        aimAt(link, sim.port());
+        QVERIFY(link.OpenLink());
+        const QByteArray command = "000" + QByteArray(length - 3, 'Q');
+        QCOMPARE(link.SendCommand(command), sent);
+        if (!sent)
+            QCOMPARE(link.lastFailure(), Failure::CommandTooLong);
+        // An exchange after it shows the simulator has read everything that went out.
+        QVERIFY(link.SendCommand("000AS"));
+        link.CloseLink();
+        const QList<QByteArray> expected = sent ? QList<QByteArray> { command, "000AS" } : QList<QByteArray> { "000AS" };
+        QCOMPARE(sim.requests(), expected);
+    }
+
+    void shouldLeaveNoDescriptorOpen()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start());
+        const quint16 refused = closedPort();
+        auto cycle = [&] {
+            ControllerLink good;
+            aimAt(good, sim.port());
+            QVERIFY(good.OpenLink());
+            QVERIFY(good.SendCommand("000AS"));
+            good.CloseLink();
+            QCOMPARE(good.openCount(), 1);
+            QCOMPARE(good.closeCount(), 1);
+            ControllerLink bad;
+            aimAt(bad, refused);
+            QVERIFY(!bad.OpenLink());
+            // A link dropped while open closes itself.
+            ControllerLink dropped;
+            aimAt(dropped, sim.port());
+            QVERIFY(dropped.OpenLink());
+        };
+        cycle(); // whatever Qt sets up once for sockets is there from now on
+        const int before = ProcessProbe::openDescriptors();
+        for (int i = 0; i < 10; ++i)
+            cycle();
+        QCOMPARE(ProcessProbe::openDescriptors(), before);
+    }
+};
+
+QTEST_GUILESS_MAIN(TcpLinkTest)
+#include "tcplinktest.moc"
