@@ -1,0 +1,19 @@
+# cmake -DCOMPILER=<mingw g++> -DSOURCE=<file.cpp> -DOBJECT=<file.obj> -P compilecheck.cmake
+# Fails when the compiler is missing or the file does not compile for Windows.
+if(NOT COMPILER OR COMPILER MATCHES "-NOTFOUND$")
+    message(FATAL_ERROR
+        "x86_64-w64-mingw32-g++ was not found when the build was configured; install "
+        "g++-mingw-w64-x86-64 (scripts/install-deps.sh does) and configure again.")
+endif()
+file(REMOVE ${OBJECT})
+execute_process(
+    COMMAND ${COMPILER} -std=c++20 -DUNICODE -D_UNICODE -Wall -Wextra -c ${SOURCE} -o ${OBJECT}
+    RESULT_VARIABLE result
+    OUTPUT_VARIABLE output
+    ERROR_VARIABLE output)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${SOURCE} does not compile for Windows:\n${output}")
+endif()
+if(output)
+    message(STATUS "Warnings from ${SOURCE}:\n${output}")
+endif()
