@@ -3,8 +3,11 @@
 #include "tone.h"
 #include "ui_tfrmmodule.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
-#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QApplication>
 #include <QThread>
 #include <QTimer>
 
@@ -18,7 +21,9 @@ TfrmModule::TfrmModule(QWidget *parent)
     // A fixed instrument panel: no resizing, no maximise box.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(size());
+    // The client area is fixed; the menu bar above it takes what the font needs.
+    centralWidget()->setFixedSize(680, 627);
+    setFixedSize(680, 627 + menuBar()->sizeHint().height());
 
     tmrBusy = new QTimer(this);
     tmrBusy->setObjectName(QStringLiteral("tmrBusy"));
@@ -106,6 +111,18 @@ void TfrmModule::showEvent(QShowEvent *event)
         m_shownOnce = true;
         FormShow();
     }
+}
+
+void TfrmModule::keyPressEvent(QKeyEvent *event)
+{
+    // "Connect device" is the window's default button: Enter presses it unless the focused
+    // control is itself a button (Qt honours default buttons only in dialogs).
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        && !qobject_cast<QAbstractButton *>(QApplication::focusWidget()) && ui->btnConnect->isEnabled()) {
+        ui->btnConnect->click();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void TfrmModule::closeEvent(QCloseEvent *event)

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QMainWindow>
 #include <QString>
+#include <array>
 #include <memory>
 
 namespace Ui {
@@ -50,6 +51,11 @@ public:
     // An operator's value that cannot go out: said in the banner (with the reason in its tool
     // tip), red lamp, low tone; nothing is opened or sent.
     void RefuseInput(const QString &reason);
+
+    // ---- the automatic product test ---------------------------------------------------------
+    // The caption btnAuto reads in the current language: "Cancel auto test" from the start of a
+    // run until it has finished, "Auto test" otherwise. The language switch writes this one.
+    QString autoTestCaption() const;
 
     // ---- settings ---------------------------------------------------------------------------
     void SaveLinkSettings();
@@ -111,6 +117,7 @@ public Q_SLOTS:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void connectHandlers();
@@ -125,6 +132,11 @@ private:
     void finishEnding();
     // Sends DeviceId followed by the command letters and data.
     bool sendCommand(const QByteArray &commandAfterId);
+    // One pass of the automatic test: changed outputs, then the inputs and the clock.
+    void autoTestPass(std::array<bool, 4> &lastSentOutputs);
+    void autoTestReadInputs();
+    void autoTestReadExtraInputs();
+    void autoTestEnd();
 
     std::unique_ptr<Ui::TfrmModule> ui;
     QTimer *tmrBusy = nullptr;
@@ -134,4 +146,6 @@ private:
     bool m_operationActive = false;
     bool m_closePending = false;
     bool m_shownOnce = false;
+    // From the start of a run to its finish; AutoTestRunning only says whether passes go on.
+    bool m_autoTestInProgress = false;
 };
