@@ -1,5 +1,6 @@
 #include "tfrmmodule.h"
 
+#include "flattabstyle.h"
 #include "tone.h"
 #include "ui_tfrmmodule.h"
 
@@ -7,6 +8,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QTabBar>
 #include <QApplication>
 #include <QThread>
 #include <QTimer>
@@ -24,6 +26,11 @@ TfrmModule::TfrmModule(QWidget *parent)
     // The client area is fixed; the menu bar above it takes what the font needs.
     centralWidget()->setFixedSize(680, 627);
     setFixedSize(680, 627 + menuBar()->sizeHint().height());
+
+    auto *tabStyle = new FlatTabStyle;
+    tabStyle->setParent(ui->pcMain);
+    ui->pcMain->tabBar()->setStyle(tabStyle);
+    ui->pcMain->tabBar()->setDrawBase(false);
 
     tmrBusy = new QTimer(this);
     tmrBusy->setObjectName(QStringLiteral("tmrBusy"));
