@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -247,8 +248,91 @@ bool ControllerLink::finishReply(bool valid)
 bool ControllerLink::exchangeTcp(const QByteArray &frame)
 {
     QTcpSocket &socket = *m_socket;
-    // A late reply to an earlier command must not pass for the answer to this one.
-    while (socket.bytesAvailable() > 0 || socket.waitForReadyRead(0))
+    // A late reply to an earlier command must not pass for the answer to this one. What an
+    // event loop let Qt read in between is in its buffer; the rest is drained below.
+    if (socket.bytesAvailable() > 0)
+        socket.readAll();
+
+#ifdef Q_OS_UNIX
+    // The exchange talks to the descriptor itself, as on the serial line: one send, then poll
+    // and recv with the time that remains. Qt's buffered socket would add a wake-up of the
+    // event dispatcher and two more system calls per exchange for nothing.
+    const int fd = int(socket.socketDescriptor());
+    auto closed = [this](const QString &why) {
+        fail(Failure::NetworkError, why);
+        m_socket->abort();
+        return false;
+    };
+    if (fd < 0)
+        return closed(QStringLiteral("connection closed"));
+
+    char chunk[CommandFrame::BufferSize];
+    for (;;) {
+        const ssize_t n = ::recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
+        if (n > 0)
+            continue;
+        if (n == 0)
+            return closed(QStringLiteral("connection closed by the controller"));
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            break;
+        return closed(QString::fromLocal8Bit(strerror(errno)));
+    }
+
+    QElapsedTimer sent;
+    sent.start();
+    ReplyLength = 0;
+    qsizetype written = 0;
+    while (written < frame.size()) {
+        const ssize_t n = ::send(fd, frame.constData() + written, size_t(frame.size() - written), MSG_NOSIGNAL);
+        if (n > 0) {
+            written += n;
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+            return closed(QString::fromLocal8Bit(strerror(errno)));
+        const int left = remaining(sent, NetReplyLimitMs);
+        if (left == 0) {
+            fail(Failure::NoAnswer);
+            return false;
+        }
+        pollfd p { fd, POLLOUT, 0 };
+        ::poll(&p, 1, left);
+    }
+
+    ReplyReceiver receiver;
+    for (;;) {
+        const int left = remaining(sent, NetReplyLimitMs);
+        if (left == 0) {
+            fail(Failure::NoAnswer);
+            return false;
+        }
+        pollfd p { fd, POLLIN, 0 };
+        const int ready = ::poll(&p, 1, left);
+        if (ready < 0 && errno != EINTR)
+            return closed(QString::fromLocal8Bit(strerror(errno)));
+        if (ready <= 0)
+            continue; // the loop head decides whether the time is up
+        const ssize_t n = ::recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
+        if (n > 0) {
+            // The rest of the chunk after a complete reply belongs to nothing and is dropped.
+            const auto verdict = receiver.feed(QByteArrayView(chunk, n));
+            ReplyLength = receiver.length();
+            if (verdict != ReplyReceiver::Verdict::Incomplete) {
+                LastReply = receiver.reply();
+                return finishReply(verdict == ReplyReceiver::Verdict::Valid);
+            }
+            continue;
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+            continue;
+        // The controller closed the connection: nothing more can arrive.
+        return closed(n == 0 ? QStringLiteral("connection closed by the controller")
+                             : QString::fromLocal8Bit(strerror(errno)));
+    }
+#else
+    while (socket.waitForReadyRead(0))
         socket.readAll();
 
     socket.write(frame);
@@ -295,6 +379,7 @@ bool ControllerLink::exchangeTcp(const QByteArray &frame)
             return false;
         }
     }
+#endif
 }
 
 bool ControllerLink::exchangeSerial(const QByteArray &frame)
