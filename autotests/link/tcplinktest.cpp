@@ -5,6 +5,7 @@
 #include "stopwatch.h"
 
 #include <QTcpServer>
+#include <QThread>
 #include <QTest>
 
 using Failure = ControllerLink::Failure;
@@ -134,19 +135,51 @@ private slots:
         link.CloseLink();
     }
 
-    // The late answer to one request must not pass for the answer to the next.
+    // The late answer to one request must not pass for the answer to the next, whether an
+    // event loop has run in between (Qt has read it) or not (it waits in the system).
+    void shouldNotTakeLateReplyForTheNextAnswer_data()
+    {
+        QTest::addColumn<bool>("eventLoop");
+        QTest::newRow("window idle in between") << true;
+        QTest::newRow("no event loop in between") << false;
+    }
     void shouldNotTakeLateReplyForTheNextAnswer()
     {
+        QFETCH(bool, eventLoop);
         SimProcess sim({ "--fault", "AS:delay:1300" });
         QVERIFY(sim.start());
         ControllerLink link;
         aimAt(link, sim.port());
         QVERIFY(link.OpenLink());
         QVERIFY(!link.SendCommand("000AS"));
-        QTest::qWait(300); // the late AS reply is in the socket by now
+        // The late AS reply has arrived by the end of this.
+        if (eventLoop)
+            QTest::qWait(300);
+        else
+            QThread::msleep(300);
         QVERIFY(link.SendCommand("000AV"));
         QCOMPARE(link.LastReply, CommandFrame::encodeReply("000", "AV", "ZO425V05"));
         link.CloseLink();
+    }
+
+    // A controller that drops the connection mid-reply: nothing more can come, so no waiting.
+    void shouldFailAtOnceWhenControllerCloses()
+    {
+        SimProcess sim({ "--fault", "AS:hangup" });
+        QVERIFY(sim.start());
+        ControllerLink link;
+        aimAt(link, sim.port());
+        QVERIFY(link.OpenLink());
+        StopWatch watch;
+        QVERIFY(!link.SendCommand("000AS"));
+        QCOMPARE(link.lastFailure(), Failure::NetworkError);
+        QVERIFY2(watch.wallMs() < 300, qPrintable(QString::number(watch.wallMs())));
+        QVERIFY2(watch.cpuMs() < 30, qPrintable(QString::number(watch.cpuMs())));
+        watch.restart();
+        QVERIFY(!link.SendCommand("000AS"));
+        QVERIFY(watch.wallMs() < 100);
+        link.CloseLink();
+        QCOMPARE(link.closeCount(), 1);
     }
 
     void shouldReadPortTextAsAtolDoes_data()
