@@ -70,6 +70,9 @@ private slots:
         QTest::newRow("lowercase digits") << QStringList { "--fault", "AS:lowercase" } << false << Failure::InvalidReply << QByteArray();
         QTest::newRow("no EOT") << QStringList { "--fault", "AS:noeot" } << false << Failure::InvalidReply << QByteArray();
         QTest::newRow("no reply") << QStringList { "--fault", "AS:noreply" } << false << Failure::NoAnswer << QByteArray();
+        // 1612 bytes: more than the buffer holds, so it is dropped and the limit ends the wait.
+        QTest::newRow("reply past the buffer")
+            << QStringList { "--reply", "AS=" + QString(1600, QLatin1Char('7')) } << false << Failure::NoAnswer << QByteArray();
 
         // Right digits for the bytes up to the first EOT, then two more bytes before the CR.
         const QByteArray head = "\x03" "000AS24010042\x04";
