@@ -119,6 +119,15 @@ std::optional<ControllerModel::Reply> ControllerModel::handle(const QByteArray &
             m_id = body.mid(2);
         return reply;
     }
+    // "AT0n" sets the number of title lines, which is read back from the parameter memory;
+    // "AT1" and "AT2" carry the lines themselves.
+    if (body.size() == 4 && body.startsWith("AT0")) {
+        int lines = 0;
+        if (!parseHex(body.mid(2), &lines))
+            return std::nullopt;
+        m_params[0x0D] = char(lines);
+        return Reply { head, {} };
+    }
     if (body.startsWith("AF") || body.startsWith("AE") || body.startsWith("BA") || body.startsWith("AT"))
         return Reply { head, {} };
 
