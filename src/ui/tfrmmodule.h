@@ -4,9 +4,12 @@
 
 #include <QByteArray>
 #include <QMainWindow>
+#include <QList>
 #include <QString>
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class TfrmModule;
@@ -132,6 +135,11 @@ private:
     void finishEnding();
     // Sends DeviceId followed by the command letters and data.
     bool sendCommand(const QByteArray &commandAfterId);
+    // The parameter and identity writes. A step builds its command text when its turn comes;
+    // it gives nothing, and says why in *refusal, when the operator's value cannot go out.
+    using CommandStep = std::function<std::optional<QByteArray>(QString *refusal)>;
+    void runCommandSteps(int bannerId, const QList<CommandStep> &steps);
+    void runParameterWrite(const std::optional<QByteArray> &command, const QString &refusal);
     // One pass of the automatic test: changed outputs, then the inputs and the clock.
     void autoTestPass(std::array<bool, 4> &lastSentOutputs);
     void autoTestReadInputs();
