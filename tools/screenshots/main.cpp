@@ -1,0 +1,7 @@
+// Renders the window for the documentation: zu42screenshots <folder> [--all-pages]
+#include "windowpictures.h"
+
+int main(int argc, char *argv[])
+{
+    return WindowPictures::run(argc, argv);
+}
