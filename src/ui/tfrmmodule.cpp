@@ -27,6 +27,10 @@ TfrmModule::TfrmModule(QWidget *parent)
     centralWidget()->setFixedSize(680, 627);
     setFixedSize(680, 627 + menuBar()->sizeHint().height());
 
+    // Typed port names and line settings are used as they stand, never added to the lists.
+    ui->cmbPort->setInsertPolicy(QComboBox::NoInsert);
+    ui->cmbBaudrate->setInsertPolicy(QComboBox::NoInsert);
+
     auto *tabStyle = new FlatTabStyle;
     tabStyle->setParent(ui->pcMain);
     ui->pcMain->tabBar()->setStyle(tabStyle);
