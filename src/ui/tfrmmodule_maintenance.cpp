@@ -1,14 +1,140 @@
 // Maintenance commands and link presets.
 #include "tfrmmodule.h"
 
+#include "commandframe.h"
+#include "commandtextencoder.h"
+#include "linkpresets.h"
+#include "maintenancecommands.h"
+#include "rawreplytext.h"
+#include "texttable.h"
 #include "ui_tfrmmodule.h"
 
-void TfrmModule::btnRebootClick() {}
-void TfrmModule::btnInitialClick() {}
-void TfrmModule::btnCommandClick() {}
-void TfrmModule::btn5001Click() {}
-void TfrmModule::btn5003Click() {}
-void TfrmModule::btn19200Click() {}
-void TfrmModule::btn115200Click() {}
-void TfrmModule::btnSel19200Click() {}
-void TfrmModule::btnSel115200Click() {}
+namespace {
+
+bool holdsFrameDelimiter(const QString &text)
+{
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case 0x00: case 0x01: case 0x02: case 0x03: case 0x04: case 0x0D:
+            return true;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+QString ackFault(const ControllerLink &link, bool sent)
+{
+    if (!sent)
+        return link.lastFailureText();
+    return QStringLiteral("Reply of %1 bytes where %2 were expected")
+        .arg(link.ReplyLength)
+        .arg(MaintenanceCommands::AcceptedReplyLength);
+}
+
+} // namespace
+
+void TfrmModule::btnRebootClick()
+{
+    if (!BeginOperation()) {
+        EndOperationNoLink();
+        return;
+    }
+    setBanner(LocalText(TextTable::SetRebootBanner));
+    processMessages();
+    wait(100);
+    const bool sent = sendCommand(MaintenanceCommands::reboot(ui->chkNet->isChecked()));
+    if (sent && link.ReplyLength == MaintenanceCommands::AcceptedReplyLength) {
+        EndOperationOk();
+        return;
+    }
+    const QString why = ackFault(link, sent);
+    EndOperationFailed();
+    ui->pnMsg->setToolTip(why);
+}
+
+void TfrmModule::btnInitialClick()
+{
+    if (!BeginOperation()) {
+        EndOperationNoLink();
+        return;
+    }
+    setBanner(LocalText(TextTable::SetFactoryBanner));
+    processMessages();
+    wait(100);
+    const bool sent = sendCommand(MaintenanceCommands::initial());
+    if (sent && link.ReplyLength == MaintenanceCommands::AcceptedReplyLength) {
+        EndOperationOk();
+        return;
+    }
+    const QString why = ackFault(link, sent);
+    EndOperationFailed();
+    ui->pnMsg->setToolTip(why);
+}
+
+void TfrmModule::btnCommandClick()
+{
+    // The text goes out as typed, in the encoding the controller is set to; what cannot go out
+    // whole is refused before the link is touched.
+    const QString typed = ui->edCommandSend->text();
+    if (holdsFrameDelimiter(typed)) {
+        RefuseInput(QStringLiteral("The command holds a control character that ends the frame"));
+        return;
+    }
+    const std::optional<QByteArray> bytes = CommandTextEncoder::encode(typed, ui->cmbEncode->currentIndex());
+    if (!bytes) {
+        RefuseInput(QStringLiteral("The command has characters that %1 cannot carry").arg(ui->cmbEncode->currentText()));
+        return;
+    }
+    if (DeviceId.size() + bytes->size() > CommandFrame::MaxCommandLength) {
+        RefuseInput(QStringLiteral("Command of %1 bytes with the ID; at most %2 fit the frame")
+                        .arg(DeviceId.size() + bytes->size())
+                        .arg(CommandFrame::MaxCommandLength));
+        return;
+    }
+
+    if (!BeginOperation()) {
+        EndOperationNoLink();
+        return;
+    }
+    wait(100);
+    if (sendCommand(*bytes)) {
+        ui->edCommandRecv->setText(RawReplyText::fromBytes(link.LastReply));
+        EndOperationOk();
+    } else {
+        EndOperationFailed();
+    }
+}
+
+void TfrmModule::btn5001Click()
+{
+    ui->edIP->setText(LinkPresets::NetAddress);
+    ui->edPort->setText(QString::number(LinkPresets::NetPort5001));
+}
+
+void TfrmModule::btn5003Click()
+{
+    ui->edIP->setText(LinkPresets::NetAddress);
+    ui->edPort->setText(QString::number(LinkPresets::NetPort5003));
+}
+
+void TfrmModule::btn19200Click()
+{
+    ui->cmbBaudrate->setEditText(LinkPresets::Line19200);
+}
+
+void TfrmModule::btn115200Click()
+{
+    ui->cmbBaudrate->setEditText(LinkPresets::Line115200);
+}
+
+void TfrmModule::btnSel19200Click()
+{
+    ui->cmbSelBaud->setCurrentIndex(LinkPresets::SelBaud19200Index);
+}
+
+void TfrmModule::btnSel115200Click()
+{
+    ui->cmbSelBaud->setCurrentIndex(LinkPresets::SelBaud115200Index);
+}
