@@ -222,6 +222,9 @@ void ControllerLink::CloseLink()
 
 bool ControllerLink::SendCommand(QByteArrayView command)
 {
+    // A reason left from an earlier exchange must not explain this one.
+    m_failure = Failure::None;
+    m_failureDetail.clear();
     std::uint16_t crc = 0;
     const std::optional<QByteArray> frame = CommandFrame::encodeRequest(command, &crc);
     if (!frame) {

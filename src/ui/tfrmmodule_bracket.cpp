@@ -112,7 +112,10 @@ void TfrmModule::EndOperationOk()
 void TfrmModule::EndOperationFailed()
 {
     setBanner(LocalText(TextTable::CommandError));
-    ui->pnMsg->setToolTip(link.lastFailureText());
+    // A valid reply of the wrong kind leaves no failure in the link: say what came instead.
+    ui->pnMsg->setToolTip(link.lastFailure() != ControllerLink::Failure::None
+                              ? link.lastFailureText()
+                              : QStringLiteral("Unexpected reply of %1 bytes").arg(link.ReplyLength));
     SetBusy(false);
     ui->shComm->setColor(LampRed);
     playTone(300, 300);
