@@ -133,6 +133,7 @@ private:
     void setBanner(const QString &text);
     void playTone(int frequencyHz, int durationMs);
     void finishEnding();
+    void runAcknowledgedCommand(int bannerId, const std::function<QByteArray()> &command);
     // Sends DeviceId followed by the command letters and data.
     bool sendCommand(const QByteArray &commandAfterId);
     // The parameter and identity writes. A step builds its command text when its turn comes;

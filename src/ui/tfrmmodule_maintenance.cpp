@@ -37,33 +37,26 @@ QString ackFault(const ControllerLink &link, bool sent)
 
 void TfrmModule::btnRebootClick()
 {
-    if (!BeginOperation()) {
-        EndOperationNoLink();
-        return;
-    }
-    setBanner(LocalText(TextTable::SetRebootBanner));
-    processMessages();
-    wait(100);
-    const bool sent = sendCommand(MaintenanceCommands::reboot(ui->chkNet->isChecked()));
-    if (sent && link.ReplyLength == MaintenanceCommands::AcceptedReplyLength) {
-        EndOperationOk();
-        return;
-    }
-    const QString why = ackFault(link, sent);
-    EndOperationFailed();
-    ui->pnMsg->setToolTip(why);
+    // "NET" is read when the command is built, after the link has opened.
+    runAcknowledgedCommand(TextTable::SetRebootBanner, [this] { return MaintenanceCommands::reboot(ui->chkNet->isChecked()); });
 }
 
 void TfrmModule::btnInitialClick()
+{
+    runAcknowledgedCommand(TextTable::SetFactoryBanner, &MaintenanceCommands::initial);
+}
+
+// Reboot and set initial: one command whose only accepted answer is the plain acknowledgement.
+void TfrmModule::runAcknowledgedCommand(int bannerId, const std::function<QByteArray()> &command)
 {
     if (!BeginOperation()) {
         EndOperationNoLink();
         return;
     }
-    setBanner(LocalText(TextTable::SetFactoryBanner));
+    setBanner(LocalText(bannerId));
     processMessages();
     wait(100);
-    const bool sent = sendCommand(MaintenanceCommands::initial());
+    const bool sent = sendCommand(command());
     if (sent && link.ReplyLength == MaintenanceCommands::AcceptedReplyLength) {
         EndOperationOk();
         return;

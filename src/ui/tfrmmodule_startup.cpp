@@ -161,20 +161,11 @@ void TfrmModule::FormShow()
 
 void TfrmModule::SaveLinkSettings()
 {
-    quint32 type = 0;
-    if (ui->pcPort->currentWidget() == ui->tsCom) {
-        link.LinkMode = ControllerLink::Com;
-        link.PortName = ui->cmbPort->currentText();
-        link.LineMode = ui->cmbBaudrate->currentText();
-    } else {
-        link.LinkMode = ControllerLink::Net;
-        link.HostAddress = ui->edIP->text();
-        link.HostPort = ui->edPort->text();
-        type = 1;
-    }
+    captureLinkSettings();
     // The page not in front is stored from the window's copy, so working over one kind of
     // link never loses what was stored for the other.
-    StoredSettings::saveLink(type, link.HostPort, link.HostAddress, link.LineMode, link.PortName);
+    StoredSettings::saveLink(link.LinkMode == ControllerLink::Net ? 1 : 0, link.HostPort, link.HostAddress,
+                             link.LineMode, link.PortName);
 }
 
 void TfrmModule::SaveLanguageSetting()
