@@ -45,14 +45,16 @@ bool PortListRefresher::eventFilter(QObject *watched, QEvent *event)
     // The list opens from a press on the box (an editable box's text field takes the presses
     // over the text itself) or from the keyboard. The items are rebuilt before QComboBox
     // sizes the list for them.
-    if (watched == m_box && m_box->isEnabled() && !m_box->view()->isVisible()) {
-        bool opening = false;
-        if (event->type() == QEvent::MouseButtonPress)
-            opening = static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
-        else if (event->type() == QEvent::KeyPress)
-            opening = opensList(static_cast<QKeyEvent *>(event));
+    // While the box is being destroyed it is a QComboBox no more (focus events still come):
+    // qobject_cast says so, where touching m_box as a combo box would be undefined.
+    const bool press = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress;
+    auto *box = press ? qobject_cast<QComboBox *>(watched) : nullptr;
+    if (box && box == m_box && box->isEnabled() && !box->view()->isVisible()) {
+        const bool opening = event->type() == QEvent::MouseButtonPress
+            ? static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
+            : opensList(static_cast<QKeyEvent *>(event));
         if (opening && m_source)
-            refill(m_box, m_source());
+            refill(box, m_source());
     }
     return QObject::eventFilter(watched, event);
 }
