@@ -167,6 +167,9 @@ class LanguageTest : public QObject
         QCOMPARE(h->find<QPushButton>("btnSetMaster")->font().family(), row.name);
         QCOMPARE(h->find<QLabel>("lblSpeed")->font().pointSize(), row.size.toInt());
         QCOMPARE(h->find<QLabel>("lblSpeed")->palette().color(QPalette::WindowText), row.textColor());
+        // A button that cannot be pressed must still look greyed.
+        const QPalette buttons = h->find<QPushButton>("btnSetMaster")->palette();
+        QVERIFY(buttons.color(QPalette::Disabled, QPalette::ButtonText) != buttons.color(QPalette::Active, QPalette::ButtonText));
     }
 
 private slots:

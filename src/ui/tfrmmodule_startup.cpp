@@ -52,8 +52,11 @@ void TfrmModule::ApplyLanguageFont(QWidget *target)
     // covers the row's script, which is what the character set chose.
     target->setFont(row.font());
     QPalette palette = target->palette();
-    for (const QPalette::ColorRole role : { QPalette::WindowText, QPalette::ButtonText, QPalette::Text })
-        palette.setColor(role, row.textColor());
+    // Only the active and inactive groups: disabled controls keep their greyed text, or a
+    // button that cannot be pressed would look as if it could.
+    for (const QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive })
+        for (const QPalette::ColorRole role : { QPalette::WindowText, QPalette::ButtonText, QPalette::Text })
+            palette.setColor(group, role, row.textColor());
     target->setPalette(palette);
 
     // The menu bar follows the window font; the client area below it keeps its size.

@@ -1,11 +1,14 @@
 // The tool's window, created as zu42tool creates it, with its settings from the same store;
-// this program presses "Connect device" in it, then "Command test" on the command page, and
-// saves a picture after each. It prints what the operator would read and exits 0 only when
+// this program presses "Connect device" in it, runs the automatic test for a moment with DO1
+// ticked (on the simulator's test jig DI1 follows DO1), then "Command test" on the command page,
+// and saves a picture after each. It prints what the operator would read and exits 0 only when
 // the controller was connected.
-//   zu42demo <connected.png> [<command.png>]
+//   zu42demo <connected.png> [<command.png> [<autotest.png>]]
 #include "tfrmmodule.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QTimer>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
@@ -67,11 +70,12 @@ int main(int argc, char *argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("ZU42vIZ-O5 Test Tools"));
     QApplication::setApplicationName(QStringLiteral("zu42tool"));
     if (argc < 2) {
-        std::fprintf(stderr, "usage: zu42demo <connected.png> [<command.png>]\n");
+        std::fprintf(stderr, "usage: zu42demo <connected.png> [<command.png> [<autotest.png>]]\n");
         return 2;
     }
     const QString connectedShot = QString::fromLocal8Bit(argv[1]);
     const QString commandShot = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    const QString autoTestShot = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
 
     TfrmModule frmModule;
     if (const QScreen *screen = frmModule.screen())
@@ -90,6 +94,25 @@ int main(int argc, char *argv[])
     if (!connected)
         std::printf("why:     %s\n", qPrintable(frmModule.findChild<QWidget *>(QStringLiteral("pnMsg"))->toolTip()));
     bool saved = save(frmModule, connectedShot);
+
+    if (connected && !autoTestShot.isEmpty()) {
+        // The run lives inside the click on "Auto test"; the operator's later clicks arrive at
+        // its message-processing points, as these timers' do.
+        QTimer::singleShot(400, &frmModule, [&frmModule] {
+            frmModule.findChild<QCheckBox *>(QStringLiteral("chkDO1"))->click();
+        });
+        QColor di1;
+        QTimer::singleShot(1200, &frmModule, [&] {
+            di1 = frmModule.findChild<QWidget *>(QStringLiteral("shDI1"))->property("color").value<QColor>();
+            saved = frmModule.grab().save(autoTestShot, "PNG") && saved;
+            std::printf("screenshot: %s\n", qPrintable(QFileInfo(autoTestShot).absoluteFilePath()));
+            press(frmModule, "btnAuto"); // "Cancel auto test"
+        });
+        press(frmModule, "btnAuto");
+        std::printf("auto test: DO1 ticked -> DI1 %s; after cancel: %s, DO1 %s\n", qPrintable(lampName(di1)),
+                    qPrintable(textOf(frmModule, "pnMsg")),
+                    frmModule.findChild<QCheckBox *>(QStringLiteral("chkDO1"))->isChecked() ? "checked" : "unchecked");
+    }
 
     if (connected && !commandShot.isEmpty()) {
         auto pages = frmModule.findChild<QTabWidget *>(QStringLiteral("pcMain"));
