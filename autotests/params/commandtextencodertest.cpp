@@ -54,8 +54,10 @@ void CommandTextEncoderTest::shouldEncodeInChosenEncoding_data()
     QTest::newRow("emoji refused in GB2312") << QStringLiteral("A\U0001F600") << int(Gb2312) << refused;
     QTest::newRow("emoji in UTF-8") << QStringLiteral("\U0001F600") << int(Unicode) << Bytes("\xF0\x9F\x98\x80");
     QTest::newRow("lone surrogate refused in UTF-8") << QString(QChar(0xD800)) << int(Unicode) << refused;
-    QTest::newRow("no encoding chosen") << "ABC" << -1 << refused;
-    QTest::newRow("encoding past the items") << "ABC" << 3 << refused;
+    QTest::newRow("ASCII with no encoding chosen") << "ABC" << -1 << Bytes("ABC");
+    QTest::newRow("ASCII with an encoding past the items") << "ABC" << 3 << Bytes("ABC");
+    QTest::newRow("Chinese with no encoding chosen") << chinese << -1 << refused;
+    QTest::newRow("Chinese with an encoding past the items") << chinese << 3 << refused;
 }
 
 void CommandTextEncoderTest::shouldEncodeInChosenEncoding()

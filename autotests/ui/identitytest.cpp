@@ -57,6 +57,8 @@ void IdentityTest::shouldSendCommandsInOrder_data()
                                          << TextTable::SetMaster;
     QTest::newRow("ID from the scroll bar") << "btnSetID" << QStringList { "sbSetID=42" } << L { "001AC042" } << TextTable::SetId;
     QTest::newRow("ID as typed") << "btnSetID" << QStringList { "edSetID=7" } << L { "001AC7" } << TextTable::SetId;
+    QTest::newRow("ASCII ID while the encoding list shows nothing")
+        << "btnSetID" << QStringList { "cmbEncode=-1", "edSetID=042" } << L { "001AC042" } << TextTable::SetId;
     QTest::newRow("title Two") << "btnSetTitle" << QStringList { "cmbTitle=2" }
                                << L { "001AT02", "001AT1ZOVUR CORP.", "001AT2RD OFFICE" } << TextTable::SetTitle;
     QTest::newRow("title None still sends both lines")
@@ -169,7 +171,7 @@ void IdentityTest::shouldRefuseBeforeSendingAnything_data()
     QTest::newRow("emoji in GB2312 third PIN") << "btnSetMaster" << QStringList { "cmbEncode=2", "edMasterPIN3=\U0001F600" };
     QTest::newRow("simplified character in Big5 ID") << "btnSetID" << QStringList { "cmbEncode=1", "edSetID=门" };
     QTest::newRow("carriage return in a UID") << "btnSetMaster" << QStringList { "edMasterUID2=12\r34" };
-    QTest::newRow("encoding list without selection, title") << "btnSetTitle" << QStringList { "cmbEncode=-1" };
+    QTest::newRow("encoding list without selection, Chinese title") << "btnSetTitle" << QStringList { "cmbEncode=-1", "edTitle1=门" };
     QTest::newRow("encoding list without selection, language") << "btnLanguage" << QStringList { "cmbEncode=-1" };
     QTest::newRow("language list without selection") << "btnLanguage" << QStringList { "cmdLanguage=-1" };
     QTest::newRow("title list without selection") << "btnSetTitle" << QStringList { "cmbTitle=-1" };

@@ -22,6 +22,8 @@ private slots:
     void shouldSayInvalidValueInCurrentLanguage();
     void shouldReportCommandErrorWithoutReply_data();
     void shouldReportCommandErrorWithoutReply();
+    void shouldSendNothingWhenTheLinkCannotOpen_data();
+    void shouldSendNothingWhenTheLinkCannotOpen();
 };
 
 void ParamsTest::shouldSendTheChosenValue_data()
@@ -171,6 +173,38 @@ void ParamsTest::shouldReportCommandErrorWithoutReply()
     QVERIFY(!h.window->link.isOpen());
     QCOMPARE(h.window->link.closeCount(), h.window->link.openCount());
     QVERIFY(h.window->isEnabled());
+}
+
+void ParamsTest::shouldSendNothingWhenTheLinkCannotOpen_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("door log") << "btnDoorLog";
+    QTest::newRow("master") << "btnSetMaster";
+    QTest::newRow("title") << "btnSetTitle";
+    QTest::newRow("get parameter") << "btnGetParameter";
+}
+
+void ParamsTest::shouldSendNothingWhenTheLinkCannotOpen()
+{
+    QFETCH(QString, button);
+
+    SimProcess sim;
+    QVERIFY(sim.start());
+    WindowHarness h;
+    QVERIFY(connectWithId(h, sim));
+    sim.stop(); // the controller is gone: the next open is refused
+    const int closes = h.window->link.closeCount();
+
+    h.click(button.toLatin1().constData());
+
+    QVERIFY(sim.requests().isEmpty());
+    QCOMPARE(h.banner(), TextTable::text(TextTable::ConnectDeviceError, TextTable::English));
+    QCOMPARE(h.lamp("shComm"), Red);
+    QCOMPARE(h.tone->played.last().frequencyHz, 300);
+    QCOMPARE(h.window->link.closeCount(), closes); // nothing was opened, so nothing is closed
+    QVERIFY(!h.window->link.isOpen());
+    QVERIFY(h.window->isEnabled());
+    QVERIFY(!QApplication::overrideCursor());
 }
 
 QTEST_MAIN(ParamsTest)

@@ -3,6 +3,7 @@
 #include "commandtextguard.h"
 
 #include <QStringEncoder>
+#include <algorithm>
 
 namespace {
 
@@ -20,6 +21,14 @@ std::optional<QByteArray> convert(QStringEncoder &encoder, const QString &text)
 
 std::optional<QByteArray> CommandTextEncoder::encode(const QString &text, int encodeIndex)
 {
+    // ASCII is the same in every encoding the controller knows: it goes out as it stands, even
+    // while the encoding list shows no choice (a read-back of a value it does not list).
+    const bool ascii = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    if (ascii) {
+        const QByteArray bytes = text.toLatin1();
+        return CommandTextGuard::isSendable(bytes) ? std::optional<QByteArray>(bytes) : std::nullopt;
+    }
+
     std::optional<QByteArray> bytes;
     switch (encodeIndex) {
     case Unicode: {

@@ -32,13 +32,11 @@ std::optional<QByteArray> encoded(const QLineEdit *field, const QComboBox *encod
                                   QString *refusal)
 {
     const int index = encoding->currentIndex();
-    if (index < 0 || index >= CommandTextEncoder::EncodingItems) {
-        *refusal = QStringLiteral("Choose a text encoding first");
-        return std::nullopt;
-    }
     std::optional<QByteArray> bytes = CommandTextEncoder::encode(field->text(), index);
     if (!bytes)
-        *refusal = QStringLiteral("%1 holds a character that %2 cannot carry").arg(what, encoding->currentText());
+        *refusal = index < 0 ? QStringLiteral("%1 is not plain ASCII: choose a text encoding first").arg(what)
+                             : QStringLiteral("%1 holds a character that %2 cannot carry, or a control character")
+                                   .arg(what, encoding->currentText());
     return bytes;
 }
 
