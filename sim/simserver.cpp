@@ -73,8 +73,10 @@ bool SimServer::start(QString *error)
                 const ssize_t n = ::write(m_ptyMaster, bytes.constData() + done, size_t(bytes.size() - done));
                 if (n > 0)
                     done += n;
-                else if (n < 0 && errno != EAGAIN && errno != EINTR)
-                    break;
+                else if (n < 0 && errno == EINTR)
+                    continue;
+                else
+                    break; // nobody reads the line: the rest is lost, as on a real UART
             }
         };
         m_ptyChannel->hangUp = [this] { closePty(); };

@@ -1,7 +1,6 @@
 #include "autotestcommands.h"
 #include "linesettings.h"
 #include "linkpresets.h"
-#include "maintenancecommands.h"
 
 #include <QTest>
 #include <QTimeZone>
@@ -15,7 +14,6 @@ private slots:
     void shouldSetClockFromOtherZoneInLocalTime();
     void shouldSwitchEachOutput_data();
     void shouldSwitchEachOutput();
-    void shouldSendRebootByNetBox();
     void shouldPresetUsableLineSettings_data();
     void shouldPresetUsableLineSettings();
 };
@@ -60,13 +58,6 @@ void AutoTestCommandsTest::shouldSwitchEachOutput()
     QFETCH(bool, on);
     QFETCH(std::optional<QByteArray>, expected);
     QCOMPARE(AutoTestCommands::switchOutput(output, on), expected);
-}
-
-void AutoTestCommandsTest::shouldSendRebootByNetBox()
-{
-    QCOMPARE(MaintenanceCommands::reboot(true), QByteArray("AJ99"));
-    QCOMPARE(MaintenanceCommands::reboot(false), QByteArray("AJ"));
-    QCOMPARE(MaintenanceCommands::initial(), QByteArray("AI"));
 }
 
 void AutoTestCommandsTest::shouldPresetUsableLineSettings_data()

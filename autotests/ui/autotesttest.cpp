@@ -543,8 +543,7 @@ private Q_SLOTS:
                 run.cancel();
             }
         }));
-        if (languageDuringRun != TextTable::SimplifiedChinese)
-            QSKIP("the language menu does not switch languages in this build");
+        QCOMPARE(languageDuringRun, TextTable::SimplifiedChinese);
         QCOMPARE(duringRun, TextTable::text(TextTable::CancelAutoTestButton, TextTable::SimplifiedChinese));
         QCOMPARE(button->text(), TextTable::text(TextTable::AutoTestButton, TextTable::SimplifiedChinese));
         QCOMPARE(run.log.last(), QByteArray("JE"));

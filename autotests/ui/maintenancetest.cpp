@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QTimer>
 
 // Reboot, set initial, the free command and the link presets through the real window.
 class MaintenanceTest : public QObject
@@ -118,6 +119,22 @@ private Q_SLOTS:
         QCOMPARE(openDescriptors(), descriptors);
     }
 
+    void shouldNotStartASecondOperationFromAQueuedClick()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start());
+        WindowHarness h;
+        QVERIFY(connect(h, sim));
+        // The second click arrives while the first operation lets the window process messages,
+        // before the window is disabled.
+        QTimer::singleShot(0, h.window.get(), [&h] { h.click("btnReboot"); });
+        h.click("btnReboot");
+        QTest::qWait(100);
+        QCOMPARE(sim.requests(), QList<QByteArray> { "000AJ" });
+        QCOMPARE(h.window->link.openCount(), h.window->link.closeCount());
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
     void shouldAddressLaterCommandsWithTheLearnedId()
     {
         // The controller answers any ID with its own: the scan goes to 000, the rest to 042.
@@ -204,22 +221,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("encoding");
         QTest::addColumn<QString>("why");
+        QTest::addColumn<int>("banner");
         const int gb2312 = 2;
-        QTest::newRow("one byte too long") << QString(1491, QLatin1Char('B')) << gb2312 << "1494 bytes";
-        QTest::newRow("far too long") << QString(5000, QLatin1Char('B')) << gb2312 << "5003 bytes";
+        const int tooLong = TextTable::CommandTooLong;
+        const int invalid = TextTable::InvalidValue;
+        QTest::newRow("one byte too long") << QString(1491, QLatin1Char('B')) << gb2312 << "1494 bytes" << tooLong;
+        QTest::newRow("far too long") << QString(5000, QLatin1Char('B')) << gb2312 << "5003 bytes" << tooLong;
         // Two bytes per character in GB2312: 746 characters are 1492 bytes.
-        QTest::newRow("too long once encoded") << QString(746, QChar(0x4E2D)) << gb2312 << "1495 bytes";
-        QTest::newRow("STX inside") << QStringLiteral("A\u0002B") << gb2312 << "control character";
-        QTest::newRow("CR inside") << QStringLiteral("AB\r") << gb2312 << "control character";
-        QTest::newRow("NUL inside") << QString(QChar(0)) + QStringLiteral("AB") << gb2312 << "control character";
-        QTest::newRow("Thai in GB2312") << QStringLiteral("A\u0E01") << gb2312 << "GB2312";
-        QTest::newRow("Thai in Big5") << QStringLiteral("A\u0E01") << 1 << "BIG5";
+        QTest::newRow("too long once encoded") << QString(746, QChar(0x4E2D)) << gb2312 << "1495 bytes" << tooLong;
+        QTest::newRow("STX inside") << QStringLiteral("A\u0002B") << gb2312 << "control character" << invalid;
+        QTest::newRow("CR inside") << QStringLiteral("AB\r") << gb2312 << "control character" << invalid;
+        QTest::newRow("NUL inside") << QString(QChar(0)) + QStringLiteral("AB") << gb2312 << "control character" << invalid;
+        QTest::newRow("Thai in GB2312") << QStringLiteral("A\u0E01") << gb2312 << "GB2312" << invalid;
+        QTest::newRow("Thai in Big5") << QStringLiteral("A\u0E01") << 1 << "BIG5" << invalid;
     }
     void shouldRefuseACommandThatCannotGoOut()
     {
         QFETCH(QString, typed);
         QFETCH(int, encoding);
         QFETCH(QString, why);
+        QFETCH(int, banner);
         SimProcess sim;
         QVERIFY(sim.start());
         WindowHarness h;
@@ -236,7 +257,7 @@ private Q_SLOTS:
         field->setText(typed);
         QCOMPARE(field->text(), typed);
         h.click("btnCommand");
-        QCOMPARE(h.banner(), text(TextTable::InvalidValue));
+        QCOMPARE(h.banner(), text(banner));
         QVERIFY2(h.find("pnMsg")->toolTip().contains(why), qPrintable(h.find("pnMsg")->toolTip()));
         QCOMPARE(h.lamp("shComm"), LampRed);
         QCOMPARE(h.tone->played.size(), 1);

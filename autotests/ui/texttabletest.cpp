@@ -40,6 +40,9 @@ private slots:
         QTest::newRow("invalid value English") << 68 << 0 << QStringLiteral("Invalid value!");
         QTest::newRow("invalid value Simplified") << 68 << 1 << QStringLiteral("数值错误!");
         QTest::newRow("invalid value Traditional") << 68 << 2 << QStringLiteral("數值錯誤!");
+        QTest::newRow("command too long English") << 69 << 0 << QStringLiteral("Command too long!");
+        QTest::newRow("command too long Simplified") << 69 << 1 << QStringLiteral("指令过长!");
+        QTest::newRow("command too long Traditional") << 69 << 2 << QStringLiteral("指令過長!");
     }
 
     void shouldGiveTheTextsAsWritten()

@@ -270,10 +270,14 @@ bool ControllerLink::exchangeTcp(const QByteArray &frame)
         return closed(QStringLiteral("connection closed"));
 
     char chunk[CommandFrame::BufferSize];
-    for (;;) {
+    // Bounded, so that a peer that never stops talking cannot hold the window here; what is
+    // left is noise before the reply, which the receive step skips.
+    for (qsizetype drained = 0; drained < 64 * CommandFrame::BufferSize;) {
         const ssize_t n = ::recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
-        if (n > 0)
+        if (n > 0) {
+            drained += n;
             continue;
+        }
         if (n == 0)
             return closed(QStringLiteral("connection closed by the controller"));
         if (errno == EINTR)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "commandframe.h"
+
 #include <QByteArray>
 
 // Command texts that act on the controller as a whole. Both are answered with a plain
@@ -7,7 +9,7 @@
 class MaintenanceCommands
 {
 public:
-    static constexpr int AcceptedReplyLength = 12;
+    static constexpr int AcceptedReplyLength = CommandFrame::AckLength;
 
     // "AJ99" for a controller on the network (the "NET" box), "AJ" otherwise.
     static QByteArray reboot(bool net) { return net ? QByteArrayLiteral("AJ99") : QByteArrayLiteral("AJ"); }

@@ -74,6 +74,7 @@ const char8_t *const messages[TextTable::MessageCount][TextTable::ColumnCount] =
     /* 66 */ { u8"Send command:", u8"发送指令:", u8"發送指令:" },
     /* 67 */ { u8"Receive data:", u8"接收资料:", u8"接收資料:" },
     /* 68 */ { u8"Invalid value!", u8"数值错误!", u8"數值錯誤!" },
+    /* 69 */ { u8"Command too long!", u8"指令过长!", u8"指令過長!" },
 };
 
 } // namespace

@@ -8,7 +8,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 69;
+    static constexpr int MessageCount = 70;
     static constexpr int ColumnCount = 3;
 
     // Columns, which are also the values of the window's language index.
@@ -75,6 +75,7 @@ public:
     static constexpr int SendCommandLabel = 66;
     static constexpr int ReceiveDataLabel = 67;
     static constexpr int InvalidValue = 68;           // banner when an operator value is refused
+    static constexpr int CommandTooLong = 69;         // banner when a free command cannot fit a frame
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.

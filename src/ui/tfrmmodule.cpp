@@ -53,6 +53,15 @@ void TfrmModule::setTone(std::unique_ptr<Tone> tone)
 
 void TfrmModule::connectHandlers()
 {
+    // A second click queued while an operation waits for its window to be disabled (the first
+    // messages are processed before that) would start an operation inside the running one.
+    auto operation = [this](void (TfrmModule::*handler)()) {
+        return [this, handler] {
+            if (!m_operationActive)
+                (this->*handler)();
+        };
+    };
+
     connect(tmrBusy, &QTimer::timeout, this, &TfrmModule::tmrBusyTimer);
 
     connect(ui->mnuEnglish, &QAction::triggered, this, &TfrmModule::mnuEnglishClick);
@@ -60,14 +69,14 @@ void TfrmModule::connectHandlers()
     connect(ui->mnuTraditional, &QAction::triggered, this, &TfrmModule::mnuTraditionalClick);
     connect(ui->mnuExit, &QAction::triggered, this, &TfrmModule::mnuExitClick);
 
-    connect(ui->btnConnect, &QPushButton::clicked, this, &TfrmModule::btnConnectClick);
+    connect(ui->btnConnect, &QPushButton::clicked, this, operation(&TfrmModule::btnConnectClick));
     connect(ui->sbScanId, &QScrollBar::valueChanged, this, &TfrmModule::sbScanIdChange);
 
     connect(ui->btnAuto, &QPushButton::clicked, this, &TfrmModule::btnAutoClick);
-    connect(ui->btnReboot, &QPushButton::clicked, this, &TfrmModule::btnRebootClick);
-    connect(ui->btnReboot2, &QPushButton::clicked, this, &TfrmModule::btnRebootClick);
-    connect(ui->btnInitial, &QPushButton::clicked, this, &TfrmModule::btnInitialClick);
-    connect(ui->btnCommand, &QPushButton::clicked, this, &TfrmModule::btnCommandClick);
+    connect(ui->btnReboot, &QPushButton::clicked, this, operation(&TfrmModule::btnRebootClick));
+    connect(ui->btnReboot2, &QPushButton::clicked, this, operation(&TfrmModule::btnRebootClick));
+    connect(ui->btnInitial, &QPushButton::clicked, this, operation(&TfrmModule::btnInitialClick));
+    connect(ui->btnCommand, &QPushButton::clicked, this, operation(&TfrmModule::btnCommandClick));
 
     connect(ui->btn5001, &QPushButton::clicked, this, &TfrmModule::btn5001Click);
     connect(ui->btn5003, &QPushButton::clicked, this, &TfrmModule::btn5003Click);
@@ -76,27 +85,27 @@ void TfrmModule::connectHandlers()
     connect(ui->btnSel19200, &QPushButton::clicked, this, &TfrmModule::btnSel19200Click);
     connect(ui->btnSel115200, &QPushButton::clicked, this, &TfrmModule::btnSel115200Click);
 
-    connect(ui->btnCardByte, &QPushButton::clicked, this, &TfrmModule::btnCardByteClick);
-    connect(ui->btnCardByte120, &QPushButton::clicked, this, &TfrmModule::btnCardByte120Click);
-    connect(ui->btnCardType, &QPushButton::clicked, this, &TfrmModule::btnCardTypeClick);
-    connect(ui->btnSameCard, &QPushButton::clicked, this, &TfrmModule::btnSameCardClick);
-    connect(ui->btnDateType, &QPushButton::clicked, this, &TfrmModule::btnDateTypeClick);
-    connect(ui->btnHourType, &QPushButton::clicked, this, &TfrmModule::btnHourTypeClick);
-    connect(ui->btnSetExtReader, &QPushButton::clicked, this, &TfrmModule::btnSetExtReaderClick);
-    connect(ui->btnDoorLog, &QPushButton::clicked, this, &TfrmModule::btnDoorLogClick);
-    connect(ui->btnDoorForce, &QPushButton::clicked, this, &TfrmModule::btnDoorForceClick);
-    connect(ui->btnDoorTimeout, &QPushButton::clicked, this, &TfrmModule::btnDoorTimeoutClick);
-    connect(ui->btnDoorTimeoutTime, &QPushButton::clicked, this, &TfrmModule::btnDoorTimeoutTimeClick);
-    connect(ui->btnDI_3_4Mode, &QPushButton::clicked, this, &TfrmModule::btnDI_3_4ModeClick);
-    connect(ui->btnSetReaderType, &QPushButton::clicked, this, &TfrmModule::btnSetReaderTypeClick);
-    connect(ui->btnGetParameter, &QPushButton::clicked, this, &TfrmModule::btnGetParameterClick);
+    connect(ui->btnCardByte, &QPushButton::clicked, this, operation(&TfrmModule::btnCardByteClick));
+    connect(ui->btnCardByte120, &QPushButton::clicked, this, operation(&TfrmModule::btnCardByte120Click));
+    connect(ui->btnCardType, &QPushButton::clicked, this, operation(&TfrmModule::btnCardTypeClick));
+    connect(ui->btnSameCard, &QPushButton::clicked, this, operation(&TfrmModule::btnSameCardClick));
+    connect(ui->btnDateType, &QPushButton::clicked, this, operation(&TfrmModule::btnDateTypeClick));
+    connect(ui->btnHourType, &QPushButton::clicked, this, operation(&TfrmModule::btnHourTypeClick));
+    connect(ui->btnSetExtReader, &QPushButton::clicked, this, operation(&TfrmModule::btnSetExtReaderClick));
+    connect(ui->btnDoorLog, &QPushButton::clicked, this, operation(&TfrmModule::btnDoorLogClick));
+    connect(ui->btnDoorForce, &QPushButton::clicked, this, operation(&TfrmModule::btnDoorForceClick));
+    connect(ui->btnDoorTimeout, &QPushButton::clicked, this, operation(&TfrmModule::btnDoorTimeoutClick));
+    connect(ui->btnDoorTimeoutTime, &QPushButton::clicked, this, operation(&TfrmModule::btnDoorTimeoutTimeClick));
+    connect(ui->btnDI_3_4Mode, &QPushButton::clicked, this, operation(&TfrmModule::btnDI_3_4ModeClick));
+    connect(ui->btnSetReaderType, &QPushButton::clicked, this, operation(&TfrmModule::btnSetReaderTypeClick));
+    connect(ui->btnGetParameter, &QPushButton::clicked, this, operation(&TfrmModule::btnGetParameterClick));
 
-    connect(ui->btnLanguage, &QPushButton::clicked, this, &TfrmModule::btnLanguageClick);
-    connect(ui->btnSetBaud, &QPushButton::clicked, this, &TfrmModule::btnSetBaudClick);
-    connect(ui->btnSetMaster, &QPushButton::clicked, this, &TfrmModule::btnSetMasterClick);
-    connect(ui->btnSetID, &QPushButton::clicked, this, &TfrmModule::btnSetIDClick);
-    connect(ui->btnSetTitle, &QPushButton::clicked, this, &TfrmModule::btnSetTitleClick);
-    connect(ui->btnSetShow, &QPushButton::clicked, this, &TfrmModule::btnSetShowClick);
+    connect(ui->btnLanguage, &QPushButton::clicked, this, operation(&TfrmModule::btnLanguageClick));
+    connect(ui->btnSetBaud, &QPushButton::clicked, this, operation(&TfrmModule::btnSetBaudClick));
+    connect(ui->btnSetMaster, &QPushButton::clicked, this, operation(&TfrmModule::btnSetMasterClick));
+    connect(ui->btnSetID, &QPushButton::clicked, this, operation(&TfrmModule::btnSetIDClick));
+    connect(ui->btnSetTitle, &QPushButton::clicked, this, operation(&TfrmModule::btnSetTitleClick));
+    connect(ui->btnSetShow, &QPushButton::clicked, this, operation(&TfrmModule::btnSetShowClick));
     connect(ui->sbSetID, &QScrollBar::valueChanged, this, &TfrmModule::sbSetIDChange);
 }
 

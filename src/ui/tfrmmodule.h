@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controllerlink.h"
+#include "texttable.h"
 
 #include <QByteArray>
 #include <QMainWindow>
@@ -48,12 +49,14 @@ public:
     // ---- the operation bracket ------------------------------------------------------------
     bool BeginOperation();
     void EndOperationOk();
-    void EndOperationFailed();
+    // expectedReply names what a reply of the wrong kind should have been ("12 bytes"), for the
+    // banner's tool tip; the link's own reason is used when the exchange itself failed.
+    void EndOperationFailed(const QString &expectedReply = QString());
     void EndOperationNoLink();
     void SetBusy(bool on);
     // An operator's value that cannot go out: said in the banner (with the reason in its tool
     // tip), red lamp, low tone; nothing is opened or sent.
-    void RefuseInput(const QString &reason);
+    void RefuseInput(const QString &reason, int messageId = TextTable::InvalidValue);
 
     // ---- the automatic product test ---------------------------------------------------------
     // The caption btnAuto reads in the current language: "Cancel auto test" from the start of a

@@ -109,13 +109,16 @@ void TfrmModule::EndOperationOk()
     finishEnding();
 }
 
-void TfrmModule::EndOperationFailed()
+void TfrmModule::EndOperationFailed(const QString &expectedReply)
 {
     setBanner(LocalText(TextTable::CommandError));
     // A valid reply of the wrong kind leaves no failure in the link: say what came instead.
-    ui->pnMsg->setToolTip(link.lastFailure() != ControllerLink::Failure::None
-                              ? link.lastFailureText()
-                              : QStringLiteral("Unexpected reply of %1 bytes").arg(link.ReplyLength));
+    if (link.lastFailure() != ControllerLink::Failure::None)
+        ui->pnMsg->setToolTip(link.lastFailureText());
+    else if (!expectedReply.isEmpty())
+        ui->pnMsg->setToolTip(QStringLiteral("Reply of %1 bytes where %2 were expected").arg(link.ReplyLength).arg(expectedReply));
+    else
+        ui->pnMsg->setToolTip(QStringLiteral("Unexpected reply of %1 bytes").arg(link.ReplyLength));
     SetBusy(false);
     ui->shComm->setColor(LampRed);
     playTone(300, 300);
@@ -125,10 +128,10 @@ void TfrmModule::EndOperationFailed()
     finishEnding();
 }
 
-void TfrmModule::RefuseInput(const QString &reason)
+void TfrmModule::RefuseInput(const QString &reason, int messageId)
 {
     ui->shComm->setColor(LampRed);
-    setBanner(LocalText(TextTable::InvalidValue));
+    setBanner(LocalText(messageId));
     ui->pnMsg->setToolTip(reason);
     playTone(300, 300);
 }

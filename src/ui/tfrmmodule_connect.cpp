@@ -10,15 +10,6 @@ namespace {
 
 constexpr int ScanAttempts = 3;
 
-// Why an exchange did not count, for the banner's tool tip. A valid reply of the wrong length
-// leaves the link's own reason at whatever an earlier exchange failed with, so it is said here.
-QString whyNot(const ControllerLink &link, bool sent, const QString &expectedLength)
-{
-    if (!sent)
-        return link.lastFailureText();
-    return QStringLiteral("Reply of %1 bytes where %2 were expected").arg(link.ReplyLength).arg(expectedLength);
-}
-
 } // namespace
 
 void TfrmModule::btnConnectClick()
@@ -41,7 +32,12 @@ void TfrmModule::btnConnectClick()
             found = true;
             break;
         }
-        why = scan ? whyNot(link, sent, scanLength) : QStringLiteral("The ID holds a frame delimiter");
+        if (!scan)
+            why = QStringLiteral("The ID holds a frame delimiter");
+        else if (!sent)
+            why = link.lastFailureText();
+        else
+            why = QStringLiteral("Reply of %1 bytes where %2 were expected").arg(link.ReplyLength).arg(scanLength);
         setBanner(LocalText(TextTable::ConnectingDevice) + QString::asprintf(" ( %d )", ScanAttempts - i));
         processMessages();
     }
@@ -68,9 +64,7 @@ void TfrmModule::btnConnectClick()
     bool sent = sendCommand(IdentifyReplies::versionCommand());
     const auto version = sent ? IdentifyReplies::version(link.LastReply, link.ReplyLength) : std::nullopt;
     if (!version) {
-        why = whyNot(link, sent, QStringLiteral("%1 or %2").arg(IdentifyReplies::ShortVersionLength).arg(IdentifyReplies::LongVersionLength));
-        EndOperationFailed();
-        ui->pnMsg->setToolTip(why);
+        EndOperationFailed(QStringLiteral("%1 or %2").arg(IdentifyReplies::ShortVersionLength).arg(IdentifyReplies::LongVersionLength));
         return;
     }
     ui->pnVER->setText(version->panelText);
@@ -81,9 +75,7 @@ void TfrmModule::btnConnectClick()
     sent = sendCommand(IdentifyReplies::serialCommand());
     const auto serial = sent ? IdentifyReplies::serial(link.LastReply, link.ReplyLength, DeviceId) : std::nullopt;
     if (!serial) {
-        why = whyNot(link, sent, scanLength);
-        EndOperationFailed();
-        ui->pnMsg->setToolTip(why);
+        EndOperationFailed(scanLength);
         return;
     }
     SerialNumber = serial->serialNumber;

@@ -2,38 +2,13 @@
 #include "tfrmmodule.h"
 
 #include "commandframe.h"
+#include "commandtextguard.h"
 #include "commandtextencoder.h"
 #include "linkpresets.h"
 #include "maintenancecommands.h"
 #include "rawreplytext.h"
 #include "texttable.h"
 #include "ui_tfrmmodule.h"
-
-namespace {
-
-bool holdsFrameDelimiter(const QString &text)
-{
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case 0x00: case 0x01: case 0x02: case 0x03: case 0x04: case 0x0D:
-            return true;
-        default:
-            break;
-        }
-    }
-    return false;
-}
-
-QString ackFault(const ControllerLink &link, bool sent)
-{
-    if (!sent)
-        return link.lastFailureText();
-    return QStringLiteral("Reply of %1 bytes where %2 were expected")
-        .arg(link.ReplyLength)
-        .arg(MaintenanceCommands::AcceptedReplyLength);
-}
-
-} // namespace
 
 void TfrmModule::btnRebootClick()
 {
@@ -56,14 +31,10 @@ void TfrmModule::runAcknowledgedCommand(int bannerId, const std::function<QByteA
     setBanner(LocalText(bannerId));
     processMessages();
     wait(100);
-    const bool sent = sendCommand(command());
-    if (sent && link.ReplyLength == MaintenanceCommands::AcceptedReplyLength) {
+    if (sendCommand(command()) && link.ReplyLength == MaintenanceCommands::AcceptedReplyLength)
         EndOperationOk();
-        return;
-    }
-    const QString why = ackFault(link, sent);
-    EndOperationFailed();
-    ui->pnMsg->setToolTip(why);
+    else
+        EndOperationFailed(QString::number(MaintenanceCommands::AcceptedReplyLength));
 }
 
 void TfrmModule::btnCommandClick()
@@ -71,7 +42,7 @@ void TfrmModule::btnCommandClick()
     // The text goes out as typed, in the encoding the controller is set to; what cannot go out
     // whole is refused before the link is touched.
     const QString typed = ui->edCommandSend->text();
-    if (holdsFrameDelimiter(typed)) {
+    if (!CommandTextGuard::isSendable(typed.toUtf8())) {
         RefuseInput(QStringLiteral("The command holds a control character that ends the frame"));
         return;
     }
@@ -83,7 +54,8 @@ void TfrmModule::btnCommandClick()
     if (DeviceId.size() + bytes->size() > CommandFrame::MaxCommandLength) {
         RefuseInput(QStringLiteral("Command of %1 bytes with the ID; at most %2 fit the frame")
                         .arg(DeviceId.size() + bytes->size())
-                        .arg(CommandFrame::MaxCommandLength));
+                        .arg(CommandFrame::MaxCommandLength),
+                    TextTable::CommandTooLong);
         return;
     }
 
