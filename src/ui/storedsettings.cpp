@@ -79,7 +79,8 @@ void StoredSettings::saveLink(quint32 type, const QString &netPort, const QStrin
     const auto key = SettingsKey::openForWriting();
     if (!key)
         return;
-    // The registry stops at the first value it refuses; the file store behaves the same way.
+    // Writing stops at the first value the store refuses, as a failed registry call ends the
+    // saving routine; what was written before it is kept.
     key->writeDword(QStringLiteral("TYPE"), type)
         && key->writeString(QStringLiteral("NetPort"), netPort)
         && key->writeString(QStringLiteral("NetIP"), netIp)

@@ -17,7 +17,7 @@ Step fromList(std::function<std::optional<QByteArray>()> build)
     return [build = std::move(build)](QString *refusal) {
         std::optional<QByteArray> command = build();
         if (!command)
-            *refusal = QStringLiteral("Choose a value in the list first");
+            *refusal = QStringLiteral("Choose a value in the list first"); // as the parameter buttons say
         return command;
     };
 }
@@ -86,7 +86,7 @@ void TfrmModule::btnSetIDClick()
                     } });
 }
 
-// "None" still sends both lines: the controller keeps them for when lines are shown again.
+// "None" still sends both lines, as the controller has always been set up.
 void TfrmModule::btnSetTitleClick()
 {
     const auto line = [this](int n, const QLineEdit *field) -> CommandStep {
