@@ -17,7 +17,7 @@ Step fromList(std::function<std::optional<QByteArray>()> build)
     return [build = std::move(build)](QString *refusal) {
         std::optional<QByteArray> command = build();
         if (!command)
-            *refusal = QStringLiteral("Choose a value in the list first"); // as the parameter buttons say
+            *refusal = QStringLiteral("Choose a value in the list first");
         return command;
     };
 }
