@@ -4,9 +4,9 @@
 // with no change is 60 ms of fixed waits plus an "IE" and a "DF" exchange, so the rate the waits
 // allow follows from those two exchange times, measured on their own against the same simulator.
 // CPU time is the whole process's (getrusage) over the run; the simulator is another process.
-#include "controllerlink.h"
-#include "tfrmmodule.h"
-#include "tone.h"
+#include "link/controllerlink.h"
+#include "app/tfrmmodule.h"
+#include "sound/tone.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -100,19 +100,16 @@ double medianMs(std::vector<double> values)
 double exchangeMs(quint16 port, const QByteArray &command, int count)
 {
     ControllerLink link;
-    link.LinkMode = ControllerLink::Net;
-    link.HostAddress = QStringLiteral("127.0.0.1");
-    link.HostPort = QString::number(port);
-    if (!link.OpenLink())
+    if (!link.open(LinkSettings::tcp(QStringLiteral("127.0.0.1"), QString::number(port))))
         return -1;
     std::vector<double> times;
     for (int i = 0; i < count; ++i) {
         QElapsedTimer t;
         t.start();
-        if (link.SendCommand(command))
+        if (link.exchange(command).ok())
             times.push_back(double(t.nsecsElapsed()) / 1e6);
     }
-    link.CloseLink();
+    link.close();
     return times.size() == std::size_t(count) ? medianMs(times) : -1;
 }
 
@@ -176,7 +173,7 @@ int main(int argc, char *argv[])
     setText(&window, "edIP", QStringLiteral("127.0.0.1"));
     setText(&window, "edPort", QString::number(sim.port));
     window.btnConnectClick();
-    if (window.DeviceId.isEmpty()) {
+    if (window.session().deviceId().isEmpty()) {
         std::fprintf(stderr, "zu42autotestbench: the window could not connect\n");
         return 1;
     }

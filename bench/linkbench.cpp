@@ -1,9 +1,9 @@
 // zu42linkbench: how much the tool's exchange costs over the plainest one the system allows.
-// For each kind of link it runs rounds of "000AS" exchanges through ControllerLink::SendCommand
+// For each kind of link it runs rounds of "000AS" exchanges through ControllerLink::exchange
 // and through a raw write/poll/read of the same frame, against the same simulator, and
 // prints the median round trip and the process CPU time per exchange of both.
-#include "commandframe.h"
-#include "controllerlink.h"
+#include "protocol/commandframe.h"
+#include "link/controllerlink.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -146,28 +146,25 @@ struct Sim
 void linkBlock(bool net, const Sim &sim, int count, Samples *out)
 {
     ControllerLink link;
-    link.LinkMode = net ? ControllerLink::Net : ControllerLink::Com;
-    link.HostAddress = QStringLiteral("127.0.0.1");
-    link.HostPort = QString::number(sim.port);
-    link.PortName = sim.pty;
-    link.LineMode = QStringLiteral("19200,e,8,1");
-    if (!link.OpenLink()) {
-        std::fprintf(stderr, "zu42linkbench: cannot open the link: %s\n", qPrintable(link.lastFailureText()));
+    const LinkSettings settings = net ? LinkSettings::tcp(QStringLiteral("127.0.0.1"), QString::number(sim.port))
+                                      : LinkSettings::serial(sim.pty, QStringLiteral("19200,e,8,1"));
+    if (!link.open(settings)) {
+        std::fprintf(stderr, "zu42linkbench: cannot open the link: %s\n", qPrintable(link.openFailureText()));
         out->failures += count;
         return;
     }
     for (int i = 0; i < count; ++i) {
         const double c0 = cpuUs(), w0 = wallUs();
-        const bool ok = link.SendCommand("000AS");
+        const Reply reply = link.exchange("000AS");
         const double w1 = wallUs(), c1 = cpuUs();
-        if (!ok || link.ReplyLength != 20) {
+        if (!reply.answeredWithLength(20)) {
             ++out->failures;
             continue;
         }
         out->roundTripUs.push_back(w1 - w0);
         out->cpuTotalUs += c1 - c0;
     }
-    link.CloseLink();
+    link.close();
 }
 
 void rawBlock(bool net, const Sim &sim, int count, Samples *out)

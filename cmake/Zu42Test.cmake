@@ -1,12 +1,11 @@
-# Every file named *test.cpp in a test folder becomes one QtTest executable and one
-# ctest test of the same name; the folder's extra sources and libraries are shared.
-#   zu42_add_tests(LIBS zu42link [EXTRA_SOURCES ...] [LABELS ...])
+# Each named test is one QtTest executable built from <name>.cpp and one ctest test of the
+# same name; the folder's extra sources and libraries are shared by its tests.
+#   zu42_add_tests(TESTS fooTest barTest LIBS zu42link [EXTRA_SOURCES ...] [LABELS ...])
 function(zu42_add_tests)
-    cmake_parse_arguments(ARG "" "" "LIBS;EXTRA_SOURCES;LABELS" ${ARGN})
-    file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*test.cpp)
-    foreach(src IN LISTS tests)
-        get_filename_component(name ${src} NAME_WE)
-        zu42_add_test(${name} SOURCES ${src} ${ARG_EXTRA_SOURCES} LIBS ${ARG_LIBS} LABELS ${ARG_LABELS})
+    cmake_parse_arguments(ARG "" "" "TESTS;LIBS;EXTRA_SOURCES;LABELS" ${ARGN})
+    foreach(name IN LISTS ARG_TESTS)
+        zu42_add_test(${name} SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp ${ARG_EXTRA_SOURCES}
+            LIBS ${ARG_LIBS} LABELS ${ARG_LABELS})
     endforeach()
 endfunction()
 

@@ -1,7 +1,7 @@
 // Fuzzes the receive step and the frame checks with whatever bytes a line could deliver.
 // Any broken invariant aborts, so libFuzzer keeps the input that broke it.
-#include "commandframe.h"
-#include "replyreceiver.h"
+#include "protocol/commandframe.h"
+#include "protocol/replyreceiver.h"
 
 #include <QByteArray>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "simserver.h"
 
-#include "commandframe.h"
+#include "protocol/commandframe.h"
 
 #include <QSocketNotifier>
 #include <QTcpServer>

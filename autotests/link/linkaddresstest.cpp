@@ -1,4 +1,4 @@
-#include "linkaddress.h"
+#include "link/linkaddress.h"
 
 #include <QTest>
 

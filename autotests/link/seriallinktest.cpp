@@ -1,5 +1,6 @@
-#include "commandframe.h"
-#include "controllerlink.h"
+#include "exchangerecorder.h"
+#include "link/controllerlink.h"
+#include "protocol/commandframe.h"
 #include "simprocess.h"
 #include "stopwatch.h"
 
@@ -9,16 +10,14 @@
 #include <termios.h>
 #include <unistd.h>
 
-using Failure = ControllerLink::Failure;
-Q_DECLARE_METATYPE(ControllerLink::Failure)
+Q_DECLARE_METATYPE(Verdict)
+Q_DECLARE_METATYPE(OpenFailure)
 
 namespace {
 
-void aimAt(ControllerLink &link, const QString &path, const QString &mode = QStringLiteral("19200,e,8,1"))
+LinkSettings serialAt(const QString &path, const QString &mode = QStringLiteral("19200,e,8,1"))
 {
-    link.LinkMode = ControllerLink::Com;
-    link.PortName = path;
-    link.LineMode = mode;
+    return LinkSettings::serial(path, mode);
 }
 
 // A descriptor of our own on the slave side, to read and set what the tool's open changes.
@@ -87,7 +86,7 @@ private slots:
     void shouldExchangeTheWorkedFrameOverTheLine_data()
     {
         QTest::addColumn<int>("mode");
-        QTest::newRow("COM") << int(ControllerLink::Com);
+        QTest::newRow("COM") << int(LinkSettings::Com);
         QTest::newRow("any mode but NET is COM") << 7;
     }
     void shouldExchangeTheWorkedFrameOverTheLine()
@@ -96,51 +95,48 @@ private slots:
         SimProcess sim({}, true);
         QVERIFY(sim.start());
         ControllerLink link;
-        aimAt(link, sim.ptyPath());
-        link.LinkMode = std::uint8_t(mode);
-        link.HostPort = QString::number(sim.port() + 1); // not used on the serial line
-        QVERIFY2(link.OpenLink(), qPrintable(link.lastFailureText()));
-        QVERIFY(link.SendCommand("000AS"));
-        QCOMPARE(link.LastReply, AsReply);
-        QCOMPARE(link.ReplyLength, 20);
-        QCOMPARE(link.CheckHigh, std::uint8_t(0x11));
-        QCOMPARE(link.CheckLow, std::uint8_t(0xB7));
-        QVERIFY(link.SendCommand("000AV"));
-        QCOMPARE(link.ReplyLength, 20);
-        link.CloseLink();
+        LinkSettings settings = serialAt(sim.ptyPath());
+        settings.mode = std::uint8_t(mode);
+        settings.hostPort = QString::number(sim.port() + 1); // not used on the serial line
+        QVERIFY2(link.open(settings), qPrintable(link.openFailureText()));
+        const Reply reply = link.exchange("000AS");
+        QVERIFY(reply.ok());
+        QCOMPARE(reply.bytes, AsReply);
+        QCOMPARE(reply.length(), 20);
+        QCOMPARE(reply.requestCrc, std::uint16_t(0x11B7));
+        QCOMPARE(link.exchange("000AV").length(), 20);
+        link.close();
         QCOMPARE(sim.requests(), (QList<QByteArray> { "000AS", "000AV" }));
     }
 
     void shouldJudgeTheRepliesAControllerMaySend_data()
     {
         QTest::addColumn<QString>("fault");
-        QTest::addColumn<bool>("result");
-        QTest::addColumn<Failure>("failure");
-        QTest::newRow("noise before ETX") << "AS:noise" << true << Failure::None;
-        QTest::newRow("trailing bytes dropped") << "AS:trailing" << true << Failure::None;
-        QTest::newRow("bad CRC") << "AS:badcrc" << false << Failure::InvalidReply;
-        QTest::newRow("lowercase digits") << "AS:lowercase" << false << Failure::InvalidReply;
-        QTest::newRow("no EOT") << "AS:noeot" << false << Failure::InvalidReply;
-        QTest::newRow("no reply") << "AS:noreply" << false << Failure::NoAnswer;
+        QTest::addColumn<Verdict>("verdict");
+        QTest::newRow("noise before ETX") << "AS:noise" << Verdict::Answered;
+        QTest::newRow("trailing bytes dropped") << "AS:trailing" << Verdict::Answered;
+        QTest::newRow("bad CRC") << "AS:badcrc" << Verdict::BadCheckDigits;
+        QTest::newRow("lowercase digits") << "AS:lowercase" << Verdict::BadCheckDigits;
+        QTest::newRow("no EOT") << "AS:noeot" << Verdict::BadCheckDigits;
+        QTest::newRow("no reply") << "AS:noreply" << Verdict::NoReply;
     }
     void shouldJudgeTheRepliesAControllerMaySend()
     {
         QFETCH(QString, fault);
-        QFETCH(bool, result);
-        QFETCH(Failure, failure);
+        QFETCH(Verdict, verdict);
         SimProcess sim({ "--fault", fault }, true);
         QVERIFY(sim.start());
         ControllerLink link;
-        aimAt(link, sim.ptyPath());
-        QVERIFY(link.OpenLink());
-        QCOMPARE(link.SendCommand("000AS"), result);
-        QCOMPARE(link.lastFailure(), failure);
-        if (result)
-            QCOMPARE(link.LastReply, AsReply);
+        QVERIFY(link.open(serialAt(sim.ptyPath())));
+        const Reply reply = link.exchange("000AS");
+        QCOMPARE(reply.verdict, verdict);
+        if (reply.ok())
+            QCOMPARE(reply.bytes, AsReply);
         // Whatever the fault left on the line is not taken for the next answer.
-        QVERIFY(link.SendCommand("000AV"));
-        QCOMPARE(link.LastReply, CommandFrame::encodeReply("000", "AV", "ZO425V05"));
-        link.CloseLink();
+        const Reply next = link.exchange("000AV");
+        QVERIFY(next.ok());
+        QCOMPARE(next.bytes, CommandFrame::encodeReply("000", "AV", "ZO425V05"));
+        link.close();
     }
 
     // 300 ms without a byte ends the exchange; gaps shorter than that do not.
@@ -158,39 +154,50 @@ private slots:
         SimProcess sim({ "--fault", QStringLiteral("AS:split:4:%1").arg(gapMs) }, true);
         QVERIFY(sim.start());
         ControllerLink link;
-        aimAt(link, sim.ptyPath());
-        QVERIFY(link.OpenLink());
+        QVERIFY(link.open(serialAt(sim.ptyPath())));
         StopWatch watch;
-        QCOMPARE(link.SendCommand("000AS"), result);
+        const Reply reply = link.exchange("000AS");
         const qint64 wall = watch.wallMs();
         const double cpu = watch.cpuMs();
+        QCOMPARE(reply.ok(), result);
         if (result) {
-            QCOMPARE(link.LastReply, AsReply);
+            QCOMPARE(reply.bytes, AsReply);
             QVERIFY2(wall >= 4 * gapMs - 50, qPrintable(QString::number(wall))); // five chunks, four gaps
         } else {
-            QCOMPARE(link.lastFailure(), Failure::NoAnswer);
+            // The reply had begun: it was cut off by the silence.
+            QCOMPARE(reply.verdict, Verdict::CutOff);
             // First chunk at once, then silence: the idle limit, not the overall one, ends it.
             QVERIFY2(wall >= 290 && wall < gapMs + 250, qPrintable(QString::number(wall)));
         }
         QVERIFY2(cpu < wall * 0.1, qPrintable(QStringLiteral("cpu %1 ms in %2 ms").arg(cpu).arg(wall)));
-        link.CloseLink();
+        link.close();
     }
 
+    // The overall bound ends a line that keeps talking; shorter limits show the mechanism
+    // without waiting the default five seconds, the default row shows the default holds.
+    void shouldEndEndlessReplyAtOverallBound_data()
+    {
+        QTest::addColumn<int>("overallMs");
+        QTest::newRow("default bound") << 0;
+        QTest::newRow("bound set to 800 ms") << 800;
+    }
     void shouldEndEndlessReplyAtOverallBound()
     {
+        QFETCH(int, overallMs);
         SimProcess sim({ "--fault", "AS:endless" }, true);
         QVERIFY(sim.start());
         ControllerLink link;
-        aimAt(link, sim.ptyPath());
-        QVERIFY(link.OpenLink());
+        if (overallMs > 0)
+            link.setLimits({ overallMs, ExchangeLimits::SerialIdleMs });
+        const int bound = overallMs > 0 ? overallMs : ExchangeLimits::SerialOverallMs;
+        QVERIFY(link.open(serialAt(sim.ptyPath())));
         StopWatch watch;
-        QVERIFY(!link.SendCommand("000AS"));
+        const Reply reply = link.exchange("000AS");
         const qint64 wall = watch.wallMs();
-        QCOMPARE(link.lastFailure(), Failure::NoAnswer);
-        QVERIFY2(wall >= ControllerLink::SerialOverallLimitMs - 50 && wall < ControllerLink::SerialOverallLimitMs + 800,
-                 qPrintable(QString::number(wall)));
+        QVERIFY(!reply.ok());
+        QVERIFY2(wall >= bound - 50 && wall < bound + 800, qPrintable(QString::number(wall)));
         QVERIFY2(watch.cpuMs() < wall * 0.1, qPrintable(QString::number(watch.cpuMs())));
-        link.CloseLink();
+        link.close();
     }
 
     // A USB adapter pulled out mid-reply: the wait must return at once and not spin on errors.
@@ -199,14 +206,16 @@ private slots:
         SimProcess sim({ "--fault", "AS:hangup" }, true);
         QVERIFY(sim.start());
         ControllerLink link;
-        aimAt(link, sim.ptyPath());
-        QVERIFY(link.OpenLink());
+        ExchangeRecorder recorder;
+        link.addObserver(&recorder);
+        QVERIFY(link.open(serialAt(sim.ptyPath())));
         const int fdsOpen = ProcessProbe::openDescriptors();
         StopWatch watch;
-        QVERIFY(!link.SendCommand("000AS"));
+        const Reply reply = link.exchange("000AS");
         const qint64 wall = watch.wallMs();
         const double cpu = watch.cpuMs();
-        QCOMPARE(link.lastFailure(), Failure::HungUp);
+        // Half the reply had come: it was cut off by the hang-up.
+        QCOMPARE(reply.verdict, Verdict::CutOff);
         // The simulator hangs up 20 ms after half the reply.
         QVERIFY2(wall < 150, qPrintable(QString::number(wall)));
         QVERIFY2(cpu < 30, qPrintable(QString::number(cpu)));
@@ -214,10 +223,10 @@ private slots:
         QVERIFY(ProcessProbe::openDescriptors() < fdsOpen);
         // Further exchanges on the dead link fail without waiting.
         watch.restart();
-        QVERIFY(!link.SendCommand("000AS"));
+        QVERIFY(!link.exchange("000AS").ok());
         QVERIFY(watch.wallMs() < 50);
-        link.CloseLink();
-        QCOMPARE(link.closeCount(), 1);
+        link.close();
+        QCOMPARE(recorder.closes(), 1);
     }
 
     void shouldOpenThePortExclusively()
@@ -225,34 +234,31 @@ private slots:
         SimProcess sim({}, true);
         QVERIFY(sim.start());
         ControllerLink first;
-        aimAt(first, sim.ptyPath());
-        QVERIFY(first.OpenLink());
+        QVERIFY(first.open(serialAt(sim.ptyPath())));
         {
             ControllerLink second;
-            aimAt(second, sim.ptyPath());
             const int fds = ProcessProbe::openDescriptors();
-            QVERIFY(!second.OpenLink());
-            QCOMPARE(second.lastFailure(), Failure::PortBusy);
+            QVERIFY(!second.open(serialAt(sim.ptyPath())));
+            QCOMPARE(second.openFailure(), OpenFailure::PortBusy);
             QCOMPARE(ProcessProbe::openDescriptors(), fds);
         }
         // The refused open did not disturb the one that holds the port.
-        QVERIFY(first.SendCommand("000AS"));
-        first.CloseLink();
+        QVERIFY(first.exchange("000AS").ok());
+        first.close();
         ControllerLink third;
-        aimAt(third, sim.ptyPath());
-        QVERIFY2(third.OpenLink(), qPrintable(third.lastFailureText()));
-        QVERIFY(third.SendCommand("000AS"));
-        third.CloseLink();
+        QVERIFY2(third.open(serialAt(sim.ptyPath())), qPrintable(third.openFailureText()));
+        QVERIFY(third.exchange("000AS").ok());
+        third.close();
     }
 
-    // Line settings and read time-outs are the port's own again after the close.
-    void shouldRestoreLineSettingsAfterClose_data()
+    // The close gives the port back its read time-outs; the line keeps what the open set.
+    void shouldRestoreOnlyTimeoutsAtClose_data()
     {
         QTest::addColumn<bool>("exchange");
         QTest::newRow("open and close") << false;
         QTest::newRow("with an exchange") << true;
     }
-    void shouldRestoreLineSettingsAfterClose()
+    void shouldRestoreOnlyTimeoutsAtClose()
     {
         QFETCH(bool, exchange);
         SimProcess sim({}, true);
@@ -270,15 +276,56 @@ private slots:
         QCOMPARE(::cfgetospeed(&before), speed_t(B9600));
 
         ControllerLink link;
-        aimAt(link, sim.ptyPath());
-        QVERIFY(link.OpenLink());
+        QVERIFY(link.open(serialAt(sim.ptyPath(), QStringLiteral("57600,n,8,1"))));
         if (exchange)
-            QVERIFY(link.SendCommand("000AS"));
-        link.CloseLink();
+            QVERIFY(link.exchange("000AS").ok());
+        link.close();
 
         SlaveView view(sim.ptyPath());
         const termios after = view.get();
-        QVERIFY2(sameSettings(before, after), qPrintable(describe(before) + QStringLiteral(" | ") + describe(after)));
+        QCOMPARE(after.c_cc[VMIN], before.c_cc[VMIN]);
+        QCOMPARE(after.c_cc[VTIME], before.c_cc[VTIME]);
+        QCOMPARE(::cfgetospeed(&after), speed_t(B57600));
+        QVERIFY2(!(after.c_cflag & CSTOPB), qPrintable(describe(after)));
+    }
+
+    // An operator's typo in the speed box must not change what the line runs at: after an
+    // operation at 57600, a malformed or empty mode string still talks at 57600.
+    void shouldKeepTheLastLineSettingsForAMalformedMode_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("letters") << "abc";
+        QTest::newRow("empty") << "";
+    }
+    void shouldKeepTheLastLineSettingsForAMalformedMode()
+    {
+        QFETCH(QString, mode);
+        SimProcess sim({}, true);
+        QVERIFY(sim.start());
+        termios first {};
+        {
+            SlaveView setter(sim.ptyPath());
+            QVERIFY(setter.set(unusual(setter.get(), B38400)));
+            first = setter.get();
+        }
+        ExchangeRecorder recorder;
+        for (const QString &text : { QStringLiteral("57600,n,8,1"), mode, mode }) {
+            ControllerLink link;
+            link.addObserver(&recorder);
+            QVERIFY2(link.open(serialAt(sim.ptyPath(), text)), qPrintable(link.openFailureText()));
+            QVERIFY(link.exchange("000AS").ok());
+            link.close();
+            SlaveView view(sim.ptyPath());
+            const termios now = view.get();
+            QCOMPARE(::cfgetospeed(&now), speed_t(B57600));
+            QCOMPARE(now.c_cc[VMIN], first.c_cc[VMIN]);
+            QCOMPARE(now.c_cc[VTIME], first.c_cc[VTIME]);
+        }
+        // What was in force during each exchange, as the link reported it.
+        const QList<ExchangeEvent> exchanges = recorder.exchanges();
+        QCOMPARE(exchanges.size(), 3);
+        for (const ExchangeEvent &e : exchanges)
+            QVERIFY2(e.link.endsWith(QStringLiteral(" 57600,n,8,1")), qPrintable(e.link));
     }
 
     // A pseudo-terminal keeps speed and stop bits but always reports 8 bits without parity
@@ -315,32 +362,30 @@ private slots:
         QVERIFY(view.get().c_cflag & CSTOPB);
 
         ControllerLink link;
-        aimAt(link, sim.ptyPath(), mode);
-        QVERIFY2(link.OpenLink(), qPrintable(link.lastFailureText()));
+        QVERIFY2(link.open(serialAt(sim.ptyPath(), mode)), qPrintable(link.openFailureText()));
         const termios t = view.get();
         QCOMPARE(int(::cfgetospeed(&t)), speed);
         QCOMPARE(bool(t.c_cflag & CSTOPB), twoStop);
-        QVERIFY(link.SendCommand("000AS"));
-        link.CloseLink();
+        QVERIFY(link.exchange("000AS").ok());
+        link.close();
     }
 
     void shouldFailOpenOfMissingPort_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<Failure>("failure");
-        QTest::newRow("empty name") << "" << Failure::NoSuchPort;
-        QTest::newRow("missing device") << "/dev/zu42-no-such-port" << Failure::NoSuchPort;
-        QTest::newRow("missing tty name") << "ttyZU42none" << Failure::NoSuchPort;
+        QTest::addColumn<OpenFailure>("failure");
+        QTest::newRow("empty name") << "" << OpenFailure::NoSuchPort;
+        QTest::newRow("missing device") << "/dev/zu42-no-such-port" << OpenFailure::NoSuchPort;
+        QTest::newRow("missing tty name") << "ttyZU42none" << OpenFailure::NoSuchPort;
     }
     void shouldFailOpenOfMissingPort()
     {
         QFETCH(QString, name);
-        QFETCH(Failure, failure);
+        QFETCH(OpenFailure, failure);
         ControllerLink link;
-        aimAt(link, name);
         const int fds = ProcessProbe::openDescriptors();
-        QVERIFY(!link.OpenLink());
-        QCOMPARE(link.lastFailure(), failure);
+        QVERIFY(!link.open(serialAt(name)));
+        QCOMPARE(link.openFailure(), failure);
         QVERIFY(!link.isOpen());
         QCOMPARE(ProcessProbe::openDescriptors(), fds);
     }
@@ -350,12 +395,10 @@ private slots:
         SimProcess sim({}, true);
         QVERIFY(sim.start());
         ControllerLink link;
-        aimAt(link, sim.ptyPath());
-        QVERIFY(link.OpenLink());
-        QVERIFY(!link.SendCommand("000" + QByteArray(1491, 'Q')));
-        QCOMPARE(link.lastFailure(), Failure::CommandTooLong);
-        QVERIFY(link.SendCommand("000AS"));
-        link.CloseLink();
+        QVERIFY(link.open(serialAt(sim.ptyPath())));
+        QCOMPARE(link.exchange("000" + QByteArray(1491, 'Q')).verdict, Verdict::Refused);
+        QVERIFY(link.exchange("000AS").ok());
+        link.close();
         QCOMPARE(sim.requests(), QList<QByteArray> { "000AS" });
     }
 
@@ -365,19 +408,15 @@ private slots:
         QVERIFY(sim.start());
         auto cycle = [&] {
             ControllerLink good;
-            aimAt(good, sim.ptyPath());
-            QVERIFY(good.OpenLink());
-            QVERIFY(good.SendCommand("000AS"));
+            QVERIFY(good.open(serialAt(sim.ptyPath())));
+            QVERIFY(good.exchange("000AS").ok());
             ControllerLink busy;
-            aimAt(busy, sim.ptyPath());
-            QVERIFY(!busy.OpenLink());
-            good.CloseLink();
+            QVERIFY(!busy.open(serialAt(sim.ptyPath())));
+            good.close();
             ControllerLink missing;
-            aimAt(missing, QStringLiteral("/dev/zu42-no-such-port"));
-            QVERIFY(!missing.OpenLink());
+            QVERIFY(!missing.open(serialAt(QStringLiteral("/dev/zu42-no-such-port"))));
             ControllerLink dropped; // closes itself when it goes
-            aimAt(dropped, sim.ptyPath());
-            QVERIFY(dropped.OpenLink());
+            QVERIFY(dropped.open(serialAt(sim.ptyPath())));
         };
         cycle();
         const int before = ProcessProbe::openDescriptors();

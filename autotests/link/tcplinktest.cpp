@@ -1,6 +1,7 @@
-#include "commandframe.h"
-#include "controllerlink.h"
-#include "crc16arc.h"
+#include "exchangerecorder.h"
+#include "link/controllerlink.h"
+#include "protocol/commandframe.h"
+#include "protocol/crc16arc.h"
 #include "simprocess.h"
 #include "stopwatch.h"
 
@@ -8,16 +9,13 @@
 #include <QThread>
 #include <QTest>
 
-using Failure = ControllerLink::Failure;
-Q_DECLARE_METATYPE(ControllerLink::Failure)
+Q_DECLARE_METATYPE(Verdict)
 
 namespace {
 
-void aimAt(ControllerLink &link, quint16 port, const QString &address = QStringLiteral("127.0.0.1"))
+LinkSettings tcpAt(quint16 port, const QString &address = QStringLiteral("127.0.0.1"))
 {
-    link.LinkMode = ControllerLink::Net;
-    link.HostAddress = address;
-    link.HostPort = QString::number(port);
+    return LinkSettings::tcp(address, QString::number(port));
 }
 
 // A loopback port that nothing listens on (taken and given back at once).
@@ -43,15 +41,13 @@ private slots:
         SimProcess sim;
         QVERIFY(sim.start());
         ControllerLink link;
-        aimAt(link, sim.port());
-        QVERIFY(link.OpenLink());
-        QVERIFY(link.SendCommand("000AS"));
-        QCOMPARE(link.CheckHigh, std::uint8_t(0x11));
-        QCOMPARE(link.CheckLow, std::uint8_t(0xB7));
-        QCOMPARE(link.LastReply, AsReply);
-        QCOMPARE(link.ReplyLength, 20);
-        QCOMPARE(link.lastFailure(), Failure::None);
-        link.CloseLink();
+        QVERIFY(link.open(tcpAt(sim.port())));
+        const Reply reply = link.exchange("000AS");
+        QCOMPARE(reply.verdict, Verdict::Answered);
+        QCOMPARE(reply.requestCrc, std::uint16_t(0x11B7));
+        QCOMPARE(reply.bytes, AsReply);
+        QCOMPARE(reply.length(), 20);
+        link.close();
         QCOMPARE(sim.requests(), QList<QByteArray> { "000AS" });
         QCOMPARE(sim.requestsCrcOk(), QList<bool> { true });
     }
@@ -59,51 +55,47 @@ private slots:
     void shouldJudgeTheRepliesAControllerMaySend_data()
     {
         QTest::addColumn<QStringList>("simArgs");
-        QTest::addColumn<bool>("result");
-        QTest::addColumn<Failure>("failure");
+        QTest::addColumn<Verdict>("verdict");
         QTest::addColumn<QByteArray>("lastReply");
 
-        QTest::newRow("noise before ETX") << QStringList { "--fault", "AS:noise" } << true << Failure::None << AsReply;
-        QTest::newRow("trailing bytes dropped") << QStringList { "--fault", "AS:trailing" } << true << Failure::None << AsReply;
-        QTest::newRow("split into TCP chunks") << QStringList { "--fault", "AS:split:3:40" } << true << Failure::None << AsReply;
-        QTest::newRow("bad CRC") << QStringList { "--fault", "AS:badcrc" } << false << Failure::InvalidReply << QByteArray();
-        QTest::newRow("lowercase digits") << QStringList { "--fault", "AS:lowercase" } << false << Failure::InvalidReply << QByteArray();
-        QTest::newRow("no EOT") << QStringList { "--fault", "AS:noeot" } << false << Failure::InvalidReply << QByteArray();
-        QTest::newRow("no reply") << QStringList { "--fault", "AS:noreply" } << false << Failure::NoAnswer << QByteArray();
+        QTest::newRow("noise before ETX") << QStringList { "--fault", "AS:noise" } << Verdict::Answered << AsReply;
+        QTest::newRow("trailing bytes dropped") << QStringList { "--fault", "AS:trailing" } << Verdict::Answered << AsReply;
+        QTest::newRow("split into TCP chunks") << QStringList { "--fault", "AS:split:3:40" } << Verdict::Answered << AsReply;
+        QTest::newRow("bad CRC") << QStringList { "--fault", "AS:badcrc" } << Verdict::BadCheckDigits << QByteArray();
+        QTest::newRow("lowercase digits") << QStringList { "--fault", "AS:lowercase" } << Verdict::BadCheckDigits << QByteArray();
+        QTest::newRow("no EOT") << QStringList { "--fault", "AS:noeot" } << Verdict::BadCheckDigits << QByteArray();
+        QTest::newRow("no reply") << QStringList { "--fault", "AS:noreply" } << Verdict::NoReply << QByteArray();
         // 1612 bytes: more than the buffer holds, so it is dropped and the limit ends the wait.
         QTest::newRow("reply past the buffer")
-            << QStringList { "--reply", "AS=" + QString(1600, QLatin1Char('7')) } << false << Failure::NoAnswer << QByteArray();
+            << QStringList { "--reply", "AS=" + QString(1600, QLatin1Char('7')) } << Verdict::NoReply << QByteArray();
 
         // Right digits for the bytes up to the first EOT, then two more bytes before the CR.
         const QByteArray head = "\x03" "000AS24010042\x04";
         const QByteArray extraData = "24010042\\x04" + Crc16Arc::digits(Crc16Arc::checksum(head)) + "zz";
         QTest::newRow("extra bytes before CR")
-            << QStringList { "--reply", "AS=" + QString::fromLatin1(extraData) } << true << Failure::None << QByteArray();
+            << QStringList { "--reply", "AS=" + QString::fromLatin1(extraData) } << Verdict::Answered << QByteArray();
     }
     void shouldJudgeTheRepliesAControllerMaySend()
     {
         QFETCH(QStringList, simArgs);
-        QFETCH(bool, result);
-        QFETCH(Failure, failure);
+        QFETCH(Verdict, verdict);
         QFETCH(QByteArray, lastReply);
 
         SimProcess sim(simArgs);
         QVERIFY(sim.start());
         ControllerLink link;
-        aimAt(link, sim.port());
-        QVERIFY(link.OpenLink());
-        QCOMPARE(link.SendCommand("000AS"), result);
-        QCOMPARE(link.lastFailure(), failure);
-        if (result) {
-            QCOMPARE(link.LastReply.front(), '\x03');
-            QCOMPARE(link.LastReply.back(), '\r');
-            QCOMPARE(link.LastReply.size(), qsizetype(link.ReplyLength));
+        QVERIFY(link.open(tcpAt(sim.port())));
+        const Reply reply = link.exchange("000AS");
+        QCOMPARE(reply.verdict, verdict);
+        if (reply.ok()) {
+            QCOMPARE(reply.bytes.front(), '\x03');
+            QCOMPARE(reply.bytes.back(), '\r');
             if (!lastReply.isEmpty())
-                QCOMPARE(link.LastReply, lastReply);
+                QCOMPARE(reply.bytes, lastReply);
             else // the longer reply counts its extra bytes, so callers expecting 20 reject it
-                QCOMPARE(link.ReplyLength, 20 + 4 + 2 + 1);
+                QCOMPARE(reply.length(), 20 + 4 + 2 + 1);
         }
-        link.CloseLink();
+        link.close();
     }
 
     // The whole reply must be there 1200 ms after the send.
@@ -121,21 +113,21 @@ private slots:
         SimProcess sim({ "--fault", QStringLiteral("AS:delay:%1").arg(delayMs) });
         QVERIFY(sim.start());
         ControllerLink link;
-        aimAt(link, sim.port());
-        QVERIFY(link.OpenLink());
+        QVERIFY(link.open(tcpAt(sim.port())));
         StopWatch watch;
-        QCOMPARE(link.SendCommand("000AS"), result);
+        const Reply reply = link.exchange("000AS");
         const qint64 wall = watch.wallMs();
         const double cpu = watch.cpuMs();
+        QCOMPARE(reply.ok(), result);
         if (result) {
             QVERIFY2(wall >= delayMs - 50, qPrintable(QString::number(wall)));
         } else {
-            QCOMPARE(link.lastFailure(), Failure::NoAnswer);
+            QCOMPARE(reply.verdict, Verdict::NoReply);
             QVERIFY2(wall >= 1190 && wall < 1600, qPrintable(QString::number(wall)));
         }
         // The wait sleeps in the system: a spinning loop would burn the whole time.
         QVERIFY2(cpu < wall * 0.1, qPrintable(QStringLiteral("cpu %1 ms in %2 ms").arg(cpu).arg(wall)));
-        link.CloseLink();
+        link.close();
     }
 
     // The late answer to one request must not pass for the answer to the next, whether an
@@ -152,17 +144,17 @@ private slots:
         SimProcess sim({ "--fault", "AS:delay:1300" });
         QVERIFY(sim.start());
         ControllerLink link;
-        aimAt(link, sim.port());
-        QVERIFY(link.OpenLink());
-        QVERIFY(!link.SendCommand("000AS"));
+        QVERIFY(link.open(tcpAt(sim.port())));
+        QVERIFY(!link.exchange("000AS").ok());
         // The late AS reply has arrived by the end of this.
         if (eventLoop)
             QTest::qWait(300);
         else
             QThread::msleep(300);
-        QVERIFY(link.SendCommand("000AV"));
-        QCOMPARE(link.LastReply, CommandFrame::encodeReply("000", "AV", "ZO425V05"));
-        link.CloseLink();
+        const Reply reply = link.exchange("000AV");
+        QVERIFY(reply.ok());
+        QCOMPARE(reply.bytes, CommandFrame::encodeReply("000", "AV", "ZO425V05"));
+        link.close();
     }
 
     // A controller that drops the connection mid-reply: nothing more can come, so no waiting.
@@ -171,18 +163,19 @@ private slots:
         SimProcess sim({ "--fault", "AS:hangup" });
         QVERIFY(sim.start());
         ControllerLink link;
-        aimAt(link, sim.port());
-        QVERIFY(link.OpenLink());
+        ExchangeRecorder recorder;
+        link.addObserver(&recorder);
+        QVERIFY(link.open(tcpAt(sim.port())));
         StopWatch watch;
-        QVERIFY(!link.SendCommand("000AS"));
-        QCOMPARE(link.lastFailure(), Failure::NetworkError);
+        // Half the reply came before the connection closed.
+        QCOMPARE(link.exchange("000AS").verdict, Verdict::CutOff);
         QVERIFY2(watch.wallMs() < 300, qPrintable(QString::number(watch.wallMs())));
         QVERIFY2(watch.cpuMs() < 30, qPrintable(QString::number(watch.cpuMs())));
         watch.restart();
-        QVERIFY(!link.SendCommand("000AS"));
+        QVERIFY(!link.exchange("000AS").ok());
         QVERIFY(watch.wallMs() < 100);
-        link.CloseLink();
-        QCOMPARE(link.closeCount(), 1);
+        link.close();
+        QCOMPARE(recorder.closes(), 1);
     }
 
     void shouldReadPortTextAsAtolDoes_data()
@@ -198,11 +191,10 @@ private slots:
         SimProcess sim;
         QVERIFY(sim.start());
         ControllerLink link;
-        aimAt(link, sim.port());
-        link.HostPort = pattern.arg(sim.port());
-        QVERIFY2(link.OpenLink(), qPrintable(link.lastFailureText()));
-        QVERIFY(link.SendCommand("000AS"));
-        link.CloseLink();
+        QVERIFY2(link.open(LinkSettings::tcp(QStringLiteral("127.0.0.1"), pattern.arg(sim.port()))),
+                 qPrintable(link.openFailureText()));
+        QVERIFY(link.exchange("000AS").ok());
+        link.close();
     }
 
     void shouldCutPortAbove65535To16Bits()
@@ -210,11 +202,10 @@ private slots:
         SimProcess sim;
         QVERIFY(sim.start());
         ControllerLink link;
-        aimAt(link, sim.port());
-        link.HostPort = QString::number(sim.port() + 65536);
-        QVERIFY2(link.OpenLink(), qPrintable(link.lastFailureText()));
-        QVERIFY(link.SendCommand("000AS"));
-        link.CloseLink();
+        QVERIFY2(link.open(LinkSettings::tcp(QStringLiteral("127.0.0.1"), QString::number(sim.port() + 65536))),
+                 qPrintable(link.openFailureText()));
+        QVERIFY(link.exchange("000AS").ok());
+        link.close();
     }
 
     void shouldConnectToAddressInAnyInetAddrForm_data()
@@ -231,10 +222,9 @@ private slots:
         SimProcess sim;
         QVERIFY(sim.start());
         ControllerLink link;
-        aimAt(link, sim.port(), address);
-        QVERIFY2(link.OpenLink(), qPrintable(link.lastFailureText()));
-        QVERIFY(link.SendCommand("000AS"));
-        link.CloseLink();
+        QVERIFY2(link.open(tcpAt(sim.port(), address)), qPrintable(link.openFailureText()));
+        QVERIFY(link.exchange("000AS").ok());
+        link.close();
     }
 
     void shouldRefuseAddressOrPortItCannotRead_data()
@@ -253,25 +243,20 @@ private slots:
         QFETCH(QString, address);
         QFETCH(QString, port);
         ControllerLink link;
-        link.LinkMode = ControllerLink::Net;
-        link.HostAddress = address;
-        link.HostPort = port;
         const int fds = ProcessProbe::openDescriptors();
-        QVERIFY(!link.OpenLink());
-        QCOMPARE(link.lastFailure(), Failure::BadAddress);
+        QVERIFY(!link.open(LinkSettings::tcp(address, port)));
+        QCOMPARE(link.openFailure(), OpenFailure::BadAddress);
         QVERIFY(!link.isOpen());
         QCOMPARE(ProcessProbe::openDescriptors(), fds);
-        QVERIFY(!link.SendCommand("000AS"));
-        QCOMPARE(link.lastFailure(), Failure::NotOpen);
+        QCOMPARE(link.exchange("000AS").verdict, Verdict::LinkFailed);
     }
 
     void shouldReportRefusedConnectionQuickly()
     {
         ControllerLink link;
-        aimAt(link, closedPort());
         StopWatch watch;
-        QVERIFY(!link.OpenLink());
-        QCOMPARE(link.lastFailure(), Failure::ConnectionRefused);
+        QVERIFY(!link.open(tcpAt(closedPort())));
+        QCOMPARE(link.openFailure(), OpenFailure::ConnectionRefused);
         QVERIFY2(watch.wallMs() < 1000, qPrintable(QString::number(watch.wallMs())));
         QVERIFY(!link.isOpen());
     }
@@ -291,15 +276,13 @@ private slots:
         SimProcess sim;
         QVERIFY(sim.start());
         ControllerLink link;
-        aimAt(link, sim.port());
-        QVERIFY(link.OpenLink());
+        QVERIFY(link.open(tcpAt(sim.port())));
         const QByteArray command = "000" + QByteArray(length - 3, 'Q');
-        QCOMPARE(link.SendCommand(command), sent);
-        if (!sent)
-            QCOMPARE(link.lastFailure(), Failure::CommandTooLong);
+        const Reply reply = link.exchange(command);
+        QCOMPARE(reply.verdict != Verdict::Refused, sent);
         // An exchange after it shows the simulator has read everything that went out.
-        QVERIFY(link.SendCommand("000AS"));
-        link.CloseLink();
+        QVERIFY(link.exchange("000AS").ok());
+        link.close();
         const QList<QByteArray> expected = sent ? QList<QByteArray> { command, "000AS" } : QList<QByteArray> { "000AS" };
         QCOMPARE(sim.requests(), expected);
     }
@@ -311,19 +294,18 @@ private slots:
         const quint16 refused = closedPort();
         auto cycle = [&] {
             ControllerLink good;
-            aimAt(good, sim.port());
-            QVERIFY(good.OpenLink());
-            QVERIFY(good.SendCommand("000AS"));
-            good.CloseLink();
-            QCOMPARE(good.openCount(), 1);
-            QCOMPARE(good.closeCount(), 1);
+            ExchangeRecorder recorder;
+            good.addObserver(&recorder);
+            QVERIFY(good.open(tcpAt(sim.port())));
+            QVERIFY(good.exchange("000AS").ok());
+            good.close();
+            QCOMPARE(recorder.opens(), 1);
+            QCOMPARE(recorder.closes(), 1);
             ControllerLink bad;
-            aimAt(bad, refused);
-            QVERIFY(!bad.OpenLink());
+            QVERIFY(!bad.open(tcpAt(refused)));
             // A link dropped while open closes itself.
             ControllerLink dropped;
-            aimAt(dropped, sim.port());
-            QVERIFY(dropped.OpenLink());
+            QVERIFY(dropped.open(tcpAt(sim.port())));
         };
         cycle(); // whatever Qt sets up once for sockets is there from now on
         const int before = ProcessProbe::openDescriptors();

@@ -1,4 +1,4 @@
-# cmake -DCOMPILER=<mingw g++> -DSOURCE=<file.cpp> -DOBJECT=<file.obj> -P compilecheck.cmake
+# cmake -DCOMPILER=<mingw g++> -DSOURCE=<file.cpp> -DOBJECT=<file.obj> [-DSOURCE_ROOT=<src>] -P compilecheck.cmake
 # cmake -DCOMPILER=<mingw g++> -DSOURCE=<file.cpp> -DINCLUDES=<dir|dir|...> -P compilecheck.cmake
 #   (syntax only, with those include folders)
 # Fails when the compiler is missing or the file does not compile for Windows.
@@ -16,6 +16,9 @@ if(INCLUDES)
 else()
     file(REMOVE ${OBJECT})
     set(mode -c -o ${OBJECT})
+endif()
+if(SOURCE_ROOT)
+    list(APPEND mode -I${SOURCE_ROOT})
 endif()
 execute_process(
     COMMAND ${COMPILER} -std=c++20 -DUNICODE -D_UNICODE -Wall -Wextra ${mode} ${SOURCE}

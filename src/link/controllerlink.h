@@ -1,92 +1,72 @@
 #pragma once
 
-#include <QByteArray>
+#include "link/exchangeevent.h"
+#include "link/exchangelimits.h"
+#include "link/linksettings.h"
+#include "link/openfailure.h"
+#include "link/reply.h"
+#include "link/transport.h"
+
 #include <QByteArrayView>
 #include <QString>
-#include <cstdint>
+#include <functional>
 #include <memory>
+#include <vector>
 
-class QSerialPort;
-class QTcpSocket;
-
-// The channel to one controller, serial line or TCP, and the request/reply exchange on it.
-// The field names are the ones the rest of the tool and its operators' notes use.
-// The link is opened and closed by every operation; nothing here is kept open in between.
+// The channel to one controller, opened for one operation and closed after it, and the
+// request/reply exchange on it. Every open, close and exchange is told to the observers.
 class ControllerLink
 {
 public:
-    enum Mode : std::uint8_t { Com = 0, Net = 1 };
-
-    // Why the last OpenLink or SendCommand failed, for the operator's tool tip.
-    enum class Failure {
-        None,
-        NoSuchPort,
-        PortBusy,
-        PermissionDenied,
-        PortError,
-        BadAddress,
-        ConnectionRefused,
-        NoAnswer,        // connect time-out, or no reply in time
-        NetworkError,
-        CommandTooLong,
-        InvalidReply,
-        HungUp,          // the serial device went away during the exchange
-        NotOpen,
-    };
-
-    // Time limits of the exchange. TCP: the whole reply within NetReplyLimitMs of the send.
-    // Serial: SerialIdleLimitMs without a byte ends it; SerialOverallLimitMs ends a line that
-    // keeps talking without ever completing a reply.
-    static constexpr int NetReplyLimitMs = 1200;
-    static constexpr int SerialIdleLimitMs = 300;
-    static constexpr int SerialOverallLimitMs = 5000;
-    // The system's own connect time-out would freeze the window for minutes.
-    static constexpr int ConnectLimitMs = 3000;
+    // Makes the transport for the settings of an open; tests put a scripted one here.
+    using TransportFactory = std::function<std::unique_ptr<Transport>(const LinkSettings &)>;
 
     ControllerLink();
+    explicit ControllerLink(TransportFactory factory);
     ~ControllerLink();
     ControllerLink(const ControllerLink &) = delete;
     ControllerLink &operator=(const ControllerLink &) = delete;
 
-    // Link settings, taken from the window before every open. Any LinkMode other than Net is Com.
-    std::uint8_t LinkMode = Com;
-    QString PortName;
-    QString LineMode;
-    QString HostAddress;
-    QString HostPort;
+    // The serial port or TCP connection the settings name.
+    static std::unique_ptr<Transport> makeTransport(const LinkSettings &settings);
 
-    // Exchange results. LastReply is the whole last complete reply, ETX to CR.
-    QByteArray LastReply;
-    int ReplyLength = 0;
-    std::uint8_t CheckHigh = 0;
-    std::uint8_t CheckLow = 0;
-
-    bool OpenLink();
-    void CloseLink();
-    bool SendCommand(QByteArrayView command);
-
+    bool open(const LinkSettings &settings);
+    void close();
     bool isOpen() const;
-    Failure lastFailure() const { return m_failure; }
-    // The reason in plain English, with the system's own words where it gave any.
-    QString lastFailureText() const;
+    // Why the last open failed, in plain English; empty after a good one.
+    QString openFailureText() const;
+    OpenFailure openFailure() const { return m_openFailure; }
 
-    // Counts for tests: how often the channel was opened and closed.
-    int openCount() const { return m_opens; }
-    int closeCount() const { return m_closes; }
+    // One exchange on the open link: the command text goes out framed; the reply comes back
+    // judged. Refused (nothing sent) for a text too long for the frame.
+    Reply exchange(QByteArrayView command);
+
+    // Limits for exchanges from now on; unset, each transport's own apply.
+    void setLimits(const ExchangeLimits &limits);
+    void useDefaultLimits();
+
+    // What the last open asked for.
+    const LinkSettings &settings() const { return m_settings; }
+    // What is in force now (see Transport::description).
+    QString description() const;
+
+    void addObserver(ExchangeObserver *observer);
+    void removeObserver(ExchangeObserver *observer);
+    // Tells the observers of something that never reached the link (an operator's value
+    // that cannot go out): a Refused event for `what`.
+    void reportRefused(const QByteArray &what, const QString &why);
 
 private:
-    bool openSerial();
-    bool openTcp();
-    bool exchangeTcp(const QByteArray &frame);
-    bool exchangeSerial(const QByteArray &frame);
-    bool finishReply(bool valid);
-    void fail(Failure failure, const QString &detail = QString());
+    bool observed() const;
+    void notify(ExchangeEvent &&event);
 
-    std::unique_ptr<QSerialPort> m_serial;
-    std::unique_ptr<QTcpSocket> m_socket;
-    bool m_openIsNet = false;
-    Failure m_failure = Failure::None;
-    QString m_failureDetail;
-    int m_opens = 0;
-    int m_closes = 0;
+    TransportFactory m_factory;
+    std::unique_ptr<Transport> m_transport;
+    LinkSettings m_settings;
+    OpenFailure m_openFailure = OpenFailure::None;
+    QString m_openFailureDetail;
+    bool m_customLimits = false;
+    ExchangeLimits m_limits;
+    bool m_opened = false; // an open succeeded and no close has followed
+    std::vector<ExchangeObserver *> m_observers;
 };

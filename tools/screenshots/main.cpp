@@ -1,5 +1,5 @@
 // Renders the window for the documentation: zu42screenshots <folder> [--all-pages]
-#include "windowpictures.h"
+#include "app/windowpictures.h"
 
 int main(int argc, char *argv[])
 {

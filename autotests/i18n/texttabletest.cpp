@@ -1,0 +1,157 @@
+#include "i18n/texttable.h"
+
+#include <QTest>
+
+#include <climits>
+
+class TextTableTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void shouldHoldEveryMessageInEveryLanguage()
+    {
+        for (int id = 0; id < TextTable::MessageCount; ++id)
+            for (int column = 0; column < TextTable::ColumnCount; ++column)
+                QVERIFY2(!TextTable::text(id, column).isEmpty(),
+                         qPrintable(QStringLiteral("message %1 column %2").arg(id).arg(column)));
+    }
+
+    void shouldGiveTheTextsAsWritten_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("title English") << 0 << 0 << QStringLiteral("ZU42vIZ-O5 Test Tools V0563");
+        QTest::newRow("title Simplified") << 0 << 1 << QStringLiteral("ZU42vIZ-O5 控制器测试工具 V0563");
+        QTest::newRow("title Traditional") << 0 << 2 << QStringLiteral("ZU42vIZ-O5 控制器測試工具 V0563");
+        QTest::newRow("start banner Traditional") << 2 << 2 << QStringLiteral("連線裝置");
+        QTest::newRow("language menu Simplified") << 5 << 1 << QStringLiteral("语言(&Language)");
+        QTest::newRow("exit Traditional") << 8 << 2 << QStringLiteral("離開(&x)");
+        QTest::newRow("connecting English") << 17 << 0 << QStringLiteral("Connecting device ...");
+        QTest::newRow("connect error Simplified") << 18 << 1 << QStringLiteral("连线装置错误!");
+        QTest::newRow("command ok Traditional") << 20 << 2 << QStringLiteral("指令完成.");
+        QTest::newRow("reboot warning English") << 38 << 0
+                                                << QStringLiteral("Please re-boot after parameter modification");
+        QTest::newRow("set language Simplified") << 40 << 1 << QStringLiteral("设定语言(ZO425)");
+        QTest::newRow("set tab Traditional") << 48 << 2 << QStringLiteral("設定(ZO425)");
+        QTest::newRow("unshown misspelling kept") << 60 << 0 << QStringLiteral("Factory sucess.");
+        QTest::newRow("receive label Traditional") << 67 << 2 << QStringLiteral("接收資料:");
+        QTest::newRow("invalid value English") << 68 << 0 << QStringLiteral("Invalid value!");
+        QTest::newRow("invalid value Simplified") << 68 << 1 << QStringLiteral("数值错误!");
+        QTest::newRow("invalid value Traditional") << 68 << 2 << QStringLiteral("數值錯誤!");
+        QTest::newRow("command too long English") << 69 << 0 << QStringLiteral("Command too long!");
+        QTest::newRow("command too long Simplified") << 69 << 1 << QStringLiteral("指令过长!");
+        QTest::newRow("command too long Traditional") << 69 << 2 << QStringLiteral("指令過長!");
+    }
+
+    void shouldGiveTheTextsAsWritten()
+    {
+        QFETCH(int, id);
+        QFETCH(int, column);
+        QFETCH(QString, text);
+        QCOMPARE(TextTable::text(id, column), text);
+    }
+
+    void shouldOfferEachLanguageUnderItsOwnName()
+    {
+        QCOMPARE(TextTable::text(TextTable::LanguageEntries, TextTable::English), QStringLiteral("&English"));
+        QCOMPARE(TextTable::text(TextTable::LanguageEntries, TextTable::SimplifiedChinese),
+                 QStringLiteral("&Simplified chinese(简体)"));
+        QCOMPARE(TextTable::text(TextTable::LanguageEntries, TextTable::TraditionalChinese),
+                 QStringLiteral("&Traditional chinese(繁體)"));
+    }
+
+    // Each named id must point at the message whose English text the caption or banner shows.
+    void shouldNameTheRightMessages_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("english");
+        const auto row = [](const char *name, int id, const char *english) {
+            QTest::newRow(name) << id << QString::fromUtf8(english);
+        };
+        row("StartConnectDevice", TextTable::StartConnectDevice, "Start connect device");
+        row("LanguageMenu", TextTable::LanguageMenu, "&Language");
+        row("ExitMenuEntry", TextTable::ExitMenuEntry, "E&xit");
+        row("ComTab", TextTable::ComTab, "COM");
+        row("PortLabel", TextTable::PortLabel, "Port:");
+        row("ConnectDeviceButton", TextTable::ConnectDeviceButton, "Connect device");
+        row("CommandError", TextTable::CommandError, "Command error!");
+        row("FunctionTestTab", TextTable::FunctionTestTab, "Function test");
+        row("CommandTestTab", TextTable::CommandTestTab, "Command test");
+        row("SetCardBitsButton", TextTable::SetCardBitsButton, "Set card bits");
+        row("SetDoorLogButton", TextTable::SetDoorLogButton, "Set door LOG");
+        row("SetTimeoutTimeButton", TextTable::SetTimeoutTimeButton, "Set timeout time");
+        row("GetParameterButton", TextTable::GetParameterButton, "Get parameter");
+        row("SetDiModeButton", TextTable::SetDiModeButton, "Set DI mode");
+        row("SetBaudrate", TextTable::SetBaudrate, "Set baudrate");
+        row("SetShowStatus", TextTable::SetShowStatus, "Set show status(ZO425)");
+        row("SetBanner", TextTable::SetBanner, "Set");
+        row("SetRo420Tab", TextTable::SetRo420Tab, "Set(RO420)");
+        row("GetBanner", TextTable::GetBanner, "Get");
+        row("AutoTestButton", TextTable::AutoTestButton, "Auto test");
+        row("CancelAutoTestButton", TextTable::CancelAutoTestButton, "Cancel auto test");
+        row("DidoTestBanner", TextTable::DidoTestBanner, "DIDO test");
+        row("SetDateTimeBanner", TextTable::SetDateTimeBanner, "Set date and time");
+        row("ControllerCommandTestGroup", TextTable::ControllerCommandTestGroup, "Controller command test");
+        row("ReceiveDataLabel", TextTable::ReceiveDataLabel, "Receive data:");
+    }
+
+    void shouldNameTheRightMessages()
+    {
+        QFETCH(int, id);
+        QFETCH(QString, english);
+        QCOMPARE(TextTable::text(id, TextTable::English), english);
+    }
+
+    // Buttons and the banners of their commands share a wording but are separate entries.
+    void shouldKeepButtonAndBannerEntriesApart_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("banner");
+        QTest::newRow("reboot") << TextTable::SetRebootButton << TextTable::SetRebootBanner;
+        QTest::newRow("factory") << TextTable::SetFactoryButton << TextTable::SetFactoryBanner;
+        QTest::newRow("command test") << TextTable::CommandTestButton << TextTable::CommandTestTab;
+    }
+
+    void shouldKeepButtonAndBannerEntriesApart()
+    {
+        QFETCH(int, button);
+        QFETCH(int, banner);
+        QVERIFY(button != banner);
+        for (int column = 0; column < TextTable::ColumnCount; ++column)
+            QCOMPARE(TextTable::text(button, column), TextTable::text(banner, column));
+    }
+
+    // The Chinese texts use the ASCII signs, never their full-width forms.
+    void shouldKeepAsciiPunctuationInChineseTexts()
+    {
+        const QString fullWidth = QStringLiteral("！：．（）。");
+        for (int id = 0; id < TextTable::MessageCount; ++id)
+            for (int column = 1; column < TextTable::ColumnCount; ++column)
+                for (const QChar c : fullWidth)
+                    QVERIFY2(!TextTable::text(id, column).contains(c),
+                             qPrintable(QStringLiteral("message %1 column %2").arg(id).arg(column)));
+    }
+
+    void shouldGiveEmptyTextOutsideTheTable_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<int>("column");
+        QTest::newRow("negative id") << -1 << 0;
+        QTest::newRow("id past the end") << TextTable::MessageCount << 0;
+        QTest::newRow("negative column") << 0 << -1;
+        QTest::newRow("column past the end") << 0 << TextTable::ColumnCount;
+        QTest::newRow("extremes") << INT_MIN << INT_MAX;
+    }
+
+    void shouldGiveEmptyTextOutsideTheTable()
+    {
+        QFETCH(int, id);
+        QFETCH(int, column);
+        QVERIFY(TextTable::text(id, column).isNull());
+    }
+};
+
+QTEST_APPLESS_MAIN(TextTableTest)
+#include "texttabletest.moc"

@@ -1,0 +1,170 @@
+#include "app/operationbracket.h"
+
+#include "app/lamp.h"
+#include "controller/controllersession.h"
+#include "i18n/texttable.h"
+#include "sound/tone.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QTimer>
+
+const QColor OperationBracket::LampRed(255, 0, 0);
+const QColor OperationBracket::LampYellow(255, 255, 0);
+
+namespace {
+constexpr int BlinkIntervalMs = 200;
+constexpr int ToneMs = 300;
+constexpr int OkToneHz = 1000;
+constexpr int FailToneHz = 300;
+} // namespace
+
+OperationBracket::OperationBracket(const Controls &controls, ControllerSession &session, std::function<QString(int)> text)
+    : QObject(controls.window)
+    , m_controls(controls)
+    , m_session(session)
+    , m_text(std::move(text))
+    , m_tone(Tone::createSystemTone())
+{
+    // Parented to the window under its own name: the operators' checks find it there.
+    m_blink = new QTimer(controls.window);
+    m_blink->setObjectName(QStringLiteral("tmrBusy"));
+    m_blink->setInterval(BlinkIntervalMs);
+    connect(m_blink, &QTimer::timeout, this, &OperationBracket::blink);
+}
+
+OperationBracket::~OperationBracket()
+{
+    setBusyCursor(false);
+}
+
+void OperationBracket::setTone(std::unique_ptr<Tone> tone)
+{
+    m_tone = std::move(tone);
+}
+
+void OperationBracket::setEndedCallback(std::function<void()> ended)
+{
+    m_ended = std::move(ended);
+}
+
+void OperationBracket::setBanner(const QString &text)
+{
+    m_controls.banner->setText(text);
+}
+
+void OperationBracket::processMessages()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void OperationBracket::setBusyCursor(bool on)
+{
+    if (on == m_busyCursor)
+        return;
+    m_busyCursor = on;
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void OperationBracket::playTone(int frequencyHz, int durationMs)
+{
+    if (m_tone)
+        m_tone->play(frequencyHz, durationMs);
+}
+
+void OperationBracket::setBusy(bool on)
+{
+    if (on) {
+        m_blink->start();
+        m_controls.window->setEnabled(false);
+    } else {
+        m_controls.window->setEnabled(true);
+        m_blink->stop();
+    }
+}
+
+void OperationBracket::blink()
+{
+    m_blinkPhase = 1 - m_blinkPhase;
+    m_controls.lamp->setColor(m_blinkPhase == 1 ? LampRed : LampYellow);
+}
+
+bool OperationBracket::begin(const std::function<LinkSettings()> &settings)
+{
+    Q_ASSERT(!m_active);
+    m_active = true;
+    m_controls.banner->setToolTip(QString());
+    setBusyCursor(true);
+    processMessages();
+    m_controls.window->setEnabled(false);
+    setBusy(true);
+    setBanner(m_text(TextTable::ConnectingDevice));
+    processMessages();
+    return m_session.open(settings());
+}
+
+bool OperationBracket::startEnding()
+{
+    Q_ASSERT(m_active);
+    return m_active;
+}
+
+void OperationBracket::finishEnding(bool closeLink)
+{
+    if (closeLink)
+        m_session.close();
+    setBusyCursor(false);
+    m_controls.window->setEnabled(true);
+    m_active = false;
+    if (m_ended)
+        m_ended();
+}
+
+void OperationBracket::endNoLink(const QString &why)
+{
+    if (!startEnding())
+        return;
+    // A link that opened but found no controller is closed here, before the report.
+    m_session.close();
+    setBusy(false);
+    m_controls.lamp->setColor(LampRed);
+    setBanner(m_text(TextTable::ConnectDeviceError));
+    m_controls.banner->setToolTip(why.isEmpty() ? m_session.link().openFailureText() : why);
+    playTone(FailToneHz, ToneMs);
+    finishEnding(false);
+}
+
+void OperationBracket::endOk()
+{
+    if (!startEnding())
+        return;
+    setBanner(m_text(TextTable::CommandOk));
+    setBusy(false);
+    m_controls.lamp->setColor(LampYellow);
+    playTone(OkToneHz, ToneMs);
+    finishEnding(true);
+}
+
+void OperationBracket::endFailed(const QString &why)
+{
+    if (!startEnding())
+        return;
+    setBanner(m_text(TextTable::CommandError));
+    m_controls.banner->setToolTip(why);
+    setBusy(false);
+    m_controls.lamp->setColor(LampRed);
+    playTone(FailToneHz, ToneMs);
+    finishEnding(true);
+}
+
+void OperationBracket::refuse(const QString &reason, int messageId)
+{
+    m_session.link().reportRefused(QByteArray(), reason);
+    m_controls.lamp->setColor(LampRed);
+    setBanner(m_text(messageId));
+    m_controls.banner->setToolTip(reason);
+    playTone(FailToneHz, ToneMs);
+}

@@ -1,0 +1,60 @@
+#include "app/portlistrefresher.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace {
+
+// The keys with which QComboBox opens its list.
+bool opensList(const QKeyEvent *key)
+{
+    if (key->key() == Qt::Key_F4 && key->modifiers() == Qt::NoModifier)
+        return true;
+    return (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up)
+        && key->modifiers().testFlag(Qt::AltModifier);
+}
+
+} // namespace
+
+PortListRefresher::PortListRefresher(QComboBox *box, Source source)
+    : QObject(box)
+    , m_box(box)
+    , m_source(std::move(source))
+{
+    box->installEventFilter(this);
+}
+
+void PortListRefresher::fill(QComboBox *box, const QStringList &names)
+{
+    box->clear();
+    box->addItems(names);
+    box->setCurrentIndex(names.isEmpty() ? -1 : 0);
+}
+
+void PortListRefresher::refill(QComboBox *box, const QStringList &names)
+{
+    const QString text = box->currentText();
+    fill(box, names);
+    box->setEditText(text);
+}
+
+bool PortListRefresher::eventFilter(QObject *watched, QEvent *event)
+{
+    // The list opens from a press on the box (an editable box's text field takes the presses
+    // over the text itself) or from the keyboard. The items are rebuilt before QComboBox
+    // sizes the list for them.
+    // While the box is being destroyed it is a QComboBox no more (focus events still come):
+    // qobject_cast says so, where touching m_box as a combo box would be undefined.
+    const bool press = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress;
+    auto *box = press ? qobject_cast<QComboBox *>(watched) : nullptr;
+    if (box && box == m_box && box->isEnabled() && !box->view()->isVisible()) {
+        const bool opening = event->type() == QEvent::MouseButtonPress
+            ? static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
+            : opensList(static_cast<QKeyEvent *>(event));
+        if (opening && m_source)
+            refill(box, m_source());
+    }
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,218 @@
+// Start-up, settings, languages and shutdown of the window.
+#include "app/tfrmmodule.h"
+
+#include "app/operationbracket.h"
+#include "i18n/language.h"
+#include "i18n/languagefont.h"
+#include "app/portlistrefresher.h"
+#include "link/serialportlist.h"
+#include "settings/storedsettings.h"
+#include "i18n/texttable.h"
+#include "ui_tfrmmodule.h"
+
+#include <QGuiApplication>
+#include <QMenuBar>
+
+namespace {
+
+// Qt writes the application's display name after a window's own caption on platforms that
+// draw a title bar ("<caption> - ZU42vIZ-O5 Test Tools"). The operators know the tool by the
+// caption alone, so it goes out with the display name blanked for that one moment.
+void setExactWindowTitle(QWidget *window, const QString &title)
+{
+    const QString displayName = QGuiApplication::applicationDisplayName();
+    const bool appended = displayName != QCoreApplication::applicationName();
+    if (appended)
+        QGuiApplication::setApplicationDisplayName(QString());
+    // An unchanged caption would not reach the platform again.
+    if (window->windowTitle() == title)
+        window->setWindowTitle(QString());
+    window->setWindowTitle(title);
+    if (appended)
+        QGuiApplication::setApplicationDisplayName(displayName);
+}
+
+} // namespace
+
+QString TfrmModule::localText(int id) const
+{
+    return TextTable::text(id, m_languageIndex);
+}
+
+QString TfrmModule::languageFlag() const
+{
+    return m_languageFlag;
+}
+
+void TfrmModule::chooseLanguage(int index)
+{
+    m_languageIndex = index;
+    m_languageFlag = Language::flagOf(index);
+    saveLanguageSetting();
+    applyLanguage();
+}
+
+void TfrmModule::applyLanguageFont(QWidget *target)
+{
+    const LanguageFont row = LanguageFont::forLanguage(m_languageIndex);
+    // The character set has no place in a Qt font: the face that row.font() substitutes
+    // covers the row's script, which is what the character set chose.
+    target->setFont(row.font());
+    QPalette palette = target->palette();
+    // Only the active and inactive groups: disabled controls keep their greyed text, or a
+    // button that cannot be pressed would look as if it could.
+    for (const QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive })
+        for (const QPalette::ColorRole role : { QPalette::WindowText, QPalette::ButtonText, QPalette::Text })
+            palette.setColor(group, role, row.textColor());
+    target->setPalette(palette);
+
+    // The menu bar follows the window font; the client area below it keeps its size.
+    if (target == this)
+        setFixedSize(centralWidget()->width(), centralWidget()->height() + menuBar()->sizeHint().height());
+}
+
+void TfrmModule::loadStoredSettings()
+{
+    const StoredSettings stored = StoredSettings::read();
+    m_linkSettings.portName = stored.comPortName;
+    m_linkSettings.lineMode = stored.comBaudRate;
+    m_linkSettings.hostAddress = stored.netIp;
+    m_linkSettings.hostPort = stored.netPort;
+    m_languageFlag = stored.languageFlag;
+    m_languageIndex = stored.languageIndex;
+
+    PortListRefresher::fill(ui->cmbPort, SerialPortList::names());
+    ui->cmbPort->setEditText(m_linkSettings.portName);
+    new PortListRefresher(ui->cmbPort, &SerialPortList::names);
+    ui->cmbBaudrate->setEditText(m_linkSettings.lineMode);
+    ui->edIP->setText(m_linkSettings.hostAddress);
+    ui->edPort->setText(m_linkSettings.hostPort);
+
+    if (stored.linkMode() == LinkSettings::Com) {
+        ui->pcPort->setCurrentWidget(ui->tsCom);
+        m_linkSettings.mode = LinkSettings::Com;
+    } else {
+        ui->pcPort->setCurrentWidget(ui->tsNet);
+        m_linkSettings.mode = LinkSettings::Net;
+    }
+
+    ui->pcMain->setEnabled(false);
+}
+
+// Only the fields of the page in front are taken; the other page's stay as they were.
+LinkSettings TfrmModule::captureLinkSettings()
+{
+    if (ui->pcPort->currentWidget() == ui->tsCom) {
+        m_linkSettings.mode = LinkSettings::Com;
+        m_linkSettings.portName = ui->cmbPort->currentText();
+        m_linkSettings.lineMode = ui->cmbBaudrate->currentText();
+    } else {
+        m_linkSettings.mode = LinkSettings::Net;
+        m_linkSettings.hostAddress = ui->edIP->text();
+        m_linkSettings.hostPort = ui->edPort->text();
+    }
+    return m_linkSettings;
+}
+
+void TfrmModule::applyLanguage()
+{
+    applyLanguageFont(this);
+
+    ui->mnuEnglish->setChecked(m_languageIndex == TextTable::English);
+    ui->mnuSimplified->setChecked(m_languageIndex == TextTable::SimplifiedChinese);
+    ui->mnuTraditional->setChecked(m_languageIndex == TextTable::TraditionalChinese);
+
+    setExactWindowTitle(this, localText(TextTable::WindowTitle));
+
+    // Each language is offered under its own name, whatever the language in force.
+    ui->mnuLanguage->setTitle(localText(TextTable::LanguageMenu));
+    ui->mnuEnglish->setText(TextTable::text(TextTable::LanguageEntries, TextTable::English));
+    ui->mnuSimplified->setText(TextTable::text(TextTable::LanguageEntries, TextTable::SimplifiedChinese));
+    ui->mnuTraditional->setText(TextTable::text(TextTable::LanguageEntries, TextTable::TraditionalChinese));
+    ui->mnuFile->setTitle(localText(TextTable::FileMenu));
+    ui->mnuExit->setText(localText(TextTable::ExitMenuEntry));
+
+    ui->pcPort->setTabText(ui->pcPort->indexOf(ui->tsNet), localText(TextTable::NetTab));
+    ui->pcPort->setTabText(ui->pcPort->indexOf(ui->tsCom), localText(TextTable::ComTab));
+    ui->lblPort->setText(localText(TextTable::PortLabel));
+    ui->lblNetPort->setText(localText(TextTable::PortLabel));
+    ui->lblSpeed->setText(localText(TextTable::SpeedLabel));
+
+    ui->pcMain->setTabText(ui->pcMain->indexOf(ui->tsFactory), localText(TextTable::FunctionTestTab));
+    ui->pcMain->setTabText(ui->pcMain->indexOf(ui->tsCommand), localText(TextTable::CommandTestTab));
+    ui->pcMain->setTabText(ui->pcMain->indexOf(ui->tsSet), localText(TextTable::SetZo425Tab));
+    ui->pcMain->setTabText(ui->pcMain->indexOf(ui->tsSet120), localText(TextTable::SetRo420Tab));
+
+    ui->btnConnect->setText(localText(TextTable::ConnectDeviceButton));
+    // "Cancel auto test" while a run is on, so that a change of language keeps the way out.
+    ui->btnAuto->setText(autoTestCaption());
+    ui->btnInitial->setText(localText(TextTable::SetFactoryButton));
+    ui->btnReboot->setText(localText(TextTable::SetRebootButton));
+    ui->btnReboot2->setText(localText(TextTable::SetRebootButton));
+    ui->btnLanguage->setText(localText(TextTable::SetLanguage));
+    ui->btnSetBaud->setText(localText(TextTable::SetBaudrate));
+    ui->btnSetMaster->setText(localText(TextTable::SetMaster));
+    ui->btnSetID->setText(localText(TextTable::SetId));
+    ui->btnSetTitle->setText(localText(TextTable::SetTitle));
+    ui->btnSetShow->setText(localText(TextTable::SetShowStatus));
+    ui->chkUseStatus->setText(localText(TextTable::UseStatusCheck));
+    ui->chkShowStatus->setText(localText(TextTable::ShowStatusCheck));
+
+    ui->pnMsg->setText(localText(TextTable::StartConnectDevice));
+
+    ui->lblCommandSend->setText(localText(TextTable::SendCommandLabel));
+    ui->lblCommandRecv->setText(localText(TextTable::ReceiveDataLabel));
+    ui->btnCommand->setText(localText(TextTable::CommandTestButton));
+    ui->gbController->setTitle(localText(TextTable::ControllerCommandTestGroup));
+
+    ui->btnCardByte120->setText(localText(TextTable::SetCardBitsButton));
+    ui->btnCardByte->setText(localText(TextTable::SetCardBitsButton));
+    ui->btnSameCard->setText(localText(TextTable::SetSameCardDelayButton));
+    ui->btnCardType->setText(localText(TextTable::SetCardTypeButton));
+    ui->btnDateType->setText(localText(TextTable::SetDateTypeButton));
+    ui->btnHourType->setText(localText(TextTable::SetHourTypeButton));
+    ui->btnSetExtReader->setText(localText(TextTable::SetExtReaderButton));
+    ui->btnSetReaderType->setText(localText(TextTable::SetReaderTypeButton));
+    ui->btnDoorLog->setText(localText(TextTable::SetDoorLogButton));
+    ui->btnDoorForce->setText(localText(TextTable::SetDoorForceButton));
+    ui->btnDoorTimeout->setText(localText(TextTable::SetDoorTimeoutButton));
+    ui->btnDoorTimeoutTime->setText(localText(TextTable::SetTimeoutTimeButton));
+    ui->btnGetParameter->setText(localText(TextTable::GetParameterButton));
+    ui->pnReboot->setText(localText(TextTable::RebootAfterChangeWarning));
+    ui->btnDI_3_4Mode->setText(localText(TextTable::SetDiModeButton));
+
+    ui->pcMain->setCurrentWidget(ui->tsFactory);
+}
+
+void TfrmModule::saveLinkSettings()
+{
+    const LinkSettings s = captureLinkSettings();
+    // The page not in front is stored from the window's copy, so working over one kind of
+    // link never loses what was stored for the other.
+    StoredSettings::saveLink(s.isNet() ? 1 : 0, s.hostPort, s.hostAddress, s.lineMode, s.portName);
+}
+
+void TfrmModule::saveLanguageSetting()
+{
+    StoredSettings::saveLanguage(m_languageFlag);
+}
+
+void TfrmModule::mnuEnglishClick()
+{
+    chooseLanguage(Language::English);
+}
+
+void TfrmModule::mnuSimplifiedClick()
+{
+    chooseLanguage(Language::SimplifiedChinese);
+}
+
+void TfrmModule::mnuTraditionalClick()
+{
+    chooseLanguage(Language::TraditionalChinese);
+}
+
+void TfrmModule::mnuExitClick()
+{
+    close();
+}

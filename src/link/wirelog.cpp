@@ -1,0 +1,3 @@
+#include "link/wirelog.h"
+
+Q_LOGGING_CATEGORY(lcWire, "zu42.wire", QtWarningMsg)
