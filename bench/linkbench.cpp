@@ -242,7 +242,7 @@ int main(int argc, char *argv[])
         }
         const char *kind = net ? "tcp" : "pty";
         std::printf("%-6s %-14s %14.1f %14.1f %9d\n", kind, "raw POSIX", raw.median(), raw.cpuPerExchange(), raw.failures);
-        std::printf("%-6s %-14s %14.1f %14.1f %9d\n", kind, "SendCommand", link.median(), link.cpuPerExchange(), link.failures);
+        std::printf("%-6s %-14s %14.1f %14.1f %9d\n", kind, "link.exchange", link.median(), link.cpuPerExchange(), link.failures);
         const double extra = link.median() - raw.median();
         const double ratio = raw.cpuPerExchange() > 0 ? link.cpuPerExchange() / raw.cpuPerExchange() : 0;
         const bool ok = extra <= 300 && ratio <= 2 && link.failures == 0 && raw.failures == 0;
