@@ -42,7 +42,6 @@ private slots:
     void shouldExpectSimulatorWiringByDefault();
     void shouldReadBackWhatItWrites_data();
     void shouldReadBackWhatItWrites();
-    void shouldNameFileOfDamagedMap_data();
     void shouldNameFileOfDamagedMap();
 };
 
@@ -53,18 +52,12 @@ void JigMapTest::shouldReadWiring_data()
     QTest::addColumn<QStringList>("wiring");
 
     QTest::newRow("plain") << GoodMap << "Fixture B" << QStringList{ "DI1", "", "DI3 DI7", "DI4 DI8" };
-    QTest::newRow("commas, case, any order")
-        << QByteArray("do4=di8,DI4\nName=x\nDO2 = DI2,,DI1\ndo1 = di7\nDO3 = NONE\n")
+    QTest::newRow("commas, case, comments, any order")
+        << QByteArray("# jig 3\n\ndo4=di8,DI4 # relay\n  Name=x # spare\n#DO1 = DI2\nDO2 = DI2,,DI1\ndo1 = di7\nDO3 = NONE\n")
         << "x" << QStringList{ "DI7", "DI1 DI2", "", "DI4 DI8" };
-    QTest::newRow("comments and blank lines")
-        << QByteArray("# jig 3\n\n  name = Line 2 # spare\nDO1 = DI1 # relay\n#DO1 = DI2\nDO2 = DI2\nDO3 = DI3\nDO4 = DI4\n\n")
-        << "Line 2" << QStringList{ "DI1", "DI2", "DI3", "DI4" };
-    QTest::newRow("BOM and CRLF")
-        << QByteArray("\xEF\xBB\xBFname = A\r\nDO1 = DI1\r\nDO2 = DI2\r\nDO3 = DI3\r\nDO4 = DI4")
+    QTest::newRow("BOM, CR LF and CR")
+        << QByteArray("\xEF\xBB\xBFname = A\r\nDO1 = DI1\r\nDO2 = DI2\rDO3 = DI3\rDO4 = DI4")
         << "A" << QStringList{ "DI1", "DI2", "DI3", "DI4" };
-    QTest::newRow("CR line ends")
-        << QByteArray("name = A\rDO1 = DI8\rDO2 = DI7\rDO3 = none\rDO4 = none\r")
-        << "A" << QStringList{ "DI8", "DI7", "", "" };
     QTest::newRow("UTF-8 name, = in name")
         << QByteArray("name = 治具 A=1\nDO1 = DI1\nDO2 = DI2\nDO3 = DI3\nDO4 = DI4\n")
         << QStringLiteral("治具 A=1") << QStringList{ "DI1", "DI2", "DI3", "DI4" };
@@ -113,13 +106,11 @@ void JigMapTest::shouldRefuseDamagedMap_data()
                                      << "line 1: the name holds a control character";
     QTest::newRow("garbage line") << QByteArray("name = A\n" + outputs + "DO1 DI1\n")
                                   << "line 6: expected \"DOn = inputs\"";
-    QTest::newRow("empty file") << QByteArray() << "no \"name = ...\" line";
     QTest::newRow("too large") << QByteArray("name = A\n" + outputs + QByteArray(JigMap::MaxFileSize, '\n'))
                                << "a map file is at most 16384";
     QTest::newRow("UTF-16") << QByteArray("\xFF\xFEn\0a\0m\0e\0", 10) << "saved as UTF-16";
     QTest::newRow("NUL bytes") << QByteArray("name = A\0\n", 10) + outputs << "NUL bytes";
     QTest::newRow("Latin-1") << QByteArray("name = M\xFC" "ller\n" + outputs) << "not UTF-8";
-    QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\x7f\x80\x81", 11) << "not UTF-8";
 }
 
 void JigMapTest::shouldRefuseDamagedMap()
@@ -177,32 +168,20 @@ void JigMapTest::shouldReadBackWhatItWrites()
     QCOMPARE(JigMap::load(path, &error), map);
 }
 
-void JigMapTest::shouldNameFileOfDamagedMap_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("damaged") << QByteArray("name = A\nDO1 = DI9\n") << "is damaged: line 2: DO1: unknown input";
-    QTest::newRow("too large") << QByteArray(JigMap::MaxFileSize + 100, '#') << "is damaged: the map is 16385 bytes";
-}
-
 void JigMapTest::shouldNameFileOfDamagedMap()
 {
-    QFETCH(QByteArray, content);
-    QFETCH(QString, message);
-
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("jig.map"));
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
+    file.write("name = A\nDO1 = DI9\n");
     file.close();
 
     QString error;
     QVERIFY(!JigMap::load(path, &error));
-    QVERIFY2(error.contains(path) && error.contains(message), qPrintable(error));
-
+    QCOMPARE(error, QStringLiteral("the jig map %1 is damaged: line 2: DO1: unknown input \"DI9\" (the inputs are DI1 DI2 DI3 DI4 DI7 DI8)").arg(path));
     QVERIFY(!JigMap::load(dir.filePath(QStringLiteral("missing.map")), &error));
-    QVERIFY2(error.contains(QStringLiteral("cannot open the jig map")) && error.contains(QStringLiteral("missing.map")), qPrintable(error));
+    QVERIFY2(error.startsWith(QStringLiteral("cannot open the jig map %1").arg(dir.filePath(QStringLiteral("missing.map")))), qPrintable(error));
 }
 
 QTEST_APPLESS_MAIN(JigMapTest)
