@@ -7,6 +7,8 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6 libgl-dev libxkbcommon-dev
     qt6-qpa-plugins
+    libqt6sql6-sqlite libqt6sql6-psql
+    postgresql
     libasound2-dev
     xvfb xauth x11-apps imagemagick
     fonts-dejavu-core fonts-liberation fonts-liberation2 fonts-crosextra-carlito fonts-arphic-uming

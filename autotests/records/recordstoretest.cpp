@@ -1,0 +1,200 @@
+#include "records/recordstore.h"
+#include "testrecords.h"
+#include "teststores.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTest>
+
+using Write = RecordStore::WriteResult;
+using Find = RecordStore::FindResult;
+
+namespace {
+
+const QDateTime T0 = QDateTime::fromString(QStringLiteral("2024-03-15T06:25:30.123Z"), Qt::ISODateWithMs);
+
+// Statements run past the store, as another program (or a person with psql) would.
+bool execBehindStore(const RecordStoreSettings &s, const QStringList &statements)
+{
+    const QString name = QStringLiteral("behind-the-store");
+    bool ok = false;
+    {
+        const bool sqlite = s.backend == RecordStoreSettings::Backend::Sqlite;
+        QSqlDatabase db = QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name);
+        if (sqlite)
+            QDir().mkpath(QFileInfo(s.sqlitePath).absolutePath());
+        db.setDatabaseName(sqlite ? s.sqlitePath : s.database);
+        db.setHostName(s.host);
+        db.setUserName(s.user);
+        ok = db.open();
+        QSqlQuery query(db);
+        for (const QString &statement : statements)
+            ok = ok && query.exec(statement);
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+QDateTime localTime(int day, int hour, int minute, int second = 0)
+{
+    return QDateTime(QDate(2024, 3, day), QTime(hour, minute, second));
+}
+
+} // namespace
+
+class RecordStoreTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void shouldReadBackWhatItWroteOnce_data();
+    void shouldReadBackWhatItWroteOnce();
+    void shouldCountFirstPassYieldByFirstRecord_data();
+    void shouldCountFirstPassYieldByFirstRecord();
+    void shouldRefuseStoreOfOtherKind_data();
+    void shouldRefuseStoreOfOtherKind();
+
+private:
+    TestStores m_stores;
+};
+
+void RecordStoreTest::init()
+{
+    // A connection still in use when its store goes, a notice from the server: all warnings fail.
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+}
+
+void RecordStoreTest::shouldReadBackWhatItWroteOnce_data()
+{
+    QTest::addColumn<QString>("backend");
+    for (const QString &backend : TestStores::backends())
+        QTest::newRow(qPrintable(backend)) << backend;
+}
+
+void RecordStoreTest::shouldReadBackWhatItWroteOnce()
+{
+    QFETCH(QString, backend);
+    FRESH_STORE(settings, m_stores, backend);
+
+    const UnitRecord a = TestRecords::awkward(T0);
+    const UnitRecord b = TestRecords::unit(QStringLiteral("B"), true, T0.addSecs(60));
+    {
+        RecordStore store(*settings);
+        QCOMPARE(store.write(a), Write::Stored);
+        QCOMPARE(store.write(b), Write::Stored);
+        QCOMPARE(store.write(a), Write::AlreadyStored);
+    }
+
+    // Another program on the same store: the retry of a record it already has writes nothing.
+    RecordStore other(*settings);
+    QCOMPARE(other.write(b), Write::AlreadyStored);
+    UnitRecord back;
+    QCOMPARE(other.find(a.recordId, &back), Find::Found);
+    QCOMPARE(back, a);
+    QCOMPARE(other.find(QUuid::createUuid(), &back), Find::NotFound);
+    QCOMPARE(other.unitsBetween(a.start, b.start), (QList<UnitRecord>{ a }));
+    QCOMPARE(other.unitsBetween(a.start, b.start.addMSecs(1)), (QList<UnitRecord>{ a, b }));
+    QCOMPARE(other.unitsBetween(a.start.addMSecs(1), b.start), QList<UnitRecord>());
+}
+
+void RecordStoreTest::shouldCountFirstPassYieldByFirstRecord_data()
+{
+    shouldReadBackWhatItWroteOnce_data();
+}
+
+void RecordStoreTest::shouldCountFirstPassYieldByFirstRecord()
+{
+    QFETCH(QString, backend);
+    FRESH_STORE(settings, m_stores, backend);
+
+    const QString line1 = QStringLiteral("Line 1");
+    const QList<UnitRecord> series{
+        TestRecords::unit(QStringLiteral("A"), false, localTime(14, 9, 0), line1),  // failed the day before
+        TestRecords::unit(QStringLiteral("A"), true, localTime(15, 9, 0), line1),   // its retest today
+        TestRecords::unit(QStringLiteral("B"), false, localTime(15, 10, 0), line1), // first test today, failed
+        TestRecords::unit(QStringLiteral("B"), false, localTime(15, 10, 30), line1),
+        TestRecords::unit(QStringLiteral("B"), true, localTime(15, 11, 0), line1),
+        TestRecords::unit(QStringLiteral("C"), true, localTime(15, 10, 15), line1), // first test today, passed
+        TestRecords::unit(QStringLiteral("D"), true, localTime(15, 12, 0), QStringLiteral("Line 2")),
+        TestRecords::unit(QStringLiteral("E"), true, localTime(15, 23, 59, 59), line1),
+        TestRecords::unit(QStringLiteral("F"), true, localTime(16, 0, 0), line1),    // tomorrow
+    };
+    RecordStore store(*settings);
+    for (const UnitRecord &r : series)
+        QCOMPARE(store.write(r), Write::Stored);
+
+    const std::optional<RecordStore::DayCounters> today = store.dayCounters(line1, QDate(2024, 3, 15));
+    QVERIFY2(today, qPrintable(store.lastError()));
+    QCOMPARE(today->records, 6);
+    QCOMPARE(today->passed, 4);
+    QCOMPARE(today->failed, 2);
+    QCOMPARE(today->units, 4);           // A, B, C, E
+    QCOMPARE(today->firstTimeUnits, 3);  // B, C, E: A was first tested the day before
+    QCOMPARE(today->firstTimePassed, 2); // C, E
+    QCOMPARE(today->firstPassYield(), 2.0 / 3.0);
+
+    const std::optional<RecordStore::DayCounters> idle = store.dayCounters(QStringLiteral("Line 3"), QDate(2024, 3, 15));
+    QVERIFY(idle);
+    QCOMPARE(idle->records, 0);
+    QCOMPARE(idle->firstPassYield(), 0.0);
+}
+
+void RecordStoreTest::shouldRefuseStoreOfOtherKind_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QStringList>("statements");   // empty: the file is garbage
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("sqlite: not a database") << "sqlite" << QStringList() << "damaged or not an SQLite database";
+    for (const QString &backend : TestStores::backends()) {
+        QTest::addRow("%s: tables of another program", qPrintable(backend))
+            << backend << QStringList{ QStringLiteral("CREATE TABLE units (id INTEGER)") } << "not the schema_version table";
+        QTest::addRow("%s: newer schema", qPrintable(backend))
+            << backend << QStringList{ QStringLiteral("CREATE TABLE schema_version (version INTEGER)"), QStringLiteral("INSERT INTO schema_version VALUES (2)") }
+            << "made by a newer program";
+    }
+}
+
+void RecordStoreTest::shouldRefuseStoreOfOtherKind()
+{
+    QFETCH(QString, backend);
+    QFETCH(QStringList, statements);
+    QFETCH(QString, reason);
+    FRESH_STORE(settings, m_stores, backend);
+
+    QByteArray before;
+    if (statements.isEmpty()) {
+        QDir().mkpath(QFileInfo(settings->sqlitePath).absolutePath());
+        QFile garbage(settings->sqlitePath);
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write(QByteArray(8192, '\x5a'));
+    } else {
+        QVERIFY(execBehindStore(*settings, statements));
+    }
+    if (backend == QLatin1String("sqlite")) {
+        QFile file(settings->sqlitePath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        before = file.readAll();
+    }
+
+    RecordStore store(*settings);
+    QVERIFY(!store.open());
+    QVERIFY2(store.lastError().contains(reason), qPrintable(store.lastError()));
+    QCOMPARE(store.write(TestRecords::unit(QStringLiteral("A"), true, T0)), Write::Unreachable);
+    QVERIFY(!store.unitsBetween(T0, T0.addDays(1)));
+
+    // Whatever it is, it is not ours to change.
+    if (backend == QLatin1String("sqlite")) {
+        QFile file(settings->sqlitePath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+    }
+}
+
+QTEST_GUILESS_MAIN(RecordStoreTest)
+#include "recordstoretest.moc"

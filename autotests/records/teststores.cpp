@@ -1,0 +1,89 @@
+#include "teststores.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+TestStores::TestStores()
+{
+    // Run as root, the server runs as another user, which must pass this folder.
+    QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
+}
+
+TestStores::~TestStores()
+{
+    if (m_running)
+        stopServer();
+}
+
+std::optional<RecordStoreSettings> TestStores::fresh(const QString &backend)
+{
+    ++m_stores;
+    if (backend == QLatin1String("postgresql"))
+        return freshDatabase();
+    RecordStoreSettings settings;
+    settings.sqlitePath = m_dir.filePath(QStringLiteral("store%1/records.sqlite").arg(m_stores));
+    return settings;
+}
+
+bool TestStores::runScript(const QString &command, QString *output)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ZU42_PG_OWNER_PID"), QString::number(QCoreApplication::applicationPid()));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(ZU42_PG_TEST_SERVER), { command, m_dir.filePath(QStringLiteral("pg")) });
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        m_error = QStringLiteral("pg-test-server.sh %1 failed: %2%3")
+                      .arg(command, process.error() == QProcess::UnknownError ? QString() : process.errorString() + QLatin1Char(' '),
+                           QString::fromLocal8Bit(process.readAllStandardError()));
+        return false;
+    }
+    if (output)
+        *output = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    return true;
+}
+
+bool TestStores::startServer()
+{
+    QString connection;
+    if (!runScript(QStringLiteral("start"), &connection))
+        return false;
+    m_running = true;
+    m_server = RecordStoreSettings::parse(connection, &m_error);
+    return m_server.has_value();
+}
+
+bool TestStores::stopServer()
+{
+    m_running = false;
+    return runScript(QStringLiteral("stop"), nullptr);
+}
+
+std::optional<RecordStoreSettings> TestStores::freshDatabase()
+{
+    m_error.clear();
+    if (!m_running && !startServer())
+        return std::nullopt;
+    RecordStoreSettings settings = *m_server;
+    settings.database = QStringLiteral("records_%1").arg(m_stores);
+    const QString connectionName = QStringLiteral("teststores-admin");
+    {
+        QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
+        admin.setHostName(settings.host);
+        admin.setUserName(settings.user);
+        admin.setDatabaseName(m_server->database);
+        if (!admin.open()) {
+            m_error = QStringLiteral("cannot reach the test server: %1").arg(admin.lastError().text());
+        } else if (QSqlQuery query(admin); !query.exec(QStringLiteral("CREATE DATABASE %1").arg(settings.database))) {
+            m_error = QStringLiteral("cannot create a database: %1").arg(query.lastError().text());
+        }
+    }
+    QSqlDatabase::removeDatabase(connectionName);
+    if (!m_error.isEmpty())
+        return std::nullopt;
+    return settings;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "records/recordstoresettings.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <optional>
+
+// The stores a test runs against: a new SQLite file, or a new database on a PostgreSQL server of
+// the test's own, which scripts/pg-test-server.sh starts at first use on a Unix socket in a
+// temporary folder and stops when the object goes (its watcher does, should the test die). A
+// server that cannot start makes the PostgreSQL cases fail, never skip, so CI cannot pass
+// without one.
+class TestStores
+{
+public:
+    TestStores();
+    ~TestStores();
+
+    static QStringList backends() { return { QStringLiteral("sqlite"), QStringLiteral("postgresql") }; }
+    std::optional<RecordStoreSettings> fresh(const QString &backend);
+    QString filePath(const QString &name) const { return m_dir.filePath(name); }
+
+    bool startServer();
+    bool stopServer();
+    QString error() const { return m_error; }
+
+private:
+    bool runScript(const QString &command, QString *output);
+    std::optional<RecordStoreSettings> freshDatabase();
+
+    QTemporaryDir m_dir;
+    QString m_error;
+    std::optional<RecordStoreSettings> m_server;
+    bool m_running = false;
+    int m_stores = 0;
+};
+
+#define FRESH_STORE(settings, stores, backend)                                      \
+    const std::optional<RecordStoreSettings> settings = (stores).fresh(backend);    \
+    QVERIFY2(settings, qPrintable((stores).error()))

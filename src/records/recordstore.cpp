@@ -1,0 +1,488 @@
+#include "records/recordstore.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+
+// Times are milliseconds since 1970 UTC: the same integer on both backends, compared as numbers.
+// Text timestamps would sort by the database's collation, which on a PostgreSQL database with a
+// locale collation need not be the order of the characters.
+const char *const SchemaStatements[] = {
+    "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS units ("
+    " record_id VARCHAR(36) PRIMARY KEY,"
+    " serial_number TEXT NOT NULL,"
+    " controller_id TEXT NOT NULL,"
+    " model TEXT NOT NULL,"
+    " version TEXT NOT NULL,"
+    " station TEXT NOT NULL,"
+    " operator_name TEXT NOT NULL,"
+    " start_ms BIGINT NOT NULL,"
+    " end_ms BIGINT NOT NULL,"
+    " jig_map TEXT NOT NULL,"
+    " verdict VARCHAR(4) NOT NULL CHECK (verdict IN ('PASS', 'FAIL')))",
+    "CREATE TABLE IF NOT EXISTS steps ("
+    " record_id VARCHAR(36) NOT NULL REFERENCES units (record_id),"
+    " step_index INTEGER NOT NULL,"
+    " name TEXT NOT NULL,"
+    " expected TEXT NOT NULL,"
+    " measured TEXT NOT NULL,"
+    " passed INTEGER NOT NULL CHECK (passed IN (0, 1)),"
+    " reason TEXT NOT NULL,"
+    " PRIMARY KEY (record_id, step_index))",
+    "CREATE INDEX IF NOT EXISTS units_by_start ON units (start_ms)",
+    // First-pass yield looks for a serial number's earliest record.
+    "CREATE INDEX IF NOT EXISTS units_by_serial ON units (serial_number, start_ms)",
+};
+
+const QString UnitColumns = QStringLiteral(
+    "u.record_id, u.serial_number, u.controller_id, u.model, u.version, u.station, u.operator_name,"
+    " u.start_ms, u.end_ms, u.jig_map, u.verdict");
+
+bool isPostgresql(const RecordStoreSettings &settings)
+{
+    return settings.backend == RecordStoreSettings::Backend::Postgresql;
+}
+
+QString idText(const QUuid &id)
+{
+    return id.toString(QUuid::WithoutBraces);
+}
+
+// Qt's drivers bind a null QString as SQL NULL; an empty text is still a text.
+QVariant textValue(const QString &text)
+{
+    return text.isNull() ? QVariant(QString(qsizetype(0), QChar())) : QVariant(text);
+}
+
+qint64 dayStartMs(const QDate &day)
+{
+    return QDateTime(day, QTime(0, 0)).toMSecsSinceEpoch();
+}
+
+} // namespace
+
+double RecordStore::DayCounters::firstPassYield() const
+{
+    return firstTimeUnits == 0 ? 0.0 : double(firstTimePassed) / firstTimeUnits;
+}
+
+RecordStore::RecordStore(const RecordStoreSettings &settings)
+    : m_settings(settings),
+      m_connectionName(QStringLiteral("zu42records-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(isPostgresql(settings) ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"),
+                                                m_connectionName);
+    if (isPostgresql(settings)) {
+        if (!settings.host.isEmpty())
+            db.setHostName(settings.host);
+        db.setPort(settings.port);
+        db.setDatabaseName(settings.database);
+        db.setUserName(settings.user);
+        db.setPassword(settings.password);
+        // Without a limit a server that drops packets holds the jig test for minutes.
+        db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+    } else {
+        db.setDatabaseName(settings.sqlitePath);
+        // Another program reading the file (an export, a viewer) holds it for a moment.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    }
+}
+
+RecordStore::~RecordStore()
+{
+    close();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+QSqlDatabase RecordStore::database() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+bool RecordStore::isOpen() const
+{
+    return database().isOpen();
+}
+
+void RecordStore::close()
+{
+    database().close();
+}
+
+bool RecordStore::failWith(const QString &what, const QString &detail)
+{
+    m_lastError = QStringLiteral("%1 (%2): %3").arg(what, m_settings.displayString(), detail.trimmed());
+    return false;
+}
+
+bool RecordStore::failWith(const QString &what, const QSqlQuery &query)
+{
+    return failWith(what, query.lastError().text());
+}
+
+bool RecordStore::open()
+{
+    if (isOpen())
+        return true;
+    QSqlDatabase db = database();
+    if (!db.isValid()) {
+        return failWith(QStringLiteral("Cannot open the record store"),
+                        QStringLiteral("Qt's SQL driver %1 is not installed (Debian package %2)")
+                            .arg(isPostgresql(m_settings) ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"),
+                                 isPostgresql(m_settings) ? QStringLiteral("libqt6sql6-psql") : QStringLiteral("libqt6sql6-sqlite")));
+    }
+    if (!isPostgresql(m_settings)) {
+        const QString folder = QFileInfo(m_settings.sqlitePath).absolutePath();
+        if (!QDir().mkpath(folder))
+            return failWith(QStringLiteral("Cannot open the record store"), QStringLiteral("cannot make the folder %1").arg(folder));
+    }
+    if (!db.open())
+        return failWith(QStringLiteral("Cannot open the record store"), db.lastError().text());
+
+    QSqlQuery setup(db);
+    // CREATE ... IF NOT EXISTS would otherwise print a notice for every table already there.
+    if (isPostgresql(m_settings))
+        setup.exec(QStringLiteral("SET client_min_messages TO WARNING"));
+    else
+        setup.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+    setup.finish();
+
+    if (!prepareSchema()) {
+        close();
+        return false;
+    }
+    m_lastError.clear();
+    return true;
+}
+
+bool RecordStore::prepareSchema()
+{
+    QSqlDatabase db = database();
+    if (!isPostgresql(m_settings)) {
+        // SQLite opens any file; the first read finds out whether it is a database at all.
+        QSqlQuery probe(db);
+        if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")))
+            return failWith(QStringLiteral("The record file is damaged or not an SQLite database"), probe);
+    }
+    const QStringList tables = db.tables();
+    if (!tables.contains(QLatin1String("schema_version"))) {
+        if (tables.contains(QLatin1String("units")) || tables.contains(QLatin1String("steps"))) {
+            return failWith(QStringLiteral("Not a record store"),
+                            QStringLiteral("it has a units or steps table, but not the schema_version table this program makes"));
+        }
+        if (!createSchema())
+            return false;
+    }
+    QSqlQuery query(db);
+    // A file that is not an SQLite database fails here, on its first read.
+    if (!query.exec(QStringLiteral("SELECT MAX(version) FROM schema_version")) || !query.next())
+        return failWith(QStringLiteral("Not a record store"), query);
+    const QVariant version = query.value(0);
+    if (version.isNull())
+        return failWith(QStringLiteral("Not a record store"), QStringLiteral("its schema_version table is empty"));
+    if (version.toInt() > SchemaVersion) {
+        return failWith(QStringLiteral("The record store was made by a newer program"),
+                        QStringLiteral("schema version %1; this program knows %2").arg(version.toInt()).arg(SchemaVersion));
+    }
+    if (version.toInt() != SchemaVersion)
+        return failWith(QStringLiteral("Not a record store"), QStringLiteral("unknown schema version %1").arg(version.toString()));
+    return true;
+}
+
+bool RecordStore::createSchema()
+{
+    QSqlDatabase db = database();
+    if (!db.transaction())
+        return failWith(QStringLiteral("Cannot make the record tables"), db.lastError().text());
+    QSqlQuery query(db);
+    // Two stations opening a new PostgreSQL database at once: IF NOT EXISTS alone can still
+    // collide in the catalogue, so the second waits for the first here. SQLite's write lock
+    // does the same for a file.
+    bool ok = !isPostgresql(m_settings) || query.exec(QStringLiteral("SELECT pg_advisory_xact_lock(4242001)"));
+    for (const char *statement : SchemaStatements)
+        ok = ok && query.exec(QLatin1String(statement));
+    ok = ok && query.prepare(QStringLiteral("INSERT INTO schema_version (version) SELECT ? WHERE NOT EXISTS (SELECT 1 FROM schema_version)"));
+    if (ok) {
+        query.addBindValue(SchemaVersion);
+        ok = query.exec();
+    }
+    if (!ok) {
+        const QString detail = query.lastError().text();
+        query.finish();
+        db.rollback();
+        return failWith(QStringLiteral("Cannot make the record tables"), detail);
+    }
+    if (!db.commit()) {
+        const QString detail = db.lastError().text();
+        db.rollback();
+        return failWith(QStringLiteral("Cannot make the record tables"), detail);
+    }
+    return true;
+}
+
+bool RecordStore::answers()
+{
+    QSqlDatabase db = database();
+    if (!db.isOpen())
+        return false;
+    QSqlQuery query(db);
+    return query.exec(QStringLiteral("SELECT 1")) && query.next();
+}
+
+template<typename Attempt>
+bool RecordStore::withConnection(Attempt attempt)
+{
+    if (!open())
+        return false;
+    if (attempt())
+        return true;
+    // The server may have gone away and come back since the last call; the connection does not
+    // notice until it is used.
+    if (answers())
+        return false;
+    close();
+    if (!open())
+        return false;
+    if (attempt())
+        return true;
+    if (!answers())
+        close();
+    return false;
+}
+
+RecordStore::WriteResult RecordStore::write(const UnitRecord &record)
+{
+    if (const QString why = record.validationError(); !why.isEmpty()) {
+        failWith(QStringLiteral("The record cannot be stored"), why);
+        return WriteResult::Refused;
+    }
+    WriteResult result = WriteResult::Unreachable;
+    const bool done = withConnection([&] {
+        result = writeOnce(record);
+        return result != WriteResult::Refused;
+    });
+    if (!done && !isOpen())
+        return WriteResult::Unreachable;
+    return result;
+}
+
+RecordStore::WriteResult RecordStore::writeOnce(const UnitRecord &record)
+{
+    QSqlDatabase db = database();
+    const QString what = QStringLiteral("Cannot store the record %1").arg(idText(record.recordId));
+    if (!db.transaction()) {
+        failWith(what, db.lastError().text());
+        return WriteResult::Refused;
+    }
+    auto abandon = [&](QSqlQuery &query) {
+        const QString detail = query.lastError().text();
+        query.finish();
+        db.rollback();
+        failWith(what, detail);
+        return WriteResult::Refused;
+    };
+
+    // The record id decides: a second delivery of the same record leaves the first as it is.
+    QSqlQuery unit(db);
+    if (!unit.prepare(QStringLiteral("INSERT INTO units (record_id, serial_number, controller_id, model, version, station,"
+                                     " operator_name, start_ms, end_ms, jig_map, verdict)"
+                                     " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (record_id) DO NOTHING"))) {
+        return abandon(unit);
+    }
+    for (const QVariant &value : { QVariant(idText(record.recordId)), textValue(record.serialNumber), textValue(record.controllerId),
+                                   textValue(record.model), textValue(record.version), textValue(record.station),
+                                   textValue(record.operatorName), QVariant(record.start.toMSecsSinceEpoch()),
+                                   QVariant(record.end.toMSecsSinceEpoch()), textValue(record.jigMapName),
+                                   QVariant(UnitRecord::verdictText(record.verdict)) }) {
+        unit.addBindValue(value);
+    }
+    if (!unit.exec())
+        return abandon(unit);
+    if (unit.numRowsAffected() == 0) {
+        unit.finish();
+        db.rollback();
+        return WriteResult::AlreadyStored;
+    }
+
+    QSqlQuery step(db);
+    if (!step.prepare(QStringLiteral("INSERT INTO steps (record_id, step_index, name, expected, measured, passed, reason)"
+                                     " VALUES (?, ?, ?, ?, ?, ?, ?)"))) {
+        return abandon(step);
+    }
+    for (const StepRecord &s : record.steps) {
+        step.addBindValue(idText(record.recordId));
+        step.addBindValue(s.index);
+        step.addBindValue(textValue(s.name));
+        step.addBindValue(textValue(s.expected));
+        step.addBindValue(textValue(s.measured));
+        step.addBindValue(s.passed ? 1 : 0);
+        step.addBindValue(textValue(s.reason));
+        if (!step.exec())
+            return abandon(step);
+    }
+    if (!db.commit()) {
+        const QString detail = db.lastError().text();
+        db.rollback();
+        failWith(what, detail);
+        return WriteResult::Refused;
+    }
+    return WriteResult::Stored;
+}
+
+std::optional<QList<UnitRecord>> RecordStore::readUnits(const QString &where, const QVariantList &values)
+{
+    const QString what = QStringLiteral("Cannot read the records");
+    QSqlDatabase db = database();
+    QSqlQuery units(db);
+    units.setForwardOnly(true);
+    if (!units.prepare(QStringLiteral("SELECT %1 FROM units u WHERE %2 ORDER BY u.start_ms, u.record_id").arg(UnitColumns, where))) {
+        failWith(what, units);
+        return std::nullopt;
+    }
+    for (const QVariant &value : values)
+        units.addBindValue(value);
+    if (!units.exec()) {
+        failWith(what, units);
+        return std::nullopt;
+    }
+
+    QList<UnitRecord> records;
+    QHash<QString, qsizetype> byId;
+    QHash<QString, QString> damage;
+    while (units.next()) {
+        UnitRecord r;
+        const QString id = units.value(0).toString();
+        r.recordId = QUuid::fromString(id);
+        r.serialNumber = units.value(1).toString();
+        r.controllerId = units.value(2).toString();
+        r.model = units.value(3).toString();
+        r.version = units.value(4).toString();
+        r.station = units.value(5).toString();
+        r.operatorName = units.value(6).toString();
+        r.start = QDateTime::fromMSecsSinceEpoch(units.value(7).toLongLong(), Qt::UTC);
+        r.end = QDateTime::fromMSecsSinceEpoch(units.value(8).toLongLong(), Qt::UTC);
+        r.jigMapName = units.value(9).toString();
+        const std::optional<UnitRecord::Verdict> verdict = UnitRecord::verdictFromText(units.value(10).toString());
+        if (!verdict)
+            damage.insert(id, QStringLiteral("verdict is \"%1\"").arg(units.value(10).toString()));
+        r.verdict = verdict.value_or(UnitRecord::Verdict::Fail);
+        byId.insert(id, records.size());
+        records.append(r);
+    }
+    units.finish();
+    if (records.isEmpty())
+        return records;
+
+    QSqlQuery steps(db);
+    steps.setForwardOnly(true);
+    if (!steps.prepare(QStringLiteral("SELECT s.record_id, s.step_index, s.name, s.expected, s.measured, s.passed, s.reason"
+                                      " FROM steps s JOIN units u ON u.record_id = s.record_id WHERE %1"
+                                      " ORDER BY s.record_id, s.step_index").arg(where))) {
+        failWith(what, steps);
+        return std::nullopt;
+    }
+    for (const QVariant &value : values)
+        steps.addBindValue(value);
+    if (!steps.exec()) {
+        failWith(what, steps);
+        return std::nullopt;
+    }
+    while (steps.next()) {
+        // A unit written between the two reads has its steps here but no row above.
+        const auto at = byId.constFind(steps.value(0).toString());
+        if (at == byId.constEnd())
+            continue;
+        StepRecord s;
+        s.index = steps.value(1).toInt();
+        s.name = steps.value(2).toString();
+        s.expected = steps.value(3).toString();
+        s.measured = steps.value(4).toString();
+        s.passed = steps.value(5).toInt() != 0;
+        s.reason = steps.value(6).toString();
+        records[*at].steps.append(s);
+    }
+    steps.finish();
+
+    // Rows someone changed by hand are left out rather than shown as something they are not.
+    QList<UnitRecord> valid;
+    for (const UnitRecord &r : std::as_const(records)) {
+        const QString id = idText(r.recordId);
+        const QString why = damage.contains(id) ? damage.value(id) : r.validationError();
+        if (why.isEmpty())
+            valid.append(r);
+        else
+            qWarning("Record %s in %s is damaged and left out: %s", qPrintable(id), qPrintable(m_settings.displayString()), qPrintable(why));
+    }
+    return valid;
+}
+
+RecordStore::FindResult RecordStore::find(const QUuid &recordId, UnitRecord *record)
+{
+    std::optional<QList<UnitRecord>> found;
+    withConnection([&] {
+        found = readUnits(QStringLiteral("u.record_id = ?"), { idText(recordId) });
+        return found.has_value();
+    });
+    if (!found)
+        return FindResult::Failed;
+    if (found->isEmpty())
+        return FindResult::NotFound;
+    if (record)
+        *record = found->constFirst();
+    return FindResult::Found;
+}
+
+std::optional<QList<UnitRecord>> RecordStore::unitsBetween(const QDateTime &from, const QDateTime &to)
+{
+    std::optional<QList<UnitRecord>> found;
+    withConnection([&] {
+        found = readUnits(QStringLiteral("u.start_ms >= ? AND u.start_ms < ?"), { from.toMSecsSinceEpoch(), to.toMSecsSinceEpoch() });
+        return found.has_value();
+    });
+    return found;
+}
+
+std::optional<RecordStore::DayCounters> RecordStore::dayCounters(const QString &station, const QDate &localDay)
+{
+    const QVariantList day{ station, dayStartMs(localDay), dayStartMs(localDay.addDays(1)) };
+    const QString sameDay = QStringLiteral("u.station = ? AND u.start_ms >= ? AND u.start_ms < ?");
+    DayCounters counters;
+    const bool ok = withConnection([&] {
+        QSqlQuery query(database());
+        query.setForwardOnly(true);
+        query.prepare(QStringLiteral("SELECT COUNT(*), SUM(CASE WHEN u.verdict = 'PASS' THEN 1 ELSE 0 END),"
+                                     " COUNT(DISTINCT u.serial_number) FROM units u WHERE %1").arg(sameDay));
+        for (const QVariant &value : day)
+            query.addBindValue(value);
+        if (!query.exec() || !query.next())
+            return failWith(QStringLiteral("Cannot count the records"), query);
+        counters.records = query.value(0).toInt();
+        counters.passed = query.value(1).toInt();
+        counters.failed = counters.records - counters.passed;
+        counters.units = query.value(2).toInt();
+        query.finish();
+
+        // A unit's first record: none of its serial number started earlier (ties go by id).
+        query.prepare(QStringLiteral("SELECT COUNT(*), SUM(CASE WHEN u.verdict = 'PASS' THEN 1 ELSE 0 END) FROM units u"
+                                     " WHERE %1 AND NOT EXISTS (SELECT 1 FROM units e WHERE e.serial_number = u.serial_number"
+                                     " AND (e.start_ms < u.start_ms OR (e.start_ms = u.start_ms AND e.record_id < u.record_id)))")
+                          .arg(sameDay));
+        for (const QVariant &value : day)
+            query.addBindValue(value);
+        if (!query.exec() || !query.next())
+            return failWith(QStringLiteral("Cannot count the records"), query);
+        counters.firstTimeUnits = query.value(0).toInt();
+        counters.firstTimePassed = query.value(1).toInt();
+        return true;
+    });
+    if (!ok)
+        return std::nullopt;
+    return counters;
+}

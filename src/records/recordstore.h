@@ -1,0 +1,89 @@
+#pragma once
+
+#include "records/recordstoresettings.h"
+#include "records/unitrecord.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QUuid>
+#include <optional>
+
+class QSqlDatabase;
+class QSqlQuery;
+
+// The database of finished units: an SQLite file on this PC or a PostgreSQL server shared by the
+// line, with the same tables on both. One record is its unit row and its step rows, written in
+// one transaction, so a reader never sees half a unit.
+//
+// Each object has a Qt SQL connection of its own and must be used from the thread that made it.
+// A lost connection is opened again at the next call; a call that finds it lost tries once more
+// on a new connection, which is safe because writing a record that is already there changes
+// nothing.
+class RecordStore
+{
+public:
+    enum class WriteResult {
+        Stored,         // written now
+        AlreadyStored,  // a record with this id was there: a retry, nothing written
+        Refused,        // the store answers but did not take this record (lastError says why)
+        Unreachable,    // the store could not be opened or stopped answering
+    };
+    enum class FindResult { Found, NotFound, Failed };
+
+    // One station's figures for one local day. Retests count in records, passed and failed;
+    // first-pass yield looks only at each unit's (serial number's) very first record anywhere
+    // in the store, so a unit first tested here today counts once, as passed or not, and a
+    // unit that came back from an earlier day does not count at all.
+    struct DayCounters
+    {
+        int records = 0;
+        int passed = 0;
+        int failed = 0;
+        int units = 0;            // distinct serial numbers among the records
+        int firstTimeUnits = 0;   // units whose first record is among them
+        int firstTimePassed = 0;  // ... and passed at that first test
+        // firstTimePassed / firstTimeUnits, 0 without units.
+        double firstPassYield() const;
+    };
+
+    static constexpr int SchemaVersion = 1;
+
+    explicit RecordStore(const RecordStoreSettings &settings);
+    ~RecordStore();
+    RecordStore(const RecordStore &) = delete;
+    RecordStore &operator=(const RecordStore &) = delete;
+
+    // Connects and makes the tables when they are missing. False, with lastError(), when the
+    // store cannot be reached or is not a record store (a damaged file, tables of another
+    // program, a newer schema). The other calls open on their own.
+    bool open();
+    void close();
+    bool isOpen() const;
+    QString lastError() const { return m_lastError; }
+    const RecordStoreSettings &settings() const { return m_settings; }
+
+    WriteResult write(const UnitRecord &record);
+    FindResult find(const QUuid &recordId, UnitRecord *record);
+    // Units that started in [from, to), oldest first, with their steps. Nothing on failure.
+    std::optional<QList<UnitRecord>> unitsBetween(const QDateTime &from, const QDateTime &to);
+    std::optional<DayCounters> dayCounters(const QString &station, const QDate &localDay = QDate::currentDate());
+
+private:
+    QSqlDatabase database() const;
+    bool prepareSchema();
+    bool createSchema();
+    bool answers();
+    // Runs attempt on an open connection; when it fails and the connection turns out lost, once
+    // more on a new one. Nothing opened: false with lastError() set.
+    template<typename Attempt>
+    bool withConnection(Attempt attempt);
+    bool failWith(const QString &what, const QSqlQuery &query);
+    bool failWith(const QString &what, const QString &detail);
+    std::optional<QList<UnitRecord>> readUnits(const QString &where, const QVariantList &values);
+    WriteResult writeOnce(const UnitRecord &record);
+
+    RecordStoreSettings m_settings;
+    QString m_connectionName;
+    QString m_lastError;
+};
