@@ -385,10 +385,20 @@ private slots:
     {
         auto *file = control<QMenu>("mnuFile");
         auto *language = control<QMenu>("mnuLanguage");
-        QVERIFY(file && language);
+        auto *tools = control<QMenu>("mnuTools");
+        QVERIFY(file && language && tools);
         QCOMPARE(file->title(), QStringLiteral("&File"));
         QCOMPARE(language->title(), QStringLiteral("&Language"));
-        QCOMPARE(h->window->menuBar()->actions(), (QList<QAction *> { file->menuAction(), language->menuAction() }));
+        QCOMPARE(tools->title(), QStringLiteral("&Tools"));
+        QCOMPARE(h->window->menuBar()->actions(),
+                 (QList<QAction *> { file->menuAction(), language->menuAction(), tools->menuAction() }));
+
+        // The tools after the written menus: windows of their own, then the profiles.
+        QStringList toolEntries;
+        for (const QAction *entry : tools->actions())
+            toolEntries << (entry->isSeparator() ? QStringLiteral("-") : entry->objectName());
+        QCOMPARE(toolEntries, (QStringList { "mnuMonitor", "mnuJig", "mnuBusScan", "-", "mnuProfileSave",
+                                             "mnuProfileLoad", "mnuProfileCompare", "mnuProfileApply" }));
 
         auto *exit = control<QAction>("mnuExit");
         QVERIFY(exit);

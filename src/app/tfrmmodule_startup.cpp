@@ -131,6 +131,14 @@ void TfrmModule::applyLanguage()
     ui->mnuTraditional->setText(TextTable::text(TextTable::LanguageEntries, TextTable::TraditionalChinese));
     ui->mnuFile->setTitle(localText(TextTable::FileMenu));
     ui->mnuExit->setText(localText(TextTable::ExitMenuEntry));
+    ui->mnuTools->setTitle(localText(TextTable::ToolsMenu));
+    ui->mnuMonitor->setText(localText(TextTable::TrafficMonitorEntry));
+    ui->mnuJig->setText(localText(TextTable::JigTestEntry));
+    ui->mnuBusScan->setText(localText(TextTable::BusScanEntry));
+    ui->mnuProfileSave->setText(localText(TextTable::SaveProfileEntry));
+    ui->mnuProfileLoad->setText(localText(TextTable::LoadProfileEntry));
+    ui->mnuProfileCompare->setText(localText(TextTable::CompareProfileEntry));
+    ui->mnuProfileApply->setText(localText(TextTable::ApplyProfileEntry));
 
     ui->pcPort->setTabText(ui->pcPort->indexOf(ui->tsNet), localText(TextTable::NetTab));
     ui->pcPort->setTabText(ui->pcPort->indexOf(ui->tsCom), localText(TextTable::ComTab));

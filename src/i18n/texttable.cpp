@@ -75,6 +75,14 @@ const char8_t *const messages[TextTable::MessageCount][TextTable::ColumnCount] =
     /* 67 */ { u8"Receive data:", u8"接收资料:", u8"接收資料:" },
     /* 68 */ { u8"Invalid value!", u8"数值错误!", u8"數值錯誤!" },
     /* 69 */ { u8"Command too long!", u8"指令过长!", u8"指令過長!" },
+    /* 70 */ { u8"&Tools", u8"工具(&T)", u8"工具(&T)" },
+    /* 71 */ { u8"&Traffic monitor", u8"通讯监视器(&M)", u8"通訊監視器(&M)" },
+    /* 72 */ { u8"&Jig test", u8"治具测试(&J)", u8"治具測試(&J)" },
+    /* 73 */ { u8"&Bus scan", u8"总线扫描(&B)", u8"匯流排掃描(&B)" },
+    /* 74 */ { u8"&Save profile...", u8"保存配置文件(&S)...", u8"儲存設定檔(&S)..." },
+    /* 75 */ { u8"&Load profile...", u8"载入配置文件(&L)...", u8"載入設定檔(&L)..." },
+    /* 76 */ { u8"&Compare with profile...", u8"与配置文件比较(&C)...", u8"與設定檔比較(&C)..." },
+    /* 77 */ { u8"&Apply profile...", u8"应用配置文件(&A)...", u8"套用設定檔(&A)..." },
 };
 
 } // namespace

@@ -10,8 +10,8 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 70;
-    static constexpr int ColumnCount = 3;
+    static constexpr int MessageCount = 78;
+    static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
     static constexpr int English = Language::English;
@@ -78,6 +78,15 @@ public:
     static constexpr int ReceiveDataLabel = 67;
     static constexpr int InvalidValue = 68;           // banner when an operator value is refused
     static constexpr int CommandTooLong = 69;         // banner when a free command cannot fit a frame
+    // The tools menu: windows and procedures beyond the main window's own.
+    static constexpr int ToolsMenu = 70;
+    static constexpr int TrafficMonitorEntry = 71;
+    static constexpr int JigTestEntry = 72;
+    static constexpr int BusScanEntry = 73;
+    static constexpr int SaveProfileEntry = 74;
+    static constexpr int LoadProfileEntry = 75;
+    static constexpr int CompareProfileEntry = 76;
+    static constexpr int ApplyProfileEntry = 77;
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.
