@@ -102,9 +102,9 @@ std::optional<ControllerModel::Reply> ControllerModel::handle(const QByteArray &
         return Reply { head, {} };
     }
     if (body == "IE") {
-        ++m_ieCount;
         QByteArray data = clockText() + "00" + inputs().left(4);
-        if (m_options.recordEvery > 0 && m_ieCount % m_options.recordEvery == 0)
+        // Counted round, not up, so that a soak run never overflows it.
+        if (m_options.recordEvery > 0 && (m_ieCount = (m_ieCount + 1) % m_options.recordEvery) == 0)
             data += m_options.record;
         return Reply { head, data };
     }

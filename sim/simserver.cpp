@@ -6,6 +6,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <climits>
 #include <cstdio>
 
 #ifdef Q_OS_UNIX
@@ -120,8 +121,10 @@ void SimServer::onTcpConnection()
                 guard->flush();
             }
         };
-        channel->hangUp = [guard, channel] {
-            channel->alive = false;
+        // Weak, or the channel would own itself and outlive its connection.
+        channel->hangUp = [guard, weak = std::weak_ptr<Channel>(channel)] {
+            if (const auto channel = weak.lock())
+                channel->alive = false;
             if (guard)
                 guard->abort();
         };
@@ -207,7 +210,7 @@ void SimServer::handleFrame(const std::shared_ptr<Channel> &channel, const QByte
     const std::optional<QByteArray> command = CommandFrame::decodeRequest(frame, &crcOk);
     ++m_requestCount;
     log(command && crcOk, command ? *command : frame);
-    if (!command || !crcOk || m_options.failNth.contains(m_requestCount))
+    if (!command || !crcOk || (m_requestCount <= INT_MAX && m_options.failNth.contains(int(m_requestCount))))
         return;
 
     const std::optional<ControllerModel::Reply> reply = m_model.handle(*command);

@@ -55,5 +55,5 @@ private:
     std::shared_ptr<Channel> m_ptyChannel;
     QFile m_log;
     QElapsedTimer m_clock;
-    int m_requestCount = 0;
+    qint64 m_requestCount = 0; // a soak run may outlast an int
 };
