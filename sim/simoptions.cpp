@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 
+#include <cctype>
+
 namespace {
 
 // "\xNN" escapes let replies carry any byte.
@@ -32,6 +34,68 @@ bool isDigits(const QByteArray &text)
         if (c < '0' || c > '9')
             return false;
     return true;
+}
+
+// The others on a bus need serial numbers of their own that still look like the first one's:
+// its trailing number moved on by the distance between the IDs (distinct, as IDs differ by less
+// than 1000), or, with fewer than three trailing digits, the ID in its last three places.
+QByteArray busSerial(const QByteArray &base, int distance, const QByteArray &id)
+{
+    qsizetype digits = 0;
+    while (digits < base.size() && std::isdigit(static_cast<unsigned char>(base[base.size() - 1 - digits])))
+        ++digits;
+    if (digits < 3)
+        return base.left(base.size() - 3) + id;
+    qint64 modulus = 1;
+    for (qsizetype i = 0; i < digits; ++i)
+        modulus *= 10;
+    const qint64 number = (base.right(digits).toLongLong() + distance % modulus + modulus) % modulus;
+    return base.left(base.size() - digits) + QByteArray::number(number).rightJustified(digits, '0');
+}
+
+// "--bus 001-004,017:RO420": IDs or ranges, each with an optional model.
+std::optional<QList<BusMember>> parseBus(const QString &text, const QByteArray &serial, const QByteArray &version,
+                                         QString *error)
+{
+    // As many as the RS-485 line of these controllers drives.
+    constexpr int MaxMembers = 32;
+    QList<BusMember> members;
+    for (const QString &item : text.split(QLatin1Char(','))) {
+        const QStringList idAndModel = item.split(QLatin1Char(':'));
+        const QStringList range = idAndModel[0].split(QLatin1Char('-'));
+        const QByteArray first = range[0].toLatin1(), last = range.value(1).toLatin1();
+        if (idAndModel.size() > 2 || range.size() > 2 || first.size() != 3 || !isDigits(first)
+            || (range.size() == 2 && (last.size() != 3 || !isDigits(last) || last.toInt() < first.toInt()))) {
+            *error = QStringLiteral("--bus wants IDs of three digits or ranges FIRST-LAST, each with an optional "
+                                    ":MODEL, separated by commas; \"%1\" is none of them").arg(item);
+            return std::nullopt;
+        }
+        QByteArray memberVersion = version;
+        if (idAndModel.size() == 2) {
+            const QByteArray model = idAndModel[1].toLatin1();
+            if (model != "RO420" && model != "ZO425" && model != "RO426") {
+                *error = QStringLiteral("--bus: model \"%1\" is not RO420, ZO425 or RO426").arg(idAndModel[1]);
+                return std::nullopt;
+            }
+            memberVersion = model + "V05";
+        }
+        for (int id = first.toInt(); id <= (range.size() == 2 ? last.toInt() : first.toInt()); ++id) {
+            const QByteArray idText = QByteArray::number(id).rightJustified(3, '0');
+            for (const BusMember &m : members) {
+                if (m.id == idText) {
+                    *error = QStringLiteral("--bus names ID %1 twice").arg(QLatin1String(idText));
+                    return std::nullopt;
+                }
+            }
+            if (members.size() == MaxMembers) {
+                *error = QStringLiteral("--bus takes at most %1 controllers").arg(MaxMembers);
+                return std::nullopt;
+            }
+            const int distance = members.isEmpty() ? 0 : id - members.first().id.toInt();
+            members.append({ idText, members.isEmpty() ? serial : busSerial(serial, distance, idText), memberVersion });
+        }
+    }
+    return members;
 }
 
 } // namespace
@@ -116,8 +180,9 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
     const QCommandLineOption recordEveryOpt(QStringLiteral("record-every"), QStringLiteral("Every N-th IE reply carries a record (52 bytes); 0 never (default)."), QStringLiteral("n"));
     const QCommandLineOption recordOpt(QStringLiteral("record"), QStringLiteral("Record text, 20 characters."), QStringLiteral("text"));
     const QCommandLineOption paramOpt(QStringLiteral("param"), QStringLiteral("Initial parameter byte ADDR=VALUE, both hexadecimal."), QStringLiteral("addr=value"));
+    const QCommandLineOption busOpt(QStringLiteral("bus"), QStringLiteral("Several controllers on the line instead of --id: IDs or ranges FIRST-LAST, comma-separated, each with an optional :MODEL (RO420, ZO425, RO426); at most 32, e.g. 001-003,017:RO420. The first has --serial, the others that number plus their ID's distance from the first ID (24010042 on 001 gives 24010058 on 017)."), QStringLiteral("ids"));
     parser.addOptions({ tcpOpt, noTcpOpt, ptyOpt, idOpt, anyIdOpt, serialOpt, versionOpt, modelOpt, logOpt, replyOpt,
-                        faultOpt, failNthOpt, jigOpt, inputsOpt, recordEveryOpt, recordOpt, paramOpt });
+                        faultOpt, failNthOpt, jigOpt, inputsOpt, recordEveryOpt, recordOpt, paramOpt, busOpt });
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -241,6 +306,17 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
             return std::nullopt;
         }
         o.params.insert(addr, quint8(value));
+    }
+    if (parser.isSet(busOpt)) {
+        if (parser.isSet(idOpt) || o.anyId) {
+            *error = QStringLiteral("--bus names the controllers' IDs itself; leave out --id and --any-id");
+            return std::nullopt;
+        }
+        const std::optional<QList<BusMember>> bus = parseBus(parser.value(busOpt), o.serial, o.version, error);
+        if (!bus)
+            return std::nullopt;
+        o.bus = *bus;
+        o.id = o.bus.first().id;
     }
     return o;
 }

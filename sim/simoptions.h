@@ -21,6 +21,14 @@ struct SimFault
     static std::optional<SimFault> parse(const QString &text, QString *error);
 };
 
+// One of several controllers on the same line.
+struct BusMember
+{
+    QByteArray id;
+    QByteArray serial;
+    QByteArray version;
+};
+
 struct SimOptions
 {
     bool tcp = true;
@@ -40,6 +48,7 @@ struct SimOptions
     int recordEvery = 0;
     QByteArray record = "12345678901234DOOR01";
     QMap<int, quint8> params;             // initial parameter memory beyond the defaults
+    QList<BusMember> bus;                 // empty: the one controller of id, serial and version
 
     // Parses the command line; on error returns nothing and says why in *error.
     static std::optional<SimOptions> parse(const QStringList &arguments, QString *error);

@@ -19,7 +19,7 @@
 SimServer::SimServer(const SimOptions &options, QObject *parent)
     : QObject(parent)
     , m_options(options)
-    , m_model(options)
+    , m_bus(options)
 {
     m_clock.start();
 }
@@ -213,11 +213,8 @@ void SimServer::handleFrame(const std::shared_ptr<Channel> &channel, const QByte
     if (!command || !crcOk || (m_requestCount <= INT_MAX && m_options.failNth.contains(int(m_requestCount))))
         return;
 
-    const std::optional<ControllerModel::Reply> reply = m_model.handle(*command);
-    if (!reply)
-        return;
-    // The reply carries the ID the controller had when the request arrived.
-    sendReply(channel, *command, CommandFrame::encodeReply(command->left(3) == m_model.id() || !m_options.anyId ? command->left(3) : m_model.id(), reply->head, reply->data));
+    for (const ControllerBus::Answer &answer : m_bus.handle(*command))
+        sendReply(channel, *command, CommandFrame::encodeReply(answer.id, answer.reply.head, answer.reply.data));
 }
 
 void SimServer::sendReply(const std::shared_ptr<Channel> &channel, const QByteArray &command, QByteArray reply)

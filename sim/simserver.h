@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controllermodel.h"
+#include "controllerbus.h"
 #include "simoptions.h"
 
 #include <QElapsedTimer>
@@ -47,7 +47,7 @@ private:
     void closePty();
 
     SimOptions m_options;
-    ControllerModel m_model;
+    ControllerBus m_bus;
     QTcpServer *m_tcp = nullptr;
     int m_ptyMaster = -1;
     int m_ptyKeepAlive = -1;
