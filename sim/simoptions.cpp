@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 
+#include <algorithm>
 #include <cctype>
 
 namespace {
@@ -34,6 +35,19 @@ bool isDigits(const QByteArray &text)
         if (c < '0' || c > '9')
             return false;
     return true;
+}
+
+// Inputs by name, in the order of --inputs.
+int inputIndex(const QString &name)
+{
+    static const QStringList names { "DI1", "DI2", "DI3", "DI4", "DI7", "DI8" };
+    return int(names.indexOf(name.toUpper()));
+}
+
+int outputIndex(const QString &name)
+{
+    static const QStringList names { "DO1", "DO2", "DO3", "DO4" };
+    return int(names.indexOf(name.toUpper()));
 }
 
 // The others on a bus need serial numbers of their own that still look like the first one's:
@@ -99,6 +113,57 @@ std::optional<QList<BusMember>> parseBus(const QString &text, const QByteArray &
 }
 
 } // namespace
+
+bool JigFaults::add(const QString &text, QString *error)
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    const QString kind = parts[0].toLower();
+    if ((kind == QLatin1String("stuck-on") || kind == QLatin1String("stuck-off")) && parts.size() == 2) {
+        const int i = inputIndex(parts[1]);
+        if (i < 0) {
+            *error = QStringLiteral("--jig-fault %1 wants an input DI1, DI2, DI3, DI4, DI7 or DI8, got \"%2\"").arg(kind, parts[1]);
+            return false;
+        }
+        const char state = kind == QLatin1String("stuck-on") ? '1' : '0';
+        if (stuckInputs[std::size_t(i)] && stuckInputs[std::size_t(i)] != state) {
+            *error = QStringLiteral("--jig-fault: %1 cannot be stuck on and stuck off at once").arg(parts[1].toUpper());
+            return false;
+        }
+        stuckInputs[std::size_t(i)] = state;
+        return true;
+    }
+    if (kind == QLatin1String("dead") && parts.size() == 2) {
+        const int o = outputIndex(parts[1]);
+        if (o < 0) {
+            *error = QStringLiteral("--jig-fault dead wants an output DO1, DO2, DO3 or DO4, got \"%1\"").arg(parts[1]);
+            return false;
+        }
+        deadOutputs[std::size_t(o)] = true;
+        return true;
+    }
+    if (kind == QLatin1String("clock")) {
+        const QString how = parts.value(1).toLower();
+        bool ok = how == QLatin1String("ignore") && parts.size() == 2;
+        const Clock wanted = ok ? Clock::IgnoresSetting : Clock::Offset;
+        int offset = 0;
+        if (how == QLatin1String("offset") && parts.size() == 3)
+            offset = parts[2].toInt(&ok);
+        if (!ok) {
+            *error = QStringLiteral("--jig-fault clock wants clock:ignore or clock:offset:SECONDS, got \"%1\"").arg(text);
+            return false;
+        }
+        if (clock != Clock::Keeps && (clock != wanted || clockOffsetSeconds != offset)) {
+            *error = QStringLiteral("--jig-fault: one clock fault at a time");
+            return false;
+        }
+        clock = wanted;
+        clockOffsetSeconds = offset;
+        return true;
+    }
+    *error = QStringLiteral("--jig-fault wants stuck-on:DIn, stuck-off:DIn, dead:DOn, clock:ignore or "
+                            "clock:offset:SECONDS, got \"%1\"").arg(text);
+    return false;
+}
 
 std::optional<SimFault> SimFault::parse(const QString &text, QString *error)
 {
@@ -181,8 +246,10 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
     const QCommandLineOption recordOpt(QStringLiteral("record"), QStringLiteral("Record text, 20 characters."), QStringLiteral("text"));
     const QCommandLineOption paramOpt(QStringLiteral("param"), QStringLiteral("Initial parameter byte ADDR=VALUE, both hexadecimal."), QStringLiteral("addr=value"));
     const QCommandLineOption busOpt(QStringLiteral("bus"), QStringLiteral("Several controllers on the line instead of --id: IDs or ranges FIRST-LAST, comma-separated, each with an optional :MODEL (RO420, ZO425, RO426); at most 32, e.g. 001-003,017:RO420. The first has --serial, the others that number plus their ID's distance from the first ID (24010042 on 001 gives 24010058 on 017)."), QStringLiteral("ids"));
+    const QCommandLineOption jigFaultOpt(QStringLiteral("jig-fault"), QStringLiteral("A fault for the jig test, repeatable: stuck-on:DIn or stuck-off:DIn (n 1-4, 7, 8), dead:DOn (n 1-4, with --jig; \"JD\" acknowledged, nothing switched), clock:ignore (\"AA\" acknowledged, clock unchanged), clock:offset:SECONDS (\"AA\" sets its time plus SECONDS)."), QStringLiteral("fault"));
     parser.addOptions({ tcpOpt, noTcpOpt, ptyOpt, idOpt, anyIdOpt, serialOpt, versionOpt, modelOpt, logOpt, replyOpt,
-                        faultOpt, failNthOpt, jigOpt, inputsOpt, recordEveryOpt, recordOpt, paramOpt, busOpt });
+                        faultOpt, failNthOpt, jigOpt, inputsOpt, recordEveryOpt, recordOpt, paramOpt, busOpt,
+                        jigFaultOpt });
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -317,6 +384,14 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
             return std::nullopt;
         o.bus = *bus;
         o.id = o.bus.first().id;
+    }
+    for (const QString &f : parser.values(jigFaultOpt)) {
+        if (!o.jigFaults.add(f, error))
+            return std::nullopt;
+    }
+    if (!o.jig && std::find(o.jigFaults.deadOutputs.cbegin(), o.jigFaults.deadOutputs.cend(), true) != o.jigFaults.deadOutputs.cend()) {
+        *error = QStringLiteral("--jig-fault dead:DOn shows only on the jig: add --jig");
+        return std::nullopt;
     }
     return o;
 }

@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+#include <climits>
+
 namespace {
 
 SimOptions optionsOf(const QStringList &args)
@@ -24,7 +26,7 @@ QByteArray ask(ControllerBus &bus, const QByteArray &command)
 
 } // namespace
 
-// The bus as the tool meets it: in the replies, one command at a time.
+// The bus and the jig faults as the tool meets them: in the replies, one command at a time.
 class SimModelTest : public QObject
 {
     Q_OBJECT
@@ -39,6 +41,11 @@ private slots:
         QTest::newRow("bus of 33") << QStringList { "--bus", "000-032" } << "at most 32";
         QTest::newRow("bus unknown model") << QStringList { "--bus", "001:XX999" } << "XX999";
         QTest::newRow("bus and --any-id") << QStringList { "--bus", "001,002", "--any-id" } << "--any-id";
+        QTest::newRow("no such input") << QStringList { "--jig-fault", "stuck-on:DI5" } << "DI5";
+        QTest::newRow("dead off the jig") << QStringList { "--jig-fault", "dead:DO2" } << "add --jig";
+        QTest::newRow("stuck on and off") << QStringList { "--jig-fault", "stuck-on:DI7", "--jig-fault", "stuck-off:di7" } << "DI7 cannot";
+        QTest::newRow("two clock faults") << QStringList { "--jig-fault", "clock:ignore", "--jig-fault", "clock:offset:5" } << "one clock";
+        QTest::newRow("offset no number") << QStringList { "--jig-fault", "clock:offset:soon" } << "clock:offset:soon";
     }
     void shouldRefuseBadOption()
     {
@@ -85,6 +92,53 @@ private slots:
         QCOMPARE(ask(bus, "001AP000B01") + ask(bus, "002AP000B01") + ask(bus, "017AP000B01"), QByteArray("001 AP5A002 AP02017 AP33"));
         QCOMPARE(ask(bus, "001AI"), QByteArray("001 AI"));
         QCOMPARE(ask(bus, "001AP000B01") + ask(bus, "017AP000B01"), QByteArray("001 AP02017 AP33"));
+    }
+
+    void shouldShowJigFaultInInputs_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("outputs"); // DO1..DO4
+        QTest::addColumn<QByteArray>("inputs");  // DI1..DI4 from "IE", DI7 DI8 from "DF"
+        QTest::newRow("sound jig") << QStringList { "--jig" } << QByteArray("1010") << QByteArray("1010 10");
+        QTest::newRow("DI3 stuck on") << QStringList { "--jig", "--jig-fault", "stuck-on:DI3" } << QByteArray("0000") << QByteArray("0010 00");
+        QTest::newRow("DI7 stuck off") << QStringList { "--jig", "--jig-fault", "stuck-off:DI7" } << QByteArray("1111") << QByteArray("1111 01");
+        QTest::newRow("DI8 stuck on") << QStringList { "--jig", "--jig-fault", "stuck-on:DI8" } << QByteArray("0000") << QByteArray("0000 01");
+        QTest::newRow("DO2 dead") << QStringList { "--jig", "--jig-fault", "dead:DO2" } << QByteArray("1111") << QByteArray("1011 11");
+        QTest::newRow("DO4 dead, DI8 too") << QStringList { "--jig", "--jig-fault", "dead:DO4" } << QByteArray("0001") << QByteArray("0000 00");
+        QTest::newRow("no jig, over --inputs") << QStringList { "--inputs", "101010", "--jig-fault", "stuck-off:DI1", "--jig-fault", "stuck-on:DI8" }
+                                               << QByteArray("0000") << QByteArray("0010 11");
+    }
+    void shouldShowJigFaultInInputs()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, outputs);
+        QFETCH(QByteArray, inputs);
+        ControllerBus bus(optionsOf(args));
+        // Acknowledged even by a dead output: the board cannot know its relay failed.
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(ask(bus, "000JD" + QByteArray::number(i + 1) + outputs[i]), QByteArray("000 JD"));
+        QCOMPARE(ask(bus, "000IE").mid(22) + ' ' + ask(bus, "000DF").mid(6), inputs);
+    }
+
+    void shouldReadClockBackAsItsFaultHasIt_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("offBySeconds"); // from the time set; INT_MIN: keeps its own
+        QTest::newRow("sound") << QStringList {} << 0;
+        QTest::newRow("ignores setting") << QStringList { "--jig-fault", "clock:ignore" } << INT_MIN;
+        QTest::newRow("an hour ahead") << QStringList { "--jig-fault", "clock:offset:3600" } << 3600;
+        QTest::newRow("behind") << QStringList { "--jig-fault", "clock:offset:-90" } << -90;
+    }
+    void shouldReadClockBackAsItsFaultHasIt()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, offBySeconds);
+        ControllerBus bus(optionsOf(args));
+        const QDateTime set(QDate(2031, 5, 6), QTime(7, 8, 9));
+        QCOMPARE(ask(bus, "000AA" + set.toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1()), QByteArray("000 AA"));
+        const QDateTime read = QDateTime::fromString(QString::fromLatin1(ask(bus, "000IE").mid(6, 14)), QStringLiteral("yyyyMMddHHmmss"));
+        const QDateTime expected = offBySeconds == INT_MIN ? QDateTime::currentDateTime() : set.addSecs(offBySeconds);
+        QVERIFY2(qAbs(read.secsTo(expected)) <= 2, qPrintable(read.toString(Qt::ISODate)));
     }
 };
 
