@@ -112,6 +112,17 @@ std::optional<QList<BusMember>> parseBus(const QString &text, const QByteArray &
     return members;
 }
 
+bool parseCount(const QString &option, const QString &value, int *out, QString *error)
+{
+    bool ok = false;
+    *out = value.toInt(&ok);
+    if (!ok || *out < 0) {
+        *error = QStringLiteral("%1 wants a whole number >= 0, got \"%2\"").arg(option, value);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool JigFaults::add(const QString &text, QString *error)
@@ -247,9 +258,12 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
     const QCommandLineOption paramOpt(QStringLiteral("param"), QStringLiteral("Initial parameter byte ADDR=VALUE, both hexadecimal."), QStringLiteral("addr=value"));
     const QCommandLineOption busOpt(QStringLiteral("bus"), QStringLiteral("Several controllers on the line instead of --id: IDs or ranges FIRST-LAST, comma-separated, each with an optional :MODEL (RO420, ZO425, RO426); at most 32, e.g. 001-003,017:RO420. The first has --serial, the others that number plus their ID's distance from the first ID (24010042 on 001 gives 24010058 on 017)."), QStringLiteral("ids"));
     const QCommandLineOption jigFaultOpt(QStringLiteral("jig-fault"), QStringLiteral("A fault for the jig test, repeatable: stuck-on:DIn or stuck-off:DIn (n 1-4, 7, 8), dead:DOn (n 1-4, with --jig; \"JD\" acknowledged, nothing switched), clock:ignore (\"AA\" acknowledged, clock unchanged), clock:offset:SECONDS (\"AA\" sets its time plus SECONDS)."), QStringLiteral("fault"));
+    const QCommandLineOption loseEveryOpt(QStringLiteral("lose-every"), QStringLiteral("Leave one reply in every N unsent, at a place in each run of N drawn from --seed; the command is still carried out (0: never, the default)."), QStringLiteral("n"));
+    const QCommandLineOption cutEveryOpt(QStringLiteral("cut-every"), QStringLiteral("Cut one reply in every N off half-way, placed like --lose-every: TCP then closes the connection, the pseudo-terminal stays open (0: never, the default)."), QStringLiteral("n"));
+    const QCommandLineOption seedOpt(QStringLiteral("seed"), QStringLiteral("Where --lose-every and --cut-every strike; the same seed strikes the same replies (default 1)."), QStringLiteral("s"));
     parser.addOptions({ tcpOpt, noTcpOpt, ptyOpt, idOpt, anyIdOpt, serialOpt, versionOpt, modelOpt, logOpt, replyOpt,
                         faultOpt, failNthOpt, jigOpt, inputsOpt, recordEveryOpt, recordOpt, paramOpt, busOpt,
-                        jigFaultOpt });
+                        jigFaultOpt, loseEveryOpt, cutEveryOpt, seedOpt });
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -392,6 +406,18 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
     if (!o.jig && std::find(o.jigFaults.deadOutputs.cbegin(), o.jigFaults.deadOutputs.cend(), true) != o.jigFaults.deadOutputs.cend()) {
         *error = QStringLiteral("--jig-fault dead:DOn shows only on the jig: add --jig");
         return std::nullopt;
+    }
+    if (parser.isSet(loseEveryOpt) && !parseCount(QStringLiteral("--lose-every"), parser.value(loseEveryOpt), &o.loseEvery, error))
+        return std::nullopt;
+    if (parser.isSet(cutEveryOpt) && !parseCount(QStringLiteral("--cut-every"), parser.value(cutEveryOpt), &o.cutEvery, error))
+        return std::nullopt;
+    if (parser.isSet(seedOpt)) {
+        bool ok = false;
+        o.seed = parser.value(seedOpt).toULongLong(&ok);
+        if (!ok) {
+            *error = QStringLiteral("--seed wants a whole number >= 0, got \"%1\"").arg(parser.value(seedOpt));
+            return std::nullopt;
+        }
     }
     return o;
 }

@@ -64,6 +64,9 @@ struct SimOptions
     QMap<int, quint8> params;             // initial parameter memory beyond the defaults
     QList<BusMember> bus;                 // empty: the one controller of id, serial and version
     JigFaults jigFaults;
+    int loseEvery = 0;                    // one reply in each run of this many is not sent (0: none)
+    int cutEvery = 0;                     // one reply in each run of this many is cut off (0: none)
+    quint64 seed = 1;
 
     // Parses the command line; on error returns nothing and says why in *error.
     static std::optional<SimOptions> parse(const QStringList &arguments, QString *error);

@@ -20,6 +20,8 @@ SimServer::SimServer(const SimOptions &options, QObject *parent)
     : QObject(parent)
     , m_options(options)
     , m_bus(options)
+    , m_lose(options.loseEvery, options.seed, 1)
+    , m_cut(options.cutEvery, options.seed, 2)
 {
     m_clock.start();
 }
@@ -68,6 +70,7 @@ bool SimServer::start(QString *error)
         m_ptyNotifier = new QSocketNotifier(m_ptyMaster, QSocketNotifier::Read, this);
         connect(m_ptyNotifier, &QSocketNotifier::activated, this, &SimServer::onPtyReadable);
         m_ptyChannel = std::make_shared<Channel>();
+        m_ptyChannel->connection = false;
         m_ptyChannel->write = [this](const QByteArray &bytes) {
             qsizetype done = 0;
             while (m_ptyMaster >= 0 && done < bytes.size()) {
@@ -155,6 +158,8 @@ void SimServer::onPtyReadable()
 
 void SimServer::received(const std::shared_ptr<Channel> &channel, const QByteArray &bytes)
 {
+    if (channel->closing)
+        return;
     channel->pending += bytes;
     for (;;) {
         const qsizetype soh = channel->pending.indexOf(CommandFrame::SOH);
@@ -172,7 +177,7 @@ void SimServer::received(const std::shared_ptr<Channel> &channel, const QByteArr
         const QByteArray frame = channel->pending.mid(soh, cr - soh + 1);
         channel->pending.remove(0, cr + 1);
         handleFrame(channel, frame);
-        if (!channel->alive)
+        if (!channel->alive || channel->closing)
             return;
     }
 }
@@ -214,7 +219,40 @@ void SimServer::handleFrame(const std::shared_ptr<Channel> &channel, const QByte
         return;
 
     for (const ControllerBus::Answer &answer : m_bus.handle(*command))
-        sendReply(channel, *command, CommandFrame::encodeReply(answer.id, answer.reply.head, answer.reply.data));
+        deliver(channel, *command, CommandFrame::encodeReply(answer.id, answer.reply.head, answer.reply.data));
+}
+
+// The random faults of a soak run strike after the controller has acted, as a line would: a lost
+// acknowledgement leaves the parameter written. Both schedules count every reply, so that each
+// keeps its rate whatever the other does; a reply both strike is lost.
+void SimServer::deliver(const std::shared_ptr<Channel> &channel, const QByteArray &command, const QByteArray &reply)
+{
+    const bool lose = m_lose.next();
+    const bool cut = m_cut.next();
+    if (lose || channel->closing)
+        return;
+    if (!cut) {
+        sendReply(channel, command, reply);
+        return;
+    }
+    if (channel->connection) {
+        hangUpMidReply(channel, reply);
+        return;
+    }
+    // Closing the pseudo-terminal would take its device away for good and end the run there;
+    // the line instead falls silent half-way, as a controller that resets while talking.
+    channel->write(reply.left(reply.size() / 2));
+}
+
+// Half the reply, never its EOT, and the hang-up a moment later, once the half has left.
+void SimServer::hangUpMidReply(const std::shared_ptr<Channel> &channel, const QByteArray &reply)
+{
+    channel->write(reply.left(reply.size() / 2));
+    channel->closing = true;
+    QTimer::singleShot(20, this, [channel] {
+        if (channel->alive)
+            channel->hangUp();
+    });
 }
 
 void SimServer::sendReply(const std::shared_ptr<Channel> &channel, const QByteArray &command, QByteArray reply)
@@ -285,11 +323,7 @@ void SimServer::sendReply(const std::shared_ptr<Channel> &channel, const QByteAr
         return;
     }
     case SimFault::Kind::HangUp:
-        channel->write(reply.left(reply.size() / 2));
-        QTimer::singleShot(20, this, [channel] {
-            if (channel->alive)
-                channel->hangUp();
-        });
+        hangUpMidReply(channel, reply);
         return;
     }
     channel->write(reply);

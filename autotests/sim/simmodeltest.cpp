@@ -46,6 +46,8 @@ private slots:
         QTest::newRow("stuck on and off") << QStringList { "--jig-fault", "stuck-on:DI7", "--jig-fault", "stuck-off:di7" } << "DI7 cannot";
         QTest::newRow("two clock faults") << QStringList { "--jig-fault", "clock:ignore", "--jig-fault", "clock:offset:5" } << "one clock";
         QTest::newRow("offset no number") << QStringList { "--jig-fault", "clock:offset:soon" } << "clock:offset:soon";
+        QTest::newRow("lose-every negative") << QStringList { "--lose-every", "-1" } << "--lose-every";
+        QTest::newRow("seed negative") << QStringList { "--seed", "-3" } << "--seed";
     }
     void shouldRefuseBadOption()
     {
