@@ -21,6 +21,7 @@ bool parseHex(const QByteArray &text, int *value)
 ControllerModel::ControllerModel(const SimOptions &options)
     : m_options(options)
     , m_id(options.id)
+    , m_clockOffsetMs(options.clockOffsetMs)
 {
     resetParameters();
 }

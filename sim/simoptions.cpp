@@ -1,6 +1,7 @@
 #include "simoptions.h"
 
 #include <QCommandLineParser>
+#include <QDateTime>
 
 #include <algorithm>
 #include <cctype>
@@ -260,8 +261,9 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
     const QCommandLineOption jigFaultOpt(QStringLiteral("jig-fault"), QStringLiteral("A fault for the jig test, repeatable: stuck-on:DIn or stuck-off:DIn (n 1-4, 7, 8), dead:DOn (n 1-4, with --jig; \"JD\" acknowledged, nothing switched), clock:ignore (\"AA\" acknowledged, clock unchanged), clock:offset:SECONDS (\"AA\" sets its time plus SECONDS)."), QStringLiteral("fault"));
     const QCommandLineOption loseEveryOpt(QStringLiteral("lose-every"), QStringLiteral("Leave one reply in every N unsent, at a place in each run of N drawn from --seed; the command is still carried out (0: never, the default)."), QStringLiteral("n"));
     const QCommandLineOption cutEveryOpt(QStringLiteral("cut-every"), QStringLiteral("Cut one reply in every N off half-way, placed like --lose-every: TCP then closes the connection, the pseudo-terminal stays open (0: never, the default)."), QStringLiteral("n"));
+    const QCommandLineOption clockOpt(QStringLiteral("clock"), QStringLiteral("The controller's clock at start, yyyyMMddHHmmss (default the PC's time); it runs on from there."), QStringLiteral("time"));
     const QCommandLineOption seedOpt(QStringLiteral("seed"), QStringLiteral("Where --lose-every and --cut-every strike; the same seed strikes the same replies (default 1)."), QStringLiteral("s"));
-    parser.addOptions({ tcpOpt, noTcpOpt, ptyOpt, idOpt, anyIdOpt, serialOpt, versionOpt, modelOpt, logOpt, replyOpt,
+    parser.addOptions({ clockOpt, tcpOpt, noTcpOpt, ptyOpt, idOpt, anyIdOpt, serialOpt, versionOpt, modelOpt, logOpt, replyOpt,
                         faultOpt, failNthOpt, jigOpt, inputsOpt, recordEveryOpt, recordOpt, paramOpt, busOpt,
                         jigFaultOpt, loseEveryOpt, cutEveryOpt, seedOpt });
 
@@ -418,6 +420,14 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
             *error = QStringLiteral("--seed wants a whole number >= 0, got \"%1\"").arg(parser.value(seedOpt));
             return std::nullopt;
         }
+    }
+    if (parser.isSet(clockOpt)) {
+        const QDateTime start = QDateTime::fromString(parser.value(clockOpt), QStringLiteral("yyyyMMddHHmmss"));
+        if (!start.isValid()) {
+            *error = QStringLiteral("--clock wants yyyyMMddHHmmss, got \"%1\"").arg(parser.value(clockOpt));
+            return std::nullopt;
+        }
+        o.clockOffsetMs = QDateTime::currentDateTime().msecsTo(start);
     }
     return o;
 }

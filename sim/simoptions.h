@@ -67,6 +67,7 @@ struct SimOptions
     int loseEvery = 0;                    // one reply in each run of this many is not sent (0: none)
     int cutEvery = 0;                     // one reply in each run of this many is cut off (0: none)
     quint64 seed = 1;
+    qint64 clockOffsetMs = 0;             // the clock at start, as an offset from the PC's
 
     // Parses the command line; on error returns nothing and says why in *error.
     static std::optional<SimOptions> parse(const QStringList &arguments, QString *error);
