@@ -6,7 +6,7 @@
 #
 # Where the archive is looked for, first found wins:
 #   $ZU42_QT_MINGW_ARCHIVE, then shared/toolchains/ beside the repository or beside one of its
-#   parent folders (../shared, ../../shared), then /work/shared/toolchains/.
+#   parent folders (../shared, ../../shared).
 # Where it is unpacked: $ZU42_QT_MINGW_CACHE, default ${XDG_CACHE_HOME:-~/.cache}/zu42.
 # The archive's .sha256 is checked before unpacking; an unpacked tree whose stamp names the same
 # checksum is used as it is (no work on a second run).
@@ -19,25 +19,24 @@ readonly NO_ARCHIVE=3
 archive_name=qt6.4.2-mingw-w64.tar.xz
 repo=$(cd "$(dirname "$0")/.." && pwd)
 
+no_archive() {
+    echo "windows-qt: $1; get $archive_name with its .sha256 from shared/toolchains/ (ZU42_QT_MINGW_ARCHIVE names it elsewhere); it is Qt 6.4.2 cross-built with Debian's MinGW-w64, see README.md beside it for how; skipping the Windows build" >&2
+    exit $NO_ARCHIVE
+}
+
 archive=""
 if [ -n "${ZU42_QT_MINGW_ARCHIVE:-}" ]; then
     archive=$ZU42_QT_MINGW_ARCHIVE
-    if [ ! -f "$archive" ]; then
-        echo "windows-qt: ZU42_QT_MINGW_ARCHIVE=$archive is no file" >&2
-        exit $NO_ARCHIVE
-    fi
+    [ -f "$archive" ] || no_archive "ZU42_QT_MINGW_ARCHIVE=$archive is no file"
 else
-    for dir in "$repo/../shared/toolchains" "$repo/../../shared/toolchains" /work/shared/toolchains; do
+    for dir in "$repo/../shared/toolchains" "$repo/../../shared/toolchains"; do
         if [ -f "$dir/$archive_name" ]; then
             archive=$dir/$archive_name
             break
         fi
     done
 fi
-if [ -z "$archive" ]; then
-    echo "windows-qt: no $archive_name here (set ZU42_QT_MINGW_ARCHIVE, or put it in ../shared/toolchains/); it is Qt 6.4.2 cross-built with Debian's MinGW-w64, see the toolchains README.md beside that archive for how it is built; skipping the Windows build" >&2
-    exit $NO_ARCHIVE
-fi
+[ -n "$archive" ] || no_archive "no $archive_name in ../shared/toolchains/"
 archive=$(cd "$(dirname "$archive")" && pwd)/$(basename "$archive")
 
 sumfile=$archive.sha256
