@@ -29,6 +29,9 @@ done
 
 check "every file under /usr" test -z "$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '^\./$' | grep -v '^\./usr/')"
 check "every file owned by root" test -z "$(dpkg-deb -c "$deb" | awk '$2 != "root/root"')"
+# Serial ports stay their group's: no device rule, no maintainer script that could change that.
+check "no device rules" test -z "$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -E '/(udev|tmpfiles\.d)/')"
+check "no maintainer scripts" test -z "$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -E '(pre|post)(inst|rm)$')"
 
 share=$root/usr/share
 for f in usr/bin/zu42tool usr/bin/zu42sim \
