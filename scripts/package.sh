@@ -28,8 +28,8 @@ if [ "$keep" = 0 ]; then
 fi
 mkdir -p "$build"
 
-# One commit makes the same package twice: the dates inside (release, changelog, manual pages)
-# are the commit's.
+# The dates the package tells (its release, changelog, manual pages, file times) are those of
+# the commit it is built from, not of the day it is built.
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
     SOURCE_DATE_EPOCH=$(git -C "$source" log -1 --format=%ct 2>/dev/null || date +%s)
 fi
