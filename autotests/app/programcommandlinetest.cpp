@@ -5,6 +5,7 @@
 // a program that opened a window first fails.
 #include "zu42version.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTest>
 
@@ -13,15 +14,21 @@ namespace {
 struct Program
 {
     const char *name;
-    const char *path;
+    const char *file;
 };
 
 const Program programs[] = {
-    { "zu42tool", ZU42_TOOL_PATH },
-    { "zu42sim", ZU42_SIM_PATH },
-    { "zu42demo", ZU42_DEMO_PATH },
-    { "zu42screenshots", ZU42_SCREENSHOTS_PATH },
+    { "zu42tool", ZU42_TOOL_FILE },
+    { "zu42sim", ZU42_SIM_FILE },
+    { "zu42demo", ZU42_DEMO_FILE },
+    { "zu42screenshots", ZU42_SCREENSHOTS_FILE },
 };
+
+QString pathOf(const char *file)
+{
+    return QDir(QCoreApplication::applicationDirPath())
+        .filePath(QStringLiteral(ZU42_PROGRAMS_FROM_TESTS "/") + QString::fromLatin1(file));
+}
 
 } // namespace
 
@@ -45,7 +52,7 @@ private slots:
         const QString version = QStringLiteral(ZU42_VERSION);
         for (const Program &p : programs) {
             const QString name = QString::fromLatin1(p.name);
-            const QString path = QString::fromLocal8Bit(p.path);
+            const QString path = pathOf(p.file);
             const QString versionLine = name + QLatin1Char(' ') + version + QLatin1Char('\n');
             const QStringList usage { name, "--help", "--version" };
             QTest::addRow("%s --help", p.name) << path << QStringList { "--help" } << 0 << "Usage: " << usage
@@ -60,9 +67,9 @@ private slots:
                 << QStringList { name + QStringLiteral(": "), QStringLiteral("frobnicate") };
         }
 
-        const QString tool = QString::fromLocal8Bit(ZU42_TOOL_PATH);
-        const QString demo = QString::fromLocal8Bit(ZU42_DEMO_PATH);
-        const QString screenshots = QString::fromLocal8Bit(ZU42_SCREENSHOTS_PATH);
+        const QString tool = pathOf(ZU42_TOOL_FILE);
+        const QString demo = pathOf(ZU42_DEMO_FILE);
+        const QString screenshots = pathOf(ZU42_SCREENSHOTS_FILE);
         QTest::newRow("zu42tool: a stray argument")
             << tool << QStringList { "COM3" } << 2 << QString() << QStringList()
             << QStringList { "zu42tool: ", "\"COM3\"", "zu42tool --help" };
