@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 78;
+    static constexpr int MessageCount = 118;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -87,6 +87,47 @@ public:
     static constexpr int LoadProfileEntry = 75;
     static constexpr int CompareProfileEntry = 76;
     static constexpr int ApplyProfileEntry = 77;
+    // The traffic monitor window.
+    static constexpr int MonitorTitle = 78;                  // the monitor window's title
+    static constexpr int MonitorNumberHeader = 79;
+    static constexpr int MonitorTimeHeader = 80;
+    static constexpr int MonitorLinkHeader = 81;
+    static constexpr int MonitorCommandHeader = 82;
+    static constexpr int MonitorReplyHeader = 83;
+    static constexpr int MonitorRoundTripHeader = 84;
+    static constexpr int MonitorVerdictHeader = 85;
+    static constexpr int MonitorDetailHeader = 86;
+    static constexpr int VerdictAnswered = 87;               // the verdict column, in the order of TrafficRow::Outcome
+    static constexpr int VerdictNoReply = 88;
+    static constexpr int VerdictBadCheckDigits = 89;
+    static constexpr int VerdictCutOff = 90;
+    static constexpr int VerdictHungUp = 91;
+    static constexpr int VerdictRefused = 92;
+    static constexpr int VerdictLinkFailed = 93;
+    static constexpr int VerdictLinkOpened = 94;
+    static constexpr int VerdictLinkClosed = 95;
+    static constexpr int MonitorShowAll = 96;                // entries of the verdict filter besides the verdicts
+    static constexpr int MonitorShowProblems = 97;
+    static constexpr int MonitorShowLinkEvents = 98;
+    static constexpr int MonitorShowLabel = 99;
+    static constexpr int MonitorCommandLabel = 100;
+    static constexpr int MonitorCommandHint = 101;
+    static constexpr int MonitorHexCheck = 102;
+    static constexpr int MonitorPauseButton = 103;
+    static constexpr int MonitorResumeButton = 104;
+    static constexpr int MonitorClearButton = 105;
+    static constexpr int MonitorCopyButton = 106;
+    static constexpr int MonitorSaveCsvButton = 107;
+    static constexpr int MonitorSaveTextButton = 108;
+    static constexpr int MonitorLogFileCheck = 109;
+    static constexpr int MonitorLogFilePath = 110;           // %1: the file
+    static constexpr int MonitorLogFileError = 111;          // %1: the file and why
+    static constexpr int MonitorRowsLabel = 112;
+    static constexpr int MonitorSaved = 113;                 // %1: the file
+    static constexpr int MonitorSaveError = 114;             // %1: the file and why
+    static constexpr int MonitorPaused = 115;                // %1: how many
+    static constexpr int MonitorCsvFiles = 116;
+    static constexpr int MonitorTextFiles = 117;
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.
