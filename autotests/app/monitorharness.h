@@ -41,8 +41,11 @@ T *control(TrafficMonitorWindow *monitor, const char *name)
     return w;
 }
 
+// What the table shows once the rows that have arrived are published, as the monitor's timer
+// does a moment later.
 inline QAbstractItemModel *table(TrafficMonitorWindow *monitor)
 {
+    monitor->recorder().model().publish();
     return control<QTableView>(monitor, "tblTraffic")->model();
 }
 

@@ -16,6 +16,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTcpServer>
 #include <QTimer>
@@ -229,6 +230,21 @@ private Q_SLOTS:
         QVERIFY(monitor->isEnabled());
     }
 
+    void shouldBringNewRowsIntoViewByItself()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start());
+        WindowHarness h;
+        TrafficMonitorWindow *monitor = open(h);
+        // The view's own model, without publishing: the monitor's timer must do it.
+        QAbstractItemModel *shown = control<QTableView>(monitor, "tblTraffic")->model();
+        QVERIFY(h.connectTo(sim));
+        QSignalSpy inserted(shown, &QAbstractItemModel::rowsInserted);
+        if (shown->rowCount() < h.traffic.events.size())
+            QVERIFY(inserted.wait(5000));
+        QCOMPARE(shown->rowCount(), h.traffic.events.size());
+    }
+
     void shouldHoldRowsBackWhilePaused()
     {
         SimProcess sim;
@@ -279,6 +295,7 @@ private Q_SLOTS:
                 e.request = "\x01" "000IE\x02" "0000\r";
                 monitor->observer()->exchangeEnded(e);
             }
+            monitor->recorder().model().publish(); // as its timer does a moment later
             QCoreApplication::processEvents();
             QCoreApplication::processEvents();
         };
@@ -316,6 +333,7 @@ private Q_SLOTS:
         WindowHarness h;
         TrafficMonitorWindow *monitor = open(h);
         h.connectTo(sim);
+        QVERIFY(table(monitor)->rowCount() > 3);
         auto *view = control<QTableView>(monitor, "tblTraffic");
         view->selectRow(1);
         view->selectionModel()->select(table(monitor)->index(3, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);

@@ -139,6 +139,31 @@ private Q_SLOTS:
         QCOMPARE(waiting.last().at(0).toInt(), 0);
     }
 
+    // The first row (as one after a quiet spell) at once; the rows right after it together, in
+    // one insert with one removal of the oldest, once the interval has passed.
+    void shouldPublishRowsInBatches()
+    {
+        TrafficModel model;
+        model.setCapacity(100);
+        model.setPublishInterval(150);
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+        model.append(numbered(1));
+        QCOMPARE(inserted.size(), 1);
+        for (int i = 2; i <= 130; ++i)
+            model.append(numbered(i));
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(numbers(model), QList<quint64> { 1 });
+        QCOMPARE(model.waiting(), 100); // no more than the ring holds
+
+        QVERIFY(inserted.wait(5000));
+        QCOMPARE(inserted.size(), 2);
+        QCOMPARE(inserted.last().at(2).toInt() - inserted.last().at(1).toInt() + 1, 100);
+        QCOMPARE(removed.size(), 1);
+        QCOMPARE(numbers(model), range(31, 130));
+        QCOMPARE(model.waiting(), 0);
+    }
+
     void shouldShowTheBytesInEitherForm_data()
     {
         QTest::addColumn<QByteArray>("bytes");

@@ -46,7 +46,7 @@ const int headerTextIds[TrafficModel::ColumnCount] = {
     TextTable::MonitorVerdictHeader, TextTable::MonitorDetailHeader,
 };
 
-const int defaultColumnWidths[TrafficModel::ColumnCount] = { 50, 96, 130, 170, 240, 90, 150, 200 };
+const int defaultColumnWidths[TrafficModel::ColumnCount] = { 44, 92, 120, 140, 210, 96, 150, 80 };
 
 struct FilterEntry
 {
@@ -109,6 +109,7 @@ void TrafficMonitorWindow::buildControls()
     m_lblCommand = named(new QLabel(this), "lblCommand");
     m_edCommandFilter = named(new QLineEdit(this), "edCommandFilter");
     m_edCommandFilter->setClearButtonEnabled(true);
+    m_edCommandFilter->setMinimumWidth(90);
     m_edCommandFilter->setMaximumWidth(160);
     m_lblCommand->setBuddy(m_edCommandFilter);
     m_chkHex = named(new QCheckBox(this), "chkHex");
@@ -119,6 +120,7 @@ void TrafficMonitorWindow::buildControls()
     m_btnSaveCsv = named(new QPushButton(this), "btnSaveCsv");
     m_btnSaveText = named(new QPushButton(this), "btnSaveText");
 
+    m_recorder.model().setPublishInterval(PublishIntervalMs);
     m_filter = new TrafficFilter(this);
     m_filter->setSourceModel(&m_recorder.model());
     m_delegate = new TrafficRowDelegate(this);
@@ -161,6 +163,7 @@ void TrafficMonitorWindow::buildControls()
     m_edRows->setKeyboardTracking(false);
     m_lblRows->setBuddy(m_edRows);
 
+    // Above the rows what changes the view of them; below, what keeps them.
     auto *top = new QHBoxLayout;
     top->addWidget(m_lblShow);
     top->addWidget(m_cmbVerdictFilter);
@@ -170,16 +173,18 @@ void TrafficMonitorWindow::buildControls()
     top->addSpacing(12);
     top->addWidget(m_chkHex);
     top->addStretch(1);
-    for (QPushButton *button : { m_btnPause, m_btnClear, m_btnCopy, m_btnSaveCsv, m_btnSaveText })
-        top->addWidget(button);
+    top->addWidget(m_lblStatus);
+    top->addWidget(m_btnPause);
+    top->addWidget(m_btnClear);
 
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(m_chkLogFile);
     bottom->addWidget(m_lblLogFile, 1);
-    bottom->addWidget(m_lblStatus);
-    bottom->addSpacing(12);
     bottom->addWidget(m_lblRows);
     bottom->addWidget(m_edRows);
+    bottom->addSpacing(12);
+    for (QPushButton *button : { m_btnCopy, m_btnSaveCsv, m_btnSaveText })
+        bottom->addWidget(button);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -215,6 +220,7 @@ void TrafficMonitorWindow::connectControls()
         MonitorSettings::saveLogFile(on);
     });
     connect(&log, &TrafficLog::stateChanged, this, &TrafficMonitorWindow::showLogState);
+    connect(m_tblTraffic->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { m_widthsChosen = true; });
     connect(m_edRows, &QSpinBox::valueChanged, this, [&model](int rows) {
         model.setCapacity(rows);
         MonitorSettings::saveRows(model.capacity());
@@ -239,9 +245,11 @@ void TrafficMonitorWindow::connectControls()
 void TrafficMonitorWindow::restoreSettings()
 {
     const MonitorSettings stored = MonitorSettings::read();
-    if (stored.columnWidths.size() == TrafficModel::ColumnCount)
+    if (stored.columnWidths.size() == TrafficModel::ColumnCount) {
         for (int column = 0; column < TrafficModel::ColumnCount; ++column)
             m_tblTraffic->setColumnWidth(column, stored.columnWidths[column]);
+        m_widthsChosen = true;
+    }
     // Set without the controls' signals, which would store the values again.
     const QSignalBlocker rows(m_edRows), hex(m_chkHex), logFile(m_chkLogFile);
     m_recorder.model().setCapacity(stored.rows);
@@ -276,11 +284,27 @@ void TrafficMonitorWindow::setLanguage(int languageIndex)
     m_languageIndex = languageIndex;
     const QFont font = LanguageFont::forLanguage(languageIndex).font();
     setFont(font);
+    // The rows hold nothing that needs shaping (ASCII, control pictures, Chinese words), and
+    // shaping is most of what a repaint of the table costs.
+    QFont rowFont = font;
+    rowFont.setStyleStrategy(QFont::PreferNoShaping);
+    m_tblTraffic->setFont(rowFont);
+    m_tblTraffic->horizontalHeader()->setFont(font);
     m_delegate->setBytesFont([&font] {
         QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
         fixed.setPointSizeF(font.pointSizeF());
+        fixed.setStyleStrategy(QFont::PreferNoShaping);
         return fixed;
     }());
+    // Until the operator chooses widths, the time and a loopback address stay whole in a larger
+    // face.
+    if (!m_widthsChosen) {
+        const QFontMetrics metrics(font);
+        const QSignalBlocker blocker(m_tblTraffic->horizontalHeader());
+        for (const auto &[column, sample] : { std::pair { int(TrafficModel::TimeColumn), QStringLiteral("00:00:00.000") },
+                                              std::pair { int(TrafficModel::LinkColumn), QStringLiteral("127.0.0.1:5003") } })
+            m_tblTraffic->setColumnWidth(column, std::max(defaultColumnWidths[column], metrics.horizontalAdvance(sample) + 16));
+    }
     m_tblTraffic->verticalHeader()->setDefaultSectionSize(
         std::max(QFontMetrics(font).height(), QFontMetrics(QFontDatabase::systemFont(QFontDatabase::FixedFont)).height())
         + 6);
@@ -323,7 +347,7 @@ void TrafficMonitorWindow::showBeside(const QWidget *mainWindow)
         m_placed = true;
         const MonitorSettings stored = MonitorSettings::read();
         if (stored.geometry.isEmpty() || !restoreGeometry(stored.geometry)) {
-            resize(900, 380);
+            resize(980, 400);
             if (mainWindow) {
                 // To the right of the main window when the screen has room, else below it,
                 // else as far right as the screen goes.

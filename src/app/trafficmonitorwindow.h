@@ -28,6 +28,11 @@ class TrafficMonitorWindow : public QWidget
     Q_OBJECT
 
 public:
+    // New rows reach the view at most this often (TrafficModel::setPublishInterval): a
+    // repaint of the table costs milliseconds, the automatic test makes some thirty
+    // exchanges a second.
+    static constexpr int PublishIntervalMs = 500;
+
     // logFolder and clock for the log file; empty, the user's data folder and the real clock.
     explicit TrafficMonitorWindow(const QString &logFolder = QString(), TrafficLog::Clock clock = {});
     ~TrafficMonitorWindow() override;
@@ -71,6 +76,7 @@ private:
     TrafficRowDelegate *m_delegate = nullptr;
     int m_languageIndex = 0;
     bool m_placed = false;
+    bool m_widthsChosen = false; // stored, or resized by the operator
     bool m_followEnd = true;
     bool m_scrollPending = false;
 

@@ -10,30 +10,45 @@ TrafficModel::TrafficModel(QObject *parent)
                   QStringLiteral("Command"), QStringLiteral("Reply"),        QStringLiteral("Round trip (ms)"),
                   QStringLiteral("Verdict"), QStringLiteral("Detail") }
 {
+    m_publishTimer.setSingleShot(true);
+    connect(&m_publishTimer, &QTimer::timeout, this, &TrafficModel::publish);
     for (int i = 0; i < TrafficRow::OutcomeCount; ++i)
         m_outcomeWords.append(TrafficRow::outcomeName(TrafficRow::Outcome(i)));
 }
 
 void TrafficModel::append(const ExchangeEvent &event)
 {
+    m_waiting.push_back({ ++m_lastNumber, event });
+    // Waiting rows past the ring's capacity could never be shown together with it.
+    if (int(m_waiting.size()) > m_ring.capacity())
+        m_waiting.pop_front();
     if (m_paused) {
-        m_waiting.push_back({ ++m_lastNumber, event });
-        // Waiting rows past the ring's capacity could never be shown together with it.
-        if (int(m_waiting.size()) > m_ring.capacity())
-            m_waiting.pop_front();
         Q_EMIT waitingChanged(int(m_waiting.size()));
         return;
     }
-    if (m_ring.isFull()) {
-        beginRemoveRows(QModelIndex(), 0, 0);
-        m_ring.dropOldest(1);
-        endRemoveRows();
-    }
-    beginInsertRows(QModelIndex(), m_ring.size(), m_ring.size());
-    m_ring.push({ ++m_lastNumber, event });
-    endInsertRows();
+    const qint64 since = m_sincePublish.isValid() ? m_sincePublish.elapsed() : m_publishInterval;
+    if (since >= m_publishInterval)
+        publish();
+    else if (!m_publishTimer.isActive())
+        m_publishTimer.start(int(m_publishInterval - since));
 }
 
+void TrafficModel::setPublishInterval(int milliseconds)
+{
+    m_publishInterval = std::max(0, milliseconds);
+}
+
+void TrafficModel::publish()
+{
+    m_publishTimer.stop();
+    if (m_paused || m_waiting.empty())
+        return;
+    insert(m_waiting);
+    m_waiting.clear();
+    m_sincePublish.start();
+}
+
+// Moves the rows (the newest that fit) into the ring; the caller drops what is left of them.
 void TrafficModel::insert(std::deque<TrafficRow> &rows)
 {
     const int count = int(std::min<std::size_t>(rows.size(), std::size_t(m_ring.capacity())));
@@ -56,11 +71,11 @@ void TrafficModel::setPaused(bool paused)
     if (paused == m_paused)
         return;
     m_paused = paused;
-    if (!paused && !m_waiting.empty()) {
-        std::deque<TrafficRow> rows;
-        rows.swap(m_waiting);
-        insert(rows);
-        Q_EMIT waitingChanged(0);
+    if (!paused) {
+        const bool held = !m_waiting.empty();
+        publish();
+        if (held)
+            Q_EMIT waitingChanged(0);
     }
 }
 
