@@ -1,11 +1,16 @@
 // The tool's window, created as zu42tool creates it, with its settings from the same store;
 // this program presses "Connect device" in it, runs the automatic test for a moment with DO1
 // ticked (on the simulator's test jig DI1 follows DO1), then "Command test" on the command page,
-// and saves a picture after each. It prints what the operator would read and exits 0 only when
-// the controller was connected.
-//   zu42demo <connected.png> [<command.png> [<autotest.png>]]
+// and saves a picture after each. With a fourth picture named, the traffic monitor is opened
+// from the Tools menu first and stands beside the window throughout; its picture is taken at
+// the end. It prints what the operator would read and exits 0 only when the controller was
+// connected.
+//   zu42demo <connected.png> [<command.png> [<autotest.png> [<monitor.png>]]]
 #include "app/tfrmmodule.h"
+#include "app/trafficmonitorwindow.h"
+#include "traffic/trafficmodel.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QTimer>
@@ -17,6 +22,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -46,7 +52,7 @@ QString textOf(const TfrmModule &window, const char *name)
     return QString();
 }
 
-bool save(TfrmModule &window, const QString &path)
+bool save(QWidget &window, const QString &path)
 {
     settle(300);
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -70,18 +76,28 @@ int main(int argc, char *argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("ZU42vIZ-O5 Test Tools"));
     QApplication::setApplicationName(QStringLiteral("zu42tool"));
     if (argc < 2) {
-        std::fprintf(stderr, "usage: zu42demo <connected.png> [<command.png> [<autotest.png>]]\n");
+        std::fprintf(stderr, "usage: zu42demo <connected.png> [<command.png> [<autotest.png> [<monitor.png>]]]\n");
         return 2;
     }
     const QString connectedShot = QString::fromLocal8Bit(argv[1]);
     const QString commandShot = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     const QString autoTestShot = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
+    const QString monitorShot = argc > 4 ? QString::fromLocal8Bit(argv[4]) : QString();
 
     TfrmModule frmModule;
-    if (const QScreen *screen = frmModule.screen())
-        frmModule.move(screen->availableGeometry().center() - frmModule.rect().center());
+    if (const QScreen *screen = frmModule.screen()) {
+        // With the monitor beside it, the window goes to the left of the screen to leave room.
+        if (monitorShot.isEmpty())
+            frmModule.move(screen->availableGeometry().center() - frmModule.rect().center());
+        else
+            frmModule.move(screen->availableGeometry().topLeft() + QPoint(8, 8));
+    }
     frmModule.show();
     settle(500);
+    if (!monitorShot.isEmpty()) {
+        frmModule.findChild<QAction *>(QStringLiteral("mnuMonitor"))->trigger();
+        settle(300);
+    }
 
     press(frmModule, "btnConnect");
     const QColor lamp = frmModule.findChild<QWidget *>(QStringLiteral("shComm"))->property("color").value<QColor>();
@@ -121,6 +137,20 @@ int main(int argc, char *argv[])
         std::printf("free command %s: %s -> %s\n", qPrintable(textOf(frmModule, "edCommandSend")),
                     qPrintable(textOf(frmModule, "pnMsg")), qPrintable(textOf(frmModule, "edCommandRecv")));
         saved = save(frmModule, commandShot) && saved;
+    }
+
+    if (TrafficMonitorWindow *monitor = frmModule.trafficMonitor(); monitor && !monitorShot.isEmpty()) {
+        // What the monitor's last rows say, as the operator reads them.
+        const TrafficModel &rows = monitor->recorder().model();
+        std::printf("traffic monitor: %d rows\n", rows.rowCount());
+        for (int i = std::max(0, rows.rowCount() - 3); i < rows.rowCount(); ++i) {
+            QStringList cells;
+            for (const int column : { TrafficModel::TimeColumn, TrafficModel::CommandColumn, TrafficModel::ReplyColumn,
+                                      TrafficModel::RoundTripColumn, TrafficModel::VerdictColumn })
+                cells.append(rows.text(rows.row(i), column));
+            std::printf("  %s\n", qPrintable(cells.join(QLatin1String("  "))));
+        }
+        saved = save(*monitor, monitorShot) && saved;
     }
     std::fflush(stdout);
     return connected && saved ? 0 : 1;
