@@ -53,7 +53,7 @@ void TrafficRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).adjusted(margin, 0, -margin, 0);
     if (area.width() <= 0)
         return;
-    const QStaticText &laid = laidOut(text, opt.font, area.width());
+    const QStaticText laid = laidOut(text, opt.font, area.width());
     const QSizeF size = laid.size();
     const qreal x = (opt.displayAlignment & Qt::AlignRight) ? area.right() + 1 - size.width() : area.left();
     const qreal y = area.top() + (area.height() - size.height()) / 2;
@@ -69,7 +69,7 @@ void TrafficRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     painter->restore();
 }
 
-const QStaticText &TrafficRowDelegate::laidOut(const QString &text, const QFont &font, int width) const
+QStaticText TrafficRowDelegate::laidOut(const QString &text, const QFont &font, int width) const
 {
     // The same text in the same face and cell width looks the same: one layout serves all.
     QString key = font.key();
@@ -77,15 +77,13 @@ const QStaticText &TrafficRowDelegate::laidOut(const QString &text, const QFont 
     key += QString::number(width);
     key += QChar(0);
     key += text;
-    auto it = m_kept.constFind(key);
-    if (it != m_kept.constEnd())
-        return *it;
-    if (m_kept.size() >= MaxKept)
-        m_kept.clear();
+    if (const QStaticText *kept = m_kept.object(key))
+        return *kept;
     const QFontMetrics metrics(font);
-    QStaticText laid(metrics.horizontalAdvance(text) > width ? metrics.elidedText(text, Qt::ElideRight, width) : text);
-    laid.setTextFormat(Qt::PlainText);
-    laid.setPerformanceHint(QStaticText::AggressiveCaching);
-    laid.prepare(QTransform(), font);
-    return *m_kept.insert(key, laid);
+    auto *laid = new QStaticText(metrics.horizontalAdvance(text) > width ? metrics.elidedText(text, Qt::ElideRight, width) : text);
+    laid->setTextFormat(Qt::PlainText);
+    laid->prepare(QTransform(), font);
+    const QStaticText copy = *laid;
+    m_kept.insert(key, laid);
+    return copy;
 }

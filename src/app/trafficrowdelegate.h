@@ -1,7 +1,7 @@
 #pragma once
 
+#include <QCache>
 #include <QFont>
-#include <QHash>
 #include <QStaticText>
 #include <QStyledItemDelegate>
 
@@ -28,9 +28,11 @@ protected:
 
 private:
     // The text as laid out in the font, cut to the width with an ellipsis where it is wider.
-    const QStaticText &laidOut(const QString &text, const QFont &font, int width) const;
+    QStaticText laidOut(const QString &text, const QFont &font, int width) const;
 
     QFont m_bytesFont;
-    static constexpr int MaxKept = 4000; // some forty screens of cells
-    mutable QHash<QString, QStaticText> m_kept;
+    // Some screens of cells; the least recently drawn go first. Most texts of a stream are
+    // new (times, clock replies), so a larger store only holds more of what is never drawn again.
+    static constexpr int MaxKept = 1000;
+    mutable QCache<QString, QStaticText> m_kept { MaxKept };
 };
