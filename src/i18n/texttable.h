@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 78;
+    static constexpr int MessageCount = 126;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -87,6 +87,55 @@ public:
     static constexpr int LoadProfileEntry = 75;
     static constexpr int CompareProfileEntry = 76;
     static constexpr int ApplyProfileEntry = 77;
+    // The jig test window (frmJig).
+    static constexpr int JigWindowTitle = 78;         // the production window's caption
+    static constexpr int JigStationLabel = 79;
+    static constexpr int JigOperatorLabel = 80;
+    static constexpr int JigMapLabel = 81;
+    static constexpr int JigMapBrowseButton = 82;
+    static constexpr int JigMapDefault = 83;          // placeholder of an empty map field
+    static constexpr int JigStoreLabel = 84;
+    static constexpr int JigStoreDefault = 85;        // placeholder of an empty store field
+    static constexpr int JigStartButton = 86;
+    static constexpr int JigReady = 87;               // verdict panel before the first unit
+    static constexpr int JigTesting = 88;
+    static constexpr int JigPass = 89;                // verdict, and a passed step
+    static constexpr int JigFail = 90;                // verdict, and a failed step
+    static constexpr int JigNotTested = 91;           // verdict when no unit could be tested
+    static constexpr int JigFailedStep = 92;          // %1 step, %2 measured, %3 expected
+    static constexpr int JigStepColumn = 93;
+    static constexpr int JigExpectedColumn = 94;
+    static constexpr int JigMeasuredColumn = 95;
+    static constexpr int JigResultColumn = 96;
+    static constexpr int JigStepIdentify = 97;        // the steps by name
+    static constexpr int JigStepSetClock = 98;
+    static constexpr int JigStepClockKept = 99;
+    static constexpr int JigStepOutputAlone = 100;    // %1 the output
+    static constexpr int JigStepAllOff = 101;
+    static constexpr int JigStepEnd = 102;
+    static constexpr int JigTodayGroup = 103;
+    static constexpr int JigUnitsLabel = 104;
+    static constexpr int JigPassedLabel = 105;
+    static constexpr int JigFailedLabel = 106;
+    static constexpr int JigYieldLabel = 107;
+    static constexpr int JigRecordsGroup = 108;
+    static constexpr int JigWaitingText = 109;        // %1 records
+    static constexpr int JigStoredNote = 110;
+    static constexpr int JigPendingNote = 111;
+    static constexpr int JigNotKeptNote = 112;
+    static constexpr int JigNoUnitNote = 113;
+    static constexpr int JigNoStation = 114;
+    static constexpr int JigNoOperator = 115;
+    static constexpr int JigMapDamaged = 116;         // followed by the reason
+    static constexpr int JigStoreInvalid = 117;       // followed by the reason
+    static constexpr int JigBusy = 118;
+    static constexpr int JigCountersUnread = 119;
+    static constexpr int JigExportFromLabel = 120;
+    static constexpr int JigExportToLabel = 121;
+    static constexpr int JigExportCsvButton = 122;
+    static constexpr int JigExportJsonButton = 123;
+    static constexpr int JigExported = 124;           // %1 units, %2 where
+    static constexpr int JigExportFailed = 125;       // followed by the reason
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.
