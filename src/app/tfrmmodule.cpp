@@ -76,6 +76,7 @@ void TfrmModule::connectHandlers()
     connect(ui->mnuSimplified, &QAction::triggered, this, &TfrmModule::mnuSimplifiedClick);
     connect(ui->mnuTraditional, &QAction::triggered, this, &TfrmModule::mnuTraditionalClick);
     connect(ui->mnuExit, &QAction::triggered, this, &TfrmModule::mnuExitClick);
+    connect(ui->mnuJig, &QAction::triggered, this, &TfrmModule::mnuJigClick);
 
     connect(ui->btnConnect, &QPushButton::clicked, this, operation(&TfrmModule::btnConnectClick));
     connect(ui->sbScanId, &QScrollBar::valueChanged, this, &TfrmModule::sbScanIdChange);

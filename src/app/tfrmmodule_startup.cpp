@@ -190,6 +190,7 @@ void TfrmModule::applyLanguage()
     ui->btnDI_3_4Mode->setText(localText(TextTable::SetDiModeButton));
 
     ui->pcMain->setCurrentWidget(ui->tsFactory);
+    Q_EMIT languageApplied();
 }
 
 void TfrmModule::saveLinkSettings()

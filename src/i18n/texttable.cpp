@@ -131,6 +131,7 @@ const char8_t *const messages[TextTable::MessageCount][TextTable::ColumnCount] =
     /* 123 */ { u8"Export JSON...", u8"导出 JSON...", u8"匯出 JSON..." },
     /* 124 */ { u8"Exported %1 units to %2", u8"已导出 %1 笔记录至 %2", u8"已匯出 %1 筆記錄至 %2" },
     /* 125 */ { u8"Export failed:", u8"导出失败:", u8"匯出失敗:" },
+    /* 126 */ { u8"not run", u8"未执行", u8"未執行" },
 };
 
 } // namespace

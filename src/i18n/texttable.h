@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 126;
+    static constexpr int MessageCount = 127;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -136,6 +136,7 @@ public:
     static constexpr int JigExportJsonButton = 123;
     static constexpr int JigExported = 124;           // %1 units, %2 where
     static constexpr int JigExportFailed = 125;       // followed by the reason
+    static constexpr int JigNotRun = 126;             // a step after the run stopped
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.
