@@ -17,6 +17,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMenuBar>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTableView>
 #include <QTcpServer>
 #include <QTimer>
@@ -160,7 +162,9 @@ private slots:
         j.set("edOperator", QStringLiteral("Li Wei"));
 
         // At each of the run's message points: is the main window held off, the jig window not?
+        // And how many steps had their result in the table then: the operator sees them come.
         int heldOff = 0, notHeldOff = 0;
+        QSet<int> stepsShown;
         QTimer sampler;
         sampler.setInterval(0);
         connect(&sampler, &QTimer::timeout, [&] {
@@ -168,6 +172,7 @@ private slots:
             if (!j.jig->running() || !j.h->window->session().link().isOpen())
                 return;
             (!j.h->window->isEnabled() && j.jig->isEnabled() ? heldOff : notHeldOff) += 1;
+            stepsShown.insert(int(j.table().filter(QRegularExpression(QStringLiteral("\\| (PASS|FAIL)$"))).size()));
         });
         sampler.start();
         j.start();
@@ -178,6 +183,7 @@ private slots:
         QVERIFY2(j.verdictDetail().startsWith(detail), qPrintable(j.verdictDetail()));
         QVERIFY(heldOff > 3);
         QCOMPARE(notHeldOff, 0);
+        QVERIFY2(stepsShown.contains(1) && stepsShown.contains(3), qPrintable(QString::number(stepsShown.size())));
         QVERIFY(j.h->window->isEnabled());
         QVERIFY(!j.h->window->session().link().isOpen());
         QCOMPARE(j.h->traffic.opens(), 1);
