@@ -381,6 +381,26 @@ private slots:
         QCOMPARE(j.verdict(), VerdictPanel::State::Pass);
     }
 
+    // Closing the window while a unit is on test: the unit finishes and is recorded first.
+    void shouldCloseOnlyAfterTheUnitIsRecorded()
+    {
+        SimProcess sim({ "--jig" });
+        QVERIFY(sim.start());
+        JigHarness j;
+        j.h->useTcp(sim.port());
+        j.set("edOperator", QStringLiteral("Li Wei"));
+        bool visibleAfterClose = false;
+        QTimer::singleShot(150, j.jig, [&] {
+            j.jig->close();
+            visibleAfterClose = j.jig->isVisible();
+        });
+        j.start();
+        QVERIFY(visibleAfterClose);
+        QCOMPARE(j.records().size(), 1);
+        QTRY_VERIFY(!j.jig->isVisible());
+        QCOMPARE(countOf(sim.requests(), "000JE"), 1);
+    }
+
     void shouldNotStartWhileTheMainWindowRunsAnOperation()
     {
         SimProcess sim({ "--jig" });
