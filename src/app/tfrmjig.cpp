@@ -69,7 +69,15 @@ TfrmJig::TfrmJig(TfrmModule &main)
     (edOperator->text().isEmpty() ? static_cast<QWidget *>(edOperator) : btnStart)->setFocus();
 }
 
-TfrmJig::~TfrmJig() = default;
+TfrmJig::~TfrmJig()
+{
+    // The base class hides and deletes the children after this window has stopped being one:
+    // the focused field's editingFinished and the table's questions to its model (whose step
+    // names this window translates) must not reach it then.
+    for (QLineEdit *field : { edStation, edOperator, edJigMap, edRecordStore })
+        disconnect(field, nullptr, this, nullptr);
+    tblSteps->setModel(nullptr);
+}
 
 void TfrmJig::buildForm()
 {
