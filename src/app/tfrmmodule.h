@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -59,11 +60,29 @@ public:
     void saveLinkSettings();
     void saveLanguageSetting();
 
+    // ---- the jig test window (tfrmmodule_jig.cpp) ----------------------------------------------
+    // The production window of the tools menu; nullptr until it is first opened.
+    QWidget *jigWindow() const { return m_jigWindow.get(); }
+    // Whether an operation holds the link (the automatic test included).
+    bool operationRunning() const;
+    enum class BracketRun { Ran, Busy, NoLink };
+    // Runs body inside the operation bracket, on the link page's link, with the scan ID of the
+    // connect page: the window is held off until body returns, then ends as it says (empty: ok,
+    // else why it failed). Busy when an operation is already running; NoLink, with *why, when
+    // the link did not open. Either way body is not called.
+    BracketRun runInBracket(const std::function<QString(ControllerSession &session, const QString &scanId)> &body,
+                            QString *why = nullptr);
+
+Q_SIGNALS:
+    // Every caption has been set in the language in force.
+    void languageApplied();
+
 public Q_SLOTS:
     void mnuEnglishClick();
     void mnuSimplifiedClick();
     void mnuTraditionalClick();
     void mnuExitClick();
+    void mnuJigClick();
 
     // tools
     void mnuMonitorClick();
@@ -149,4 +168,6 @@ private:
     void restoreTrafficMonitor();
     void endTrafficMonitor();
     TrafficMonitorWindow *m_monitor = nullptr;
+    // Last, so it goes first: it works through this window until it is gone.
+    std::unique_ptr<QWidget> m_jigWindow;
 };

@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 121;
+    static constexpr int MessageCount = 170;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -132,6 +132,56 @@ public:
     static constexpr int MonitorPaused = 118;                // %1: how many
     static constexpr int MonitorCsvFiles = 119;
     static constexpr int MonitorTextFiles = 120;
+    // The jig test window (frmJig).
+    static constexpr int JigWindowTitle = 121;         // the production window's caption
+    static constexpr int JigStationLabel = 122;
+    static constexpr int JigOperatorLabel = 123;
+    static constexpr int JigMapLabel = 124;
+    static constexpr int JigMapBrowseButton = 125;
+    static constexpr int JigMapDefault = 126;          // placeholder of an empty map field
+    static constexpr int JigStoreLabel = 127;
+    static constexpr int JigStoreDefault = 128;        // placeholder of an empty store field
+    static constexpr int JigStartButton = 129;
+    static constexpr int JigReady = 130;               // verdict panel before the first unit
+    static constexpr int JigTesting = 131;
+    static constexpr int JigPass = 132;                // verdict, and a passed step
+    static constexpr int JigFail = 133;                // verdict, and a failed step
+    static constexpr int JigNotTested = 134;           // verdict when no unit could be tested
+    static constexpr int JigFailedStep = 135;          // %1 step, %2 measured, %3 expected
+    static constexpr int JigStepColumn = 136;
+    static constexpr int JigExpectedColumn = 137;
+    static constexpr int JigMeasuredColumn = 138;
+    static constexpr int JigResultColumn = 139;
+    static constexpr int JigStepIdentify = 140;        // the steps by name
+    static constexpr int JigStepSetClock = 141;
+    static constexpr int JigStepClockKept = 142;
+    static constexpr int JigStepOutputAlone = 143;    // %1 the output
+    static constexpr int JigStepAllOff = 144;
+    static constexpr int JigStepEnd = 145;
+    static constexpr int JigTodayGroup = 146;
+    static constexpr int JigUnitsLabel = 147;
+    static constexpr int JigPassedLabel = 148;
+    static constexpr int JigFailedLabel = 149;
+    static constexpr int JigYieldLabel = 150;
+    static constexpr int JigRecordsGroup = 151;
+    static constexpr int JigWaitingText = 152;        // %1 records
+    static constexpr int JigStoredNote = 153;
+    static constexpr int JigPendingNote = 154;
+    static constexpr int JigNotKeptNote = 155;
+    static constexpr int JigNoUnitNote = 156;
+    static constexpr int JigNoStation = 157;
+    static constexpr int JigNoOperator = 158;
+    static constexpr int JigMapDamaged = 159;         // followed by the reason
+    static constexpr int JigStoreInvalid = 160;       // followed by the reason
+    static constexpr int JigBusy = 161;
+    static constexpr int JigCountersUnread = 162;
+    static constexpr int JigExportFromLabel = 163;
+    static constexpr int JigExportToLabel = 164;
+    static constexpr int JigExportCsvButton = 165;
+    static constexpr int JigExportJsonButton = 166;
+    static constexpr int JigExported = 167;           // %1 units, %2 where
+    static constexpr int JigExportFailed = 168;       // followed by the reason
+    static constexpr int JigNotRun = 169;             // a step after the run stopped
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.
