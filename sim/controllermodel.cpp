@@ -21,6 +21,7 @@ bool parseHex(const QByteArray &text, int *value)
 ControllerModel::ControllerModel(const SimOptions &options)
     : m_options(options)
     , m_id(options.id)
+    , m_clockOffsetMs(options.clockOffsetMs)
 {
     resetParameters();
 }
@@ -47,13 +48,19 @@ QByteArray ControllerModel::clockText() const
 
 QByteArray ControllerModel::inputs() const
 {
+    const JigFaults &faults = m_options.jigFaults;
     QByteArray states = m_options.inputs;
     if (m_options.jig) {
-        for (int i = 0; i < 4; ++i)
-            states[i] = m_outputs[std::size_t(i)] ? '1' : '0';
-        states[4] = m_outputs[2] ? '1' : '0';
-        states[5] = m_outputs[3] ? '1' : '0';
+        // A dead output acknowledges its command, but its relay never closes the loop to the inputs.
+        const auto driven = [&](std::size_t output) { return m_outputs[output] && !faults.deadOutputs[output] ? '1' : '0'; };
+        for (std::size_t i = 0; i < 4; ++i)
+            states[qsizetype(i)] = driven(i);
+        states[4] = driven(2);
+        states[5] = driven(3);
     }
+    for (std::size_t i = 0; i < faults.stuckInputs.size(); ++i)
+        if (faults.stuckInputs[i])
+            states[qsizetype(i)] = faults.stuckInputs[i];
     return states;
 }
 
@@ -92,7 +99,12 @@ std::optional<ControllerModel::Reply> ControllerModel::handle(const QByteArray &
         const QDateTime set = QDateTime::fromString(QString::fromLatin1(body.mid(2)), QStringLiteral("yyyyMMddHHmmss"));
         if (!set.isValid())
             return std::nullopt;
+        // A faulty clock still acknowledges: only reading it back shows what went wrong.
+        if (m_options.jigFaults.clock == JigFaults::Clock::IgnoresSetting)
+            return Reply { head, {} };
         m_clockOffsetMs = QDateTime::currentDateTime().msecsTo(set);
+        if (m_options.jigFaults.clock == JigFaults::Clock::Offset)
+            m_clockOffsetMs += qint64(m_options.jigFaults.clockOffsetSeconds) * 1000;
         return Reply { head, {} };
     }
     if (body.startsWith("JD")) {
@@ -102,9 +114,9 @@ std::optional<ControllerModel::Reply> ControllerModel::handle(const QByteArray &
         return Reply { head, {} };
     }
     if (body == "IE") {
-        ++m_ieCount;
         QByteArray data = clockText() + "00" + inputs().left(4);
-        if (m_options.recordEvery > 0 && m_ieCount % m_options.recordEvery == 0)
+        // Counted round, not up, so that a soak run never overflows it.
+        if (m_options.recordEvery > 0 && (m_ieCount = (m_ieCount + 1) % m_options.recordEvery) == 0)
             data += m_options.record;
         return Reply { head, data };
     }

@@ -1,6 +1,10 @@
 #include "simoptions.h"
 
 #include <QCommandLineParser>
+#include <QDateTime>
+
+#include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -34,7 +38,144 @@ bool isDigits(const QByteArray &text)
     return true;
 }
 
+// Inputs by name, in the order of --inputs.
+int inputIndex(const QString &name)
+{
+    static const QStringList names { "DI1", "DI2", "DI3", "DI4", "DI7", "DI8" };
+    return int(names.indexOf(name.toUpper()));
+}
+
+int outputIndex(const QString &name)
+{
+    static const QStringList names { "DO1", "DO2", "DO3", "DO4" };
+    return int(names.indexOf(name.toUpper()));
+}
+
+// The others on a bus need serial numbers of their own that still look like the first one's:
+// its trailing number moved on by the distance between the IDs (distinct, as IDs differ by less
+// than 1000), or, with fewer than three trailing digits, the ID in its last three places.
+QByteArray busSerial(const QByteArray &base, int distance, const QByteArray &id)
+{
+    qsizetype digits = 0;
+    while (digits < base.size() && std::isdigit(static_cast<unsigned char>(base[base.size() - 1 - digits])))
+        ++digits;
+    if (digits < 3)
+        return base.left(base.size() - 3) + id;
+    qint64 modulus = 1;
+    for (qsizetype i = 0; i < digits; ++i)
+        modulus *= 10;
+    const qint64 number = (base.right(digits).toLongLong() + distance % modulus + modulus) % modulus;
+    return base.left(base.size() - digits) + QByteArray::number(number).rightJustified(digits, '0');
+}
+
+// "--bus 001-004,017:RO420": IDs or ranges, each with an optional model.
+std::optional<QList<BusMember>> parseBus(const QString &text, const QByteArray &serial, const QByteArray &version,
+                                         QString *error)
+{
+    // As many as the RS-485 line of these controllers drives.
+    constexpr int MaxMembers = 32;
+    QList<BusMember> members;
+    for (const QString &item : text.split(QLatin1Char(','))) {
+        const QStringList idAndModel = item.split(QLatin1Char(':'));
+        const QStringList range = idAndModel[0].split(QLatin1Char('-'));
+        const QByteArray first = range[0].toLatin1(), last = range.value(1).toLatin1();
+        if (idAndModel.size() > 2 || range.size() > 2 || first.size() != 3 || !isDigits(first)
+            || (range.size() == 2 && (last.size() != 3 || !isDigits(last) || last.toInt() < first.toInt()))) {
+            *error = QStringLiteral("--bus wants IDs of three digits or ranges FIRST-LAST, each with an optional "
+                                    ":MODEL, separated by commas; \"%1\" is none of them").arg(item);
+            return std::nullopt;
+        }
+        QByteArray memberVersion = version;
+        if (idAndModel.size() == 2) {
+            const QByteArray model = idAndModel[1].toLatin1();
+            if (model != "RO420" && model != "ZO425" && model != "RO426") {
+                *error = QStringLiteral("--bus: model \"%1\" is not RO420, ZO425 or RO426").arg(idAndModel[1]);
+                return std::nullopt;
+            }
+            memberVersion = model + "V05";
+        }
+        for (int id = first.toInt(); id <= (range.size() == 2 ? last.toInt() : first.toInt()); ++id) {
+            const QByteArray idText = QByteArray::number(id).rightJustified(3, '0');
+            for (const BusMember &m : members) {
+                if (m.id == idText) {
+                    *error = QStringLiteral("--bus names ID %1 twice").arg(QLatin1String(idText));
+                    return std::nullopt;
+                }
+            }
+            if (members.size() == MaxMembers) {
+                *error = QStringLiteral("--bus takes at most %1 controllers").arg(MaxMembers);
+                return std::nullopt;
+            }
+            const int distance = members.isEmpty() ? 0 : id - members.first().id.toInt();
+            members.append({ idText, members.isEmpty() ? serial : busSerial(serial, distance, idText), memberVersion });
+        }
+    }
+    return members;
+}
+
+bool parseCount(const QString &option, const QString &value, int *out, QString *error)
+{
+    bool ok = false;
+    *out = value.toInt(&ok);
+    if (!ok || *out < 0) {
+        *error = QStringLiteral("%1 wants a whole number >= 0, got \"%2\"").arg(option, value);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
+
+bool JigFaults::add(const QString &text, QString *error)
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    const QString kind = parts[0].toLower();
+    if ((kind == QLatin1String("stuck-on") || kind == QLatin1String("stuck-off")) && parts.size() == 2) {
+        const int i = inputIndex(parts[1]);
+        if (i < 0) {
+            *error = QStringLiteral("--jig-fault %1 wants an input DI1, DI2, DI3, DI4, DI7 or DI8, got \"%2\"").arg(kind, parts[1]);
+            return false;
+        }
+        const char state = kind == QLatin1String("stuck-on") ? '1' : '0';
+        if (stuckInputs[std::size_t(i)] && stuckInputs[std::size_t(i)] != state) {
+            *error = QStringLiteral("--jig-fault: %1 cannot be stuck on and stuck off at once").arg(parts[1].toUpper());
+            return false;
+        }
+        stuckInputs[std::size_t(i)] = state;
+        return true;
+    }
+    if (kind == QLatin1String("dead") && parts.size() == 2) {
+        const int o = outputIndex(parts[1]);
+        if (o < 0) {
+            *error = QStringLiteral("--jig-fault dead wants an output DO1, DO2, DO3 or DO4, got \"%1\"").arg(parts[1]);
+            return false;
+        }
+        deadOutputs[std::size_t(o)] = true;
+        return true;
+    }
+    if (kind == QLatin1String("clock")) {
+        const QString how = parts.value(1).toLower();
+        bool ok = how == QLatin1String("ignore") && parts.size() == 2;
+        const Clock wanted = ok ? Clock::IgnoresSetting : Clock::Offset;
+        int offset = 0;
+        if (how == QLatin1String("offset") && parts.size() == 3)
+            offset = parts[2].toInt(&ok);
+        if (!ok) {
+            *error = QStringLiteral("--jig-fault clock wants clock:ignore or clock:offset:SECONDS, got \"%1\"").arg(text);
+            return false;
+        }
+        if (clock != Clock::Keeps && (clock != wanted || clockOffsetSeconds != offset)) {
+            *error = QStringLiteral("--jig-fault: one clock fault at a time");
+            return false;
+        }
+        clock = wanted;
+        clockOffsetSeconds = offset;
+        return true;
+    }
+    *error = QStringLiteral("--jig-fault wants stuck-on:DIn, stuck-off:DIn, dead:DOn, clock:ignore or "
+                            "clock:offset:SECONDS, got \"%1\"").arg(text);
+    return false;
+}
 
 std::optional<SimFault> SimFault::parse(const QString &text, QString *error)
 {
@@ -116,8 +257,15 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
     const QCommandLineOption recordEveryOpt(QStringLiteral("record-every"), QStringLiteral("Every N-th IE reply carries a record (52 bytes); 0 never (default)."), QStringLiteral("n"));
     const QCommandLineOption recordOpt(QStringLiteral("record"), QStringLiteral("Record text, 20 characters."), QStringLiteral("text"));
     const QCommandLineOption paramOpt(QStringLiteral("param"), QStringLiteral("Initial parameter byte ADDR=VALUE, both hexadecimal."), QStringLiteral("addr=value"));
-    parser.addOptions({ tcpOpt, noTcpOpt, ptyOpt, idOpt, anyIdOpt, serialOpt, versionOpt, modelOpt, logOpt, replyOpt,
-                        faultOpt, failNthOpt, jigOpt, inputsOpt, recordEveryOpt, recordOpt, paramOpt });
+    const QCommandLineOption busOpt(QStringLiteral("bus"), QStringLiteral("Several controllers on the line instead of --id: IDs or ranges FIRST-LAST, comma-separated, each with an optional :MODEL (RO420, ZO425, RO426); at most 32, e.g. 001-003,017:RO420. The first has --serial, the others that number plus their ID's distance from the first ID (24010042 on 001 gives 24010058 on 017)."), QStringLiteral("ids"));
+    const QCommandLineOption jigFaultOpt(QStringLiteral("jig-fault"), QStringLiteral("A fault for the jig test, repeatable: stuck-on:DIn or stuck-off:DIn (n 1-4, 7, 8), dead:DOn (n 1-4, with --jig; \"JD\" acknowledged, nothing switched), clock:ignore (\"AA\" acknowledged, clock unchanged), clock:offset:SECONDS (\"AA\" sets its time plus SECONDS)."), QStringLiteral("fault"));
+    const QCommandLineOption loseEveryOpt(QStringLiteral("lose-every"), QStringLiteral("Leave one reply in every N unsent, at a place in each run of N drawn from --seed; the command is still carried out (0: never, the default)."), QStringLiteral("n"));
+    const QCommandLineOption cutEveryOpt(QStringLiteral("cut-every"), QStringLiteral("Cut one reply in every N off half-way, placed like --lose-every: TCP then closes the connection, the pseudo-terminal stays open (0: never, the default)."), QStringLiteral("n"));
+    const QCommandLineOption clockOpt(QStringLiteral("clock"), QStringLiteral("The controller's clock at start, yyyyMMddHHmmss (default the PC's time); it runs on from there."), QStringLiteral("time"));
+    const QCommandLineOption seedOpt(QStringLiteral("seed"), QStringLiteral("Where --lose-every and --cut-every strike; the same seed strikes the same replies (default 1)."), QStringLiteral("s"));
+    parser.addOptions({ clockOpt, tcpOpt, noTcpOpt, ptyOpt, idOpt, anyIdOpt, serialOpt, versionOpt, modelOpt, logOpt, replyOpt,
+                        faultOpt, failNthOpt, jigOpt, inputsOpt, recordEveryOpt, recordOpt, paramOpt, busOpt,
+                        jigFaultOpt, loseEveryOpt, cutEveryOpt, seedOpt });
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -241,6 +389,45 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
             return std::nullopt;
         }
         o.params.insert(addr, quint8(value));
+    }
+    if (parser.isSet(busOpt)) {
+        if (parser.isSet(idOpt) || o.anyId) {
+            *error = QStringLiteral("--bus names the controllers' IDs itself; leave out --id and --any-id");
+            return std::nullopt;
+        }
+        const std::optional<QList<BusMember>> bus = parseBus(parser.value(busOpt), o.serial, o.version, error);
+        if (!bus)
+            return std::nullopt;
+        o.bus = *bus;
+        o.id = o.bus.first().id;
+    }
+    for (const QString &f : parser.values(jigFaultOpt)) {
+        if (!o.jigFaults.add(f, error))
+            return std::nullopt;
+    }
+    if (!o.jig && std::find(o.jigFaults.deadOutputs.cbegin(), o.jigFaults.deadOutputs.cend(), true) != o.jigFaults.deadOutputs.cend()) {
+        *error = QStringLiteral("--jig-fault dead:DOn shows only on the jig: add --jig");
+        return std::nullopt;
+    }
+    if (parser.isSet(loseEveryOpt) && !parseCount(QStringLiteral("--lose-every"), parser.value(loseEveryOpt), &o.loseEvery, error))
+        return std::nullopt;
+    if (parser.isSet(cutEveryOpt) && !parseCount(QStringLiteral("--cut-every"), parser.value(cutEveryOpt), &o.cutEvery, error))
+        return std::nullopt;
+    if (parser.isSet(seedOpt)) {
+        bool ok = false;
+        o.seed = parser.value(seedOpt).toULongLong(&ok);
+        if (!ok) {
+            *error = QStringLiteral("--seed wants a whole number >= 0, got \"%1\"").arg(parser.value(seedOpt));
+            return std::nullopt;
+        }
+    }
+    if (parser.isSet(clockOpt)) {
+        const QDateTime start = QDateTime::fromString(parser.value(clockOpt), QStringLiteral("yyyyMMddHHmmss"));
+        if (!start.isValid()) {
+            *error = QStringLiteral("--clock wants yyyyMMddHHmmss, got \"%1\"").arg(parser.value(clockOpt));
+            return std::nullopt;
+        }
+        o.clockOffsetMs = QDateTime::currentDateTime().msecsTo(start);
     }
     return o;
 }

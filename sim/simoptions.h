@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <optional>
 
 // What can go wrong with one reply, on request, so that the tool's handling of it is tested for real.
@@ -19,6 +20,27 @@ struct SimFault
     int arg2 = 0;       // split: milliseconds between chunks
 
     static std::optional<SimFault> parse(const QString &text, QString *error);
+};
+
+// A controller that fails the production jig test, and how.
+struct JigFaults
+{
+    enum class Clock { Keeps, IgnoresSetting, Offset };
+    std::array<char, 6> stuckInputs {}; // DI1..DI4, DI7, DI8: '1' stuck on, '0' stuck off, 0 sound
+    std::array<bool, 4> deadOutputs {}; // DO1..DO4 acknowledged but switching nothing
+    Clock clock = Clock::Keeps;
+    int clockOffsetSeconds = 0;
+
+    // Adds one --jig-fault; false with *error when the text is wrong or contradicts an earlier one.
+    bool add(const QString &text, QString *error);
+};
+
+// One of several controllers on the same line.
+struct BusMember
+{
+    QByteArray id;
+    QByteArray serial;
+    QByteArray version;
 };
 
 struct SimOptions
@@ -40,6 +62,12 @@ struct SimOptions
     int recordEvery = 0;
     QByteArray record = "12345678901234DOOR01";
     QMap<int, quint8> params;             // initial parameter memory beyond the defaults
+    QList<BusMember> bus;                 // empty: the one controller of id, serial and version
+    JigFaults jigFaults;
+    int loseEvery = 0;                    // one reply in each run of this many is not sent (0: none)
+    int cutEvery = 0;                     // one reply in each run of this many is cut off (0: none)
+    quint64 seed = 1;
+    qint64 clockOffsetMs = 0;             // the clock at start, as an offset from the PC's
 
     // Parses the command line; on error returns nothing and says why in *error.
     static std::optional<SimOptions> parse(const QStringList &arguments, QString *error);

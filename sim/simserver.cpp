@@ -6,6 +6,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <climits>
 #include <cstdio>
 
 #ifdef Q_OS_UNIX
@@ -18,7 +19,9 @@
 SimServer::SimServer(const SimOptions &options, QObject *parent)
     : QObject(parent)
     , m_options(options)
-    , m_model(options)
+    , m_bus(options)
+    , m_lose(options.loseEvery, options.seed, 1)
+    , m_cut(options.cutEvery, options.seed, 2)
 {
     m_clock.start();
 }
@@ -67,6 +70,7 @@ bool SimServer::start(QString *error)
         m_ptyNotifier = new QSocketNotifier(m_ptyMaster, QSocketNotifier::Read, this);
         connect(m_ptyNotifier, &QSocketNotifier::activated, this, &SimServer::onPtyReadable);
         m_ptyChannel = std::make_shared<Channel>();
+        m_ptyChannel->connection = false;
         m_ptyChannel->write = [this](const QByteArray &bytes) {
             qsizetype done = 0;
             while (m_ptyMaster >= 0 && done < bytes.size()) {
@@ -120,8 +124,10 @@ void SimServer::onTcpConnection()
                 guard->flush();
             }
         };
-        channel->hangUp = [guard, channel] {
-            channel->alive = false;
+        // Weak, or the channel would own itself and outlive its connection.
+        channel->hangUp = [guard, weak = std::weak_ptr<Channel>(channel)] {
+            if (const auto channel = weak.lock())
+                channel->alive = false;
             if (guard)
                 guard->abort();
         };
@@ -152,6 +158,8 @@ void SimServer::onPtyReadable()
 
 void SimServer::received(const std::shared_ptr<Channel> &channel, const QByteArray &bytes)
 {
+    if (channel->closing)
+        return;
     channel->pending += bytes;
     for (;;) {
         const qsizetype soh = channel->pending.indexOf(CommandFrame::SOH);
@@ -169,7 +177,7 @@ void SimServer::received(const std::shared_ptr<Channel> &channel, const QByteArr
         const QByteArray frame = channel->pending.mid(soh, cr - soh + 1);
         channel->pending.remove(0, cr + 1);
         handleFrame(channel, frame);
-        if (!channel->alive)
+        if (!channel->alive || channel->closing)
             return;
     }
 }
@@ -207,14 +215,44 @@ void SimServer::handleFrame(const std::shared_ptr<Channel> &channel, const QByte
     const std::optional<QByteArray> command = CommandFrame::decodeRequest(frame, &crcOk);
     ++m_requestCount;
     log(command && crcOk, command ? *command : frame);
-    if (!command || !crcOk || m_options.failNth.contains(m_requestCount))
+    if (!command || !crcOk || (m_requestCount <= INT_MAX && m_options.failNth.contains(int(m_requestCount))))
         return;
 
-    const std::optional<ControllerModel::Reply> reply = m_model.handle(*command);
-    if (!reply)
+    for (const ControllerBus::Answer &answer : m_bus.handle(*command))
+        deliver(channel, *command, CommandFrame::encodeReply(answer.id, answer.reply.head, answer.reply.data));
+}
+
+// The random faults of a soak run strike after the controller has acted, as a line would: a lost
+// acknowledgement leaves the parameter written. Both schedules count every reply, so that each
+// keeps its rate whatever the other does; a reply both strike is lost.
+void SimServer::deliver(const std::shared_ptr<Channel> &channel, const QByteArray &command, const QByteArray &reply)
+{
+    const bool lose = m_lose.next();
+    const bool cut = m_cut.next();
+    if (lose || channel->closing)
         return;
-    // The reply carries the ID the controller had when the request arrived.
-    sendReply(channel, *command, CommandFrame::encodeReply(command->left(3) == m_model.id() || !m_options.anyId ? command->left(3) : m_model.id(), reply->head, reply->data));
+    if (!cut) {
+        sendReply(channel, command, reply);
+        return;
+    }
+    if (channel->connection) {
+        hangUpMidReply(channel, reply);
+        return;
+    }
+    // Closing the pseudo-terminal would take its device away for good and end the run there;
+    // the line instead falls silent half-way, as a controller that resets while talking.
+    channel->write(reply.left(reply.size() / 2));
+}
+
+// Half the reply, never its EOT, and the hang-up a moment later, once the half has left.
+void SimServer::hangUpMidReply(const std::shared_ptr<Channel> &channel, const QByteArray &reply)
+{
+    channel->write(reply.left(reply.size() / 2));
+    channel->closing = true;
+    QTimer::singleShot(20, this, [channel] {
+        if (channel->alive)
+            channel->hangUp();
+    });
 }
 
 void SimServer::sendReply(const std::shared_ptr<Channel> &channel, const QByteArray &command, QByteArray reply)
@@ -285,11 +323,7 @@ void SimServer::sendReply(const std::shared_ptr<Channel> &channel, const QByteAr
         return;
     }
     case SimFault::Kind::HangUp:
-        channel->write(reply.left(reply.size() / 2));
-        QTimer::singleShot(20, this, [channel] {
-            if (channel->alive)
-                channel->hangUp();
-        });
+        hangUpMidReply(channel, reply);
         return;
     }
     channel->write(reply);

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "controllermodel.h"
+#include "controllerbus.h"
 #include "simoptions.h"
+#include "strikeschedule.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -35,19 +36,25 @@ private:
         std::function<void()> hangUp;
         QPointer<QTimer> streamTimer; // an endless reply in progress
         bool alive = true;
+        bool closing = false;         // hung up mid-reply: answers nothing more
+        bool connection = true;       // false for the line, which has nothing to close on a cut
     };
 
     void onTcpConnection();
     void onPtyReadable();
     void received(const std::shared_ptr<Channel> &channel, const QByteArray &bytes);
     void handleFrame(const std::shared_ptr<Channel> &channel, const QByteArray &frame);
+    void deliver(const std::shared_ptr<Channel> &channel, const QByteArray &command, const QByteArray &reply);
     void sendReply(const std::shared_ptr<Channel> &channel, const QByteArray &command, QByteArray reply);
+    void hangUpMidReply(const std::shared_ptr<Channel> &channel, const QByteArray &reply);
     const SimFault *faultFor(const QByteArray &command) const;
     void log(bool crcOk, const QByteArray &command);
     void closePty();
 
     SimOptions m_options;
-    ControllerModel m_model;
+    ControllerBus m_bus;
+    StrikeSchedule m_lose;
+    StrikeSchedule m_cut;
     QTcpServer *m_tcp = nullptr;
     int m_ptyMaster = -1;
     int m_ptyKeepAlive = -1;
@@ -55,5 +62,5 @@ private:
     std::shared_ptr<Channel> m_ptyChannel;
     QFile m_log;
     QElapsedTimer m_clock;
-    int m_requestCount = 0;
+    qint64 m_requestCount = 0; // a soak run may outlast an int
 };

@@ -28,6 +28,7 @@ private slots:
         QTest::newRow("short serial") << QStringList { "--serial", "123" } << "--serial";
         QTest::newRow("unknown model") << QStringList { "--model", "XX999" } << "--model";
         QTest::newRow("version of 9") << QStringList { "--version-text", "123456789" } << "--version-text";
+        QTest::newRow("clock not a time") << QStringList { "--clock", "2024-13-01" } << "--clock";
         QTest::newRow("reply without command") << QStringList { "--reply", "=x" } << "--reply";
         QTest::newRow("fail-nth zero") << QStringList { "--fail-nth", "0" } << "--fail-nth";
         QTest::newRow("param out of range") << QStringList { "--param", "10000=1" } << "--param";

@@ -89,9 +89,11 @@ public:
     // Tells the controller the test is over; the reply is not judged.
     Reply autoTestEnd();
 
-private:
+    // For procedures built on the session (the jig test): its pauses and message points.
     void processMessages();
     void pause(int milliseconds);
+
+private:
     Outcome acknowledged(const QByteArray &command);
     void autoTestReadInputs(AutoTestPanel &panel);
     void autoTestReadExtraInputs(AutoTestPanel &panel);

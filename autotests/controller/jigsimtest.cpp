@@ -1,0 +1,69 @@
+// The jig test against the simulator's jig and its faults, over TCP: what a production line sees.
+#include "controller/controllersession.h"
+#include "controller/jigtest.h"
+#include "simprocess.h"
+
+#include <QTest>
+
+class JigSimTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void shouldFindEachFaultAtTheStepMeantToFindIt_data()
+    {
+        QTest::addColumn<QStringList>("simArgs");
+        QTest::addColumn<QString>("failingStep");
+        QTest::addColumn<QString>("measured");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("good unit") << QStringList() << QString() << QString() << QString();
+        QTest::newRow("DI1 stuck on") << QStringList { "--jig-fault", "stuck-on:DI1" } << "DO2 alone" << "DI1 DI2" << "";
+        QTest::newRow("DI4 stuck off") << QStringList { "--jig-fault", "stuck-off:DI4" } << "DO4 alone" << "DI8" << "";
+        QTest::newRow("DI8 stuck on") << QStringList { "--jig-fault", "stuck-on:DI8" } << "DO1 alone" << "DI1 DI8" << "";
+        QTest::newRow("DO3 drives nothing") << QStringList { "--jig-fault", "dead:DO3" } << "DO3 alone" << "none" << "";
+        QTest::newRow("clock ignores the set") << QStringList { "--jig-fault", "clock:ignore", "--clock", "20200101000000" }
+                                               << "Clock kept" << "2020/01/01" << "";
+        QTest::newRow("clock set 30 s off") << QStringList { "--jig-fault", "clock:offset:30" } << "Clock kept" << "(+30 s)"
+                                            << "";
+        QTest::newRow("a reply lost mid-run") << QStringList { "--fault", "DF:noreply" } << "DO1 alone" << "no reply"
+                                              << "DF: No answer";
+        QTest::newRow("check digits wrong mid-run") << QStringList { "--fault", "JD20:badcrc" } << "DO2 alone"
+                                                    << "" << "JD20: Invalid reply (checksum)";
+    }
+    void shouldFindEachFaultAtTheStepMeantToFindIt()
+    {
+        QFETCH(QStringList, simArgs);
+        QFETCH(QString, failingStep);
+        QFETCH(QString, measured);
+        QFETCH(QString, reason);
+        SimProcess sim(QStringList { "--jig" } + simArgs);
+        QVERIFY(sim.start());
+        ControllerSession session;
+        QVERIFY(session.open(LinkSettings::tcp(QStringLiteral("127.0.0.1"), QString::number(sim.port()))));
+        JigTest::Options options;
+        options.settleMs = 50;
+        const JigTest::Result result = JigTest(session, JigMap::defaultMap(), options).run();
+        session.close();
+
+        if (failingStep.isEmpty()) {
+            QVERIFY(result.passed());
+            QStringList shown;
+            for (const JigTest::Step &s : result.steps)
+                shown << s.name + QStringLiteral(": ") + s.measured;
+            QCOMPARE(shown.mid(3), (QStringList { "DO1 alone: DI1", "DO2 alone: DI2", "DO3 alone: DI3 DI7",
+                                                  "DO4 alone: DI4 DI8", "All off: none", "End: answered" }));
+            QCOMPARE(result.steps[0].measured, QStringLiteral("ZO425 S/N 24010042 ID 000"));
+            QCOMPARE(sim.requests().last(), QByteArray("000JE"));
+            return;
+        }
+        QVERIFY(!result.passed());
+        const JigTest::Step *failed = result.firstFailure();
+        QVERIFY(failed);
+        QCOMPARE(failed->name, failingStep);
+        QVERIFY2(failed->measured.contains(measured), qPrintable(failed->measured));
+        QVERIFY2(failed->reason.contains(reason), qPrintable(failed->reason));
+        QCOMPARE(sim.requests().last(), QByteArray("000JE"));
+    }
+};
+
+QTEST_GUILESS_MAIN(JigSimTest)
+#include "jigsimtest.moc"

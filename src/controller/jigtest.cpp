@@ -1,0 +1,253 @@
+#include "controller/jigtest.h"
+
+#include "controller/autotestcommands.h"
+#include "controller/autotestreplies.h"
+#include "controller/controllersession.h"
+#include "controller/pauses.h"
+
+#include <cstdlib>
+
+namespace {
+
+const QString ClockFormat = QStringLiteral("yyyy/MM/dd  HH:mm:ss");
+
+JigTest::Step begin(const QString &name, const QString &expected)
+{
+    JigTest::Step step;
+    step.name = name;
+    step.expected = expected;
+    return step;
+}
+
+JigMap::Output outputAt(int index)
+{
+    return JigMap::Output(index);
+}
+
+} // namespace
+
+// One run: the steps so far and whether to go on.
+class JigTest::Run
+{
+public:
+    Run(ControllerSession &session, const Options &options, const std::function<void(const Step &)> &stepDone)
+        : m_session(session)
+        , m_options(options)
+        , m_stepDone(stepDone)
+    {
+    }
+
+    bool goOn() const { return m_failed == 0 || !m_options.stopAtFirstFailure; }
+    bool anyFailed() const { return m_failed > 0; }
+
+    void add(Step step)
+    {
+        if (!step.passed)
+            ++m_failed;
+        if (m_stepDone)
+            m_stepDone(step);
+        m_steps.append(std::move(step));
+        // Between steps the window repaints and shows the step just ended.
+        m_session.processMessages();
+    }
+
+    // An exchange whose reply is not judged beyond its arrival; a failure names the step.
+    bool exchange(const QByteArray &command, Step &step)
+    {
+        const Reply reply = m_session.send(command);
+        if (reply.ok())
+            return true;
+        step.passed = false;
+        if (step.measured.isEmpty())
+            step.measured = verdictName(reply.verdict);
+        step.reason = QStringLiteral("%1: %2").arg(QString::fromLatin1(command), reply.whyNot());
+        return false;
+    }
+
+    // The six inputs: "IE" then "DF", each with the length it must have. With a clock to fill,
+    // only "IE" is read: it carries the clock.
+    std::optional<JigMap::InputStates> readInputs(Step &step, std::optional<QDateTime> *clock = nullptr)
+    {
+        m_session.pause(Pauses::Step);
+        const Reply ie = m_session.send(AutoTestCommands::readInputs());
+        const auto inputs = ie.ok() ? AutoTestReplies::inputs(ie.bytes, ie.length()) : std::nullopt;
+        if (!inputs)
+            return failRead(step, "IE", ie, QStringLiteral("%1 or %2").arg(AutoTestReplies::InputsLength).arg(AutoTestReplies::InputsWithRecordLength));
+        if (clock) {
+            *clock = QDateTime::fromString(inputs->clockText, ClockFormat);
+            return JigMap::inputStates(inputs->lit, {});
+        }
+        m_session.pause(Pauses::Step);
+        const Reply df = m_session.send(AutoTestCommands::readExtraInputs());
+        const auto extra = df.ok() ? AutoTestReplies::extraInputs(df.bytes, df.length()) : std::nullopt;
+        if (!extra)
+            return failRead(step, "DF", df, QString::number(AutoTestReplies::ExtraInputsLength));
+        return JigMap::inputStates(inputs->lit, *extra);
+    }
+
+    QList<Step> steps() const { return m_steps; }
+
+private:
+    std::optional<JigMap::InputStates> failRead(Step &step, const char *command, const Reply &reply, const QString &expected)
+    {
+        step.passed = false;
+        step.measured = reply.ok() ? QStringLiteral("reply of %1 bytes").arg(reply.length()) : verdictName(reply.verdict);
+        step.reason = QStringLiteral("%1: %2").arg(QLatin1String(command), reply.whyNot(expected));
+        return std::nullopt;
+    }
+
+    ControllerSession &m_session;
+    const Options &m_options;
+    const std::function<void(const Step &)> &m_stepDone;
+    QList<Step> m_steps;
+    int m_failed = 0;
+};
+
+JigTest::JigTest(ControllerSession &session, const JigMap &map, const Options &options)
+    : m_session(session)
+    , m_map(map)
+    , m_options(options)
+{
+}
+
+bool JigTest::Result::passed() const
+{
+    if (!unit.ok() || steps.isEmpty())
+        return false;
+    for (const Step &step : steps)
+        if (!step.passed)
+            return false;
+    return true;
+}
+
+const JigTest::Step *JigTest::Result::firstFailure() const
+{
+    for (const Step &step : steps)
+        if (!step.passed)
+            return &step;
+    return nullptr;
+}
+
+QString JigTest::inputsText(const JigMap::InputStates &states)
+{
+    QStringList lit;
+    for (int i = 0; i < JigMap::InputCount; ++i)
+        if (states[std::size_t(i)])
+            lit << JigMap::inputName(JigMap::Input(i));
+    return lit.isEmpty() ? QStringLiteral("none") : lit.join(QLatin1Char(' '));
+}
+
+QStringList JigTest::stepNames()
+{
+    QStringList names { QStringLiteral("Identify"), QStringLiteral("Set clock"), QStringLiteral("Clock kept") };
+    for (int i = 0; i < JigMap::OutputCount; ++i)
+        names << JigMap::outputName(outputAt(i)) + QStringLiteral(" alone");
+    names << QStringLiteral("All off") << QStringLiteral("End");
+    return names;
+}
+
+JigTest::Result JigTest::run(const std::function<void(const Step &)> &stepDone)
+{
+    Result result;
+    result.start = QDateTime::currentDateTimeUtc();
+    Run run(m_session, m_options, stepDone);
+
+    // Identify: the record belongs to the unit the controller says it is.
+    {
+        Step step = begin(QStringLiteral("Identify"), QStringLiteral("a controller answering ID %1").arg(m_options.scanId));
+        result.unit = m_session.identify(m_options.scanId);
+        step.passed = result.unit.ok();
+        if (step.passed) {
+            step.measured = QStringLiteral("%1 S/N %2 ID %3")
+                                .arg(QString::fromLatin1(result.unit.version->model), QString::fromLatin1(result.unit.serial->serialNumber),
+                                     QString::fromLatin1(result.unit.deviceId));
+        } else {
+            step.measured = QStringLiteral("not identified");
+            step.reason = result.unit.why;
+        }
+        run.add(step);
+    }
+    // Without an ID there is nothing to address; every other step needs one.
+    if (!result.unit.ok()) {
+        result.end = QDateTime::currentDateTimeUtc();
+        result.steps = run.steps();
+        return result;
+    }
+
+    // Set clock, then read it back: a unit whose clock does not keep the time set fails here.
+    if (run.goOn()) {
+        Step step = begin(QStringLiteral("Set clock"), QStringLiteral("answered"));
+        const QDateTime now = QDateTime::currentDateTime();
+        m_session.pause(Pauses::Step);
+        step.passed = run.exchange(AutoTestCommands::setClock(now), step);
+        if (step.passed)
+            step.measured = QStringLiteral("answered (%1)").arg(now.toString(ClockFormat));
+        run.add(step);
+    }
+    if (run.goOn()) {
+        Step step = begin(QStringLiteral("Clock kept"), QStringLiteral("within %1 s of the PC").arg(m_options.clockToleranceS));
+        std::optional<QDateTime> clock;
+        if (run.readInputs(step, &clock)) {
+            // Both to the second, as the controller's clock shows it.
+            QDateTime pc = QDateTime::currentDateTime();
+            pc.setTime(QTime(pc.time().hour(), pc.time().minute(), pc.time().second()));
+            if (!clock || !clock->isValid()) {
+                step.measured = QStringLiteral("no valid clock");
+            } else {
+                const qint64 off = pc.secsTo(*clock);
+                step.measured = QStringLiteral("%1 (%2%3 s)").arg(clock->toString(ClockFormat), off >= 0 ? QStringLiteral("+") : QString()).arg(off);
+                step.passed = std::llabs(off) <= m_options.clockToleranceS;
+            }
+        }
+        run.add(step);
+    }
+
+    // Each output alone, then back off.
+    int onNow = -1;
+    for (int i = 0; i < JigMap::OutputCount && run.goOn(); ++i) {
+        const JigMap::Output output = outputAt(i);
+        const JigMap::InputStates expected = m_map.expectedWhenAlone(output);
+        Step step = begin(JigMap::outputName(output) + QStringLiteral(" alone"), inputsText(expected));
+        m_session.pause(Pauses::Step);
+        if (run.exchange(*AutoTestCommands::switchOutput(i + 1, true), step)) {
+            onNow = i;
+            m_session.pause(m_options.settleMs);
+            if (const auto measured = run.readInputs(step)) {
+                step.measured = inputsText(*measured);
+                step.passed = *measured == expected;
+            }
+            // Switching it off belongs to the step: an output left on would spoil the next one.
+            m_session.pause(Pauses::Step);
+            if (run.exchange(*AutoTestCommands::switchOutput(i + 1, false), step))
+                onNow = -1;
+        }
+        run.add(step);
+    }
+
+    if (run.goOn()) {
+        Step step = begin(QStringLiteral("All off"), inputsText(JigMap::expectedAllOff()));
+        if (const auto measured = run.readInputs(step)) {
+            step.measured = inputsText(*measured);
+            step.passed = *measured == JigMap::expectedAllOff();
+        }
+        run.add(step);
+    }
+
+    if (run.goOn()) {
+        Step step = begin(QStringLiteral("End"), QStringLiteral("answered"));
+        m_session.pause(Pauses::Step);
+        step.passed = run.exchange(AutoTestCommands::endTest(), step);
+        if (step.passed)
+            step.measured = QStringLiteral("answered");
+        run.add(step);
+    } else {
+        // Stopped early: leave the unit as the end of a test would, without judging it.
+        if (onNow >= 0)
+            m_session.send(*AutoTestCommands::switchOutput(onNow + 1, false));
+        m_session.send(AutoTestCommands::endTest());
+    }
+
+    result.steps = run.steps();
+    result.end = QDateTime::currentDateTimeUtc();
+    return result;
+}
