@@ -42,7 +42,8 @@ QString linkTo(const SimProcess &sim)
                                    : QStringLiteral("serial:%1:19200,e,8,1").arg(sim.ptyPath());
 }
 
-// The requests a write would send: parameter writes, restarts, the other set-up commands.
+// The requests a write would send (parameter writes, restarts, the other set-up commands), with
+// the ID they went to.
 QList<QByteArray> writesIn(const QList<QByteArray> &requests)
 {
     QList<QByteArray> out;
@@ -50,7 +51,7 @@ QList<QByteArray> writesIn(const QList<QByteArray> &requests)
         const QByteArray body = r.mid(3);
         const bool read = body == "AS" || body == "AV" || (body.startsWith("AP") && body.size() == 8);
         if (!read)
-            out.append(body);
+            out.append(r);
     }
     return out;
 }
@@ -134,8 +135,9 @@ private slots:
         QCOMPARE(values.value(QStringLiteral("baud-rate")), QJsonValue(QStringLiteral("19200,e,8,1")));
     }
 
-    // Saved from one controller, applied to another: the second then holds what the first did,
-    // and only what differed was written, with one restart.
+    // Two controllers on one line: the first set up by hand, saved, its profile applied to the
+    // second, which then holds what the first does; only what differed was written to it, with
+    // one restart, and nothing to the first.
     void shouldCarryAProfileFromOneControllerToAnother_data()
     {
         QTest::addColumn<bool>("serial");
@@ -148,32 +150,50 @@ private slots:
         QFETCH(bool, serial);
         QTemporaryDir dir;
         const QString profile = dir.filePath(QStringLiteral("site.json"));
-        SimProcess first({ "--id", "001", "--param", "0A=01", "--param", "0B=01", "--param", "17=1E", "--param", "8B=00",
-                           "--param", "1C=00" },
-                         serial);
-        SimProcess second({ "--id", "002", "--serial", "24010077" }, serial);
-        QVERIFY(first.start() && second.start());
+        SimProcess sim({ "--bus", "001-002" }, serial);
+        QVERIFY(sim.start());
+        const QStringList first { "--link", linkTo(sim), "--id", "001" };
+        const QStringList second { "--link", linkTo(sim), "--id", "002" };
+        const Run set = cli(first + QStringList { "set", "language=traditional-chinese", "text-encoding=big5",
+                                                  "same-card-delay=30", "door-log=off", "show-status=off" });
+        QVERIFY2(set.status == 0, qPrintable(set.err + set.out));
 
-        const Run saved = cli({ "--link", linkTo(first), "--id", "001", "save", profile, "--json" });
+        const Run saved = cli(first + QStringList { "save", profile, "--json" });
         QVERIFY2(saved.status == 0, qPrintable(saved.err));
+        // Every read-back value of the ZO425, and over the serial line its line settings.
         QCOMPARE(saved.json().value(QStringLiteral("saved")).toArray().size(), serial ? 18 : 17);
 
-        const Run diff = cli({ "--link", linkTo(second), "--id", "002", "diff", profile, "--json" });
+        const Run diff = cli(second + QStringList { "diff", profile, "--json" });
         QCOMPARE(diff.status, 0);
         QCOMPARE(diff.json().value(QStringLiteral("differences")).toArray().size(), 5);
 
-        second.clearRequests();
-        const Run applied = cli({ "--link", linkTo(second), "--id", "002", "apply", profile });
+        sim.clearRequests();
+        const Run applied = cli(second + QStringList { "apply", profile });
         QVERIFY2(applied.status == 0, qPrintable(applied.err + applied.out));
-        QCOMPARE(writesIn(second.requests()),
-                 (QList<QByteArray> { "AP000A020101", "AP0017011E", "AP001B03020001", "AP008B0100", "AJ" }));
+        QCOMPARE(writesIn(sim.requests()),
+                 (QList<QByteArray> { "002AP000A020101", "002AP0017011E", "002AP001B03020001", "002AP008B0100", "002AJ" }));
         QVERIFY2(applied.out.contains(QStringLiteral("every value written took")), qPrintable(applied.out));
 
-        const Run again = cli({ "--link", linkTo(second), "--id", "002", "diff", profile });
+        const Run again = cli(second + QStringList { "diff", profile });
         QVERIFY2(again.out.endsWith(QStringLiteral("0 of %1 values differ\n").arg(serial ? 18 : 17)), qPrintable(again.out));
-        second.clearRequests();
-        QCOMPARE(cli({ "--link", linkTo(second), "--id", "002", "apply", profile }).status, 0);
-        QVERIFY(writesIn(second.requests()).isEmpty());
+        sim.clearRequests();
+        QCOMPARE(cli(second + QStringList { "apply", profile }).status, 0);
+        QVERIFY(writesIn(sim.requests()).isEmpty());
+    }
+
+    // The scan lists exactly the controllers on the line.
+    void shouldScanTheBus()
+    {
+        SimProcess sim({ "--bus", "003,005:RO420,250:RO426" }, true);
+        QVERIFY(sim.start());
+        const Run run = cli({ "--link", linkTo(sim), "scan", "--wait", "50", "--json" });
+        QCOMPARE(run.status, 0);
+        QStringList found;
+        for (const QJsonValue &f : run.json().value(QStringLiteral("found")).toArray())
+            found.append(f[QStringLiteral("id")].toString() + QLatin1Char(' ') + f[QStringLiteral("model")].toString() + QLatin1Char(' ')
+                         + f[QStringLiteral("serial-number")].toString());
+        QCOMPARE(found, (QStringList { "003 ZO425 24010042", "005 RO420 24010044", "250 RO426 24010289" }));
+        QCOMPARE(run.json().value(QStringLiteral("scanned")), QJsonValue(256));
     }
 
     void shouldSayWhatADryRunWouldWrite()

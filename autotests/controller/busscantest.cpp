@@ -195,40 +195,48 @@ private slots:
         }
     }
 
-    void shouldFindExactlyTheSimulatorsController_data()
+    void shouldFindExactlyTheSimulatorsControllers_data()
     {
         QTest::addColumn<bool>("serial");
         QTest::addColumn<QStringList>("simArgs");
-        QTest::addColumn<QList<QByteArray>>("ids");
-        QTest::newRow("TCP") << false << QStringList { "--id", "017", "--model", "RO426" } << QList<QByteArray> { "017" };
-        QTest::newRow("pseudo-terminal") << true << QStringList { "--id", "012" } << QList<QByteArray> { "012" };
+        QTest::addColumn<QString>("range");
+        QTest::addColumn<QStringList>("found"); // ID model serial
+        const QStringList bus { "--bus", "012,015:RO420,019:RO426" };
+        const QStringList busFound { "012 ZO425 24010042", "015 RO420 24010045", "019 RO426 24010049" };
+        QTest::newRow("a bus over TCP") << false << bus << "010-020" << busFound;
+        QTest::newRow("a bus on the serial line") << true << bus << "010-020" << busFound;
+        // The ends of the default range are IDs like any other.
+        QTest::newRow("the whole default range") << true << QStringList { "--bus", "000,128,255" } << "000-255"
+                                                 << QStringList { "000 ZO425 24010042", "128 ZO425 24010170", "255 ZO425 24010297" };
         // A controller that answers every ID, each time with its own: listed once, under its ID.
-        QTest::newRow("answers every ID") << false << QStringList { "--id", "015", "--any-id" } << QList<QByteArray> { "015" };
+        QTest::newRow("answers every ID") << false << QStringList { "--id", "015", "--any-id" } << "010-020"
+                                          << QStringList { "015 ZO425 24010042" };
     }
 
-    void shouldFindExactlyTheSimulatorsController()
+    void shouldFindExactlyTheSimulatorsControllers()
     {
         QFETCH(bool, serial);
         QFETCH(QStringList, simArgs);
-        QFETCH(QList<QByteArray>, ids);
+        QFETCH(QString, range);
+        QFETCH(QStringList, found);
         SimProcess sim(simArgs, serial);
         QVERIFY(sim.start());
         ControllerLink link;
         QVERIFY2(link.open(linkTo(sim)), qPrintable(link.openFailureText()));
         BusScan scan(link);
-        scan.setRange(10, 20);
+        const auto ids = BusScan::parseRange(range);
+        scan.setRange(ids->first, ids->second);
         // The simulator answers at once: a short wait keeps the silent IDs quick.
-        scan.setScanWaitMs(100);
+        scan.setScanWaitMs(50);
         const BusScan::Result result = scan.run();
         link.close();
-        QList<QByteArray> found;
-        for (const BusScan::Found &f : result.found) {
-            found.append(f.id);
-            QCOMPARE(f.serialNumber, QByteArray("24010042"));
-            QVERIFY(!f.model.isEmpty());
-        }
-        QCOMPARE(found, ids);
-        QCOMPARE(sim.requests().count(), 11 + ids.size());
+        QStringList listed;
+        for (const BusScan::Found &f : result.found)
+            listed.append(QStringLiteral("%1 %2 %3").arg(QString::fromLatin1(f.id), QString::fromLatin1(f.model),
+                                                         QString::fromLatin1(f.serialNumber)));
+        QCOMPARE(listed, found);
+        // One scan per ID, one version per controller found.
+        QCOMPARE(sim.requests().count(), ids->second - ids->first + 1 + found.size());
     }
 
     // A line where nothing answers: 8 IDs at the serial idle limit end after 8 x 300 ms; the
