@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 78;
+    static constexpr int MessageCount = 115;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -87,6 +87,45 @@ public:
     static constexpr int LoadProfileEntry = 75;
     static constexpr int CompareProfileEntry = 76;
     static constexpr int ApplyProfileEntry = 77;
+    // The bus scan window.
+    static constexpr int BusScanTitle = 78;
+    static constexpr int ScanFromLabel = 79;
+    static constexpr int ScanToLabel = 80;
+    static constexpr int ScanButton = 81;
+    static constexpr int CancelButton = 82;
+    static constexpr int IdColumn = 83;
+    static constexpr int ModelColumn = 84;
+    static constexpr int SerialNumberColumn = 85;
+    static constexpr int VersionColumn = 86;
+    static constexpr int ScanningId = 87;             // %1: the ID
+    static constexpr int ScanAnswered = 88;           // %1 answered of %2 scanned
+    static constexpr int ScanCancelled = 89;          // %1: IDs scanned
+    static constexpr int ScanHint = 90;
+    // Profiles: file dialogs, the report window, the apply question, banners.
+    static constexpr int ProfileFilesFilter = 91;
+    static constexpr int ProfileReportTitle = 92;
+    static constexpr int ValueColumn = 93;
+    static constexpr int ControllerColumn = 94;
+    static constexpr int ProfileColumn = 95;
+    static constexpr int ResultColumn = 96;
+    static constexpr int StateDiffers = 97;
+    static constexpr int StateUnknown = 98;
+    static constexpr int StateWritten = 99;
+    static constexpr int StateNotTaken = 100;
+    static constexpr int StateUnverified = 101;
+    static constexpr int StateNotWritten = 102;
+    static constexpr int CompareSummary = 103;        // %1 differ of %2
+    static constexpr int ApplySummary = 104;          // %1 written, %2 did not take
+    static constexpr int ApplyRestarted = 105;
+    static constexpr int ApplyQuestion = 106;
+    static constexpr int ApplyDifferencesButton = 107;
+    static constexpr int ApplyEverythingButton = 108;
+    static constexpr int ProfileRefused = 109;        // banner
+    static constexpr int ProfileLoaded = 110;         // banner
+    static constexpr int ProfileSaved = 111;          // banner
+    static constexpr int CloseButton = 112;
+    static constexpr int ConnectFirst = 113;          // banner: a profile needs a connected controller
+    static constexpr int NothingToWrite = 114;
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.
