@@ -241,7 +241,8 @@ private slots:
         QString button = QStringLiteral("btnApplyEverything");
         DialogAnswerer answerer([&](QWidget *dialog) {
             if (auto *files = qobject_cast<QFileDialog *>(dialog)) {
-                files->selectFile(path);
+                // Typed into the file name field, as a person does.
+                files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
                 QMetaObject::invokeMethod(files, "accept");
             } else if (auto *question = qobject_cast<QMessageBox *>(dialog)) {
                 if (auto *b = question->findChild<QPushButton *>(button))
