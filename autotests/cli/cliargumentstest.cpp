@@ -128,6 +128,9 @@ private slots:
         row("scan beyond three digits", { Tcp, "scan", "0-1000" }, "scan wants a range of IDs");
         row("scan wait of nothing", { Tcp, "scan", "--wait", "0" }, "--wait wants milliseconds from 1 to 60000");
         row("send without text", { Tcp, "send" }, "usage: zu42cli --link LINK [--id ID] send TEXT");
+        row("jig map without a file", { Tcp, "jig", "--map", "" }, "--map wants a file");
+        row("jig station without a name", { Tcp, "jig", "--station", " " }, "--station wants a name");
+        row("jig option on another command", { Tcp, "identify", "--station", "A" }, "Unknown option 'station'. (identify)");
         row("send in an unknown encoding", { Tcp, "send", "AB", "--encoding", "latin1" }, "--encoding \"latin1\" is not one of unicode | big5 | gb2312");
     }
 
@@ -151,7 +154,7 @@ private slots:
         QTest::newRow("version") << QStringList { "--version" } << "zu42cli 0.";
         QTest::newRow("apply") << QStringList { "apply", "--help" } << "Usage: zu42cli --link LINK [--id ID] [--json] apply FILE [--all] [--dry-run]";
         QTest::newRow("set lists the values") << QStringList { "-h", "set" } << "Usage: zu42cli --link LINK [--id ID] [--json] set NAME=VALUE...";
-        for (const char *command : { "identify", "get", "save", "diff", "scan", "send", "reboot", "initial" })
+        for (const char *command : { "identify", "get", "save", "diff", "scan", "send", "reboot", "initial", "jig" })
             QTest::newRow(command) << QStringList { command, "--help" }
                                    << QStringLiteral("Usage: zu42cli --link LINK [--id ID] [--json] %1").arg(QLatin1String(command));
     }

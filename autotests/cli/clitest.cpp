@@ -20,9 +20,15 @@ struct Run
     QJsonObject json() const { return QJsonDocument::fromJson(out.toUtf8()).object(); }
 };
 
-Run cli(const QStringList &args)
+// Records of the jig test go to the user's data folder: each test brings its own.
+Run cli(const QStringList &args, const QString &dataHome = QString())
 {
     QProcess process;
+    if (!dataHome.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+        process.setProcessEnvironment(environment);
+    }
     process.start(qEnvironmentVariable("ZU42CLI", QStringLiteral("zu42cli")), args);
     Run run;
     if (!process.waitForFinished(60000)) {
@@ -315,6 +321,91 @@ private slots:
         }
         // apply stops at the version that names the model, diff after the identify.
         QCOMPARE(sim.requests(), requests);
+    }
+
+    // The jig test as a production line runs it: the verdict in the exit status, every step in
+    // the report, the record where the window's go (or waiting, when the store is away).
+    void shouldRunTheJigTestAndKeepItsRecord_data()
+    {
+        QTest::addColumn<QStringList>("simArgs");
+        QTest::addColumn<QByteArray>("map"); // empty: the default wiring
+        QTest::addColumn<QString>("store");  // empty: the data folder's
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("verdict");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("good unit") << QStringList { "--jig" } << QByteArray() << QString() << 0 << "PASS" << "store";
+        QTest::newRow("good unit, store away") << QStringList { "--jig" } << QByteArray()
+                                               << "postgresql://zu42@127.0.0.1:1/records" << 0 << "PASS" << "pending";
+        QTest::newRow("DI1 stuck on") << QStringList { "--jig", "--jig-fault", "stuck-on:DI1" } << QByteArray() << QString() << 1
+                                      << "FAIL at DO2 alone" << "store";
+        QTest::newRow("a map the jig is not wired as")
+            << QStringList { "--jig" } << QByteArray("name = Fixture B\nDO1 = DI1\nDO2 = DI2\nDO3 = DI3\nDO4 = DI4, DI8\n")
+            << QString() << 1 << "FAIL at DO3 alone" << "store";
+    }
+
+    void shouldRunTheJigTestAndKeepItsRecord()
+    {
+        QFETCH(QStringList, simArgs);
+        QFETCH(QByteArray, map);
+        QFETCH(QString, store);
+        QFETCH(int, status);
+        QFETCH(QString, verdict);
+        QFETCH(QString, kept);
+        QTemporaryDir data;
+        SimProcess sim(simArgs);
+        QVERIFY(sim.start());
+        QStringList args { "--link", linkTo(sim), "jig", "--station", "Line 2", "--operator", "Wang" };
+        if (!map.isEmpty())
+            args << "--map" << write(data, QStringLiteral("fixture.map"), map);
+        if (!store.isEmpty())
+            args << "--store" << store;
+
+        const Run text = cli(args, data.path());
+        QCOMPARE(text.status, status);
+        QVERIFY2(text.out.split(QLatin1Char('\n')).contains(verdict), qPrintable(text.out));
+        QVERIFY2(text.out.startsWith(QStringLiteral("pass Identify   : ZO425 S/N 24010042 ID 000\n")), qPrintable(text.out));
+
+        const Run json = cli(args + QStringList { "--json" }, data.path());
+        QCOMPARE(json.status, status);
+        const QJsonObject report = json.json();
+        QCOMPARE(report.value(QStringLiteral("verdict")).toString(), verdict.left(4));
+        QCOMPARE(report.value(QStringLiteral("record")).toObject().value(QStringLiteral("kept")).toString(), kept);
+        const QJsonArray steps = report.value(QStringLiteral("steps")).toArray();
+        QCOMPARE(steps.first()[QStringLiteral("name")].toString(), QStringLiteral("Identify"));
+        QCOMPARE(steps.last()[QStringLiteral("passed")].toBool(), status == 0);
+        // Two runs, two records, in the store or waiting on this PC.
+        const QString folder = data.filePath(QStringLiteral("zu42tools/"));
+        QVERIFY(QFile::exists(folder + (kept == QLatin1String("store") ? QStringLiteral("records.sqlite") : QStringLiteral("records.pending.jsonl"))));
+        if (kept == QLatin1String("pending"))
+            QCOMPARE(report.value(QStringLiteral("record")).toObject().value(QStringLiteral("waiting")), QJsonValue(2));
+    }
+
+    void shouldRefuseABadJigMapOrStoreWithNothingSent_data()
+    {
+        QTest::addColumn<QByteArray>("map");
+        QTest::addColumn<QString>("store");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("damaged map") << QByteArray("name = B\nDO1 = DI9\n") << QString() << "line 2";
+        QTest::newRow("store of no known form") << QByteArray() << "mysql://x" << "--store: ";
+    }
+
+    void shouldRefuseABadJigMapOrStoreWithNothingSent()
+    {
+        QFETCH(QByteArray, map);
+        QFETCH(QString, store);
+        QFETCH(QString, error);
+        QTemporaryDir data;
+        SimProcess sim({ "--jig" });
+        QVERIFY(sim.start());
+        QStringList args { "--link", linkTo(sim), "jig" };
+        if (!map.isEmpty())
+            args << "--map" << write(data, QStringLiteral("bad.map"), map);
+        if (!store.isEmpty())
+            args << "--store" << store;
+        const Run run = cli(args, data.path());
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.err.contains(error), qPrintable(run.err));
+        QVERIFY(sim.requests().isEmpty());
     }
 };
 

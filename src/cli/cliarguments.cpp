@@ -7,6 +7,7 @@
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
+#include <QSysInfo>
 
 #ifndef ZU42_VERSION
 #define ZU42_VERSION "0"
@@ -60,6 +61,13 @@ const CommandInfo commands[] = {
       "that is not ASCII goes out in --encoding (unicode, big5, gb2312; default unicode).", 1, 1 },
     { "reboot", Command::Reboot, "[--net]", "restarts the controller", "--net: the restart of a controller on the network (AJ99).", 0, 0 },
     { "initial", Command::Initial, "", "sets the factory values", "Sets every parameter back to its factory value.", 0, 0 },
+    { "jig", Command::Jig, "[--map FILE] [--station NAME] [--operator NAME] [--store STORE] [--all-steps]",
+      "the jig test of the unit, and its record",
+      "Identifies the unit, sets and reads back its clock, switches each output alone and checks the inputs "
+      "the jig map (--map; default the simulator's wiring) says it drives, then all off. Stops at the first "
+      "failed step unless --all-steps. The record goes where the window's go (--store: sqlite:, sqlite:PATH "
+      "or postgresql://...; default the records of this PC), or waits in the pending file when the store "
+      "cannot take it. Exit status 1 when a step failed or the record could be kept nowhere.", 0, 0 },
 };
 
 const CommandInfo *findCommand(const QString &name)
@@ -82,6 +90,11 @@ struct Options
     QCommandLineOption wait { QStringLiteral("wait"), QStringLiteral("scan: wait this long (ms) for each ID instead of the link's limit."), QStringLiteral("ms") };
     QCommandLineOption encoding { QStringLiteral("encoding"), QStringLiteral("send: unicode, big5 or gb2312 for text that is not ASCII."), QStringLiteral("name") };
     QCommandLineOption net { QStringLiteral("net"), QStringLiteral("reboot: the restart of a controller on the network.") };
+    QCommandLineOption map { QStringLiteral("map"), QStringLiteral("jig: the jig map file."), QStringLiteral("file") };
+    QCommandLineOption station { QStringLiteral("station"), QStringLiteral("jig: the station's name in the record (default: this PC's name)."), QStringLiteral("name") };
+    QCommandLineOption operatorName { QStringLiteral("operator"), QStringLiteral("jig: the operator's name in the record."), QStringLiteral("name") };
+    QCommandLineOption store { QStringLiteral("store"), QStringLiteral("jig: where the record goes (sqlite:, sqlite:PATH, postgresql://...)."), QStringLiteral("store") };
+    QCommandLineOption allSteps { QStringLiteral("all-steps"), QStringLiteral("jig: run every step, also after one failed.") };
 
     QList<QCommandLineOption> global() const { return { link, id, json, help, version }; }
     QList<QCommandLineOption> of(Command command) const
@@ -91,10 +104,14 @@ struct Options
         case Command::Scan: return { wait };
         case Command::Send: return { encoding };
         case Command::Reboot: return { net };
+        case Command::Jig: return { map, station, operatorName, store, allSteps };
         default: return {};
         }
     }
-    QList<QCommandLineOption> every() const { return global() + QList<QCommandLineOption> { all, dryRun, wait, encoding, net }; }
+    QList<QCommandLineOption> every() const
+    {
+        return global() + QList<QCommandLineOption> { all, dryRun, wait, encoding, net, map, station, operatorName, store, allSteps };
+    }
 };
 
 // QCommandLineParser's option list, without its usage line (which names the executable by the
@@ -254,6 +271,18 @@ QString takeArguments(CliRequest &request, const QStringList &args, const QComma
     }
     case Command::Reboot:
         request.net = parser.isSet(o.net);
+        break;
+    case Command::Jig:
+        // The files and the store are read by the runner, before the link opens.
+        request.mapFile = parser.value(o.map);
+        request.station = parser.isSet(o.station) ? parser.value(o.station) : QSysInfo::machineHostName();
+        request.operatorName = parser.value(o.operatorName);
+        request.store = parser.value(o.store);
+        request.allSteps = parser.isSet(o.allSteps);
+        if (parser.isSet(o.map) && request.mapFile.isEmpty())
+            return QStringLiteral("--map wants a file");
+        if (request.station.trimmed().isEmpty())
+            return QStringLiteral("--station wants a name");
         break;
     case Command::Identify:
     case Command::Initial:

@@ -10,7 +10,7 @@
 // link, so that bad usage never opens it.
 struct CliRequest
 {
-    enum class Command { Identify, Get, Set, Save, Apply, Diff, Scan, Send, Reboot, Initial };
+    enum class Command { Identify, Get, Set, Save, Apply, Diff, Scan, Send, Reboot, Initial, Jig };
 
     Command command = Command::Identify;
     QString commandName;
@@ -29,4 +29,9 @@ struct CliRequest
     QString text;              // send
     int encoding = 0;          // send --encoding: position in the text-encoding list
     bool net = false;          // reboot --net
+    QString mapFile;           // jig --map; empty: the simulator's wiring
+    QString station;           // jig --station
+    QString operatorName;      // jig --operator
+    QString store;             // jig --store; empty: the records of this PC
+    bool allSteps = false;     // jig --all-steps
 };

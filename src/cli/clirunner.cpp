@@ -2,10 +2,13 @@
 
 #include "controller/busscan.h"
 #include "controller/freecommand.h"
+#include "controller/jigtest.h"
 #include "controller/rawreplytext.h"
 #include "profile/profilefile.h"
 #include "profile/settingcatalog.h"
 #include "profile/settingscomparison.h"
+#include "records/jigrecord.h"
+#include "records/recordkeeper.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -114,6 +117,18 @@ int CliRunner::runCommand()
         sendBytes = *bytes;
         break;
     }
+    case CliRequest::Command::Jig: {
+        QString why;
+        m_jigMap = m_request.mapFile.isEmpty() ? JigMap::defaultMap() : JigMap::load(m_request.mapFile, &why);
+        if (!m_jigMap)
+            return fail(BadInput, why);
+        const auto store = m_request.store.isEmpty() ? RecordStoreSettings::defaultSettings()
+                                                     : RecordStoreSettings::parse(m_request.store, &why);
+        if (!store)
+            return fail(BadInput, QStringLiteral("--store: %1").arg(why));
+        m_store = *store;
+        break;
+    }
     default:
         break;
     }
@@ -143,6 +158,7 @@ int CliRunner::runCommand()
     }
     case CliRequest::Command::Reboot: return acknowledged(true);
     case CliRequest::Command::Initial: return acknowledged(false);
+    case CliRequest::Command::Jig: return jig();
     }
     return Done;
 }
@@ -415,5 +431,47 @@ int CliRunner::acknowledged(bool reboot)
     if (!outcome.ok)
         return fail(ControllerFailed, outcome.why);
     say(QStringLiteral("acknowledged"));
+    return Done;
+}
+
+int CliRunner::jig()
+{
+    JigTest::Options options;
+    options.scanId = QString::fromLatin1(m_request.id);
+    options.stopAtFirstFailure = !m_request.allSteps;
+    QJsonArray steps;
+    const JigTest::Result result = JigTest(m_session, *m_jigMap, options).run([&](const JigTest::Step &step) {
+        steps.append(QJsonObject { { QStringLiteral("name"), step.name },
+                                   { QStringLiteral("expected"), step.expected },
+                                   { QStringLiteral("measured"), step.measured },
+                                   { QStringLiteral("passed"), step.passed },
+                                   { QStringLiteral("reason"), step.reason } });
+        say(QStringLiteral("%1 %2: %3%4")
+                .arg(step.passed ? QStringLiteral("pass") : QStringLiteral("FAIL"), step.name.leftJustified(11), step.measured,
+                     step.passed ? QString() : QStringLiteral(" (expected %1%2)").arg(step.expected, step.reason.isEmpty() ? QString() : QStringLiteral("; ") + step.reason)));
+        m_out.flush();
+    });
+    m_session.close();
+
+    const UnitRecord record = JigRecord::from(result, { m_request.station, m_request.operatorName, m_jigMap->name() });
+    RecordKeeper keeper(m_store);
+    const RecordKeeper::Outcome kept = keeper.keep(record);
+    const QString verdict = result.passed() ? QStringLiteral("PASS") : QStringLiteral("FAIL");
+    static const char *places[] = { "store", "pending", "nowhere" };
+    m_json.insert(QStringLiteral("verdict"), verdict);
+    m_json.insert(QStringLiteral("steps"), steps);
+    m_json.insert(QStringLiteral("serial-number"), record.serialNumber);
+    m_json.insert(QStringLiteral("record"), QJsonObject { { QStringLiteral("id"), record.recordId.toString(QUuid::WithoutBraces) },
+                                                          { QStringLiteral("kept"), QLatin1String(places[int(kept.place)]) },
+                                                          { QStringLiteral("message"), kept.message },
+                                                          { QStringLiteral("waiting"), kept.waiting } });
+    const JigTest::Step *failed = result.firstFailure();
+    say(failed ? QStringLiteral("%1 at %2").arg(verdict, failed->name) : verdict);
+    say(kept.message);
+    if (kept.place == RecordKeeper::Place::Nowhere)
+        return fail(ControllerFailed, QStringLiteral("The record was kept nowhere: test the unit again (%1)").arg(kept.message));
+    if (!result.passed())
+        return fail(ControllerFailed, failed ? QStringLiteral("Failed at %1: %2").arg(failed->name, failed->reason.isEmpty() ? failed->measured : failed->reason)
+                                             : QStringLiteral("The jig test did not run"));
     return Done;
 }

@@ -2,6 +2,8 @@
 
 #include "cli/clirequest.h"
 #include "controller/controllersession.h"
+#include "controller/jigmap.h"
+#include "records/recordstoresettings.h"
 #include "profile/profile.h"
 #include "profile/settingsprocedures.h"
 
@@ -33,6 +35,7 @@ private:
     int scan();
     int send();
     int acknowledged(bool reboot);
+    int jig();
 
     // identify() first for every command that works on the controller's values.
     bool identified();
@@ -46,5 +49,7 @@ private:
     ControllerSession m_session;
     QJsonObject m_json;
     Profile m_profile;
+    std::optional<JigMap> m_jigMap;
+    RecordStoreSettings m_store;
     QString m_error;
 };
