@@ -5,13 +5,12 @@
 #include "link/linkaddress.h"
 #include "profile/settingcatalog.h"
 
+#include "zu42version.h"
+
 #include <QCommandLineParser>
 #include <QRegularExpression>
 #include <QSysInfo>
 
-#ifndef ZU42_VERSION
-#define ZU42_VERSION "0"
-#endif
 
 namespace {
 
@@ -84,7 +83,7 @@ struct Options
     QCommandLineOption id { QStringLiteral("id"), QStringLiteral("The controller's ID, up to three digits (default 000)."), QStringLiteral("id") };
     QCommandLineOption json { QStringLiteral("json"), QStringLiteral("One JSON object on standard output.") };
     QCommandLineOption help { { QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("This help; after a command, the command's.") };
-    QCommandLineOption version { QStringLiteral("version"), QStringLiteral("The program's version.") };
+    QCommandLineOption version { { QStringLiteral("v"), QStringLiteral("version") }, QStringLiteral("The program's version.") };
     QCommandLineOption all { QStringLiteral("all"), QStringLiteral("apply: write every value, not only those that differ.") };
     QCommandLineOption dryRun { QStringLiteral("dry-run"), QStringLiteral("apply: say what would be written, write nothing.") };
     QCommandLineOption wait { QStringLiteral("wait"), QStringLiteral("scan: wait this long (ms) for each ID instead of the link's limit."), QStringLiteral("ms") };

@@ -10,6 +10,8 @@
 #include "records/jigrecord.h"
 #include "records/recordkeeper.h"
 
+#include "zu42version.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -20,9 +22,6 @@
 #include <unistd.h>
 #endif
 
-#ifndef ZU42_VERSION
-#define ZU42_VERSION "0"
-#endif
 
 namespace {
 

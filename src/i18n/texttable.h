@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 115;
+    static constexpr int MessageCount = 118;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -87,45 +87,49 @@ public:
     static constexpr int LoadProfileEntry = 75;
     static constexpr int CompareProfileEntry = 76;
     static constexpr int ApplyProfileEntry = 77;
+    // The tool tip of a port in the port list, under the adapter's own description.
+    static constexpr int PortMakerTip = 78;
+    static constexpr int PortSerialNumberTip = 79;
+    static constexpr int PortDeviceTip = 80;
     // The bus scan window.
-    static constexpr int BusScanTitle = 78;
-    static constexpr int ScanFromLabel = 79;
-    static constexpr int ScanToLabel = 80;
-    static constexpr int ScanButton = 81;
-    static constexpr int CancelButton = 82;
-    static constexpr int IdColumn = 83;
-    static constexpr int ModelColumn = 84;
-    static constexpr int SerialNumberColumn = 85;
-    static constexpr int VersionColumn = 86;
-    static constexpr int ScanningId = 87;             // %1: the ID
-    static constexpr int ScanAnswered = 88;           // %1 answered of %2 scanned
-    static constexpr int ScanCancelled = 89;          // %1: IDs scanned
-    static constexpr int ScanHint = 90;
+    static constexpr int BusScanTitle = 81;
+    static constexpr int ScanFromLabel = 82;
+    static constexpr int ScanToLabel = 83;
+    static constexpr int ScanButton = 84;
+    static constexpr int CancelButton = 85;
+    static constexpr int IdColumn = 86;
+    static constexpr int ModelColumn = 87;
+    static constexpr int SerialNumberColumn = 88;
+    static constexpr int VersionColumn = 89;
+    static constexpr int ScanningId = 90;             // %1: the ID
+    static constexpr int ScanAnswered = 91;           // %1 answered of %2 scanned
+    static constexpr int ScanCancelled = 92;          // %1: IDs scanned
+    static constexpr int ScanHint = 93;
     // Profiles: file dialogs, the report window, the apply question, banners.
-    static constexpr int ProfileFilesFilter = 91;
-    static constexpr int ProfileReportTitle = 92;
-    static constexpr int ValueColumn = 93;
-    static constexpr int ControllerColumn = 94;
-    static constexpr int ProfileColumn = 95;
-    static constexpr int ResultColumn = 96;
-    static constexpr int StateDiffers = 97;
-    static constexpr int StateUnknown = 98;
-    static constexpr int StateWritten = 99;
-    static constexpr int StateNotTaken = 100;
-    static constexpr int StateUnverified = 101;
-    static constexpr int StateNotWritten = 102;
-    static constexpr int CompareSummary = 103;        // %1 differ of %2
-    static constexpr int ApplySummary = 104;          // %1 written, %2 did not take
-    static constexpr int ApplyRestarted = 105;
-    static constexpr int ApplyQuestion = 106;
-    static constexpr int ApplyDifferencesButton = 107;
-    static constexpr int ApplyEverythingButton = 108;
-    static constexpr int ProfileRefused = 109;        // banner
-    static constexpr int ProfileLoaded = 110;         // banner
-    static constexpr int ProfileSaved = 111;          // banner
-    static constexpr int CloseButton = 112;
-    static constexpr int ConnectFirst = 113;          // banner: a profile needs a connected controller
-    static constexpr int NothingToWrite = 114;
+    static constexpr int ProfileFilesFilter = 94;
+    static constexpr int ProfileReportTitle = 95;
+    static constexpr int ValueColumn = 96;
+    static constexpr int ControllerColumn = 97;
+    static constexpr int ProfileColumn = 98;
+    static constexpr int ResultColumn = 99;
+    static constexpr int StateDiffers = 100;
+    static constexpr int StateUnknown = 101;
+    static constexpr int StateWritten = 102;
+    static constexpr int StateNotTaken = 103;
+    static constexpr int StateUnverified = 104;
+    static constexpr int StateNotWritten = 105;
+    static constexpr int CompareSummary = 106;        // %1 differ of %2
+    static constexpr int ApplySummary = 107;          // %1 written, %2 did not take
+    static constexpr int ApplyRestarted = 108;
+    static constexpr int ApplyQuestion = 109;
+    static constexpr int ApplyDifferencesButton = 110;
+    static constexpr int ApplyEverythingButton = 111;
+    static constexpr int ProfileRefused = 112;        // banner
+    static constexpr int ProfileLoaded = 113;         // banner
+    static constexpr int ProfileSaved = 114;          // banner
+    static constexpr int CloseButton = 115;
+    static constexpr int ConnectFirst = 116;          // banner: a profile needs a connected controller
+    static constexpr int NothingToWrite = 117;
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.

@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# Runs one Windows QtTest executable under Wine, as ctest's CMAKE_CROSSCOMPILING_EMULATOR in the
+# `windows` preset (cmake/windows-toolchain.cmake sets it up), or by hand:
+#
+#   scripts/wine-test.sh [--qt DIR] [--wineprefix DIR] [--results DIR] test.exe [test args]
+#
+#   --qt DIR          the MinGW Qt (holds bin/Qt6Core.dll); default: what scripts/windows-qt.sh prints
+#   --wineprefix DIR  the Wine prefix, made on first use (wineboot); default: build-windows/wineprefix
+#   --results DIR     where the test's results go; default: test-results/ beside the Wine prefix
+#
+# With no test arguments the test runs as "test.exe -o NAME.txt,txt -o NAME.xml,junitxml" (without
+# a console QtTest writes nothing to a pipe); the text result is printed afterwards. Wine hands
+# no QT_* variable to the program, so the prefix is made with QT_QPA_PLATFORM=offscreen and
+# QT_FORCE_STDERR_LOGGING=1 in its HKCU\Environment (a console test rejects -platform). With
+# arguments they are passed as they are and the program's own output is what shows. The exit
+# status is the test's.
+#
+# The environment variable ZU42SIM (the simulator the tests start, set by ctest) is handed over
+# as a Windows path: a Unix path /x/y.exe becomes Z:\x\y.exe. Wine passes other variables on.
+set -euo pipefail
+
+repo=$(cd "$(dirname "$0")/.." && pwd)
+qt=""
+wineprefix=""
+results=""
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --qt) qt=$2; shift 2 ;;
+        --wineprefix) wineprefix=$2; shift 2 ;;
+        --results) results=$2; shift 2 ;;
+        --) shift; break ;;
+        -*) echo "wine-test: unknown option $1" >&2; exit 2 ;;
+        *) break ;;
+    esac
+done
+if [ $# -lt 1 ]; then
+    echo "usage: $0 [--qt DIR] [--wineprefix DIR] [--results DIR] test.exe [args]" >&2
+    exit 2
+fi
+exe=$1
+shift
+
+[ -n "$qt" ] || qt=$("$repo/scripts/windows-qt.sh")
+[ -n "$wineprefix" ] || wineprefix=$repo/build-windows/wineprefix
+[ -n "$results" ] || results=$(dirname "$wineprefix")/test-results
+mkdir -p "$(dirname "$wineprefix")" "$results"
+wineprefix=$(cd "$(dirname "$wineprefix")" && pwd)/$(basename "$wineprefix")
+results=$(cd "$results" && pwd)
+
+# Z:\ is the Unix root in every Wine prefix.
+winpath() {
+    local p=$1
+    case "$p" in /*) ;; *) p=$PWD/$p ;; esac
+    printf 'Z:%s' "${p//\//\\}"
+}
+
+# The directories of the MinGW runtime DLLs (libstdc++-6, libgcc_s_seh-1, libwinpthread-1).
+cxx=x86_64-w64-mingw32-g++-posix
+runtime_dirs=()
+for dll in libstdc++-6.dll libwinpthread-1.dll; do
+    file=$("$cxx" -print-file-name="$dll")
+    [ -f "$file" ] && runtime_dirs+=("$(cd "$(dirname "$file")" && pwd)")
+done
+
+export WINEPREFIX=$wineprefix
+export WINEARCH=win64
+export WINEDEBUG=-all
+# No Mono or Gecko install prompt, no desktop menu entries.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+winepath_list=$(winpath "$qt/bin")
+for dir in "${runtime_dirs[@]}"; do
+    winepath_list+=";$(winpath "$dir")"
+done
+export WINEPATH=$winepath_list
+if [ ! -f "$exe" ]; then
+    echo "wine-test: $exe was not built (a test the Windows build leaves out: ZU42_WINDOWS_UNBUILT_TESTS in cmake/windows-build.cmake)"
+    exit 1
+fi
+# By hand, the simulator of the same build tree (ctest sets ZU42SIM itself).
+if [ -z "${ZU42SIM:-}" ] && [ -f "$(dirname "$exe")/../bin/zu42sim.exe" ]; then
+    ZU42SIM=$(cd "$(dirname "$exe")/../bin" && pwd)/zu42sim.exe
+fi
+if [ -n "${ZU42SIM:-}" ] && [ "${ZU42SIM#/}" != "$ZU42SIM" ]; then
+    ZU42SIM=$(winpath "$ZU42SIM")
+    export ZU42SIM
+fi
+
+# The prefix is made once; tests that ctest starts side by side wait for the first to make it.
+# Wine's helper processes must not hold ctest's output pipes, hence /dev/null for them.
+if [ ! -f "$wineprefix/.zu42-ready" ]; then
+    (
+        flock 9
+        if [ ! -f "$wineprefix/.zu42-ready" ]; then
+            started=$(date +%s%N)
+            if ! wineboot --init </dev/null >/dev/null 2>&1; then
+                echo "wine-test: wineboot could not make the Wine prefix $wineprefix" >&2
+                exit 1
+            fi
+            # Wine hands the program no QT_* variable of ours; the prefix's own environment
+            # does. The offscreen platform holds for every program run in this prefix unless
+            # its command line names another (-platform windows under Xvfb for pictures).
+            wine reg add 'HKCU\Environment' /v QT_QPA_PLATFORM /d offscreen /f </dev/null >/dev/null 2>&1
+            wine reg add 'HKCU\Environment' /v QT_FORCE_STDERR_LOGGING /d 1 /f </dev/null >/dev/null 2>&1
+            wineserver --wait </dev/null >/dev/null 2>&1 || true
+            echo "wine-test: made the Wine prefix $wineprefix in $(( ($(date +%s%N) - started) / 1000000 )) ms" >&2
+            touch "$wineprefix/.zu42-ready"
+        fi
+    ) 9>"$wineprefix.lock"
+fi
+
+if [ $# -gt 0 ]; then
+    exec wine "$exe" "$@"
+fi
+
+# The Windows build keeps its settings in HKEY_LOCAL_MACHINE\Software\ZOVUR (src/ui/winregistry.cpp),
+# where the tests' temporary settings folder does not reach: every test starts without that key,
+# whatever the test before it stored. Tests run side by side (ctest -j) would still share it.
+wine reg delete 'HKLM\Software\ZOVUR' /f </dev/null >/dev/null 2>&1 || true
+
+name=$(basename "$exe" .exe)
+txt=$results/$name.txt
+xml=$results/$name.xml
+log=$results/$name.log
+rm -f "$txt" "$xml" "$log"
+# The program's own output goes to a file, not to ctest's pipes: a Wine helper process holds
+# inherited pipes open for about a second after the program has ended.
+status=0
+wine "$exe" -o "$(winpath "$txt"),txt" -o "$(winpath "$xml"),junitxml" </dev/null >"$log" 2>&1 || status=$?
+if [ -f "$txt" ]; then
+    cat "$txt"
+else
+    echo "wine-test: $name wrote no result file (exit status $status)"
+fi
+if [ -s "$log" ]; then
+    echo "--- what $name wrote to its standard output and error:"
+    cat "$log"
+fi
+exit $status

@@ -1,0 +1,71 @@
+#include "records/jigstation.h"
+
+#include "controller/controllersession.h"
+#include "records/jigrecord.h"
+
+JigStation::JigStation(const RecordStoreSettings &store, const QString &pendingPath)
+    : m_keeper(store, pendingPath)
+{
+}
+
+JigStation::SetupProblem JigStation::setupProblem(const Setup &setup)
+{
+    if (setup.station.trimmed().isEmpty())
+        return SetupProblem::NoStation;
+    if (setup.operatorName.trimmed().isEmpty())
+        return SetupProblem::NoOperator;
+    return SetupProblem::None;
+}
+
+QString JigStation::problemText(SetupProblem problem)
+{
+    switch (problem) {
+    case SetupProblem::None:
+        break;
+    case SetupProblem::NoStation:
+        return QStringLiteral("the station has no name; the day's counters go by it");
+    case SetupProblem::NoOperator:
+        return QStringLiteral("no operator is named; every record says who tested the unit");
+    }
+    return QString();
+}
+
+JigTest::Result JigStation::test(ControllerSession &session, const Setup &setup,
+                                 const std::function<void(const JigTest::Step &)> &stepDone)
+{
+    Q_ASSERT(setupProblem(setup) == SetupProblem::None);
+    return JigTest(session, setup.map, setup.options).run(stepDone);
+}
+
+JigStation::Unit JigStation::keep(const JigTest::Result &result, const Setup &setup)
+{
+    Unit unit;
+    unit.result = result;
+    if (!result.unit.ok() || !result.unit.serial) {
+        unit.kept.place = RecordKeeper::Place::Nowhere;
+        unit.kept.message = QStringLiteral("No controller identified itself, so there is no unit to record: %1")
+                                .arg(result.unit.why.isEmpty() ? QStringLiteral("no serial number") : result.unit.why);
+        unit.kept.waiting = waiting();
+        return unit;
+    }
+    unit.record = JigRecord::from(result, { setup.station.trimmed(), setup.operatorName.trimmed(), setup.map.name() });
+    unit.kept = m_keeper.keep(*unit.record);
+    return unit;
+}
+
+JigStation::Unit JigStation::testAndKeep(ControllerSession &session, const Setup &setup,
+                                         const std::function<void(const JigTest::Step &)> &stepDone)
+{
+    return keep(test(session, setup, stepDone), setup);
+}
+
+std::optional<RecordStore::DayCounters> JigStation::counters(const QString &station, const QDate &localDay)
+{
+    return m_keeper.store().dayCounters(station.trimmed(), localDay);
+}
+
+int JigStation::waiting()
+{
+    const std::optional<QList<UnitRecord>> records = m_keeper.pending().records();
+    return records ? int(records->size()) : -1;
+}
