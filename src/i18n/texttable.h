@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 118;
+    static constexpr int MessageCount = 158;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -91,45 +91,86 @@ public:
     static constexpr int PortMakerTip = 78;
     static constexpr int PortSerialNumberTip = 79;
     static constexpr int PortDeviceTip = 80;
+    // The traffic monitor window.
+    static constexpr int MonitorTitle = 81;                  // the monitor window's title
+    static constexpr int MonitorNumberHeader = 82;
+    static constexpr int MonitorTimeHeader = 83;
+    static constexpr int MonitorLinkHeader = 84;
+    static constexpr int MonitorCommandHeader = 85;
+    static constexpr int MonitorReplyHeader = 86;
+    static constexpr int MonitorRoundTripHeader = 87;
+    static constexpr int MonitorVerdictHeader = 88;
+    static constexpr int MonitorDetailHeader = 89;
+    static constexpr int VerdictAnswered = 90;               // the verdict column, in the order of TrafficRow::Outcome
+    static constexpr int VerdictNoReply = 91;
+    static constexpr int VerdictBadCheckDigits = 92;
+    static constexpr int VerdictCutOff = 93;
+    static constexpr int VerdictHungUp = 94;
+    static constexpr int VerdictRefused = 95;
+    static constexpr int VerdictLinkFailed = 96;
+    static constexpr int VerdictLinkOpened = 97;
+    static constexpr int VerdictLinkClosed = 98;
+    static constexpr int MonitorShowAll = 99;                // entries of the verdict filter besides the verdicts
+    static constexpr int MonitorShowProblems = 100;
+    static constexpr int MonitorShowLinkEvents = 101;
+    static constexpr int MonitorShowLabel = 102;
+    static constexpr int MonitorCommandLabel = 103;
+    static constexpr int MonitorCommandHint = 104;
+    static constexpr int MonitorHexCheck = 105;
+    static constexpr int MonitorPauseButton = 106;
+    static constexpr int MonitorResumeButton = 107;
+    static constexpr int MonitorClearButton = 108;
+    static constexpr int MonitorCopyButton = 109;
+    static constexpr int MonitorSaveCsvButton = 110;
+    static constexpr int MonitorSaveTextButton = 111;
+    static constexpr int MonitorLogFileCheck = 112;
+    static constexpr int MonitorLogFilePath = 113;           // %1: the file
+    static constexpr int MonitorLogFileError = 114;          // %1: the file and why
+    static constexpr int MonitorRowsLabel = 115;
+    static constexpr int MonitorSaved = 116;                 // %1: the file
+    static constexpr int MonitorSaveError = 117;             // %1: the file and why
+    static constexpr int MonitorPaused = 118;                // %1: how many
+    static constexpr int MonitorCsvFiles = 119;
+    static constexpr int MonitorTextFiles = 120;
     // The bus scan window.
-    static constexpr int BusScanTitle = 81;
-    static constexpr int ScanFromLabel = 82;
-    static constexpr int ScanToLabel = 83;
-    static constexpr int ScanButton = 84;
-    static constexpr int CancelButton = 85;
-    static constexpr int IdColumn = 86;
-    static constexpr int ModelColumn = 87;
-    static constexpr int SerialNumberColumn = 88;
-    static constexpr int VersionColumn = 89;
-    static constexpr int ScanningId = 90;             // %1: the ID
-    static constexpr int ScanAnswered = 91;           // %1 answered of %2 scanned
-    static constexpr int ScanCancelled = 92;          // %1: IDs scanned
-    static constexpr int ScanHint = 93;
+    static constexpr int BusScanTitle = 121;
+    static constexpr int ScanFromLabel = 122;
+    static constexpr int ScanToLabel = 123;
+    static constexpr int ScanButton = 124;
+    static constexpr int CancelButton = 125;
+    static constexpr int IdColumn = 126;
+    static constexpr int ModelColumn = 127;
+    static constexpr int SerialNumberColumn = 128;
+    static constexpr int VersionColumn = 129;
+    static constexpr int ScanningId = 130;             // %1: the ID
+    static constexpr int ScanAnswered = 131;           // %1 answered of %2 scanned
+    static constexpr int ScanCancelled = 132;          // %1: IDs scanned
+    static constexpr int ScanHint = 133;
     // Profiles: file dialogs, the report window, the apply question, banners.
-    static constexpr int ProfileFilesFilter = 94;
-    static constexpr int ProfileReportTitle = 95;
-    static constexpr int ValueColumn = 96;
-    static constexpr int ControllerColumn = 97;
-    static constexpr int ProfileColumn = 98;
-    static constexpr int ResultColumn = 99;
-    static constexpr int StateDiffers = 100;
-    static constexpr int StateUnknown = 101;
-    static constexpr int StateWritten = 102;
-    static constexpr int StateNotTaken = 103;
-    static constexpr int StateUnverified = 104;
-    static constexpr int StateNotWritten = 105;
-    static constexpr int CompareSummary = 106;        // %1 differ of %2
-    static constexpr int ApplySummary = 107;          // %1 written, %2 did not take
-    static constexpr int ApplyRestarted = 108;
-    static constexpr int ApplyQuestion = 109;
-    static constexpr int ApplyDifferencesButton = 110;
-    static constexpr int ApplyEverythingButton = 111;
-    static constexpr int ProfileRefused = 112;        // banner
-    static constexpr int ProfileLoaded = 113;         // banner
-    static constexpr int ProfileSaved = 114;          // banner
-    static constexpr int CloseButton = 115;
-    static constexpr int ConnectFirst = 116;          // banner: a profile needs a connected controller
-    static constexpr int NothingToWrite = 117;
+    static constexpr int ProfileFilesFilter = 134;
+    static constexpr int ProfileReportTitle = 135;
+    static constexpr int ValueColumn = 136;
+    static constexpr int ControllerColumn = 137;
+    static constexpr int ProfileColumn = 138;
+    static constexpr int ResultColumn = 139;
+    static constexpr int StateDiffers = 140;
+    static constexpr int StateUnknown = 141;
+    static constexpr int StateWritten = 142;
+    static constexpr int StateNotTaken = 143;
+    static constexpr int StateUnverified = 144;
+    static constexpr int StateNotWritten = 145;
+    static constexpr int CompareSummary = 146;        // %1 differ of %2
+    static constexpr int ApplySummary = 147;          // %1 written, %2 did not take
+    static constexpr int ApplyRestarted = 148;
+    static constexpr int ApplyQuestion = 149;
+    static constexpr int ApplyDifferencesButton = 150;
+    static constexpr int ApplyEverythingButton = 151;
+    static constexpr int ProfileRefused = 152;        // banner
+    static constexpr int ProfileLoaded = 153;         // banner
+    static constexpr int ProfileSaved = 154;          // banner
+    static constexpr int CloseButton = 155;
+    static constexpr int ConnectFirst = 156;          // banner: a profile needs a connected controller
+    static constexpr int NothingToWrite = 157;
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.
