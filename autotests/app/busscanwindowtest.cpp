@@ -125,8 +125,9 @@ private slots:
         QFETCH(int, language);
         WindowHarness h;
         h.window->show();
-        h.find<QAction>(menu.toLatin1().constData())->trigger();
+        // Open before the language is chosen: the window follows the choice.
         QWidget *scan = openScanWindow(h);
+        h.find<QAction>(menu.toLatin1().constData())->trigger();
         const auto text = [language](int id) { return TextTable::text(id, language); };
         QCOMPARE(scan->windowTitle(), text(TextTable::BusScanTitle));
         QCOMPARE(in<QLabel>(scan, "lblScanFrom")->text(), text(TextTable::ScanFromLabel));

@@ -9,6 +9,15 @@
 void TfrmModule::connectBusScanHandlers()
 {
     connect(ui->mnuBusScan, &QAction::triggered, this, &TfrmModule::mnuBusScanClick);
+    // A language chosen while the scan window is open reaches it too (after the main window's
+    // own handler has set the language).
+    for (QAction *language : { ui->mnuEnglish, ui->mnuSimplified, ui->mnuTraditional })
+        connect(language, &QAction::triggered, this, [this] {
+            if (!m_busScan)
+                return;
+            applyLanguageFont(m_busScan);
+            m_busScan->retranslate();
+        });
 }
 
 void TfrmModule::mnuBusScanClick()
