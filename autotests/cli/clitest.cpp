@@ -192,7 +192,7 @@ private slots:
     {
         SimProcess sim({ "--bus", "003,005:RO420,250:RO426" }, true);
         QVERIFY(sim.start());
-        const Run run = cli({ "--link", linkTo(sim), "scan", "--wait", "50", "--json" });
+        const Run run = cli({ "--link", linkTo(sim), "scan", "--wait", "100", "--json" });
         QCOMPARE(run.status, 0);
         QStringList found;
         for (const QJsonValue &f : run.json().value(QStringLiteral("found")).toArray())
