@@ -35,7 +35,7 @@ check "no device rules" test -z "$(dpkg-deb -c "$deb" | awk '{print $6}' | grep 
 check "no maintainer scripts" test -z "$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -E '(pre|post)(inst|rm)$')"
 
 share=$root/usr/share
-for f in usr/bin/zu42tool usr/bin/zu42sim \
+for f in usr/bin/zu42tool usr/bin/zu42sim usr/bin/zu42cli usr/share/man/man1/zu42cli.1.gz \
     "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml" \
     "usr/share/icons/hicolor/scalable/apps/$id.svg" \
     usr/share/man/man1/zu42tool.1.gz usr/share/man/man1/zu42sim.1.gz \

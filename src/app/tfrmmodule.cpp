@@ -121,6 +121,9 @@ void TfrmModule::connectHandlers()
     connect(ui->btnSetTitle, &QPushButton::clicked, this, operation(&TfrmModule::btnSetTitleClick));
     connect(ui->btnSetShow, &QPushButton::clicked, this, operation(&TfrmModule::btnSetShowClick));
     connect(ui->sbSetID, &QScrollBar::valueChanged, this, &TfrmModule::sbSetIDChange);
+
+    connectProfileHandlers();
+    connectBusScanHandlers();
 }
 
 void TfrmModule::showEvent(QShowEvent *event)

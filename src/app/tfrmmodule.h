@@ -13,8 +13,10 @@
 namespace Ui {
 class TfrmModule;
 }
+class BusScanWindow;
 class ExchangeObserver;
 class OperationBracket;
+class ProfileReportDialog;
 class Tone;
 class TrafficMonitorWindow;
 
@@ -130,6 +132,24 @@ public Q_SLOTS:
     void btnSetShowClick();
     void sbSetIDChange(int position);
 
+    // ---- profiles and the bus scan (tfrmmodule_profiles.cpp, tfrmmodule_busscan.cpp) -------
+    // The menu entries ask for the file, then call these.
+    void mnuProfileSaveClick();
+    void mnuProfileLoadClick();
+    void mnuProfileCompareClick();
+    void mnuProfileApplyClick();
+    void mnuBusScanClick();
+
+public:
+    // The connected controller's values, with the window's own for those it cannot report.
+    bool saveProfile(const QString &path);
+    // Into the controls; nothing is sent.
+    bool loadProfile(const QString &path);
+    // The differences, in the report window.
+    void compareWithProfile(const QString &path);
+    // What differs (or everything) written; the report window says what took.
+    void applyProfile(const QString &path, bool everything);
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -151,6 +171,12 @@ private:
     void runAcknowledged(int bannerId, bool reboot);
     void autoTestRun();
 
+    void connectProfileHandlers();
+    void connectBusScanHandlers();
+    void runBusScan(int first, int last);
+    // Rows of name, controller's value, profile's value, result.
+    void showProfileReport(const QString &title, const QList<QStringList> &rows, const QString &summary);
+
     std::unique_ptr<Ui::TfrmModule> ui;
     ControllerSession m_session;
     OperationBracket *m_bracket = nullptr;
@@ -162,6 +188,9 @@ private:
     bool m_autoTestInProgress = false;
     bool m_closePending = false;
     bool m_shownOnce = false;
+    BusScanWindow *m_busScan = nullptr;
+    ProfileReportDialog *m_profileReport = nullptr;
+    QString m_profileFolder;
 
     // The traffic monitor (tfrmmodule_monitor.cpp): a window of its own, ended with this one.
     void startTrafficMonitor();

@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 170;
+    static constexpr int MessageCount = 207;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -182,6 +182,45 @@ public:
     static constexpr int JigExported = 167;           // %1 units, %2 where
     static constexpr int JigExportFailed = 168;       // followed by the reason
     static constexpr int JigNotRun = 169;             // a step after the run stopped
+    // The bus scan window.
+    static constexpr int BusScanTitle = 170;
+    static constexpr int ScanFromLabel = 171;
+    static constexpr int ScanToLabel = 172;
+    static constexpr int ScanButton = 173;
+    static constexpr int CancelButton = 174;
+    static constexpr int IdColumn = 175;
+    static constexpr int ModelColumn = 176;
+    static constexpr int SerialNumberColumn = 177;
+    static constexpr int VersionColumn = 178;
+    static constexpr int ScanningId = 179;             // %1: the ID
+    static constexpr int ScanAnswered = 180;           // %1 answered of %2 scanned
+    static constexpr int ScanCancelled = 181;          // %1: IDs scanned
+    static constexpr int ScanHint = 182;
+    // Profiles: file dialogs, the report window, the apply question, banners.
+    static constexpr int ProfileFilesFilter = 183;
+    static constexpr int ProfileReportTitle = 184;
+    static constexpr int ValueColumn = 185;
+    static constexpr int ControllerColumn = 186;
+    static constexpr int ProfileColumn = 187;
+    static constexpr int ResultColumn = 188;
+    static constexpr int StateDiffers = 189;
+    static constexpr int StateUnknown = 190;
+    static constexpr int StateWritten = 191;
+    static constexpr int StateNotTaken = 192;
+    static constexpr int StateUnverified = 193;
+    static constexpr int StateNotWritten = 194;
+    static constexpr int CompareSummary = 195;        // %1 differ of %2
+    static constexpr int ApplySummary = 196;          // %1 written, %2 did not take
+    static constexpr int ApplyRestarted = 197;
+    static constexpr int ApplyQuestion = 198;
+    static constexpr int ApplyDifferencesButton = 199;
+    static constexpr int ApplyEverythingButton = 200;
+    static constexpr int ProfileRefused = 201;        // banner
+    static constexpr int ProfileLoaded = 202;         // banner
+    static constexpr int ProfileSaved = 203;          // banner
+    static constexpr int CloseButton = 204;
+    static constexpr int ConnectFirst = 205;          // banner: a profile needs a connected controller
+    static constexpr int NothingToWrite = 206;
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.
