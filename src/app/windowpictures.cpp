@@ -28,6 +28,20 @@ const PictureLanguage languages[] = {
     { "mnuTraditional", "zh-tw" },
 };
 
+// The Tools menu's windows, by the entry that opens each.
+struct ToolWindow
+{
+    const char *entry;
+    const char *window;
+    const char *name; // in the file names
+};
+
+const ToolWindow toolWindows[] = {
+    { "mnuMonitor", "frmMonitor", "monitor" },
+    { "mnuJig", "frmJig", "jig" },
+    { "mnuBusScan", "frmBusScan", "busscan" },
+};
+
 bool save(QWidget *window, const QString &folder, const QString &name)
 {
     QCoreApplication::processEvents();
@@ -57,6 +71,9 @@ int WindowPictures::run(int argc, char **argv)
     const QCommandLineOption allPagesOpt(QStringLiteral("all-pages"),
                                          QStringLiteral("Also every page in both Chinese languages."));
     commandLine.addOption(allPagesOpt);
+    const QCommandLineOption toolsOpt(QStringLiteral("tools"),
+                                      QStringLiteral("Also the windows of the Tools menu, in each language."));
+    commandLine.addOption(toolsOpt);
     if (const std::optional<int> status = commandLine.read(argc, argv))
         return *status;
 
@@ -98,6 +115,30 @@ int WindowPictures::run(int argc, char **argv)
                 && ok;
         }
         work->setEnabled(false);
+    }
+
+    if (commandLine.isSet(toolsOpt)) {
+        for (const ToolWindow &tool : toolWindows) {
+            window.findChild<QAction *>(QString::fromLatin1(tool.entry))->trigger();
+            QWidget *shown = nullptr;
+            for (QWidget *top : QApplication::topLevelWidgets()) {
+                if (top->objectName() == QLatin1String(tool.window) && top->isVisible())
+                    shown = top;
+            }
+            if (!shown) {
+                QTextStream(stderr) << tool.entry << " opened no " << tool.window << '\n';
+                ok = false;
+                continue;
+            }
+            for (const PictureLanguage &language : languages) {
+                window.findChild<QAction *>(QString::fromLatin1(language.entry))->trigger();
+                ok = save(shown, folder,
+                          QStringLiteral("tool-%1-%2.png").arg(QLatin1String(tool.name), QLatin1String(language.suffix)))
+                    && ok;
+            }
+            shown->close();
+        }
+        window.findChild<QAction *>(QString::fromLatin1(languages[0].entry))->trigger();
     }
     return ok ? 0 : 1;
 }

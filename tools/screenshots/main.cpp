@@ -1,4 +1,4 @@
-// Renders the window for the documentation: zu42screenshots <folder> [--all-pages]
+// Renders the window for the documentation: zu42screenshots <folder> [--all-pages] [--tools]
 #include "app/windowpictures.h"
 
 int main(int argc, char *argv[])
