@@ -4,11 +4,13 @@
 #include "controller/commandplan.h"
 #include "i18n/texttable.h"
 #include "link/linksettings.h"
+#include "profile/profile.h"
 
 #include <QMainWindow>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class TfrmModule;
@@ -174,6 +176,7 @@ private:
     void connectProfileHandlers();
     void connectBusScanHandlers();
     void runBusScan(int first, int last);
+    std::optional<Profile> beginWithProfile(const QString &path);
     // Rows of name, controller's value, profile's value, result.
     void showProfileReport(const QString &title, const QList<QStringList> &rows, const QString &summary);
 

@@ -197,26 +197,35 @@ bool TfrmModule::loadProfile(const QString &path)
     return true;
 }
 
-void TfrmModule::compareWithProfile(const QString &path)
+// The profile read and the link opened for it, or why not (said, and nothing sent).
+std::optional<Profile> TfrmModule::beginWithProfile(const QString &path)
 {
     m_profileFolder = QFileInfo(path).absolutePath();
     QString why;
-    const std::optional<Profile> profile = ProfileFile::load(path, &why);
+    std::optional<Profile> profile = ProfileFile::load(path, &why);
     if (!profile || m_session.deviceId().isEmpty()) {
         m_bracket->refuse(profile ? QStringLiteral("No controller is connected") : why,
                           profile ? TextTable::ConnectFirst : TextTable::ProfileRefused);
         if (!profile)
             showProfileReport(localText(TextTable::ProfileRefused), {}, why);
-        return;
+        return std::nullopt;
     }
     if (!m_bracket->begin([this] { return captureLinkSettings(); })) {
         m_bracket->endNoLink();
-        return;
+        return std::nullopt;
     }
+    return profile;
+}
+
+void TfrmModule::compareWithProfile(const QString &path)
+{
+    const std::optional<Profile> profile = beginWithProfile(path);
+    if (!profile)
+        return;
     m_bracket->setBanner(localText(TextTable::GetBanner));
     const SettingsProcedures::Snapshot snapshot = SettingsProcedures::read(m_session);
     if (!snapshot.ok() || snapshot.model != profile->model) {
-        why = snapshot.ok() ? QStringLiteral("The profile was made for the %1; this controller is the %2")
+        const QString why = snapshot.ok() ? QStringLiteral("The profile was made for the %1; this controller is the %2")
                                   .arg(QString::fromLatin1(profile->model), QString::fromLatin1(snapshot.model))
                             : snapshot.why;
         m_bracket->endFailed(why);
@@ -238,20 +247,9 @@ void TfrmModule::compareWithProfile(const QString &path)
 
 void TfrmModule::applyProfile(const QString &path, bool everything)
 {
-    m_profileFolder = QFileInfo(path).absolutePath();
-    QString why;
-    const std::optional<Profile> profile = ProfileFile::load(path, &why);
-    if (!profile || m_session.deviceId().isEmpty()) {
-        m_bracket->refuse(profile ? QStringLiteral("No controller is connected") : why,
-                          profile ? TextTable::ConnectFirst : TextTable::ProfileRefused);
-        if (!profile)
-            showProfileReport(localText(TextTable::ProfileRefused), {}, why);
+    const std::optional<Profile> profile = beginWithProfile(path);
+    if (!profile)
         return;
-    }
-    if (!m_bracket->begin([this] { return captureLinkSettings(); })) {
-        m_bracket->endNoLink();
-        return;
-    }
     m_bracket->setBanner(localText(TextTable::SetBanner));
     SettingsProcedures::ApplyOptions options;
     options.everything = everything;
