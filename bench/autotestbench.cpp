@@ -4,69 +4,25 @@
 // with no change is 60 ms of fixed waits plus an "IE" and a "DF" exchange, so the rate the waits
 // allow follows from those two exchange times, measured on their own against the same simulator.
 // CPU time is the whole process's (getrusage) over the run; the simulator is another process.
-#include "link/controllerlink.h"
 #include "app/tfrmmodule.h"
-#include "sound/tone.h"
+#include "benchsimulator.h"
+#include "link/linksettings.h"
+#include "notone.h"
+#include "processfigures.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
-#include <sys/resource.h>
 #include <vector>
 
 namespace {
 
 constexpr double FixedWaitsPerPassMs = 20 + 20 + 20; // before "IE", before "DF", end of the pass
-
-class NoTone : public Tone
-{
-public:
-    void play(int, int) override {}
-};
-
-double cpuSeconds()
-{
-    rusage usage {};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-struct Sim
-{
-    QProcess process;
-    quint16 port = 0;
-
-    bool start(const QString &program, const QString &logPath)
-    {
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(program, { "--tcp", "127.0.0.1:0", "--log", logPath });
-        if (!process.waitForStarted(5000))
-            return false;
-        for (;;) {
-            if (!process.canReadLine() && !process.waitForReadyRead(5000))
-                return false;
-            const QByteArray line = process.readLine().trimmed();
-            if (line.startsWith("tcp "))
-                port = quint16(line.mid(line.lastIndexOf(':') + 1).toUInt());
-            else if (line == "ready")
-                return port != 0;
-        }
-    }
-    ~Sim()
-    {
-        process.terminate();
-        if (!process.waitForFinished(3000))
-            process.kill();
-        process.waitForFinished(3000);
-    }
-};
 
 struct LogEntry
 {
@@ -86,31 +42,6 @@ std::vector<LogEntry> readLog(const QString &path)
             out.push_back({ fields[0].toLongLong(), QByteArray::fromHex(fields[2]).mid(3) });
     }
     return out;
-}
-
-double medianMs(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// The median time of one exchange of the command, on a link of its own.
-double exchangeMs(quint16 port, const QByteArray &command, int count)
-{
-    ControllerLink link;
-    if (!link.open(LinkSettings::tcp(QStringLiteral("127.0.0.1"), QString::number(port))))
-        return -1;
-    std::vector<double> times;
-    for (int i = 0; i < count; ++i) {
-        QElapsedTimer t;
-        t.start();
-        if (link.exchange(command).ok())
-            times.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    link.close();
-    return times.size() == std::size_t(count) ? medianMs(times) : -1;
 }
 
 void setText(QObject *window, const char *control, const QString &text)
@@ -151,15 +82,18 @@ int main(int argc, char *argv[])
         simPath = QCoreApplication::applicationDirPath() + QStringLiteral("/zu42sim");
 
     const QString logPath = dir.filePath(QStringLiteral("requests.log"));
-    Sim sim;
-    if (!sim.start(simPath, logPath)) {
+    BenchSimulator sim;
+    if (!sim.start(simPath, { QStringLiteral("--log"), logPath })) {
         std::fprintf(stderr, "zu42autotestbench: cannot start %s\n", qPrintable(simPath));
         return 1;
     }
 
-    const double ieMs = exchangeMs(sim.port, "000IE", 200);
-    const double dfMs = exchangeMs(sim.port, "000DF", 200);
-    if (ieMs < 0 || dfMs < 0) {
+    const LinkSettings tcp = LinkSettings::tcp(QStringLiteral("127.0.0.1"), QString::number(sim.port()));
+    int ieAnswered = 0;
+    int dfAnswered = 0;
+    const double ieMs = ProcessFigures::exchangeMs(tcp, "000IE", 200, &ieAnswered);
+    const double dfMs = ProcessFigures::exchangeMs(tcp, "000DF", 200, &dfAnswered);
+    if (ieAnswered != 200 || dfAnswered != 200) {
         std::fprintf(stderr, "zu42autotestbench: the exchanges with the simulator failed\n");
         return 1;
     }
@@ -171,7 +105,7 @@ int main(int argc, char *argv[])
     if (ports)
         ports->setProperty("currentIndex", 1); // the TCP page
     setText(&window, "edIP", QStringLiteral("127.0.0.1"));
-    setText(&window, "edPort", QString::number(sim.port));
+    setText(&window, "edPort", QString::number(sim.port()));
     window.btnConnectClick();
     if (window.session().deviceId().isEmpty()) {
         std::fprintf(stderr, "zu42autotestbench: the window could not connect\n");
@@ -183,9 +117,9 @@ int main(int argc, char *argv[])
     QTimer::singleShot(seconds * 1000, Qt::PreciseTimer, &window, [&window] { window.btnAutoClick(); });
     QElapsedTimer wall;
     wall.start();
-    const double cpu0 = cpuSeconds();
+    const double cpu0 = ProcessFigures::cpuSeconds();
     window.btnAutoClick();
-    const double cpuUsed = cpuSeconds() - cpu0;
+    const double cpuUsed = ProcessFigures::cpuSeconds() - cpu0;
     const double wallSeconds = double(wall.nsecsElapsed()) / 1e9;
 
     // Passes from the simulator's log: the period between the first and the last "IE".
@@ -221,7 +155,7 @@ int main(int argc, char *argv[])
     const double share = passesPerSecond / allowedPerSecond;
     const double cpuPercent = 100.0 * cpuUsed / wallSeconds;
 
-    std::printf("run of %.2f s against zu42sim on 127.0.0.1:%u, no output change\n", wallSeconds, unsigned(sim.port));
+    std::printf("run of %.2f s against zu42sim on 127.0.0.1:%u, no output change\n", wallSeconds, unsigned(sim.port()));
     std::printf("exchange medians: IE %.3f ms, DF %.3f ms (200 each, link of their own)\n", ieMs, dfMs);
     std::printf("passes: %zu, %.2f per second; the waits allow %.2f per second (%.0f ms + IE + DF)\n", ieTimes.size(),
                 passesPerSecond, allowedPerSecond, FixedWaitsPerPassMs);

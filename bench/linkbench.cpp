@@ -3,11 +3,11 @@
 // and through a raw write/poll/read of the same frame, against the same simulator, and
 // prints the median round trip and the process CPU time per exchange of both.
 #include "protocol/commandframe.h"
+#include "benchsimulator.h"
 #include "link/controllerlink.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QProcess>
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -109,45 +109,12 @@ int rawPty(const QString &path)
     return fd;
 }
 
-struct Sim
-{
-    QProcess process;
-    quint16 port = 0;
-    QString pty;
-
-    bool start(const QString &program)
-    {
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(program, { "--tcp", "127.0.0.1:0", "--pty" });
-        if (!process.waitForStarted(5000))
-            return false;
-        for (;;) {
-            if (!process.canReadLine() && !process.waitForReadyRead(5000))
-                return false;
-            const QByteArray line = process.readLine().trimmed();
-            if (line.startsWith("tcp "))
-                port = quint16(line.mid(line.lastIndexOf(':') + 1).toUInt());
-            else if (line.startsWith("pty "))
-                pty = QString::fromLocal8Bit(line.mid(4));
-            else if (line == "ready")
-                return port != 0 && !pty.isEmpty();
-        }
-    }
-    ~Sim()
-    {
-        process.terminate();
-        if (!process.waitForFinished(3000))
-            process.kill();
-        process.waitForFinished(3000);
-    }
-};
-
 // One block of exchanges through ControllerLink, opened and closed around it.
-void linkBlock(bool net, const Sim &sim, int count, Samples *out)
+void linkBlock(bool net, const BenchSimulator &sim, int count, Samples *out)
 {
     ControllerLink link;
-    const LinkSettings settings = net ? LinkSettings::tcp(QStringLiteral("127.0.0.1"), QString::number(sim.port))
-                                      : LinkSettings::serial(sim.pty, QStringLiteral("19200,e,8,1"));
+    const LinkSettings settings = net ? LinkSettings::tcp(QStringLiteral("127.0.0.1"), QString::number(sim.port()))
+                                      : LinkSettings::serial(sim.pty(), QStringLiteral("19200,e,8,1"));
     if (!link.open(settings)) {
         std::fprintf(stderr, "zu42linkbench: cannot open the link: %s\n", qPrintable(link.openFailureText()));
         out->failures += count;
@@ -167,9 +134,9 @@ void linkBlock(bool net, const Sim &sim, int count, Samples *out)
     link.close();
 }
 
-void rawBlock(bool net, const Sim &sim, int count, Samples *out)
+void rawBlock(bool net, const BenchSimulator &sim, int count, Samples *out)
 {
-    const int fd = net ? rawTcp(sim.port) : rawPty(sim.pty);
+    const int fd = net ? rawTcp(sim.port()) : rawPty(sim.pty());
     if (fd < 0) {
         std::fprintf(stderr, "zu42linkbench: cannot open the raw channel: %s\n", strerror(errno));
         out->failures += count;
@@ -218,8 +185,8 @@ int main(int argc, char *argv[])
     if (simPath.isEmpty())
         simPath = QCoreApplication::applicationDirPath() + QStringLiteral("/zu42sim");
 
-    Sim sim;
-    if (!sim.start(simPath)) {
+    BenchSimulator sim;
+    if (!sim.start(simPath, { QStringLiteral("--pty") })) {
         std::fprintf(stderr, "zu42linkbench: cannot start %s\n", qPrintable(simPath));
         return 1;
     }

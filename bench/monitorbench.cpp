@@ -10,82 +10,26 @@
 // is read at every 10,000.
 #include "app/tfrmmodule.h"
 #include "app/trafficmonitorwindow.h"
-#include "link/controllerlink.h"
-#include "sound/tone.h"
+#include "benchsimulator.h"
+#include "link/linksettings.h"
+#include "notone.h"
+#include "processfigures.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
-#include <sys/resource.h>
 #include <vector>
 
 namespace {
 
 constexpr double FixedWaitsPerPassMs = 20 + 20 + 20; // before "IE", before "DF", end of the pass
-
-class NoTone : public Tone
-{
-public:
-    void play(int, int) override {}
-};
-
-double cpuSeconds()
-{
-    rusage usage {};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// VmRSS of this process in KiB.
-long residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
-
-struct Sim
-{
-    QProcess process;
-    quint16 port = 0;
-
-    bool start(const QString &program, const QString &logPath)
-    {
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(program, { "--tcp", "127.0.0.1:0", "--log", logPath });
-        if (!process.waitForStarted(5000))
-            return false;
-        for (;;) {
-            if (!process.canReadLine() && !process.waitForReadyRead(5000))
-                return false;
-            const QByteArray line = process.readLine().trimmed();
-            if (line.startsWith("tcp "))
-                port = quint16(line.mid(line.lastIndexOf(':') + 1).toUInt());
-            else if (line == "ready")
-                return port != 0;
-        }
-    }
-    ~Sim()
-    {
-        process.terminate();
-        if (!process.waitForFinished(3000))
-            process.kill();
-        process.waitForFinished(3000);
-    }
-};
 
 // The times of the "IE" requests in the simulator's log, and how many commands besides the
 // automatic test's own came.
@@ -106,30 +50,6 @@ std::vector<qint64> ieTimes(const QString &path, int *others)
             ++*others;
     }
     return out;
-}
-
-double medianMs(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double exchangeMs(quint16 port, const QByteArray &command, int count)
-{
-    ControllerLink link;
-    if (!link.open(LinkSettings::tcp(QStringLiteral("127.0.0.1"), QString::number(port))))
-        return -1;
-    std::vector<double> times;
-    for (int i = 0; i < count; ++i) {
-        QElapsedTimer t;
-        t.start();
-        if (link.exchange(command).ok())
-            times.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    link.close();
-    return times.size() == std::size_t(count) ? medianMs(times) : -1;
 }
 
 bool connectWindow(TfrmModule &window, quint16 port)
@@ -159,9 +79,9 @@ Run runAutoTest(TfrmModule &window, int seconds, const QString &logPath)
     QTimer::singleShot(seconds * 1000, Qt::PreciseTimer, &window, [&window] { window.btnAutoClick(); });
     QElapsedTimer wall;
     wall.start();
-    const double cpu0 = cpuSeconds();
+    const double cpu0 = ProcessFigures::cpuSeconds();
     window.btnAutoClick();
-    const double cpuUsed = cpuSeconds() - cpu0;
+    const double cpuUsed = ProcessFigures::cpuSeconds() - cpu0;
     Run run;
     run.cpuPercent = 100.0 * cpuUsed / (double(wall.nsecsElapsed()) / 1e9);
     const std::vector<qint64> ie = ieTimes(logPath, &run.others);
@@ -210,14 +130,17 @@ int main(int argc, char *argv[])
         simPath = QCoreApplication::applicationDirPath() + QStringLiteral("/zu42sim");
 
     const QString logPath = dir.filePath(QStringLiteral("requests.log"));
-    Sim sim;
-    if (!sim.start(simPath, logPath)) {
+    BenchSimulator sim;
+    if (!sim.start(simPath, { QStringLiteral("--log"), logPath })) {
         std::fprintf(stderr, "zu42monitorbench: cannot start %s\n", qPrintable(simPath));
         return 1;
     }
-    const double ieMs = exchangeMs(sim.port, "000IE", 200);
-    const double dfMs = exchangeMs(sim.port, "000DF", 200);
-    if (ieMs < 0 || dfMs < 0) {
+    const LinkSettings tcp = LinkSettings::tcp(QStringLiteral("127.0.0.1"), QString::number(sim.port()));
+    int ieAnswered = 0;
+    int dfAnswered = 0;
+    const double ieMs = ProcessFigures::exchangeMs(tcp, "000IE", 200, &ieAnswered);
+    const double dfMs = ProcessFigures::exchangeMs(tcp, "000DF", 200, &dfAnswered);
+    if (ieAnswered != 200 || dfAnswered != 200) {
         std::fprintf(stderr, "zu42monitorbench: the exchanges with the simulator failed\n");
         return 1;
     }
@@ -232,12 +155,12 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "zu42monitorbench: %s\n", qPrintable(monitor->recorder().log().error()));
         return 1;
     }
-    if (!connectWindow(plain, sim.port) || !connectWindow(monitored, sim.port)) {
+    if (!connectWindow(plain, sim.port()) || !connectWindow(monitored, sim.port())) {
         std::fprintf(stderr, "zu42monitorbench: a window could not connect\n");
         return 1;
     }
 
-    std::printf("automatic test against zu42sim on 127.0.0.1:%u, %d s a run, no output change\n", unsigned(sim.port), seconds);
+    std::printf("automatic test against zu42sim on 127.0.0.1:%u, %d s a run, no output change\n", unsigned(sim.port()), seconds);
     std::printf("exchange medians: IE %.3f ms, DF %.3f ms; the waits allow %.2f passes/s\n", ieMs, dfMs, allowed);
     std::printf("%-28s %7s %9s %7s %7s\n", "run", "passes", "passes/s", "share", "CPU");
     double shareSum[2] = { 0, 0 }, cpuSum[2] = { 0, 0 };
@@ -266,16 +189,16 @@ int main(int argc, char *argv[])
     // The memory: exchanges through the observer as the link reports them, published and
     // painted every 100.
     ExchangeEvent event;
-    event.link = QStringLiteral("127.0.0.1:%1").arg(sim.port);
+    event.link = QStringLiteral("127.0.0.1:%1").arg(sim.port());
     event.request = QByteArray("\x01" "000IE\x02" "B338\r");
     event.verdict = Verdict::Answered;
     event.roundTripUs = 160;
     const int capacity = monitor->recorder().model().capacity();
     std::printf("feeding %d exchanges (rows kept: %d, log file on)\n", feed, capacity);
     std::printf("%10s %12s\n", "exchanges", "VmRSS (KiB)");
-    long rssFull = -1, rssEnd = -1, rssStart = residentKiB();
+    long rssFull = -1, rssEnd = -1, rssStart = ProcessFigures::residentKiB();
     std::printf("%10d %12ld\n", 0, rssStart);
-    const double feedCpu0 = cpuSeconds();
+    const double feedCpu0 = ProcessFigures::cpuSeconds();
     QElapsedTimer feedWall;
     feedWall.start();
     for (int i = 1; i <= feed; ++i) {
@@ -288,14 +211,14 @@ int main(int argc, char *argv[])
             QCoreApplication::processEvents();
         }
         if (i % 10000 == 0) {
-            const long rss = residentKiB();
+            const long rss = ProcessFigures::residentKiB();
             std::printf("%10d %12ld\n", i, rss);
             if (i == 2 * capacity || (rssFull < 0 && i > 2 * capacity))
                 rssFull = rss;
             rssEnd = rss;
         }
     }
-    const double feedCpuUs = (cpuSeconds() - feedCpu0) * 1e6 / feed;
+    const double feedCpuUs = (ProcessFigures::cpuSeconds() - feedCpu0) * 1e6 / feed;
     const long growth = rssEnd - rssFull;
     std::printf("CPU per exchange through the monitor: %.1f us (%.2f s wall for all)\n", feedCpuUs,
                 double(feedWall.nsecsElapsed()) / 1e9);

@@ -2,48 +2,15 @@
 // line (a pseudo-terminal) and over TCP, at the link's own limits and at a shorter scan wait;
 // beside what the limits allow (one limit per silent ID). The simulator holds a bus whose only
 // controller sits outside the range, so every ID of it meets silence.
+#include "benchsimulator.h"
 #include "controller/busscan.h"
 #include "link/controllerlink.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <cstdio>
 
 namespace {
-
-struct Sim
-{
-    QProcess process;
-    quint16 port = 0;
-    QString pty;
-
-    bool start(const QString &program, const QStringList &extra)
-    {
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(program, QStringList { "--tcp", "127.0.0.1:0", "--pty" } + extra);
-        if (!process.waitForStarted(5000))
-            return false;
-        for (;;) {
-            if (!process.canReadLine() && !process.waitForReadyRead(5000))
-                return false;
-            const QByteArray line = process.readLine().trimmed();
-            if (line.startsWith("tcp "))
-                port = quint16(line.mid(line.lastIndexOf(':') + 1).toUInt());
-            else if (line.startsWith("pty "))
-                pty = QString::fromLocal8Bit(line.mid(4));
-            else if (line == "ready")
-                return port != 0 && !pty.isEmpty();
-        }
-    }
-    ~Sim()
-    {
-        process.terminate();
-        if (!process.waitForFinished(3000))
-            process.kill();
-        process.waitForFinished(3000);
-    }
-};
 
 struct Figure
 {
@@ -99,9 +66,9 @@ int main(int argc, char *argv[])
     }
     if (simPath.isEmpty())
         simPath = QCoreApplication::applicationDirPath() + QStringLiteral("/zu42sim");
-    Sim sim;
+    BenchSimulator sim;
     // One controller, at an ID outside any range the scan is given.
-    if (!sim.start(simPath, { "--bus", "999" })) {
+    if (!sim.start(simPath, { QStringLiteral("--pty"), QStringLiteral("--bus"), QStringLiteral("999") })) {
         std::fprintf(stderr, "zu42scanbench: cannot start %s\n", qPrintable(simPath));
         return 2;
     }
@@ -112,8 +79,8 @@ int main(int argc, char *argv[])
     for (const bool net : { false, true }) {
         if (net && !tcp)
             continue;
-        const LinkSettings settings = net ? LinkSettings::tcp(QStringLiteral("127.0.0.1"), QString::number(sim.port))
-                                          : LinkSettings::serial(sim.pty, QStringLiteral("19200,e,8,1"));
+        const LinkSettings settings = net ? LinkSettings::tcp(QStringLiteral("127.0.0.1"), QString::number(sim.port()))
+                                          : LinkSettings::serial(sim.pty(), QStringLiteral("19200,e,8,1"));
         const int limit = net ? ExchangeLimits::NetReplyMs : ExchangeLimits::SerialIdleMs;
         for (const int wait : waits) {
             const Figure f = scan(settings, first, last, wait);
