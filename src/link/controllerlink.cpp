@@ -169,6 +169,13 @@ void ControllerLink::useDefaultLimits()
     m_customLimits = false;
 }
 
+ExchangeLimits ControllerLink::limits() const
+{
+    if (m_customLimits)
+        return m_limits;
+    return m_transport ? m_transport->defaultLimits() : ClosedTransport(m_settings).defaultLimits();
+}
+
 Reply ControllerLink::exchange(QByteArrayView command)
 {
     if (m_lost && !openTransport()) {
