@@ -33,6 +33,10 @@ private slots:
         QTest::newRow("serial port with a colon") << "serial:/dev/serial/by-path/pci-0:1.0:9600,e,8,1" << false
                                                   << "/dev/serial/by-path/pci-0:1.0|9600,e,8,1";
         QTest::newRow("host name") << "tcp:localhost:5003" << true << "";
+        QTest::newRow("address with leading zeros") << "tcp:192.168.001.020:5003" << true << "192.168.1.20:5003";
+        QTest::newRow("part that looks octal") << "tcp:063.0.0.010:5003" << true << "63.0.0.10:5003";
+        QTest::newRow("address with a line end") << "tcp:127.0.0.1\n:5003" << true << "";
+        QTest::newRow("address of other digits") << QString::fromUtf8("tcp:127.0.0.\u0661:5003") << true << "";
         QTest::newRow("short address") << "tcp:127.1:5003" << true << "";
         QTest::newRow("address out of range") << "tcp:300.0.0.1:5003" << true << "";
         QTest::newRow("no port") << "tcp:127.0.0.1" << true << "";
@@ -115,6 +119,9 @@ private slots:
         row("option without its value", { Tcp, "scan", "--wait" }, "Missing value after '--wait'.");
         row("id of letters", { Tcp, "--id", "A1", "identify" }, "--id wants up to three digits, got \"A1\"");
         row("id of four digits", { Tcp, "--id", "1000", "identify" }, "--id wants up to three digits");
+        row("id with a line end", { Tcp, "--id", "12\n", "identify" }, "--id wants up to three digits");
+        row("id of other digits", { Tcp, "--id", "\u0661\u0662", "identify" }, "--id wants up to three digits");
+        row("empty id", { Tcp, "--id", "", "identify" }, "--id wants up to three digits");
         row("argument too many", { Tcp, "identify", "now" }, "usage: zu42cli --link LINK [--id ID] identify");
         row("set without values", { Tcp, "set" }, "usage: zu42cli --link LINK [--id ID] set NAME=VALUE...");
         row("set without =", { Tcp, "set", "door-log" }, "set wants NAME=VALUE, got \"door-log\"");

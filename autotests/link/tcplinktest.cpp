@@ -172,10 +172,76 @@ private slots:
         QVERIFY2(watch.wallMs() < 300, qPrintable(QString::number(watch.wallMs())));
         QVERIFY2(watch.cpuMs() < 30, qPrintable(QString::number(watch.cpuMs())));
         watch.restart();
+        // On a new connection, which the simulator drops the same way.
         QVERIFY(!link.exchange("000AS").ok());
         QVERIFY(watch.wallMs() < 100);
         link.close();
+        QCOMPARE(recorder.opens(), 2);
+        QCOMPARE(recorder.closes(), 2);
+    }
+
+    // The link is the operation's: after the controller closed the connection, the operation's
+    // next exchange goes out on a new one, whether anybody watches the link or not.
+    void shouldConnectAgainAfterControllerClosed_data()
+    {
+        QTest::addColumn<bool>("watched");
+        QTest::newRow("watched") << true;
+        QTest::newRow("unwatched") << false;
+    }
+    void shouldConnectAgainAfterControllerClosed()
+    {
+        QFETCH(bool, watched);
+        SimProcess sim({ "--fault", "AS:hangup" });
+        QVERIFY(sim.start());
+        ControllerLink link;
+        ExchangeRecorder recorder;
+        if (watched)
+            link.addObserver(&recorder);
+        QVERIFY(link.open(tcpAt(sim.port())));
+        QCOMPARE(link.exchange("000AS").verdict, Verdict::CutOff);
+        QVERIFY(!link.isOpen());
+
+        const Reply reply = link.exchange("000AV");
+        QVERIFY2(reply.ok(), qPrintable(reply.detail));
+        QCOMPARE(reply.bytes, CommandFrame::encodeReply("000", "AV", "ZO425V05"));
+        QVERIFY(link.isOpen());
+        QVERIFY(link.exchange("000AV").ok());
+        link.close();
+        QCOMPARE(sim.requests(), (QList<QByteArray>{ "000AS", "000AV", "000AV" }));
+        if (!watched)
+            return;
+        using Kind = ExchangeEvent::Kind;
+        QList<Kind> kinds;
+        for (const ExchangeEvent &e : recorder.events)
+            kinds.append(e.kind);
+        QCOMPARE(kinds, (QList<Kind>{ Kind::LinkOpened, Kind::Exchange, Kind::LinkClosed, Kind::LinkOpened,
+                                      Kind::Exchange, Kind::Exchange, Kind::LinkClosed }));
+        QVERIFY(recorder.events[2].detail.contains(QStringLiteral("closed by the controller")));
+    }
+
+    // A controller gone for good: each exchange tries once to connect and says why it could not.
+    void shouldFailWithoutSendingWhenControllerIsGoneAfterClose()
+    {
+        SimProcess sim({ "--fault", "AS:hangup" });
+        QVERIFY(sim.start());
+        ControllerLink link;
+        ExchangeRecorder recorder;
+        link.addObserver(&recorder);
+        QVERIFY(link.open(tcpAt(sim.port())));
+        QCOMPARE(link.exchange("000AS").verdict, Verdict::CutOff);
+        sim.stop();
+        for (int i = 0; i < 2; ++i) {
+            const Reply reply = link.exchange("000AV");
+            QCOMPARE(reply.verdict, Verdict::LinkFailed);
+            QVERIFY2(reply.detail.contains(QStringLiteral("refused"), Qt::CaseInsensitive), qPrintable(reply.detail));
+        }
+        link.close();
+        QCOMPARE(recorder.opens(), 1);
         QCOMPARE(recorder.closes(), 1);
+        const QList<ExchangeEvent> exchanges = recorder.exchanges();
+        QCOMPARE(exchanges.size(), 3);
+        QCOMPARE(exchanges[1].verdict, Verdict::LinkFailed);
+        QCOMPARE(exchanges[2].verdict, Verdict::LinkFailed);
     }
 
     void shouldReadPortTextAsAtolDoes_data()

@@ -4,6 +4,7 @@
 #include "profile/settingcatalog.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -66,6 +67,49 @@ private slots:
         QVERIFY(text.indexOf("\"language\"") < text.indexOf("\"door-log\""));
         QVERIFY(text.indexOf("\"door-log\"") < text.indexOf("\"baud-rate\""));
         QVERIFY(text.contains("\"created\": \"2026-12-07T14:03:11+01:00\""));
+    }
+
+    // What is read is what is written again, whatever form of ISO 8601 a hand edit left, in
+    // whatever zone the PC is.
+    void shouldWriteTheTimeBackAsItWasRead_data()
+    {
+        QTest::addColumn<QByteArray>("zone"); // POSIX TZ of the PC; empty: as it is
+        QTest::addColumn<QByteArray>("created");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("as the program writes it") << QByteArray() << QByteArray("2026-12-07T14:03:11+01:00") << QByteArray("2026-12-07T14:03:11+01:00");
+        QTest::newRow("milliseconds") << QByteArray() << QByteArray("2026-12-07T14:03:11.250-05:30") << QByteArray("2026-12-07T14:03:11-05:30");
+        QTest::newRow("last millisecond of a day") << QByteArray() << QByteArray("2026-12-31T23:59:59.999Z") << QByteArray("2026-12-31T23:59:59Z");
+        QTest::newRow("UTC") << QByteArray() << QByteArray("2026-12-07T06:03:11Z") << QByteArray("2026-12-07T06:03:11Z");
+        QTest::newRow("local time") << QByteArray("CET-1") << QByteArray("2026-12-07T14:03:10") << QByteArray("2026-12-07T14:03:10+01:00");
+        // Local mean time, as many zones had before 1900: an offset of seconds.
+        QTest::newRow("local mean time") << QByteArray("LMT-0:53:28") << QByteArray("2026-12-07T14:03:10") << QByteArray("2026-12-07T13:09:42Z");
+    }
+
+    void shouldWriteTheTimeBackAsItWasRead()
+    {
+        QFETCH(QByteArray, zone);
+        QFETCH(QByteArray, created);
+        QFETCH(QByteArray, written);
+        const QByteArray zoneBefore = qgetenv("TZ");
+        const bool hadZone = qEnvironmentVariableIsSet("TZ");
+        const auto restore = qScopeGuard([&] {
+            if (hadZone)
+                qputenv("TZ", zoneBefore);
+            else
+                qunsetenv("TZ");
+        });
+        if (!zone.isEmpty())
+            qputenv("TZ", zone);
+        QString error;
+        const std::optional<Profile> read = ProfileFile::parse(changed("2026-12-07T14:03:11+01:00", created), &error);
+        QVERIFY2(read, qPrintable(error));
+        const QByteArray text = ProfileFile::toJson(*read);
+        QVERIFY2(text.contains("\"created\": \"" + written + "\""), text.constData());
+        const std::optional<Profile> again = ProfileFile::parse(text, &error);
+        QVERIFY2(again, qPrintable(error));
+        QCOMPARE(again->created, read->created);
+        QCOMPARE(again->created.offsetFromUtc(), read->created.offsetFromUtc());
+        QCOMPARE(ProfileFile::toJson(*again), text);
     }
 
     void shouldRefuseADamagedFileWithItsReason_data()

@@ -47,6 +47,9 @@ private slots:
         row("text of 33 characters", C::TitleLine1, QString(33, QLatin1Char('x')), QString(), -1);
         row("text with a carriage return", C::TitleLine1, QStringLiteral("A\rB"), QString(), -1);
         row("text with DEL", C::TitleLine2, QStringLiteral("A\x7F"), QString(), -1);
+        row("text with a next line (C1)", C::TitleLine1, QStringLiteral("A\u0085B"), QString(), -1);
+        row("text with a C1 control", C::TitleLine2, QStringLiteral("\u009B2J"), QString(), -1);
+        row("text with a no-break space", C::TitleLine2, QStringLiteral("A\u00A0B"), QStringLiteral("A\u00A0B"), -1);
     }
 
     void shouldTakeValuesInTheirCanonicalForm()

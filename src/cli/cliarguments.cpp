@@ -8,8 +8,9 @@
 #include "zu42version.h"
 
 #include <QCommandLineParser>
-#include <QRegularExpression>
 #include <QSysInfo>
+
+#include <algorithm>
 
 
 namespace {
@@ -200,6 +201,28 @@ CliArguments::Parsed done(const QString &text)
     return parsed;
 }
 
+bool isAsciiDigits(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
+}
+
+// Four parts of one to three decimal digits, each up to 255, written back without leading zeros.
+// The link reads the address as inet_addr does, which takes "010" for eight: a person who
+// writes 192.168.001.020 means .1.20, so that is what is connected to.
+std::optional<QString> decimalAddress(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return std::nullopt;
+    QStringList canonical;
+    for (const QString &part : parts) {
+        if (part.isEmpty() || part.size() > 3 || !isAsciiDigits(part) || part.toInt() > 255)
+            return std::nullopt;
+        canonical.append(QString::number(part.toInt()));
+    }
+    return canonical.join(QLatin1Char('.'));
+}
+
 // The arguments of one command into the request; empty when they are right, else why not.
 QString takeArguments(CliRequest &request, const QStringList &args, const QCommandLineParser &parser, const Options &o)
 {
@@ -299,8 +322,8 @@ std::optional<LinkSettings> CliArguments::parseLink(const QString &text, QString
         const qsizetype colon = rest.lastIndexOf(QLatin1Char(':'));
         const QString host = colon < 0 ? rest : rest.left(colon);
         const QString port = colon < 0 ? QString() : rest.mid(colon + 1);
-        static const QRegularExpression dotted(QStringLiteral("^\\d{1,3}(\\.\\d{1,3}){3}$"));
-        if (!dotted.match(host).hasMatch() || !LinkAddress::ipv4Address(host)) {
+        const std::optional<QString> address = decimalAddress(host);
+        if (!address || !LinkAddress::ipv4Address(*address)) {
             *why = QStringLiteral("--link tcp: wants a dotted IPv4 address, as tcp:192.168.1.20:5003");
             return std::nullopt;
         }
@@ -310,7 +333,7 @@ std::optional<LinkSettings> CliArguments::parseLink(const QString &text, QString
             *why = QStringLiteral("--link tcp: wants a port from 1 to 65535 after the address, as tcp:192.168.1.20:5003");
             return std::nullopt;
         }
-        return LinkSettings::tcp(host, QString::number(number));
+        return LinkSettings::tcp(*address, QString::number(number));
     }
     if (text.startsWith(QLatin1String("serial:"))) {
         QString port = text.mid(7);
@@ -380,9 +403,8 @@ CliArguments::Parsed CliArguments::parse(const QStringList &arguments)
         return usageError(why, json);
     request.link = *link;
     if (parser.isSet(o.id)) {
-        static const QRegularExpression digits(QStringLiteral("^\\d{1,3}$"));
         const QString id = parser.value(o.id);
-        if (!digits.match(id).hasMatch())
+        if (id.isEmpty() || id.size() > 3 || !isAsciiDigits(id))
             return usageError(QStringLiteral("--id wants up to three digits, got \"%1\"").arg(id), json);
         request.id = id.rightJustified(3, QLatin1Char('0')).toLatin1();
     }

@@ -85,9 +85,19 @@ bool ControllerLink::open(const LinkSettings &settings)
     if (m_opened)
         close();
     m_settings = settings;
+    m_lost = false;
+    m_transport = m_factory(settings);
+    const bool ok = openTransport();
+    if (!ok)
+        m_transport.reset();
+    return ok;
+}
+
+// Opens the transport there is and tells the observers how that went.
+bool ControllerLink::openTransport()
+{
     m_openFailure = OpenFailure::None;
     m_openFailureDetail.clear();
-    m_transport = m_factory(settings);
     const QDateTime started = observed() ? QDateTime::currentDateTime() : QDateTime();
     const bool ok = m_transport->open(&m_openFailure, &m_openFailureDetail);
     if (!ok && m_openFailure == OpenFailure::None)
@@ -104,9 +114,25 @@ bool ControllerLink::open(const LinkSettings &settings)
         }
         notify(std::move(event));
     }
-    if (!ok)
-        m_transport.reset();
     return ok;
+}
+
+// After an exchange: a TCP connection that went away during it is closed for the observers
+// now, and connected again at the next exchange.
+void ControllerLink::noticeLostConnection(const Reply &reply)
+{
+    if (!m_opened || !m_transport || m_transport->isOpen() || !m_settings.isNet())
+        return;
+    m_opened = false;
+    m_lost = true;
+    if (observed()) {
+        ExchangeEvent event;
+        event.kind = ExchangeEvent::Kind::LinkClosed;
+        event.time = QDateTime::currentDateTime();
+        event.link = m_transport->description();
+        event.detail = reply.detail;
+        notify(std::move(event));
+    }
 }
 
 void ControllerLink::close()
@@ -116,6 +142,7 @@ void ControllerLink::close()
     const QString link = m_transport->description();
     m_transport->close();
     m_transport.reset();
+    m_lost = false;
     if (m_opened && observed()) {
         ExchangeEvent event;
         event.kind = ExchangeEvent::Kind::LinkClosed;
@@ -151,13 +178,23 @@ ExchangeLimits ControllerLink::limits() const
 
 Reply ControllerLink::exchange(QByteArrayView command)
 {
+    if (m_lost && !openTransport()) {
+        Reply reply;
+        reply.verdict = Verdict::LinkFailed;
+        reply.detail = openFailureText();
+        return reply;
+    }
+    m_lost = false;
     // Without a transport the exchange still checks the frame, so a text too long says so.
     ClosedTransport none(m_settings);
     Transport &transport = m_transport ? *m_transport : none;
     const ExchangeLimits limits = m_customLimits ? m_limits : transport.defaultLimits();
     const bool watched = observed() || lcWire().isDebugEnabled();
-    if (!watched)
-        return Exchange::run(transport, command, limits);
+    if (!watched) {
+        Reply reply = Exchange::run(transport, command, limits);
+        noticeLostConnection(reply);
+        return reply;
+    }
 
     ExchangeEvent event;
     event.time = QDateTime::currentDateTime();
@@ -172,6 +209,7 @@ Reply ControllerLink::exchange(QByteArrayView command)
     event.verdict = reply.verdict;
     event.detail = reply.detail;
     notify(std::move(event));
+    noticeLostConnection(reply);
     return reply;
 }
 

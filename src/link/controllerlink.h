@@ -15,6 +15,11 @@
 
 // The channel to one controller, opened for one operation and closed after it, and the
 // request/reply exchange on it. Every open, close and exchange is told to the observers.
+//
+// A controller on TCP closes the connection after a reply it could not finish, and may close it
+// at any time; the link belongs to the operation, not to one connection, so the operation's next
+// exchange connects again (a link closed, then a link opened or one that would not open, for the
+// observers). A serial line that hangs up has lost its device: it stays closed.
 class ControllerLink
 {
 public:
@@ -38,7 +43,8 @@ public:
     OpenFailure openFailure() const { return m_openFailure; }
 
     // One exchange on the open link: the command text goes out framed; the reply comes back
-    // judged. Refused (nothing sent) for a text too long for the frame.
+    // judged. Refused (nothing sent) for a text too long for the frame. On a TCP link whose
+    // connection went away it first connects again; if that fails, the verdict is LinkFailed.
     Reply exchange(QByteArrayView command);
 
     // Limits for exchanges from now on; unset, each transport's own apply.
@@ -61,6 +67,8 @@ public:
 private:
     bool observed() const;
     void notify(ExchangeEvent &&event);
+    bool openTransport();
+    void noticeLostConnection(const Reply &reply);
 
     TransportFactory m_factory;
     std::unique_ptr<Transport> m_transport;
@@ -70,5 +78,6 @@ private:
     bool m_customLimits = false;
     ExchangeLimits m_limits;
     bool m_opened = false; // an open succeeded and no close has followed
+    bool m_lost = false;   // the TCP connection went away; the next exchange connects again
     std::vector<ExchangeObserver *> m_observers;
 };

@@ -84,6 +84,13 @@ std::optional<Profile> ProfileFile::parse(const QByteArray &bytes, QString *erro
         return refuse(error, QStringLiteral("The profile does not say its model (letters and digits, as \"ZO425\")"));
     profile.model = model.toLatin1();
     profile.created = QDateTime::fromString(root.value(Key::Created).toString(), Qt::ISODate);
+    // The file keeps whole seconds: a fraction written by hand is dropped here rather than when
+    // the profile is saved again, so that what was read is what will be written.
+    profile.created = profile.created.addMSecs(-profile.created.time().msec());
+    // A time without an offset is the PC's local time; where that was once local mean time
+    // (an offset of seconds, as +00:53:28), no offset the file can hold says it: kept as UTC.
+    if (profile.created.offsetFromUtc() % 60 != 0)
+        profile.created = profile.created.toUTC();
     if (!profile.created.isValid())
         return refuse(error, QStringLiteral("The profile does not say when it was made (\"created\" as 2026-12-07T14:03:11+01:00)"));
     for (const QString &key : { Key::MadeBy, Key::SerialNumber })

@@ -13,10 +13,12 @@ bool fail(QString *why, const QString &text)
     return false;
 }
 
+// C0, DEL and the C1 controls (U+0080..U+009F): a display shows none of them as a character,
+// and a profile that held one would be a different text on every controller it reached.
 bool hasControlCharacter(const QString &text)
 {
     for (const QChar c : text)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+        if (c.category() == QChar::Other_Control)
             return true;
     return false;
 }
