@@ -10,8 +10,10 @@
 // descriptors exactly equal to it. The exit code is 0 when the run is flat.
 #include "app/tfrmmodule.h"
 #include "app/trafficmonitorwindow.h"
+#include "benchsimulator.h"
 #include "link/controllerlink.h"
-#include "sound/tone.h"
+#include "notone.h"
+#include "processfigures.h"
 #include "traffic/trafficrecorder.h"
 
 #include <QAction>
@@ -22,7 +24,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
-#include <QProcess>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -39,69 +40,6 @@ namespace {
 
 constexpr double FixedWaitsPerPassMs = 20 + 20 + 20; // before "IE", before "DF", end of the pass
 const QString LineMode = QStringLiteral("19200,e,8,1");
-
-class NoTone : public Tone
-{
-public:
-    void play(int, int) override {}
-};
-
-double cpuSeconds()
-{
-    timespec ts {};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-
-long residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
-
-// The listing's own descriptor is counted alike every time.
-int openDescriptors()
-{
-    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size());
-}
-
-struct Sim
-{
-    QProcess process;
-    quint16 port = 0;
-    QString pty;
-
-    bool start(const QString &program, const QStringList &faults)
-    {
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(program, QStringList{ "--tcp", "127.0.0.1:0", "--pty" } + faults);
-        if (!process.waitForStarted(5000))
-            return false;
-        for (;;) {
-            if (!process.canReadLine() && !process.waitForReadyRead(5000))
-                return false;
-            const QByteArray line = process.readLine().trimmed();
-            if (line.startsWith("tcp "))
-                port = quint16(line.mid(line.lastIndexOf(':') + 1).toUInt());
-            else if (line.startsWith("pty "))
-                pty = QString::fromLocal8Bit(line.mid(4));
-            else if (line == "ready")
-                return port != 0 && !pty.isEmpty();
-        }
-    }
-    ~Sim()
-    {
-        process.terminate();
-        if (!process.waitForFinished(3000))
-            process.kill();
-        process.waitForFinished(3000);
-    }
-};
 
 // Counts what the window's link reports: passes (one "IE" each), verdicts, the time failed
 // exchanges took, the connections opened again. Fixed memory, however long the run.
@@ -157,32 +95,6 @@ struct Sample
     int monitorRows = 0;
     qint64 logBytes = 0;
 };
-
-double medianMs(std::vector<double> values)
-{
-    if (values.empty())
-        return -1;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// The median time of the command's answered exchanges on a link of its own; the simulator's
-// faults strike here too, so only the answered ones count.
-double exchangeMs(const LinkSettings &settings, const QByteArray &command, int count)
-{
-    ControllerLink link;
-    if (!link.open(settings))
-        return -1;
-    std::vector<double> times;
-    for (int i = 0; i < count; ++i) {
-        QElapsedTimer t;
-        t.start();
-        if (link.exchange(command).ok())
-            times.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    link.close();
-    return medianMs(times);
-}
 
 void printSample(const Sample &s)
 {
@@ -248,17 +160,19 @@ int main(int argc, char *argv[])
     if (simPath.isEmpty())
         simPath = QCoreApplication::applicationDirPath() + QStringLiteral("/zu42sim");
 
-    Sim sim;
-    const QStringList faults{ "--lose-every", QString::number(loseEvery), "--cut-every", QString::number(cutEvery), "--seed", seed };
-    if (!sim.start(simPath, faults)) {
+    BenchSimulator sim;
+    const QStringList simArguments { "--pty", "--lose-every", QString::number(loseEvery),
+                                     "--cut-every", QString::number(cutEvery), "--seed", seed };
+    if (!sim.start(simPath, simArguments)) {
         std::fprintf(stderr, "zu42soakbench: cannot start %s\n", qPrintable(simPath));
         return 1;
     }
     const bool tcp = linkKind == QLatin1String("tcp");
-    const LinkSettings settings = tcp ? LinkSettings::tcp(QStringLiteral("127.0.0.1"), QString::number(sim.port))
-                                      : LinkSettings::serial(sim.pty, LineMode);
-    const double ieMs = exchangeMs(settings, "000IE", 200);
-    const double dfMs = exchangeMs(settings, "000DF", 200);
+    const LinkSettings settings = tcp ? LinkSettings::tcp(QStringLiteral("127.0.0.1"), QString::number(sim.port()))
+                                      : LinkSettings::serial(sim.pty(), LineMode);
+    // The simulator's faults strike these exchanges too: the median is of the answered ones.
+    const double ieMs = ProcessFigures::exchangeMs(settings, "000IE", 200);
+    const double dfMs = ProcessFigures::exchangeMs(settings, "000DF", 200);
     if (ieMs < 0 || dfMs < 0) {
         std::fprintf(stderr, "zu42soakbench: the exchanges with the simulator failed\n");
         return 1;
@@ -283,10 +197,10 @@ int main(int argc, char *argv[])
     if (tcp) {
         pages->setCurrentWidget(window.findChild<QWidget *>(QStringLiteral("tsNet")));
         window.findChild<QLineEdit *>(QStringLiteral("edIP"))->setText(QStringLiteral("127.0.0.1"));
-        window.findChild<QLineEdit *>(QStringLiteral("edPort"))->setText(QString::number(sim.port));
+        window.findChild<QLineEdit *>(QStringLiteral("edPort"))->setText(QString::number(sim.port()));
     } else {
         pages->setCurrentWidget(window.findChild<QWidget *>(QStringLiteral("tsCom")));
-        window.findChild<QComboBox *>(QStringLiteral("cmbPort"))->setEditText(sim.pty);
+        window.findChild<QComboBox *>(QStringLiteral("cmbPort"))->setEditText(sim.pty());
         window.findChild<QComboBox *>(QStringLiteral("cmbBaudrate"))->setEditText(LineMode);
     }
     // A lost or cut reply during the scan is retried; a connect that fails three times in a row
@@ -298,7 +212,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     std::printf("automatic test against zu42sim over %s (%s) for %.0f min, one reply in %d lost, one in %d cut off\n",
-                tcp ? "TCP" : "a pseudo-terminal", qPrintable(settings.isNet() ? QStringLiteral("127.0.0.1:%1").arg(sim.port) : sim.pty),
+                tcp ? "TCP" : "a pseudo-terminal", qPrintable(settings.isNet() ? QStringLiteral("127.0.0.1:%1").arg(sim.port()) : sim.pty()),
                 minutes, loseEvery, cutEvery);
     std::printf("traffic monitor open, %d rows kept, daily log file on in %s\n", monitor->recorder().model().capacity(),
                 qPrintable(QFileInfo(monitor->recorder().log().currentPath()).absolutePath()));
@@ -312,11 +226,11 @@ int main(int argc, char *argv[])
     qint64 lastNs = 0;
     const auto take = [&] {
         const qint64 ns = wall.nsecsElapsed();
-        const double cpu = cpuSeconds();
+        const double cpu = ProcessFigures::cpuSeconds();
         Sample s;
         s.minutes = double(ns) / 60e9;
-        s.rssKiB = residentKiB();
-        s.descriptors = openDescriptors();
+        s.rssKiB = ProcessFigures::residentKiB();
+        s.descriptors = ProcessFigures::openDescriptors();
         s.cpuPercent = ns > lastNs ? 100.0 * (cpu - lastCpu) / (double(ns - lastNs) / 1e9) : 0.0;
         s.passes = counter.passes;
         s.monitorRows = monitor->recorder().model().rowCount();
@@ -356,11 +270,11 @@ int main(int argc, char *argv[])
     const qint64 failedBefore = counter.failedUs;
     sampler.start();
     wall.start();
-    const double cpuStart = cpuSeconds();
+    const double cpuStart = ProcessFigures::cpuSeconds();
     lastCpu = cpuStart;
     window.btnAutoClick();
     const double seconds = double(wall.nsecsElapsed()) / 1e9;
-    const double cpuPercent = 100.0 * (cpuSeconds() - cpuStart) / seconds;
+    const double cpuPercent = 100.0 * (ProcessFigures::cpuSeconds() - cpuStart) / seconds;
 
     const Sample &oneMinute = samples.at(1);
     const Sample &end = samples.back();
