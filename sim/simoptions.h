@@ -49,6 +49,8 @@ struct SimOptions
     QHostAddress tcpAddress = QHostAddress(QHostAddress::LocalHost);
     quint16 tcpPort = 5003;
     bool pty = false;
+    QString ptyLink;                      // a symbolic link to the pseudo-terminal (a Wine COM port)
+    bool untilStdinCloses = false;        // end when standard input closes (a parent that cannot signal)
     QByteArray id = "000";
     bool anyId = false;
     QByteArray serial = "24010042";

@@ -2,6 +2,7 @@
 
 #include "protocol/commandframe.h"
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -84,15 +85,44 @@ bool SimServer::start(QString *error)
             }
         };
         m_ptyChannel->hangUp = [this] { closePty(); };
+        if (!m_options.ptyLink.isEmpty()) {
+            if (::symlink(slave, QFile::encodeName(m_options.ptyLink).constData()) != 0) {
+                *error = QStringLiteral("cannot link %1 to the pseudo-terminal: %2")
+                             .arg(m_options.ptyLink, QString::fromLocal8Bit(strerror(errno)));
+                return false;
+            }
+            m_ptyLinkMade = m_options.ptyLink;
+        }
         std::printf("pty %s\n", slave);
 #else
         *error = QStringLiteral("pseudo-terminals need a Unix system");
         return false;
 #endif
     }
+    if (m_options.untilStdinCloses) {
+#ifdef Q_OS_UNIX
+        m_stdinNotifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
+        connect(m_stdinNotifier, &QSocketNotifier::activated, this, &SimServer::onStdinReadable);
+#else
+        *error = QStringLiteral("--until-stdin-closes needs a Unix system");
+        return false;
+#endif
+    }
     std::printf("ready\n");
     std::fflush(stdout);
     return true;
+}
+
+void SimServer::onStdinReadable()
+{
+#ifdef Q_OS_UNIX
+    char buffer[256];
+    const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n > 0 || (n < 0 && errno == EINTR))
+        return;
+    m_stdinNotifier->setEnabled(false);
+    QCoreApplication::quit();
+#endif
 }
 
 void SimServer::closePty()
@@ -105,6 +135,10 @@ void SimServer::closePty()
     }
     if (m_ptyChannel)
         m_ptyChannel->alive = false;
+    if (!m_ptyLinkMade.isEmpty()) {
+        ::unlink(QFile::encodeName(m_ptyLinkMade).constData());
+        m_ptyLinkMade.clear();
+    }
     if (m_ptyKeepAlive >= 0)
         ::close(m_ptyKeepAlive);
     if (m_ptyMaster >= 0)

@@ -42,6 +42,7 @@ private:
 
     void onTcpConnection();
     void onPtyReadable();
+    void onStdinReadable();
     void received(const std::shared_ptr<Channel> &channel, const QByteArray &bytes);
     void handleFrame(const std::shared_ptr<Channel> &channel, const QByteArray &frame);
     void deliver(const std::shared_ptr<Channel> &channel, const QByteArray &command, const QByteArray &reply);
@@ -59,6 +60,8 @@ private:
     int m_ptyMaster = -1;
     int m_ptyKeepAlive = -1;
     QSocketNotifier *m_ptyNotifier = nullptr;
+    QSocketNotifier *m_stdinNotifier = nullptr;
+    QString m_ptyLinkMade;
     std::shared_ptr<Channel> m_ptyChannel;
     QFile m_log;
     QElapsedTimer m_clock;

@@ -36,6 +36,7 @@ private slots:
         QTest::newRow("inputs of 5") << QStringList { "--inputs", "10101" } << "--inputs";
         QTest::newRow("record-every negative") << QStringList { "--record-every", "-1" } << "--record-every";
         QTest::newRow("nothing to serve") << QStringList { "--no-tcp" } << "nothing to serve";
+        QTest::newRow("pty link without pty") << QStringList { "--pty-link", "/tmp/zu42-com" } << "--pty-link";
         QTest::newRow("unknown option") << QStringList { "--bogus" } << "bogus";
         QTest::newRow("stray argument") << QStringList { "stray" } << "stray";
         QTest::newRow("missing value") << QStringList { "--id" } << "id";

@@ -113,7 +113,8 @@ QString systemError()
 #ifdef Q_OS_WIN
 HANDLE openForSettings(const QString &path)
 {
-    const std::wstring name = (QStringLiteral("\\\\.\\") + path).toStdWString();
+    const QString device = QStringLiteral("\\\\.\\");
+    const std::wstring name = (path.startsWith(device) ? path : device + path).toStdWString();
     return ::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
@@ -239,6 +240,12 @@ bool SerialTransport::open(OpenFailure *failure, QString *detail)
             *detail = m_path;
             break;
         case QSerialPort::PermissionError:
+#ifdef Q_OS_WIN
+            // A COM port is opened without sharing: access denied is another program's open.
+            *failure = OpenFailure::PortBusy;
+            *detail = m_path;
+            break;
+#endif
 #ifdef Q_OS_UNIX
             // Qt reports a port held by another program as a permission error too.
             if (::access(m_path.toLocal8Bit().constData(), R_OK | W_OK) == 0) {
@@ -366,6 +373,8 @@ Transport::IoResult SerialTransport::write(QByteArrayView data, int timeoutMs)
         return { Io::Closed, 0, QStringLiteral("port not open") };
     QElapsedTimer timer;
     timer.start();
+    // An earlier wait's time-out stays set until cleared; only this wait's error may count.
+    m_port->clearError();
     m_port->write(data.data(), data.size());
     while (m_port->bytesToWrite() > 0) {
         const int left = int(std::max<qint64>(0, timeoutMs - timer.elapsed()));
@@ -382,6 +391,7 @@ Transport::IoResult SerialTransport::read(char *buffer, qsizetype capacity, int 
 {
     if (!isOpen())
         return { Io::Closed, 0, QStringLiteral("port not open") };
+    m_port->clearError();
     if (m_port->bytesAvailable() == 0 && !m_port->waitForReadyRead(timeoutMs)) {
         if (m_port->error() != QSerialPort::TimeoutError && m_port->error() != QSerialPort::NoError)
             return hangUp(m_port->errorString());
