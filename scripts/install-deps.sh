@@ -15,6 +15,7 @@ packages=(
     clang-14 libclang-rt-14-dev
     g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix
     wine wine64 xz-utils
+    nsis unzip x11-utils
 )
 
 # Qt for Windows needs the MinGW compilers with POSIX threads; the plain names must be those too
