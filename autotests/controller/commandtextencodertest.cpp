@@ -75,6 +75,8 @@ void CommandTextEncoderTest::shouldEncodeInChosenEncoding_data()
     QTest::newRow("C1 control refused in GB2312") << QStringLiteral("\u0085") << int(Gb2312) << refused;
     QTest::newRow("private use refused in GB2312") << QStringLiteral("\uE000") << int(Gb2312) << refused;
     QTest::newRow("private use refused in GB2312 past the rows") << QStringLiteral("\uE766") << int(Gb2312) << refused;
+    QTest::newRow("private use refused in Big5") << QStringLiteral("\uE000") << int(Big5) << refused;
+    QTest::newRow("private use refused in Big5, a single byte in ICU") << QStringLiteral("\uF8F8") << int(Big5) << refused;
     QTest::newRow("euro sign in Big5") << QStringLiteral("\u20AC") << int(Big5) << Bytes("\xA3\xE1");
     QTest::newRow("Big5 punctuation") << QStringLiteral("\uFF0C\u3002") << int(Big5) << Bytes("\xA1\x41\xA1\x43");
     QTest::newRow("Big5 last common hanzi") << QStringLiteral("\u9F98") << int(Big5) << Bytes("\xF9\xD5");
@@ -107,8 +109,10 @@ void CommandTextEncoderTest::shouldEncodeEveryCharacterAlikeOnEverySystem_data()
     QTest::addColumn<int>("encoding");
     QTest::addColumn<int>("sendable");
     QTest::addColumn<QByteArray>("digest");
-    QTest::newRow("Big5") << int(Big5) << 0 << QByteArray("");
-    QTest::newRow("GB2312") << int(Gb2312) << 0 << QByteArray("");
+    QTest::newRow("Big5") << int(Big5) << 13495
+                          << QByteArray("69c6d8e7f9466b4320c936b46b663dcd225b657baf0e38ca13a4d0b1ddc7587f");
+    QTest::newRow("GB2312") << int(Gb2312) << 7449
+                            << QByteArray("386b77950c749ffec370501437ff0036da5710a12f4a70cf437c5b6cb9a3d9a2");
 }
 
 void CommandTextEncoderTest::shouldEncodeEveryCharacterAlikeOnEverySystem()

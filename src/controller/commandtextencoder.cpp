@@ -22,7 +22,8 @@
 // - GB2312 is the 94x94 table of EUC-CN only: code page 936 is GBK, whose additions
 //   (further rows, small Roman numerals, vertical forms, some pinyin letters) the controller's
 //   GB2312 font does not hold; ICU adds C1 controls and a few rows of its own;
-// - no private-use characters: both map them to vendor cells that show nothing defined;
+// - no private-use characters: both map them to vendor cells (end-user-defined characters of
+//   the PC) that the controller's font does not hold, and not even to the same ones;
 // - three GB2312 cells that the two sources map to different characters take either
 //   (A1A4 middle dot, A1AA dash, A3A7 apostrophe-like sign).
 namespace {
@@ -119,6 +120,8 @@ std::optional<QByteArray> encodeIcu(const QString &text, const char *name)
 
 std::optional<QByteArray> encodeBig5(const QString &text)
 {
+    if (std::any_of(text.cbegin(), text.cend(), isPrivateUse))
+        return std::nullopt;
 #ifdef Q_OS_WIN
     return encodeCodePage(text, 950);
 #else
