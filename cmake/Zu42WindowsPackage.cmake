@@ -1,5 +1,7 @@
-# The Windows package: what zu42tool.exe needs beside it on a PC without Qt or MinGW (the
-# deployment, as install rules), and CPack's ZIP and NSIS generators (scripts/package-windows.sh).
+# The Windows package, from packaging/CMakeLists.txt before it includes CPack: what zu42tool.exe
+# needs beside it on a PC without Qt or MinGW (the deployment, as install rules), and CPack's ZIP
+# and NSIS generators (scripts/package-windows.sh). The package's name and words are
+# packaging/CMakeLists.txt's, as for the Debian package.
 # Layout as Qt's own deployment leaves it: the programs, the Qt and MinGW runtime DLLs in bin/,
 # the plugins in folders beside them (Qt looks for plugins in the program's folder), so no
 # qt.conf is needed.
@@ -36,12 +38,8 @@ foreach(dll IN ITEMS libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
     install(FILES ${path} DESTINATION ${zu42_bin})
 endforeach()
 
-set(CPACK_PACKAGE_NAME zu42tools)
-set(CPACK_PACKAGE_VENDOR "ZU42 Test Tools developers")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "test and set up door access controllers over serial or TCP")
 set(CPACK_SYSTEM_NAME win64)
 set(CPACK_GENERATOR ZIP NSIS)
-set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "ZU42 Test Tools")
 # Also the Start-menu folder, and the key by which a newer installer finds the old one to remove.
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "ZU42 Test Tools")
@@ -59,4 +57,3 @@ set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
 # A 64-bit installer for 64-bit programs: it runs where they run (Wine without its 32-bit part
 # too) and writes the 64-bit registry view and Program Files.
 set(CPACK_NSIS_DEFINES "Target amd64-unicode")
-include(CPack)

@@ -1,6 +1,7 @@
 // zu42sim: a simulated door controller for ZU42 Test Tools, on TCP and/or a pseudo-terminal.
 #include "simoptions.h"
 #include "simserver.h"
+#include "zu42version.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -9,6 +10,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zu42sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZU42_VERSION));
 
     QString error;
     const std::optional<SimOptions> options = SimOptions::parse(app.arguments(), &error);

@@ -240,6 +240,7 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
         "A door controller of the VE42rOZ family, simulated, for ZU42 Test Tools.\n"
         "Serves TCP and/or a pseudo-terminal; prints \"tcp ADDRESS:PORT\", \"pty PATH\" and \"ready\"."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption tcpOpt(QStringLiteral("tcp"), QStringLiteral("Listen on ADDRESS:PORT (default 127.0.0.1:5003; port 0 picks a free one)."), QStringLiteral("address:port"));
     const QCommandLineOption noTcpOpt(QStringLiteral("no-tcp"), QStringLiteral("Do not listen on TCP."));
     const QCommandLineOption ptyOpt(QStringLiteral("pty"), QStringLiteral("Also serve a pseudo-terminal (the serial line)."));
@@ -277,6 +278,8 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
         *error = parser.helpText();
         return std::nullopt;
     }
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion(); // prints "zu42sim <version>" and exits 0
     if (!parser.positionalArguments().isEmpty()) {
         *error = QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first());
         return std::nullopt;

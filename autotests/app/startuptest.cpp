@@ -23,6 +23,22 @@ QStringList itemsOf(const QComboBox *box)
     return items;
 }
 
+QList<SerialPortEntry> portsNamed(const QStringList &names)
+{
+    QList<SerialPortEntry> ports;
+    for (const QString &name : names)
+        ports.append({ name, {}, {}, {}, {} });
+    return ports;
+}
+
+QStringList namesOf(const QList<SerialPortEntry> &ports)
+{
+    QStringList names;
+    for (const SerialPortEntry &port : ports)
+        names.append(port.name);
+    return names;
+}
+
 QStringList comNames(int count)
 {
     QStringList names;
@@ -339,8 +355,9 @@ private slots:
         QComboBox box;
         box.setEditable(true);
         QList<QStringList> listings = { { "ttyS0" }, { "ttyUSB1", "ttyS0", "ttyUSB0", "ttyUSB0" }, {} };
-        PortListRefresher::fill(&box, listings.first());
-        new PortListRefresher(&box, [&] { return SerialPortList::namesOrFallback(listings.takeFirst()); });
+        PortListRefresher::fill(&box, portsNamed(listings.first()), {});
+        new PortListRefresher(
+            &box, [&] { return SerialPortList::entriesOrFallback(portsNamed(listings.takeFirst())); }, {});
         box.setEditText(QStringLiteral("COM9"));
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
@@ -364,10 +381,13 @@ private slots:
         QComboBox box;
         box.setEditable(true);
         int builds = 0;
-        new PortListRefresher(&box, [&] {
-            ++builds;
-            return QStringList { "ttyS0" };
-        });
+        new PortListRefresher(
+            &box,
+            [&] {
+                ++builds;
+                return portsNamed({ "ttyS0" });
+            },
+            {});
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         box.setEnabled(false);
@@ -383,9 +403,14 @@ private slots:
 
     void shouldFallBackToCom1ToCom16OnlyWithoutPorts()
     {
-        QCOMPARE(SerialPortList::namesOrFallback({}), comNames(16));
-        const QStringList present = { "COM3", "COM10", "COM3" };
-        QCOMPARE(SerialPortList::namesOrFallback(present), present);
+        const QList<SerialPortEntry> fallback = SerialPortList::entriesOrFallback({});
+        QCOMPARE(namesOf(fallback), comNames(16));
+        for (const SerialPortEntry &port : fallback)
+            QVERIFY2(port.location.isEmpty() && port.description.isEmpty() && port.manufacturer.isEmpty()
+                         && port.serialNumber.isEmpty(),
+                     qPrintable(port.name));
+        const QList<SerialPortEntry> present = portsNamed({ "COM3", "COM10", "COM3" });
+        QCOMPARE(SerialPortList::entriesOrFallback(present), present);
     }
 };
 

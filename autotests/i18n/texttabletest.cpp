@@ -95,6 +95,9 @@ private slots:
         row("SetDateTimeBanner", TextTable::SetDateTimeBanner, "Set date and time");
         row("ControllerCommandTestGroup", TextTable::ControllerCommandTestGroup, "Controller command test");
         row("ReceiveDataLabel", TextTable::ReceiveDataLabel, "Receive data:");
+        row("PortMakerTip", TextTable::PortMakerTip, "Maker:");
+        row("PortSerialNumberTip", TextTable::PortSerialNumberTip, "Serial number:");
+        row("PortDeviceTip", TextTable::PortDeviceTip, "Device:");
     }
 
     void shouldNameTheRightMessages()

@@ -1,4 +1,6 @@
 // ZU42 Test Tools: tests and sets up one door access controller over a serial line or TCP.
+#include "app/programcommandline.h"
+#include "app/programidentity.h"
 #include "app/tfrmmodule.h"
 
 #include <QApplication>
@@ -8,9 +10,15 @@
 
 int main(int argc, char *argv[])
 {
+    ProgramIdentity::declare(QStringLiteral("zu42tool"));
+    ProgramCommandLine commandLine(QStringLiteral(
+        "ZU42 Test Tools: tests and sets up one door access controller of the VE42rOZ family\n"
+        "(RO420, ZO425, RO426) over a serial line or TCP."));
+    if (const std::optional<int> status = commandLine.read(argc, argv))
+        return *status;
+
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("ZU42vIZ-O5 Test Tools"));
-    QApplication::setApplicationName(QStringLiteral("zu42tool"));
+    ProgramIdentity::setWindowIcon();
 
     try {
         TfrmModule frmModule;

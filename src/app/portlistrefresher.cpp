@@ -18,25 +18,36 @@ bool opensList(const QKeyEvent *key)
 
 } // namespace
 
-PortListRefresher::PortListRefresher(QComboBox *box, Source source)
+PortListRefresher::PortListRefresher(QComboBox *box, Source source, Describe describe)
     : QObject(box)
     , m_box(box)
     , m_source(std::move(source))
+    , m_describe(std::move(describe))
 {
     box->installEventFilter(this);
 }
 
-void PortListRefresher::fill(QComboBox *box, const QStringList &names)
+void PortListRefresher::setSource(Source source)
 {
-    box->clear();
-    box->addItems(names);
-    box->setCurrentIndex(names.isEmpty() ? -1 : 0);
+    m_source = std::move(source);
 }
 
-void PortListRefresher::refill(QComboBox *box, const QStringList &names)
+void PortListRefresher::fill(QComboBox *box, const QList<SerialPortEntry> &ports, const Describe &describe)
+{
+    box->clear();
+    for (const SerialPortEntry &port : ports) {
+        box->addItem(port.name);
+        const QString tip = describe ? describe(port) : QString();
+        if (!tip.isEmpty())
+            box->setItemData(box->count() - 1, tip, Qt::ToolTipRole);
+    }
+    box->setCurrentIndex(ports.isEmpty() ? -1 : 0);
+}
+
+void PortListRefresher::refill(QComboBox *box, const QList<SerialPortEntry> &ports, const Describe &describe)
 {
     const QString text = box->currentText();
-    fill(box, names);
+    fill(box, ports, describe);
     box->setEditText(text);
 }
 
@@ -54,7 +65,7 @@ bool PortListRefresher::eventFilter(QObject *watched, QEvent *event)
             ? static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
             : opensList(static_cast<QKeyEvent *>(event));
         if (opening && m_source)
-            refill(box, m_source());
+            refill(box, m_source(), m_describe);
     }
     return QObject::eventFilter(watched, event);
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "link/serialportentry.h"
+
+#include <QList>
 #include <QObject>
-#include <QStringList>
 
 #include <functional>
 
@@ -9,22 +11,28 @@ class QComboBox;
 
 // Builds the port box's items again each time the operator opens its list, because a USB
 // adapter is often plugged in after the tool has started. The text in the box stays what it
-// was: it is what the next operation opens, whether or not the list holds it.
+// was: it is what the next operation opens, whether or not the list holds it. Each item is a
+// port's name and carries, as its tool tip, what tells the adapter apart, in the words of the
+// language in force when the list opened.
 class PortListRefresher : public QObject
 {
     Q_OBJECT
 
 public:
-    using Source = std::function<QStringList()>;
+    using Source = std::function<QList<SerialPortEntry>()>;
+    using Describe = std::function<QString(const SerialPortEntry &)>;
 
     // Watches box and lives as long as it does.
-    PortListRefresher(QComboBox *box, Source source);
+    PortListRefresher(QComboBox *box, Source source, Describe describe);
 
-    // Replaces the items of box with names and selects the first; the text follows the
-    // selection.
-    static void fill(QComboBox *box, const QStringList &names);
+    // Where the next openings take the ports from.
+    void setSource(Source source);
+
+    // Replaces the items of box with the ports' names, their tool tips from describe, and
+    // selects the first; the text follows the selection.
+    static void fill(QComboBox *box, const QList<SerialPortEntry> &ports, const Describe &describe);
     // Replaces the items and keeps the text.
-    static void refill(QComboBox *box, const QStringList &names);
+    static void refill(QComboBox *box, const QList<SerialPortEntry> &ports, const Describe &describe);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -32,4 +40,5 @@ protected:
 private:
     QComboBox *m_box;
     Source m_source;
+    Describe m_describe;
 };

@@ -5,6 +5,7 @@
 #include "i18n/language.h"
 #include "i18n/languagefont.h"
 #include "app/portlistrefresher.h"
+#include "app/porttooltip.h"
 #include "link/serialportlist.h"
 #include "settings/storedsettings.h"
 #include "i18n/texttable.h"
@@ -81,9 +82,10 @@ void TfrmModule::loadStoredSettings()
     m_languageFlag = stored.languageFlag;
     m_languageIndex = stored.languageIndex;
 
-    PortListRefresher::fill(ui->cmbPort, SerialPortList::names());
+    const auto describe = [this](const SerialPortEntry &port) { return PortToolTip::text(port, m_languageIndex); };
+    PortListRefresher::fill(ui->cmbPort, SerialPortList::entries(), describe);
     ui->cmbPort->setEditText(m_linkSettings.portName);
-    new PortListRefresher(ui->cmbPort, &SerialPortList::names);
+    new PortListRefresher(ui->cmbPort, &SerialPortList::entries, describe);
     ui->cmbBaudrate->setEditText(m_linkSettings.lineMode);
     ui->edIP->setText(m_linkSettings.hostAddress);
     ui->edPort->setText(m_linkSettings.hostPort);

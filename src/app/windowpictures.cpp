@@ -1,5 +1,7 @@
 #include "app/windowpictures.h"
 
+#include "app/programcommandline.h"
+#include "app/programidentity.h"
 #include "app/tfrmmodule.h"
 
 #include <QAction>
@@ -48,6 +50,16 @@ QString pageName(const QWidget *page)
 
 int WindowPictures::run(int argc, char **argv)
 {
+    ProgramIdentity::declare(QStringLiteral("zu42screenshots"));
+    ProgramCommandLine commandLine(
+        QStringLiteral("Renders the window of zu42tool in each language into FOLDER, for the documentation."));
+    commandLine.takeArguments(QStringLiteral("<folder>"), QStringLiteral("Where the pictures go."), 1, 1);
+    const QCommandLineOption allPagesOpt(QStringLiteral("all-pages"),
+                                         QStringLiteral("Also every page in both Chinese languages."));
+    commandLine.addOption(allPagesOpt);
+    if (const std::optional<int> status = commandLine.read(argc, argv))
+        return *status;
+
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir store;
@@ -56,14 +68,8 @@ int WindowPictures::run(int argc, char **argv)
     qputenv("XDG_CONFIG_DIRS", QFile::encodeName(store.path()));
 
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("ZU42vIZ-O5 Test Tools"));
-    const QStringList args = QCoreApplication::arguments();
-    if (args.size() < 2) {
-        QTextStream(stderr) << "usage: " << args.value(0) << " <folder> [--all-pages]\n";
-        return 2;
-    }
-    const QString folder = args.at(1);
-    const bool allPages = args.contains(QStringLiteral("--all-pages"));
+    const QString folder = commandLine.positionalArguments().at(0);
+    const bool allPages = commandLine.isSet(allPagesOpt);
     if (!QDir().mkpath(folder))
         return 1;
 

@@ -83,6 +83,9 @@ const char8_t *const messages[TextTable::MessageCount][TextTable::ColumnCount] =
     /* 75 */ { u8"&Load profile...", u8"载入配置文件(&L)...", u8"載入設定檔(&L)..." },
     /* 76 */ { u8"&Compare with profile...", u8"与配置文件比较(&C)...", u8"與設定檔比較(&C)..." },
     /* 77 */ { u8"&Apply profile...", u8"应用配置文件(&A)...", u8"套用設定檔(&A)..." },
+    /* 78 */ { u8"Maker:", u8"制造商:", u8"製造商:" },
+    /* 79 */ { u8"Serial number:", u8"序列号:", u8"序號:" },
+    /* 80 */ { u8"Device:", u8"设备:", u8"裝置:" },
 };
 
 } // namespace

@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 78;
+    static constexpr int MessageCount = 81;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -87,6 +87,10 @@ public:
     static constexpr int LoadProfileEntry = 75;
     static constexpr int CompareProfileEntry = 76;
     static constexpr int ApplyProfileEntry = 77;
+    // The tool tip of a port in the port list, under the adapter's own description.
+    static constexpr int PortMakerTip = 78;
+    static constexpr int PortSerialNumberTip = 79;
+    static constexpr int PortDeviceTip = 80;
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.

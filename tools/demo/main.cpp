@@ -4,6 +4,8 @@
 // and saves a picture after each. It prints what the operator would read and exits 0 only when
 // the controller was connected.
 //   zu42demo <connected.png> [<command.png> [<autotest.png>]]
+#include "app/programcommandline.h"
+#include "app/programidentity.h"
 #include "app/tfrmmodule.h"
 
 #include <QApplication>
@@ -66,16 +68,22 @@ void press(TfrmModule &window, const char *button)
 
 int main(int argc, char *argv[])
 {
+    ProgramIdentity::declare(QStringLiteral("zu42demo"));
+    ProgramCommandLine commandLine(QStringLiteral(
+        "Drives the window of zu42tool once: connects to the controller its settings name, runs the\n"
+        "automatic test for a moment with DO1 ticked, sends the free command, and saves a picture\n"
+        "after each. Exits 0 only when the controller was connected."));
+    commandLine.takeArguments(QStringLiteral("<connected.png> [<command.png> [<autotest.png>]]"),
+                              QStringLiteral("The pictures: after connecting, of the command page, of the test."), 1, 3);
+    if (const std::optional<int> status = commandLine.read(argc, argv))
+        return *status;
+
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("ZU42vIZ-O5 Test Tools"));
-    QApplication::setApplicationName(QStringLiteral("zu42tool"));
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: zu42demo <connected.png> [<command.png> [<autotest.png>]]\n");
-        return 2;
-    }
-    const QString connectedShot = QString::fromLocal8Bit(argv[1]);
-    const QString commandShot = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
-    const QString autoTestShot = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
+    ProgramIdentity::setWindowIcon();
+    const QStringList shots = commandLine.positionalArguments();
+    const QString connectedShot = shots.at(0);
+    const QString commandShot = shots.value(1);
+    const QString autoTestShot = shots.value(2);
 
     TfrmModule frmModule;
     if (const QScreen *screen = frmModule.screen())

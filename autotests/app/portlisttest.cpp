@@ -1,0 +1,137 @@
+// Ports a person can tell apart: each entry of the port box is the port's name and carries, as
+// its tool tip, what the system says of the adapter, in the window's language. The listing is
+// handed in, so no adapter needs to be plugged in.
+#include "app/portlistrefresher.h"
+#include "app/porttooltip.h"
+#include "i18n/texttable.h"
+#include "link/serialportlist.h"
+#include "windowharness.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QHelpEvent>
+#include <QToolTip>
+
+namespace {
+
+const SerialPortEntry ftdiA { "ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A50285BI" };
+const SerialPortEntry ftdiB { "ttyUSB1", "/dev/ttyUSB1", "FT232R USB UART", "FTDI", "A9K3QX01" };
+const SerialPortEntry builtIn { "ttyS0", "/dev/ttyS0", {}, {}, {} };
+
+QStringList itemsOf(const QComboBox *box)
+{
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items.append(box->itemText(i));
+    return items;
+}
+
+QStringList toolTipsOf(const QComboBox *box)
+{
+    QStringList tips;
+    for (int i = 0; i < box->count(); ++i)
+        tips.append(box->itemData(i, Qt::ToolTipRole).toString());
+    return tips;
+}
+
+void openList(QComboBox *box)
+{
+    QTest::mousePress(box, Qt::LeftButton, {}, QPoint(box->width() - 6, box->height() / 2));
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(SerialPortEntry)
+
+class PortListTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void shouldDescribeWhatTheSystemToldOfAPort_data()
+    {
+        QTest::addColumn<SerialPortEntry>("port");
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("USB adapter, English")
+            << ftdiA << int(TextTable::English)
+            << "FT232R USB UART\nMaker: FTDI\nSerial number: A50285BI\nDevice: /dev/ttyUSB0";
+        QTest::newRow("USB adapter, Simplified Chinese")
+            << ftdiA << int(TextTable::SimplifiedChinese)
+            << "FT232R USB UART\n制造商: FTDI\n序列号: A50285BI\n设备: /dev/ttyUSB0";
+        QTest::newRow("USB adapter, Traditional Chinese")
+            << ftdiA << int(TextTable::TraditionalChinese)
+            << "FT232R USB UART\n製造商: FTDI\n序號: A50285BI\n裝置: /dev/ttyUSB0";
+        QTest::newRow("built-in port: the device only") << builtIn << int(TextTable::English) << "Device: /dev/ttyS0";
+        QTest::newRow("adapter without a description")
+            << SerialPortEntry { "ttyACM0", "/dev/ttyACM0", {}, {}, "0042" } << int(TextTable::English)
+            << "Serial number: 0042\nDevice: /dev/ttyACM0";
+        QTest::newRow("a name nobody listed") << SerialPortEntry { "COM3", {}, {}, {}, {} } << int(TextTable::English)
+                                              << QString();
+    }
+    void shouldDescribeWhatTheSystemToldOfAPort()
+    {
+        QFETCH(SerialPortEntry, port);
+        QFETCH(int, language);
+        QFETCH(QString, tip);
+        QCOMPARE(PortToolTip::text(port, language), tip);
+    }
+
+    // Two alike adapters differ in the window only by their tool tips; the entries stay the names.
+    void shouldTellTwoAlikeAdaptersApartInTheWindowsPortList()
+    {
+        WindowHarness h;
+        h.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        auto *box = h.find<QComboBox>("cmbPort");
+        auto *refresher = box->findChild<PortListRefresher *>();
+        QVERIFY(refresher);
+        refresher->setSource([] { return QList<SerialPortEntry> { ftdiA, ftdiB, builtIn }; });
+
+        openList(box);
+        QCOMPARE(itemsOf(box), (QStringList { "ttyUSB0", "ttyUSB1", "ttyS0" }));
+        const QStringList tips = toolTipsOf(box);
+        QCOMPARE(tips.at(0), PortToolTip::text(ftdiA, TextTable::English));
+        QCOMPARE(tips.at(1), PortToolTip::text(ftdiB, TextTable::English));
+        QCOMPARE(tips.at(2), QStringLiteral("Device: /dev/ttyS0"));
+
+        // What the pointer resting on the second entry of the open list shows.
+        QAbstractItemView *view = box->view();
+        QVERIFY(view->isVisible());
+        const QRect second = view->visualRect(view->model()->index(1, 0));
+        QHelpEvent help(QEvent::ToolTip, second.center(), view->viewport()->mapToGlobal(second.center()));
+        QCoreApplication::sendEvent(view->viewport(), &help);
+        QVERIFY2(QToolTip::text().contains(QLatin1String("A9K3QX01")), qPrintable(QToolTip::text()));
+        QToolTip::hideText();
+        box->hidePopup();
+
+        // Both adapters unplugged: the names operators type most, and no tool tip left over.
+        refresher->setSource([] { return SerialPortList::entriesOrFallback({}); });
+        openList(box);
+        QCOMPARE(box->count(), 16);
+        QCOMPARE(toolTipsOf(box), QStringList(16, QString()));
+        box->hidePopup();
+    }
+
+    void shouldDescribeThePortsInTheLanguageInForceWhenTheListOpens()
+    {
+        WindowHarness h;
+        h.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        auto *box = h.find<QComboBox>("cmbPort");
+        box->findChild<PortListRefresher *>()->setSource([] { return QList<SerialPortEntry> { ftdiA }; });
+
+        h.find<QAction>("mnuTraditional")->trigger();
+        openList(box);
+        QCOMPARE(toolTipsOf(box), QStringList { PortToolTip::text(ftdiA, TextTable::TraditionalChinese) });
+        box->hidePopup();
+
+        h.find<QAction>("mnuSimplified")->trigger();
+        openList(box);
+        QVERIFY2(toolTipsOf(box).value(0).contains(QStringLiteral("序列号: A50285BI")), qPrintable(toolTipsOf(box).value(0)));
+        box->hidePopup();
+    }
+};
+
+QTEST_MAIN(PortListTest)
+#include "portlisttest.moc"
