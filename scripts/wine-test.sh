@@ -134,6 +134,11 @@ if [ ! -f "$wineprefix/.zu42-ready-2" ]; then
     ) 9>"$wineprefix.lock"
 fi
 
+# The Wine server of the prefix, started here with nowhere to write: it becomes the session leader
+# of the serial tests' pseudo-terminals, and when a simulator closes one it is sent SIGHUP, on
+# which it lists all its objects on its standard error (tens of thousands of lines).
+wineserver -p30 </dev/null >/dev/null 2>&1 || true
+
 if [ $# -gt 0 ]; then
     exec wine "$exe" "$@"
 fi

@@ -3,6 +3,9 @@
 #include "protocol/commandframe.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QSaveFile>
 #include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -99,30 +102,40 @@ bool SimServer::start(QString *error)
         return false;
 #endif
     }
-    if (m_options.untilStdinCloses) {
-#ifdef Q_OS_UNIX
-        m_stdinNotifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
-        connect(m_stdinNotifier, &QSocketNotifier::activated, this, &SimServer::onStdinReadable);
-#else
-        *error = QStringLiteral("--until-stdin-closes needs a Unix system");
-        return false;
-#endif
+    if (!m_options.untilGonePath.isEmpty()) {
+        auto *watcher = new QFileSystemWatcher(this);
+        if (!watcher->addPath(m_options.untilGonePath)) {
+            *error = QStringLiteral("cannot watch %1").arg(m_options.untilGonePath);
+            return false;
+        }
+        connect(watcher, &QFileSystemWatcher::fileChanged, this, [path = m_options.untilGonePath] {
+            if (!QFileInfo::exists(path))
+                QCoreApplication::quit();
+        });
     }
+    QByteArray said;
+    if (m_tcp)
+        said += "tcp " + m_tcp->serverAddress().toString().toLatin1() + ':' + QByteArray::number(m_tcp->serverPort()) + '\n';
+#ifdef Q_OS_UNIX
+    if (m_ptyMaster >= 0)
+        said += QByteArray("pty ") + ::ptsname(m_ptyMaster) + '\n';
+#endif
+    announce(m_options, said + "ready\n");
     std::printf("ready\n");
     std::fflush(stdout);
     return true;
 }
 
-void SimServer::onStdinReadable()
+void SimServer::announce(const SimOptions &options, const QByteArray &text)
 {
-#ifdef Q_OS_UNIX
-    char buffer[256];
-    const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-    if (n > 0 || (n < 0 && errno == EINTR))
+    if (options.announcePath.isEmpty())
         return;
-    m_stdinNotifier->setEnabled(false);
-    QCoreApplication::quit();
-#endif
+    // Whole or not at all: the parent reads it as soon as it appears.
+    QSaveFile file(options.announcePath);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(text);
+        file.commit();
+    }
 }
 
 void SimServer::closePty()

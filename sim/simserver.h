@@ -27,6 +27,8 @@ public:
 
     // Opens what the options ask for and prints where; false with *error when it cannot.
     bool start(QString *error);
+    // Writes the file of --announce, when asked for, whole at once.
+    static void announce(const SimOptions &options, const QByteArray &text);
 
 private:
     struct Channel
@@ -42,7 +44,6 @@ private:
 
     void onTcpConnection();
     void onPtyReadable();
-    void onStdinReadable();
     void received(const std::shared_ptr<Channel> &channel, const QByteArray &bytes);
     void handleFrame(const std::shared_ptr<Channel> &channel, const QByteArray &frame);
     void deliver(const std::shared_ptr<Channel> &channel, const QByteArray &command, const QByteArray &reply);
@@ -60,7 +61,6 @@ private:
     int m_ptyMaster = -1;
     int m_ptyKeepAlive = -1;
     QSocketNotifier *m_ptyNotifier = nullptr;
-    QSocketNotifier *m_stdinNotifier = nullptr;
     QString m_ptyLinkMade;
     std::shared_ptr<Channel> m_ptyChannel;
     QFile m_log;

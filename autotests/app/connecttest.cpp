@@ -71,11 +71,8 @@ private Q_SLOTS:
         QFETCH(bool, pty);
         QFETCH(QStringList, banners);
         QFETCH(QList<QByteArray>, requests);
-        if (pty) {
-            const bool silent = simArgs == QStringList { "--fault", "AS:noreply" };
-            if (const QString why = SimProcess::serialRowUnavailable(!silent); !why.isEmpty())
-                QSKIP(qPrintable(why));
-        }
+        if (const QString why = pty ? SimProcess::serialLineUnavailable() : QString(); !why.isEmpty())
+            QSKIP(qPrintable(why));
         SimProcess sim(simArgs, pty);
         QVERIFY(sim.start());
         WindowHarness h;
@@ -120,7 +117,7 @@ private Q_SLOTS:
         QFETCH(bool, pty);
         QFETCH(QString, version);
         QFETCH(bool, diMode);
-        if (const QString why = pty ? SimProcess::serialRowUnavailable(true) : QString(); !why.isEmpty())
+        if (const QString why = pty ? SimProcess::serialLineUnavailable() : QString(); !why.isEmpty())
             QSKIP(qPrintable(why));
         SimProcess sim({ "--version-text", versionText, "--serial", "SN123456" }, pty);
         QVERIFY(sim.start());

@@ -45,7 +45,7 @@ private Q_SLOTS:
         QFETCH(bool, pty);
         QFETCH(QByteArray, sent);
         QFETCH(QString, banner);
-        if (const QString why = pty ? SimProcess::serialRowUnavailable(true) : QString(); !why.isEmpty())
+        if (const QString why = pty ? SimProcess::serialLineUnavailable() : QString(); !why.isEmpty())
             QSKIP(qPrintable(why));
         SimProcess sim({ "--id", "001" }, pty);
         QVERIFY(sim.start());
@@ -180,7 +180,7 @@ private Q_SLOTS:
         QFETCH(bool, pty);
         QFETCH(QByteArray, sent);
         QFETCH(QString, shownData);
-        if (const QString why = pty ? SimProcess::serialRowUnavailable(true) : QString(); !why.isEmpty())
+        if (const QString why = pty ? SimProcess::serialLineUnavailable() : QString(); !why.isEmpty())
             QSKIP(qPrintable(why));
         SimProcess sim(simArgs, pty);
         QVERIFY(sim.start());

@@ -52,31 +52,109 @@ QString SimProcess::executable()
     return fromEnv.isEmpty() ? QStringLiteral("zu42sim") : fromEnv;
 }
 
+bool SimProcess::takeStartLines(const std::function<bool(QByteArray *line)> &nextLine)
+{
+    QByteArray line;
+    while (nextLine(&line)) {
+        line = line.trimmed();
+        if (line.startsWith("tcp ")) {
+            const int colon = line.lastIndexOf(':');
+            m_port = quint16(line.mid(colon + 1).toUInt());
+        } else if (line.startsWith("pty ")) {
+            m_ptyPath = QString::fromLocal8Bit(line.mid(4));
+        } else if (line == "ready") {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool SimProcess::startOnce(const QString &program, const QStringList &args)
 {
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(program, args);
     if (!m_process.waitForStarted(5000))
         return false;
-
     QDeadlineTimer deadline(10000);
-    while (!deadline.hasExpired()) {
-        if (!m_process.canReadLine() && !m_process.waitForReadyRead(int(deadline.remainingTime())))
-            return false;
-        while (m_process.canReadLine()) {
-            const QByteArray line = m_process.readLine().trimmed();
-            if (line.startsWith("tcp ")) {
-                const int colon = line.lastIndexOf(':');
-                m_port = quint16(line.mid(colon + 1).toUInt());
-            } else if (line.startsWith("pty ")) {
-                m_ptyPath = QString::fromLocal8Bit(line.mid(4));
-            } else if (line == "ready") {
-                return true;
-            }
+    return takeStartLines([&](QByteArray *line) {
+        while (!m_process.canReadLine()) {
+            if (deadline.hasExpired() || !m_process.waitForReadyRead(int(deadline.remainingTime())))
+                return false;
         }
-    }
-    return false;
+        *line = m_process.readLine();
+        return true;
+    });
 }
+
+#ifdef Q_OS_WIN
+bool SimProcess::startUnixChild(const QString &program, const QStringList &args)
+{
+    const QString announced = m_dir.filePath(QStringLiteral("announce"));
+    const QString running = m_dir.filePath(QStringLiteral("running"));
+    QFile::remove(announced);
+    QFile token(running);
+    if (!token.open(QIODevice::WriteOnly))
+        return false;
+    token.close();
+    QString commandLine = QLatin1Char('"') + program + QLatin1Char('"');
+    for (const QString &arg : args + QStringList { QStringLiteral("--announce"), unixPathOf(announced),
+                                                   QStringLiteral("--until-gone"), unixPathOf(running) })
+        commandLine += QStringLiteral(" \"") + arg + QLatin1Char('"');
+    std::wstring command = commandLine.toStdWString();
+
+    // Watched before the start, so that an announcement cannot come unseen.
+    const std::wstring folder = QDir::toNativeSeparators(m_dir.path()).toStdWString();
+    HANDLE change = FindFirstChangeNotificationW(folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE);
+    if (change == INVALID_HANDLE_VALUE)
+        return false;
+    STARTUPINFOW startup {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info {};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        FindCloseChangeNotification(change);
+        return false;
+    }
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+
+    QByteArray said;
+    QDeadlineTimer deadline(10000);
+    for (;;) {
+        QFile file(announced);
+        if (file.open(QIODevice::ReadOnly)) {
+            said = file.readAll();
+            break;
+        }
+        if (deadline.hasExpired())
+            break;
+        WaitForSingleObject(change, DWORD(deadline.remainingTime()));
+        FindNextChangeNotification(change);
+    }
+    FindCloseChangeNotification(change);
+    const QList<QByteArray> lines = said.split('\n');
+    qsizetype next = 0;
+    const bool ready = takeStartLines([&](QByteArray *line) {
+        if (next >= lines.size())
+            return false;
+        *line = lines[next++];
+        return true;
+    });
+    if (!ready) {
+        if (said.startsWith("error "))
+            qInfo("zu42sim (Linux): %s", said.mid(6).trimmed().constData());
+        stopUnixChild();
+    }
+    return ready;
+}
+
+void SimProcess::stopUnixChild()
+{
+    // The simulator ends when this file goes, and removes its COM link.
+    const QString running = m_dir.filePath(QStringLiteral("running"));
+    if (QFileInfo::exists(running))
+        QFile::remove(running);
+}
+#endif
 
 bool SimProcess::start()
 {
@@ -88,19 +166,16 @@ bool SimProcess::start()
         const QString logPath = unixPathOf(m_logPath);
         const QString dosDevices = qEnvironmentVariable("ZU42_WINE_DOSDEVICES");
         args = QStringList { QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--log"), logPath,
-                             QStringLiteral("--pty"), QStringLiteral("--until-stdin-closes"), QStringLiteral("--pty-link") };
+                             QStringLiteral("--pty"), QStringLiteral("--pty-link") };
         // Ports of their own for tests run side by side; a link left by a simulator that was
         // killed is passed over (the simulator refuses a path that exists).
         const int first = 20 + int(QCoreApplication::applicationPid() % 40) * 4;
         for (int n = first; n < first + 40; ++n) {
             const QString link = dosDevices + QStringLiteral("/com%1").arg(n);
-            m_viaStdin = true;
-            if (startOnce(qEnvironmentVariable("ZU42SIM_PTY"), args + QStringList { link } + m_args)) {
+            if (startUnixChild(qEnvironmentVariable("ZU42SIM_PTY"), args + QStringList { link } + m_args)) {
                 m_ptyPath = QStringLiteral("COM%1").arg(n);
                 return true;
             }
-            m_process.kill();
-            m_process.waitForFinished(3000);
         }
         return false;
     }
@@ -132,34 +207,18 @@ bool SimProcess::underWine()
 #endif
 }
 
-bool SimProcess::serialRepliesArrive()
-{
-    return !underWine();
-}
-
-QString SimProcess::serialRowUnavailable(bool needsReplies)
-{
-    const QString why = serialLineUnavailable();
-    if (!why.isEmpty() || !needsReplies || serialRepliesArrive())
-        return why;
-    return QStringLiteral("Wine passes nothing a pseudo-terminal sends to the COM port's reader (its WaitCommEvent "
-                          "returns at once with no event): only rows where the controller stays silent run here");
-}
 
 void SimProcess::stop()
 {
+#ifdef Q_OS_WIN
+    stopUnixChild();
+#endif
     if (m_process.state() == QProcess::NotRunning)
         return;
 #ifdef Q_OS_WIN
     // terminate() posts WM_CLOSE, which a console program without a window never sees: it
     // would only cost the wait before kill(). The request log is written unbuffered, so
-    // nothing the tests read is lost by ending the simulator at once. The Linux simulator of
-    // the serial line ends when its standard input closes, which also removes its COM link.
-    if (m_viaStdin) {
-        m_process.closeWriteChannel();
-        if (m_process.waitForFinished(3000))
-            return;
-    }
+    // nothing the tests read is lost by ending the simulator at once.
     m_process.kill();
 #else
     m_process.terminate();

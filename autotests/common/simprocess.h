@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 
 // A zu42sim of the test's own: started on a free loopback port (and a pseudo-terminal when
 // asked), logging every request into a temporary file that requests() reads back.
@@ -35,22 +36,23 @@ public:
 
     // Why this build cannot serve a serial line here (empty when it can): for a QSKIP.
     static QString serialLineUnavailable();
-    // Whether what the simulator sends on the serial line reaches this program. Wine's COM port
-    // on a pseudo-terminal opens and sends, but its WaitCommEvent returns at once with no event,
-    // so Qt never learns of received bytes.
-    static bool serialRepliesArrive();
-    // For a test row on the serial line: why it cannot run here (empty when it can). A row that
-    // needs the controller's replies cannot run where they do not arrive.
-    static QString serialRowUnavailable(bool needsReplies);
     static bool underWine();
 
 private:
     QList<QPair<QByteArray, bool>> readLog() const;
     bool startOnce(const QString &program, const QStringList &args);
+    // Reads what the simulator prints up to "ready"; false if it ends first.
+    bool takeStartLines(const std::function<bool(QByteArray *line)> &nextLine);
+#ifdef Q_OS_WIN
+    // The Linux simulator is no Windows process: Wine signals its process handle at once (so
+    // QProcess takes it for ended) and hands it no pipe. It says it is ready in a file
+    // (--announce) and ends when another file goes (--until-gone).
+    bool startUnixChild(const QString &program, const QStringList &args);
+    void stopUnixChild();
+#endif
 
     QStringList m_args;
     bool m_withPty;
-    bool m_viaStdin = false;  // stopped by closing its standard input
     QTemporaryDir m_dir;
     QString m_logPath;
     QProcess m_process;

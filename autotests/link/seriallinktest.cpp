@@ -32,16 +32,6 @@ LinkSettings serialAt(const QString &path, const QString &mode = QStringLiteral(
             QSKIP(qPrintable(why));                                             \
     } while (false)
 
-// Cases that judge what the line answers.
-#define REQUIRE_REPLIES()                                                                       \
-    do {                                                                                        \
-        REQUIRE_SERIAL_LINE();                                                                  \
-        if (!SimProcess::serialRepliesArrive())                                                 \
-            QSKIP("Wine passes nothing a pseudo-terminal sends to the COM port's reader "        \
-                  "(its WaitCommEvent returns at once with no event); the send is checked by "   \
-                  "shouldSendAndEndASilentLineAtTheIdleLimit");                                  \
-    } while (false)
-
 // Cases that read or set the pseudo-terminal's own settings with termios.
 #ifdef Q_OS_WIN
 #define REQUIRE_TERMIOS() QSKIP("the pseudo-terminal's settings are seen only through termios on Linux; Wine's COM port " \
@@ -49,16 +39,6 @@ LinkSettings serialAt(const QString &path, const QString &mode = QStringLiteral(
 #else
 #define REQUIRE_TERMIOS() REQUIRE_SERIAL_LINE()
 #endif
-
-// An exchange as far as this system lets it be seen: answered where replies arrive; under
-// Wine no reply, the request having gone out all the same (the simulator's log shows it).
-#define VERIFY_EXCHANGED(reply)                                  \
-    do {                                                         \
-        if (SimProcess::serialRepliesArrive())                   \
-            QVERIFY((reply).ok());                               \
-        else                                                     \
-            QCOMPARE((reply).verdict, Verdict::NoReply);         \
-    } while (false)
 
 #ifndef Q_OS_WIN
 namespace {
@@ -137,7 +117,7 @@ private slots:
     }
     void shouldExchangeTheWorkedFrameOverTheLine()
     {
-        REQUIRE_REPLIES();
+        REQUIRE_SERIAL_LINE();
         QFETCH(int, mode);
         SimProcess sim({}, true);
         QVERIFY(sim.start());
@@ -169,7 +149,7 @@ private slots:
     }
     void shouldJudgeTheRepliesAControllerMaySend()
     {
-        REQUIRE_REPLIES();
+        REQUIRE_SERIAL_LINE();
         QFETCH(QString, fault);
         QFETCH(Verdict, verdict);
         SimProcess sim({ "--fault", fault }, true);
@@ -197,7 +177,7 @@ private slots:
     }
     void shouldEndExchangeOnlyAfterIdleLimit()
     {
-        REQUIRE_REPLIES();
+        REQUIRE_SERIAL_LINE();
         QFETCH(int, gapMs);
         QFETCH(bool, result);
         SimProcess sim({ "--fault", QStringLiteral("AS:split:4:%1").arg(gapMs) }, true);
@@ -223,8 +203,7 @@ private slots:
     }
 
     // The request goes out whole, and a line that says nothing back is given up after the idle
-    // limit, not the overall one, without spinning. Under Wine this is every exchange's fate,
-    // so these rows are what shows there that the port opens and sends.
+    // limit, not the overall one, without spinning.
     void shouldSendAndEndASilentLineAtTheIdleLimit_data()
     {
         QTest::addColumn<QString>("mode");
@@ -265,7 +244,7 @@ private slots:
     }
     void shouldEndEndlessReplyAtOverallBound()
     {
-        REQUIRE_REPLIES();
+        REQUIRE_SERIAL_LINE();
         QFETCH(int, overallMs);
         SimProcess sim({ "--fault", "AS:endless" }, true);
         QVERIFY(sim.start());
@@ -286,11 +265,15 @@ private slots:
     // A USB adapter pulled out mid-reply: the wait must return at once and not spin on errors.
     void shouldFailAtOnceWhenTheLineHangsUp()
     {
-        REQUIRE_REPLIES();
+        REQUIRE_SERIAL_LINE();
+        if (SimProcess::underWine())
+            QSKIP("Wine reports the hang-up of a pseudo-terminal as silence: the exchange ends at the idle "
+                  "limit (300 ms), not at once");
         SimProcess sim({ "--fault", "AS:hangup" }, true);
         QVERIFY(sim.start());
-        ControllerLink link;
+        // Before the link, which tells it of its close as it goes.
         ExchangeRecorder recorder;
+        ControllerLink link;
         link.addObserver(&recorder);
         QVERIFY(link.open(serialAt(sim.ptyPath())));
         const int fdsOpen = ProcessProbe::openDescriptors();
@@ -324,15 +307,18 @@ private slots:
             ControllerLink second;
             const int fds = ProcessProbe::openDescriptors();
             QVERIFY(!second.open(serialAt(sim.ptyPath())));
+            if (SimProcess::underWine())
+                QEXPECT_FAIL("", "Wine opens a COM port without the share lock Windows holds, and the second open fails "
+                                 "later, as 'Invalid parameter', which tells no busy port from other failures", Continue);
             QCOMPARE(second.openFailure(), OpenFailure::PortBusy);
             QCOMPARE(ProcessProbe::openDescriptors(), fds);
         }
         // The refused open did not disturb the one that holds the port.
-        VERIFY_EXCHANGED(first.exchange("000AS"));
+        QVERIFY(first.exchange("000AS").ok());
         first.close();
         ControllerLink third;
         QVERIFY2(third.open(serialAt(sim.ptyPath())), qPrintable(third.openFailureText()));
-        VERIFY_EXCHANGED(third.exchange("000AS"));
+        QVERIFY(third.exchange("000AS").ok());
         third.close();
         QCOMPARE(sim.requests(), (QList<QByteArray> { "000AS", "000AS" }));
     }
@@ -500,7 +486,7 @@ private slots:
         ControllerLink link;
         QVERIFY(link.open(serialAt(sim.ptyPath())));
         QCOMPARE(link.exchange("000" + QByteArray(1491, 'Q')).verdict, Verdict::Refused);
-        VERIFY_EXCHANGED(link.exchange("000AS"));
+        QVERIFY(link.exchange("000AS").ok());
         link.close();
         QCOMPARE(sim.requests(), QList<QByteArray> { "000AS" });
     }
@@ -518,7 +504,7 @@ private slots:
         auto cycle = [&] {
             ControllerLink good;
             QVERIFY(good.open(serialAt(sim.ptyPath())));
-            VERIFY_EXCHANGED(good.exchange("000AS"));
+            QVERIFY(good.exchange("000AS").ok());
             ControllerLink busy;
             QVERIFY(!busy.open(serialAt(sim.ptyPath())));
             good.close();

@@ -118,6 +118,20 @@ HANDLE openForSettings(const QString &path)
     return ::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
+// A COM port is opened without sharing: another program's open makes ours fail with access
+// denied (Windows; Qt calls it a permission error) or a sharing violation (Wine; Qt knows no
+// name for it). Asked again here, as the Unix branch asks access().
+bool heldByAnother(const QString &path)
+{
+    HANDLE h = openForSettings(path);
+    if (h != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(h);
+        return false;
+    }
+    const DWORD error = ::GetLastError();
+    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+}
+
 // The port's settings before we open it, from a handle of our own held for a moment.
 bool readCommState(const QString &path, DCB *dcb)
 {
@@ -240,12 +254,6 @@ bool SerialTransport::open(OpenFailure *failure, QString *detail)
             *detail = m_path;
             break;
         case QSerialPort::PermissionError:
-#ifdef Q_OS_WIN
-            // A COM port is opened without sharing: access denied is another program's open.
-            *failure = OpenFailure::PortBusy;
-            *detail = m_path;
-            break;
-#endif
 #ifdef Q_OS_UNIX
             // Qt reports a port held by another program as a permission error too.
             if (::access(m_path.toLocal8Bit().constData(), R_OK | W_OK) == 0) {
@@ -262,6 +270,12 @@ bool SerialTransport::open(OpenFailure *failure, QString *detail)
             *detail = port->errorString();
             break;
         }
+#ifdef Q_OS_WIN
+        if (heldByAnother(m_path)) {
+            *failure = OpenFailure::PortBusy;
+            *detail = m_path;
+        }
+#endif
         return false;
     }
     port->clear(QSerialPort::AllDirections);
