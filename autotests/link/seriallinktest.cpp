@@ -374,17 +374,20 @@ private slots:
     }
     void shouldKeepTheLastLineSettingsForAMalformedMode()
     {
-        REQUIRE_TERMIOS();
-#ifndef Q_OS_WIN
+        // On Windows the line in force is read back through the port's device control block
+        // (GetCommState), which is what the link reports; the termios view is Linux's alone.
+        REQUIRE_SERIAL_LINE();
         QFETCH(QString, mode);
         SimProcess sim({}, true);
         QVERIFY(sim.start());
+#ifndef Q_OS_WIN
         termios first {};
         {
             SlaveView setter(sim.ptyPath());
             QVERIFY(setter.set(unusual(setter.get(), B38400)));
             first = setter.get();
         }
+#endif
         ExchangeRecorder recorder;
         for (const QString &text : { QStringLiteral("57600,n,8,1"), mode, mode }) {
             ControllerLink link;
@@ -392,18 +395,19 @@ private slots:
             QVERIFY2(link.open(serialAt(sim.ptyPath(), text)), qPrintable(link.openFailureText()));
             QVERIFY(link.exchange("000AS").ok());
             link.close();
+#ifndef Q_OS_WIN
             SlaveView view(sim.ptyPath());
             const termios now = view.get();
             QCOMPARE(::cfgetospeed(&now), speed_t(B57600));
             QCOMPARE(now.c_cc[VMIN], first.c_cc[VMIN]);
             QCOMPARE(now.c_cc[VTIME], first.c_cc[VTIME]);
+#endif
         }
         // What was in force during each exchange, as the link reported it.
         const QList<ExchangeEvent> exchanges = recorder.exchanges();
         QCOMPARE(exchanges.size(), 3);
         for (const ExchangeEvent &e : exchanges)
             QVERIFY2(e.link.endsWith(QStringLiteral(" 57600,n,8,1")), qPrintable(e.link));
-#endif
     }
 
     // A pseudo-terminal keeps speed and stop bits but always reports 8 bits without parity

@@ -63,6 +63,23 @@ private slots:
         QVERIFY(sim.readAllStandardOutput().isEmpty());
     }
 
+    // Windows has no pseudo-terminal: the Windows simulator says so and stops, rather than
+    // serve TCP alone to a test that waits on a serial line.
+    void shouldRefuseAPseudoTerminalWithoutUnix()
+    {
+#ifndef Q_OS_WIN
+        QSKIP("a Unix simulator serves the pseudo-terminal (seriallinktest)");
+#else
+        QProcess sim;
+        sim.start(SimProcess::executable(), { "--tcp", "127.0.0.1:0", "--pty" });
+        QVERIFY(sim.waitForStarted(5000));
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitCode(), 1);
+        const QString message = QString::fromLocal8Bit(sim.readAllStandardError()).trimmed();
+        QVERIFY2(message.contains(QLatin1String("pseudo-terminals need a Unix system")), qPrintable(message));
+#endif
+    }
+
     void shouldPrintUsageOnHelp()
     {
         QProcess sim;
