@@ -5,9 +5,10 @@
 # starts zu42sim on 127.0.0.1:5003 and opens zu42tool with a settings store in a temporary
 # folder that puts the NET page in front at that address, so "Connect device" works at the
 # first press. With a display the operator presses it. Without one the window runs under
-# Xvfb, zu42demo presses "Connect device" (then runs the automatic test with DO1 ticked for a
-# moment, and presses "Command test") in it, prints what the window
-# shows and saves the pictures in docs/screenshots/. The simulator is stopped at the end.
+# Xvfb, zu42demo opens the traffic monitor beside it, presses "Connect device" (then runs the
+# automatic test with DO1 ticked for a moment, and presses "Command test") in it, prints what
+# the window and the monitor show and saves the pictures in docs/screenshots/. The simulator is
+# stopped at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -73,11 +74,13 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
     mkdir -m 700 "$XDG_RUNTIME_DIR"
 fi
 status=0
-env -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 1024x768x24" \
-    build/bin/zu42demo "$shots/demo-connected.png" "$shots/demo-command.png" "$shots/demo-autotest.png" || status=$?
+# A screen wide enough for the window and the traffic monitor side by side.
+env -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 1680x1050x24" \
+    build/bin/zu42demo "$shots/demo-connected.png" "$shots/demo-command.png" "$shots/demo-autotest.png" \
+    "$shots/demo-monitor.png" || status=$?
 if [ "$status" -ne 0 ]; then
     echo "demo: the tool did not connect to the simulator" >&2
     exit "$status"
 fi
 echo "demo: connected; the screenshot is $(pwd)/$shots/demo-connected.png" \
-    "(the command page: $(pwd)/$shots/demo-command.png)"
+    "(the command page: $(pwd)/$shots/demo-command.png, the traffic monitor: $(pwd)/$shots/demo-monitor.png)"

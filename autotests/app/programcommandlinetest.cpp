@@ -86,9 +86,9 @@ private slots:
             << tool << QStringList { "--help" } << 0 << "Usage: " << QStringList { "-platform" } << QStringList();
         QTest::newRow("zu42demo: no picture named")
             << demo << QStringList() << 2 << QString() << QStringList() << QStringList { "zu42demo: ", "<connected.png>" };
-        QTest::newRow("zu42demo: four pictures named")
-            << demo << QStringList { "a.png", "b.png", "c.png", "d.png" } << 2 << QString() << QStringList()
-            << QStringList { "zu42demo: ", "\"d.png\"" };
+        QTest::newRow("zu42demo: five pictures named")
+            << demo << QStringList { "a.png", "b.png", "c.png", "d.png", "e.png" } << 2 << QString() << QStringList()
+            << QStringList { "zu42demo: ", "\"e.png\"" };
         QTest::newRow("zu42screenshots: no folder")
             << screenshots << QStringList() << 2 << QString() << QStringList()
             << QStringList { "zu42screenshots: ", "<folder>" };

@@ -42,9 +42,13 @@ TfrmModule::TfrmModule(QWidget *parent)
 
     connectHandlers();
     loadStoredSettings();
+    restoreTrafficMonitor();
 }
 
-TfrmModule::~TfrmModule() = default;
+TfrmModule::~TfrmModule()
+{
+    endTrafficMonitor();
+}
 
 void TfrmModule::setTone(std::unique_ptr<Tone> tone)
 {
@@ -76,6 +80,7 @@ void TfrmModule::connectHandlers()
     connect(ui->mnuSimplified, &QAction::triggered, this, &TfrmModule::mnuSimplifiedClick);
     connect(ui->mnuTraditional, &QAction::triggered, this, &TfrmModule::mnuTraditionalClick);
     connect(ui->mnuExit, &QAction::triggered, this, &TfrmModule::mnuExitClick);
+    connect(ui->mnuMonitor, &QAction::triggered, this, &TfrmModule::mnuMonitorClick);
 
     connect(ui->btnConnect, &QPushButton::clicked, this, operation(&TfrmModule::btnConnectClick));
     connect(ui->sbScanId, &QScrollBar::valueChanged, this, &TfrmModule::sbScanIdChange);

@@ -15,6 +15,7 @@ class TfrmModule;
 class ExchangeObserver;
 class OperationBracket;
 class Tone;
+class TrafficMonitorWindow;
 
 // The tool's one window. Its handlers read the controls, call the controller core and show
 // the result; every exchange runs inside the operation bracket. The handlers are spread over
@@ -50,6 +51,10 @@ public:
     // Ends a running automatic test after its pass, as its button does.
     void cancelAutoTest() { m_autoTestRunning = false; }
 
+    // The traffic monitor window once the Tools menu has opened it (or its log file was on at
+    // start); nullptr before.
+    TrafficMonitorWindow *trafficMonitor() const { return m_monitor; }
+
     // Stores the link page's settings (and the window's copy of the page not in front).
     void saveLinkSettings();
     void saveLanguageSetting();
@@ -59,6 +64,9 @@ public Q_SLOTS:
     void mnuSimplifiedClick();
     void mnuTraditionalClick();
     void mnuExitClick();
+
+    // tools
+    void mnuMonitorClick();
 
     // connect and identify
     void btnConnectClick();
@@ -135,4 +143,10 @@ private:
     bool m_autoTestInProgress = false;
     bool m_closePending = false;
     bool m_shownOnce = false;
+
+    // The traffic monitor (tfrmmodule_monitor.cpp): a window of its own, ended with this one.
+    void startTrafficMonitor();
+    void restoreTrafficMonitor();
+    void endTrafficMonitor();
+    TrafficMonitorWindow *m_monitor = nullptr;
 };

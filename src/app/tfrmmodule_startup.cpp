@@ -6,6 +6,7 @@
 #include "i18n/languagefont.h"
 #include "app/portlistrefresher.h"
 #include "app/porttooltip.h"
+#include "app/trafficmonitorwindow.h"
 #include "link/serialportlist.h"
 #include "settings/storedsettings.h"
 #include "i18n/texttable.h"
@@ -192,6 +193,9 @@ void TfrmModule::applyLanguage()
     ui->btnDI_3_4Mode->setText(localText(TextTable::SetDiModeButton));
 
     ui->pcMain->setCurrentWidget(ui->tsFactory);
+
+    if (m_monitor)
+        m_monitor->setLanguage(m_languageIndex);
 }
 
 void TfrmModule::saveLinkSettings()

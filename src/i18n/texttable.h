@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 81;
+    static constexpr int MessageCount = 121;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -91,6 +91,47 @@ public:
     static constexpr int PortMakerTip = 78;
     static constexpr int PortSerialNumberTip = 79;
     static constexpr int PortDeviceTip = 80;
+    // The traffic monitor window.
+    static constexpr int MonitorTitle = 81;                  // the monitor window's title
+    static constexpr int MonitorNumberHeader = 82;
+    static constexpr int MonitorTimeHeader = 83;
+    static constexpr int MonitorLinkHeader = 84;
+    static constexpr int MonitorCommandHeader = 85;
+    static constexpr int MonitorReplyHeader = 86;
+    static constexpr int MonitorRoundTripHeader = 87;
+    static constexpr int MonitorVerdictHeader = 88;
+    static constexpr int MonitorDetailHeader = 89;
+    static constexpr int VerdictAnswered = 90;               // the verdict column, in the order of TrafficRow::Outcome
+    static constexpr int VerdictNoReply = 91;
+    static constexpr int VerdictBadCheckDigits = 92;
+    static constexpr int VerdictCutOff = 93;
+    static constexpr int VerdictHungUp = 94;
+    static constexpr int VerdictRefused = 95;
+    static constexpr int VerdictLinkFailed = 96;
+    static constexpr int VerdictLinkOpened = 97;
+    static constexpr int VerdictLinkClosed = 98;
+    static constexpr int MonitorShowAll = 99;                // entries of the verdict filter besides the verdicts
+    static constexpr int MonitorShowProblems = 100;
+    static constexpr int MonitorShowLinkEvents = 101;
+    static constexpr int MonitorShowLabel = 102;
+    static constexpr int MonitorCommandLabel = 103;
+    static constexpr int MonitorCommandHint = 104;
+    static constexpr int MonitorHexCheck = 105;
+    static constexpr int MonitorPauseButton = 106;
+    static constexpr int MonitorResumeButton = 107;
+    static constexpr int MonitorClearButton = 108;
+    static constexpr int MonitorCopyButton = 109;
+    static constexpr int MonitorSaveCsvButton = 110;
+    static constexpr int MonitorSaveTextButton = 111;
+    static constexpr int MonitorLogFileCheck = 112;
+    static constexpr int MonitorLogFilePath = 113;           // %1: the file
+    static constexpr int MonitorLogFileError = 114;          // %1: the file and why
+    static constexpr int MonitorRowsLabel = 115;
+    static constexpr int MonitorSaved = 116;                 // %1: the file
+    static constexpr int MonitorSaveError = 117;             // %1: the file and why
+    static constexpr int MonitorPaused = 118;                // %1: how many
+    static constexpr int MonitorCsvFiles = 119;
+    static constexpr int MonitorTextFiles = 120;
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.

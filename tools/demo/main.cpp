@@ -1,13 +1,18 @@
 // The tool's window, created as zu42tool creates it, with its settings from the same store;
 // this program presses "Connect device" in it, runs the automatic test for a moment with DO1
 // ticked (on the simulator's test jig DI1 follows DO1), then "Command test" on the command page,
-// and saves a picture after each. It prints what the operator would read and exits 0 only when
-// the controller was connected.
-//   zu42demo <connected.png> [<command.png> [<autotest.png>]]
+// and saves a picture after each. With a fourth picture named, the traffic monitor is opened
+// from the Tools menu first and stands beside the window throughout; its picture is taken at
+// the end. It prints what the operator would read and exits 0 only when the controller was
+// connected.
+//   zu42demo <connected.png> [<command.png> [<autotest.png> [<monitor.png>]]]
 #include "app/programcommandline.h"
 #include "app/programidentity.h"
 #include "app/tfrmmodule.h"
+#include "app/trafficmonitorwindow.h"
+#include "traffic/trafficmodel.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QTimer>
@@ -19,6 +24,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -48,7 +54,7 @@ QString textOf(const TfrmModule &window, const char *name)
     return QString();
 }
 
-bool save(TfrmModule &window, const QString &path)
+bool save(QWidget &window, const QString &path)
 {
     settle(300);
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -73,8 +79,9 @@ int main(int argc, char *argv[])
         "Drives the window of zu42tool once: connects to the controller its settings name, runs the\n"
         "automatic test for a moment with DO1 ticked, sends the free command, and saves a picture\n"
         "after each. Exits 0 only when the controller was connected."));
-    commandLine.takeArguments(QStringLiteral("<connected.png> [<command.png> [<autotest.png>]]"),
-                              QStringLiteral("The pictures: after connecting, of the command page, of the test."), 1, 3);
+    commandLine.takeArguments(QStringLiteral("<connected.png> [<command.png> [<autotest.png> [<monitor.png>]]]"),
+                              QStringLiteral("The pictures: after connecting, of the command page, of the test, of the traffic monitor."),
+                              1, 4);
     if (const std::optional<int> status = commandLine.read(argc, argv))
         return *status;
 
@@ -84,12 +91,22 @@ int main(int argc, char *argv[])
     const QString connectedShot = shots.at(0);
     const QString commandShot = shots.value(1);
     const QString autoTestShot = shots.value(2);
+    const QString monitorShot = shots.value(3);
 
     TfrmModule frmModule;
-    if (const QScreen *screen = frmModule.screen())
-        frmModule.move(screen->availableGeometry().center() - frmModule.rect().center());
+    if (const QScreen *screen = frmModule.screen()) {
+        // With the monitor beside it, the window goes to the left of the screen to leave room.
+        if (monitorShot.isEmpty())
+            frmModule.move(screen->availableGeometry().center() - frmModule.rect().center());
+        else
+            frmModule.move(screen->availableGeometry().topLeft() + QPoint(8, 8));
+    }
     frmModule.show();
     settle(500);
+    if (!monitorShot.isEmpty()) {
+        frmModule.findChild<QAction *>(QStringLiteral("mnuMonitor"))->trigger();
+        settle(300);
+    }
 
     press(frmModule, "btnConnect");
     const QColor lamp = frmModule.findChild<QWidget *>(QStringLiteral("shComm"))->property("color").value<QColor>();
@@ -129,6 +146,20 @@ int main(int argc, char *argv[])
         std::printf("free command %s: %s -> %s\n", qPrintable(textOf(frmModule, "edCommandSend")),
                     qPrintable(textOf(frmModule, "pnMsg")), qPrintable(textOf(frmModule, "edCommandRecv")));
         saved = save(frmModule, commandShot) && saved;
+    }
+
+    if (TrafficMonitorWindow *monitor = frmModule.trafficMonitor(); monitor && !monitorShot.isEmpty()) {
+        // What the monitor's last rows say, as the operator reads them.
+        const TrafficModel &rows = monitor->recorder().model();
+        std::printf("traffic monitor: %d rows\n", rows.rowCount());
+        for (int i = std::max(0, rows.rowCount() - 3); i < rows.rowCount(); ++i) {
+            QStringList cells;
+            for (const int column : { TrafficModel::TimeColumn, TrafficModel::CommandColumn, TrafficModel::ReplyColumn,
+                                      TrafficModel::RoundTripColumn, TrafficModel::VerdictColumn })
+                cells.append(rows.text(rows.row(i), column));
+            std::printf("  %s\n", qPrintable(cells.join(QLatin1String("  "))));
+        }
+        saved = save(*monitor, monitorShot) && saved;
     }
     std::fflush(stdout);
     return connected && saved ? 0 : 1;

@@ -1,0 +1,89 @@
+#include "app/trafficrowdelegate.h"
+
+#include "traffic/trafficfilter.h"
+#include "traffic/trafficmodel.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QPainter>
+
+TrafficRowDelegate::TrafficRowDelegate(QObject *parent)
+    : QStyledItemDelegate(parent)
+    , m_bytesFont(QFontDatabase::systemFont(QFontDatabase::FixedFont))
+{
+}
+
+void TrafficRowDelegate::setBytesFont(const QFont &font)
+{
+    m_bytesFont = font;
+    m_kept.clear();
+}
+
+void TrafficRowDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    const auto outcome = TrafficRow::Outcome(index.data(TrafficModel::OutcomeRole).toInt());
+    QColor text;
+    if (TrafficFilter::Problems & TrafficFilter::bit(outcome))
+        text = QColor(0xB0, 0x00, 0x00);
+    else if (outcome == TrafficRow::Outcome::LinkOpened || outcome == TrafficRow::Outcome::LinkClosed)
+        text = QColor(0x70, 0x70, 0x70);
+    if (text.isValid())
+        option->palette.setColor(QPalette::Text, text);
+    if (index.column() == TrafficModel::CommandColumn || index.column() == TrafficModel::ReplyColumn) {
+        option->font = m_bytesFont;
+        option->fontMetrics = QFontMetrics(m_bytesFont);
+    }
+}
+
+void TrafficRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QString text = opt.text;
+    opt.text.clear();
+    const QWidget *widget = opt.widget;
+    QStyle *style = widget ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+    if (text.isEmpty())
+        return;
+
+    // The text where the style would put it, with its margins.
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).adjusted(margin, 0, -margin, 0);
+    if (area.width() <= 0)
+        return;
+    const QStaticText laid = laidOut(text, opt.font, area.width());
+    const QSizeF size = laid.size();
+    const qreal x = (opt.displayAlignment & Qt::AlignRight) ? area.right() + 1 - size.width() : area.left();
+    const qreal y = area.top() + (area.height() - size.height()) / 2;
+    const bool selected = opt.state & QStyle::State_Selected;
+    const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+        : (opt.state & QStyle::State_Active)                               ? QPalette::Active
+                                                                            : QPalette::Inactive;
+    painter->save();
+    painter->setClipRect(area);
+    painter->setFont(opt.font);
+    painter->setPen(opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->drawStaticText(QPointF(x, y), laid);
+    painter->restore();
+}
+
+QStaticText TrafficRowDelegate::laidOut(const QString &text, const QFont &font, int width) const
+{
+    // The same text in the same face and cell width looks the same: one layout serves all.
+    QString key = font.key();
+    key += QChar(0);
+    key += QString::number(width);
+    key += QChar(0);
+    key += text;
+    if (const QStaticText *kept = m_kept.object(key))
+        return *kept;
+    const QFontMetrics metrics(font);
+    auto *laid = new QStaticText(metrics.horizontalAdvance(text) > width ? metrics.elidedText(text, Qt::ElideRight, width) : text);
+    laid->setTextFormat(Qt::PlainText);
+    laid->prepare(QTransform(), font);
+    const QStaticText copy = *laid;
+    m_kept.insert(key, laid);
+    return copy;
+}

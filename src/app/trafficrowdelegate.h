@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QCache>
+#include <QFont>
+#include <QStaticText>
+#include <QStyledItemDelegate>
+
+// How a row of the traffic monitor is drawn: an exchange that did not get its answer in dark
+// red, the link opened and closed in grey, command and reply in a fixed-width face so that
+// hexadecimal bytes line up from row to row.
+//
+// The texts are drawn as QStaticText kept from one repaint to the next: the table repaints
+// every time rows are published, and laying out each cell's text anew was most of what that
+// cost. The background, selection and focus are the style's.
+class TrafficRowDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+
+public:
+    explicit TrafficRowDelegate(QObject *parent = nullptr);
+
+    void setBytesFont(const QFont &font);
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
+
+private:
+    // The text as laid out in the font, cut to the width with an ellipsis where it is wider.
+    QStaticText laidOut(const QString &text, const QFont &font, int width) const;
+
+    QFont m_bytesFont;
+    // Some screens of cells; the least recently drawn go first. Most texts of a stream are
+    // new (times, clock replies), so a larger store only holds more of what is never drawn again.
+    static constexpr int MaxKept = 1000;
+    mutable QCache<QString, QStaticText> m_kept { MaxKept };
+};
