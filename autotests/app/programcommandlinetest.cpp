@@ -22,6 +22,7 @@ const Program programs[] = {
     { "zu42sim", ZU42_SIM_FILE },
     { "zu42demo", ZU42_DEMO_FILE },
     { "zu42screenshots", ZU42_SCREENSHOTS_FILE },
+    { "zu42cli", ZU42_CLI_FILE },
 };
 
 QString pathOf(const char *file)

@@ -16,6 +16,7 @@ struct JigController
     int deadOutput = -1;     // output that drives nothing
     qint64 clockOffsetS = 0; // what the clock shows beyond the time set
     QByteArray silentOn;     // a command that is never answered
+    QByteArray lostAfterDoing; // a command carried out whose answer is lost
 
     std::shared_ptr<ControllerScript> script(const JigMap &map)
     {
@@ -29,8 +30,11 @@ struct JigController
                 return CommandFrame::encodeReply("000", head, "24010042");
             if (head == "AV")
                 return CommandFrame::encodeReply("000", head, "ZO425V05");
-            if (head == "JD" && letters.size() == 4)
+            if (head == "JD" && letters.size() == 4) {
                 outputs[std::size_t(letters[2] - '1')] = letters[3] == '1';
+                if (!lostAfterDoing.isEmpty() && letters.startsWith(lostAfterDoing))
+                    return QByteArray();
+            }
             if (head == "IE" || head == "DF") {
                 JigMap::InputStates lit {};
                 for (int o = 0; o < 4; ++o)
@@ -92,6 +96,11 @@ private slots:
                                              << Expected { "DO2 alone", "no reply", "JD21: No answer" };
         QTest::newRow("DO3 will not switch off") << F([](JigController &c) { c.silentOn = "JD30"; })
                                                  << Expected { "DO3 alone", "DI3 DI7", "JD30: No answer" };
+        // Found by the soak: the relay closed, the answer lost; the output must not stay on.
+        QTest::newRow("DO2 switched on, its answer lost") << F([](JigController &c) { c.lostAfterDoing = "JD21"; })
+                                                          << Expected { "DO2 alone", "no reply", "JD21: No answer" };
+        QTest::newRow("DO4 switched off, its answer lost") << F([](JigController &c) { c.lostAfterDoing = "JD40"; })
+                                                           << Expected { "DO4 alone", "DI4 DI8", "JD40: No answer" };
         QTest::newRow("no unit on the jig") << F([](JigController &c) { c.silentOn = "AS"; })
                                             << Expected { "Identify", "not identified", "No answer" };
     }

@@ -54,6 +54,8 @@ private slots:
     void shouldRefuseOtherLengths();
     void shouldFailWholeReadOnNonHexField_data();
     void shouldFailWholeReadOnNonHexField();
+    void shouldReadDisplayFieldsWithoutFailingOnThem_data();
+    void shouldReadDisplayFieldsWithoutFailingOnThem();
 };
 
 void ReadBackTest::shouldReadTheTwoRanges()
@@ -210,6 +212,52 @@ void ReadBackTest::shouldFailWholeReadOnNonHexField()
         QCOMPARE(r.size(), ReadBack::SecondReplyLength);
         QVERIFY(!ReadBack::parseSecond(r, int(r.size())));
     }
+}
+
+// The display fields (0x001B..0x001D) and the reader type (0x008A) are read for the profiles;
+// a malformed one is missing, and the read the window applies still counts.
+void ReadBackTest::shouldReadDisplayFieldsWithoutFailingOnThem_data()
+{
+    QTest::addColumn<QByteArray>("display"); // 0x001B..0x001D, six characters
+    QTest::addColumn<QByteArray>("reader");  // 0x008A, two characters
+    QTest::addColumn<int>("cardDisplay");    // -1: missing
+    QTest::addColumn<int>("showStatus");
+    QTest::addColumn<int>("useStatus");
+    QTest::addColumn<int>("readerType");
+
+    QTest::newRow("all read") << QByteArray("030100") << QByteArray("01") << 3 << 1 << 0 << 1;
+    QTest::newRow("beyond the lists still read") << QByteArray("FF0a07") << QByteArray("7f") << 255 << 10 << 7 << 127;
+    QTest::newRow("malformed display field") << QByteArray("0G0101") << QByteArray("00") << -1 << 1 << 1 << 0;
+    QTest::newRow("malformed status fields") << QByteArray("02 1x1") << QByteArray("ZZ") << 2 << -1 << -1 << -1;
+}
+
+void ReadBackTest::shouldReadDisplayFieldsWithoutFailingOnThem()
+{
+    QFETCH(QByteArray, display);
+    QFETCH(QByteArray, reader);
+    QFETCH(int, cardDisplay);
+    QFETCH(int, showStatus);
+    QFETCH(int, useStatus);
+    QFETCH(int, readerType);
+    const auto orMissing = [](const std::optional<int> &v) { return v.value_or(-1); };
+
+    QByteArray first = firstData();
+    first.replace(2 * (0x1B - 0x0A), 6, display);
+    const QByteArray r1 = reply(first);
+    const auto f = ReadBack::parseFirst(r1, int(r1.size()));
+    QVERIFY(f);
+    QCOMPARE(orMissing(f->cardDisplay), cardDisplay);
+    QCOMPARE(orMissing(f->showStatus), showStatus);
+    QCOMPARE(orMissing(f->useStatus), useStatus);
+    QCOMPARE(f->sameCardText, QStringLiteral("10"));
+
+    QByteArray second = secondData();
+    second.replace(2 * (0x8A - 0x86), 2, reader);
+    const QByteArray r2 = reply(second);
+    const auto s = ReadBack::parseSecond(r2, int(r2.size()));
+    QVERIFY(s);
+    QCOMPARE(orMissing(s->readerType), readerType);
+    QCOMPARE(s->doorLog, 1);
 }
 
 QTEST_APPLESS_MAIN(ReadBackTest)

@@ -154,6 +154,46 @@ private slots:
         QFETCH(int, column);
         QVERIFY(TextTable::text(id, column).isNull());
     }
+
+    // The jig test window's messages, by their ids, in the three languages: a renumbering that
+    // shifts them shows here. The placeholders must survive in every language.
+    void shouldNameTheJigWindowsMessages_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QStringList>("texts");
+        const auto row = [](const char *name, int id, const char *en, const char *sc, const char *tc) {
+            QTest::newRow(name) << id << QStringList { QString::fromUtf8(en), QString::fromUtf8(sc), QString::fromUtf8(tc) };
+        };
+        row("JigTestEntry", TextTable::JigTestEntry, "&Jig test", "治具测试(&J)", "治具測試(&J)");
+        row("JigWindowTitle", TextTable::JigWindowTitle, "Jig test", "治具测试", "治具測試");
+        row("JigStationLabel", TextTable::JigStationLabel, "Station:", "工站:", "工站:");
+        row("JigOperatorLabel", TextTable::JigOperatorLabel, "Operator:", "作业员:", "作業員:");
+        row("JigMapLabel", TextTable::JigMapLabel, "Jig map:", "治具接线表:", "治具接線表:");
+        row("JigStoreLabel", TextTable::JigStoreLabel, "Record store:", "记录数据库:", "記錄資料庫:");
+        row("JigStartButton", TextTable::JigStartButton, "START", "开始测试", "開始測試");
+        row("JigPass", TextTable::JigPass, "PASS", "合格", "合格");
+        row("JigFail", TextTable::JigFail, "FAIL", "不合格", "不合格");
+        row("JigNotTested", TextTable::JigNotTested, "NOT TESTED", "未测试", "未測試");
+        row("JigFailedStep", TextTable::JigFailedStep, "%1: measured %2, expected %3", "%1: 实测 %2, 应为 %3", "%1: 實測 %2, 應為 %3");
+        row("JigStepOutputAlone", TextTable::JigStepOutputAlone, "%1 alone", "单独开启 %1", "單獨開啟 %1");
+        row("JigStepEnd", TextTable::JigStepEnd, "End", "结束测试", "結束測試");
+        row("JigYieldLabel", TextTable::JigYieldLabel, "First-pass yield:", "直通率:", "直通率:");
+        row("JigWaitingText", TextTable::JigWaitingText, "Records waiting on this PC: %1", "本机待上传记录: %1 笔", "本機待上傳記錄: %1 筆");
+        row("JigPendingNote", TextTable::JigPendingNote,
+            "Record store not reached: the record waits on this PC and is sent later. Go on testing.",
+            "无法连接记录数据库: 记录暂存本机, 稍后自动上传. 可继续测试.", "無法連線記錄資料庫: 記錄暫存本機, 稍後自動上傳. 可繼續測試.");
+        row("JigBusy", TextTable::JigBusy, "The main window is busy with another operation.", "主窗口正在执行其他操作.", "主視窗正在執行其他操作.");
+        row("JigExported", TextTable::JigExported, "Exported %1 units to %2", "已导出 %1 笔记录至 %2", "已匯出 %1 筆記錄至 %2");
+        row("JigExportFailed", TextTable::JigExportFailed, "Export failed:", "导出失败:", "匯出失敗:");
+    }
+
+    void shouldNameTheJigWindowsMessages()
+    {
+        QFETCH(int, id);
+        QFETCH(QStringList, texts);
+        for (int column = 0; column < TextTable::ColumnCount; ++column)
+            QCOMPARE(TextTable::text(id, column), texts[column]);
+    }
 };
 
 QTEST_APPLESS_MAIN(TextTableTest)

@@ -21,9 +21,10 @@ check "section" test "$(field Section)" = electronics
 check "maintainer with an address" grep -Eq '^[^<]+ <[^@ ]+@[^> ]+>$' <<<"$(field Maintainer)"
 check "homepage" grep -q '^https://' <<<"$(field Homepage)"
 check "description with a long part" test "$(field Description | wc -l)" -gt 3
-# dpkg-shlibdeps found the libraries the programs link; the SVG icon engine is named by hand.
+# dpkg-shlibdeps found the libraries the programs link; the SVG icon engine and the records' SQLite
+# driver are named by hand.
 depends=$(field Depends | tr ',' '\n' | sed -e 's/^ *//' -e 's/ .*//')
-for dep in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6serialport6 libasound2 libqt6svg6; do
+for dep in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6serialport6 libasound2 libqt6svg6 libqt6sql6-sqlite libqt6sql6; do
     check "depends on $dep" grep -Fqx "$dep" <<<"$depends"
 done
 
@@ -34,7 +35,7 @@ check "no device rules" test -z "$(dpkg-deb -c "$deb" | awk '{print $6}' | grep 
 check "no maintainer scripts" test -z "$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -E '(pre|post)(inst|rm)$')"
 
 share=$root/usr/share
-for f in usr/bin/zu42tool usr/bin/zu42sim \
+for f in usr/bin/zu42tool usr/bin/zu42sim usr/bin/zu42cli usr/share/man/man1/zu42cli.1.gz \
     "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml" \
     "usr/share/icons/hicolor/scalable/apps/$id.svg" \
     usr/share/man/man1/zu42tool.1.gz usr/share/man/man1/zu42sim.1.gz \

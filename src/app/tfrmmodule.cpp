@@ -81,6 +81,7 @@ void TfrmModule::connectHandlers()
     connect(ui->mnuTraditional, &QAction::triggered, this, &TfrmModule::mnuTraditionalClick);
     connect(ui->mnuExit, &QAction::triggered, this, &TfrmModule::mnuExitClick);
     connect(ui->mnuMonitor, &QAction::triggered, this, &TfrmModule::mnuMonitorClick);
+    connect(ui->mnuJig, &QAction::triggered, this, &TfrmModule::mnuJigClick);
 
     connect(ui->btnConnect, &QPushButton::clicked, this, operation(&TfrmModule::btnConnectClick));
     connect(ui->sbScanId, &QScrollBar::valueChanged, this, &TfrmModule::sbScanIdChange);
@@ -120,6 +121,9 @@ void TfrmModule::connectHandlers()
     connect(ui->btnSetTitle, &QPushButton::clicked, this, operation(&TfrmModule::btnSetTitleClick));
     connect(ui->btnSetShow, &QPushButton::clicked, this, operation(&TfrmModule::btnSetShowClick));
     connect(ui->sbSetID, &QScrollBar::valueChanged, this, &TfrmModule::sbSetIDChange);
+
+    connectProfileHandlers();
+    connectBusScanHandlers();
 }
 
 void TfrmModule::showEvent(QShowEvent *event)

@@ -7,13 +7,16 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace Ui {
 class TfrmModule;
 }
+class BusScanWindow;
 class ExchangeObserver;
 class OperationBracket;
+class ProfileReportDialog;
 class Tone;
 class TrafficMonitorWindow;
 
@@ -59,11 +62,29 @@ public:
     void saveLinkSettings();
     void saveLanguageSetting();
 
+    // ---- the jig test window (tfrmmodule_jig.cpp) ----------------------------------------------
+    // The production window of the tools menu; nullptr until it is first opened.
+    QWidget *jigWindow() const { return m_jigWindow.get(); }
+    // Whether an operation holds the link (the automatic test included).
+    bool operationRunning() const;
+    enum class BracketRun { Ran, Busy, NoLink };
+    // Runs body inside the operation bracket, on the link page's link, with the scan ID of the
+    // connect page: the window is held off until body returns, then ends as it says (empty: ok,
+    // else why it failed). Busy when an operation is already running; NoLink, with *why, when
+    // the link did not open. Either way body is not called.
+    BracketRun runInBracket(const std::function<QString(ControllerSession &session, const QString &scanId)> &body,
+                            QString *why = nullptr);
+
+Q_SIGNALS:
+    // Every caption has been set in the language in force.
+    void languageApplied();
+
 public Q_SLOTS:
     void mnuEnglishClick();
     void mnuSimplifiedClick();
     void mnuTraditionalClick();
     void mnuExitClick();
+    void mnuJigClick();
 
     // tools
     void mnuMonitorClick();
@@ -111,6 +132,24 @@ public Q_SLOTS:
     void btnSetShowClick();
     void sbSetIDChange(int position);
 
+    // ---- profiles and the bus scan (tfrmmodule_profiles.cpp, tfrmmodule_busscan.cpp) -------
+    // The menu entries ask for the file, then call these.
+    void mnuProfileSaveClick();
+    void mnuProfileLoadClick();
+    void mnuProfileCompareClick();
+    void mnuProfileApplyClick();
+    void mnuBusScanClick();
+
+public:
+    // The connected controller's values, with the window's own for those it cannot report.
+    bool saveProfile(const QString &path);
+    // Into the controls; nothing is sent.
+    bool loadProfile(const QString &path);
+    // The differences, in the report window.
+    void compareWithProfile(const QString &path);
+    // What differs (or everything) written; the report window says what took.
+    void applyProfile(const QString &path, bool everything);
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -132,6 +171,12 @@ private:
     void runAcknowledged(int bannerId, bool reboot);
     void autoTestRun();
 
+    void connectProfileHandlers();
+    void connectBusScanHandlers();
+    void runBusScan(int first, int last);
+    // Rows of name, controller's value, profile's value, result.
+    void showProfileReport(const QString &title, const QList<QStringList> &rows, const QString &summary);
+
     std::unique_ptr<Ui::TfrmModule> ui;
     ControllerSession m_session;
     OperationBracket *m_bracket = nullptr;
@@ -143,10 +188,15 @@ private:
     bool m_autoTestInProgress = false;
     bool m_closePending = false;
     bool m_shownOnce = false;
+    BusScanWindow *m_busScan = nullptr;
+    ProfileReportDialog *m_profileReport = nullptr;
+    QString m_profileFolder;
 
     // The traffic monitor (tfrmmodule_monitor.cpp): a window of its own, ended with this one.
     void startTrafficMonitor();
     void restoreTrafficMonitor();
     void endTrafficMonitor();
     TrafficMonitorWindow *m_monitor = nullptr;
+    // Last, so it goes first: it works through this window until it is gone.
+    std::unique_ptr<QWidget> m_jigWindow;
 };

@@ -196,6 +196,7 @@ void TfrmModule::applyLanguage()
 
     if (m_monitor)
         m_monitor->setLanguage(m_languageIndex);
+    Q_EMIT languageApplied();
 }
 
 void TfrmModule::saveLinkSettings()

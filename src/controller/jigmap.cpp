@@ -177,6 +177,14 @@ std::optional<JigMap> JigMap::load(const QString &path, QString *error)
     return map;
 }
 
+std::optional<JigMap> JigMap::fromSetting(const QString &path, QString *error)
+{
+    // A path of blanks is a slip, not a file; it means the same as no path.
+    if (path.trimmed().isEmpty())
+        return defaultMap();
+    return load(path, error);
+}
+
 QByteArray JigMap::toText() const
 {
     QString text = QStringLiteral("# Which inputs each output drives on the jig\nname = %1\n").arg(m_name);

@@ -47,6 +47,9 @@ public:
     // The map a text describes, or nothing and why (with the line number).
     static std::optional<JigMap> parse(const QByteArray &text, QString *error = nullptr);
     static std::optional<JigMap> load(const QString &path, QString *error = nullptr);
+    // The map a program's setting names: a path to load, or, when the setting is empty, the
+    // default map. Every program that runs the jig test takes its map this way.
+    static std::optional<JigMap> fromSetting(const QString &path, QString *error = nullptr);
 
     // The text form, which parse() reads back to an equal map.
     QByteArray toText() const;

@@ -5,6 +5,7 @@
 #include "controller/controllersession.h"
 #include "controller/pauses.h"
 
+#include <array>
 #include <cstdlib>
 
 namespace {
@@ -202,15 +203,18 @@ JigTest::Result JigTest::run(const std::function<void(const Step &)> &stepDone)
         run.add(step);
     }
 
-    // Each output alone, then back off.
-    int onNow = -1;
+    // Each output alone, then back off. A command whose answer is lost may have been carried
+    // out all the same, so an output counts as possibly on from its "on" until an "off" is
+    // answered; whatever may be on is switched off before the unit leaves the jig.
+    std::array<bool, JigMap::OutputCount> mayBeOn {};
     for (int i = 0; i < JigMap::OutputCount && run.goOn(); ++i) {
         const JigMap::Output output = outputAt(i);
         const JigMap::InputStates expected = m_map.expectedWhenAlone(output);
         Step step = begin(JigMap::outputName(output) + QStringLiteral(" alone"), inputsText(expected));
         m_session.pause(Pauses::Step);
+        mayBeOn[std::size_t(i)] = true;
+        const QByteArray off = *AutoTestCommands::switchOutput(i + 1, false);
         if (run.exchange(*AutoTestCommands::switchOutput(i + 1, true), step)) {
-            onNow = i;
             m_session.pause(m_options.settleMs);
             if (const auto measured = run.readInputs(step)) {
                 step.measured = inputsText(*measured);
@@ -218,8 +222,13 @@ JigTest::Result JigTest::run(const std::function<void(const Step &)> &stepDone)
             }
             // Switching it off belongs to the step: an output left on would spoil the next one.
             m_session.pause(Pauses::Step);
-            if (run.exchange(*AutoTestCommands::switchOutput(i + 1, false), step))
-                onNow = -1;
+            if (run.exchange(off, step))
+                mayBeOn[std::size_t(i)] = false;
+        } else {
+            // The step has failed already; the "off" is sent only so as not to leave it on.
+            m_session.pause(Pauses::Step);
+            if (m_session.send(off).ok())
+                mayBeOn[std::size_t(i)] = false;
         }
         run.add(step);
     }
@@ -242,8 +251,9 @@ JigTest::Result JigTest::run(const std::function<void(const Step &)> &stepDone)
         run.add(step);
     } else {
         // Stopped early: leave the unit as the end of a test would, without judging it.
-        if (onNow >= 0)
-            m_session.send(*AutoTestCommands::switchOutput(onNow + 1, false));
+        for (int i = 0; i < JigMap::OutputCount; ++i)
+            if (mayBeOn[std::size_t(i)])
+                m_session.send(*AutoTestCommands::switchOutput(i + 1, false));
         m_session.send(AutoTestCommands::endTest());
     }
 

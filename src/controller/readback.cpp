@@ -27,6 +27,13 @@ int offsetIn(quint16 start, quint16 address)
     return address - start;
 }
 
+std::optional<int> optionalByte(const QByteArray &reply, quint16 start, quint16 address)
+{
+    bool ok = true;
+    const int value = hexByte(reply, offsetIn(start, address), ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
 } // namespace
 
 QByteArray ReadBack::firstCommand()
@@ -61,6 +68,9 @@ std::optional<ReadBack::First> ReadBack::parseFirst(const QByteArray &reply, int
     f.sameCardText = QString::number(at(ParameterAddress::SameCardDelay));
     if (!ok)
         return std::nullopt;
+    f.cardDisplay = optionalByte(reply, start, ParameterAddress::CardDisplay);
+    f.showStatus = optionalByte(reply, start, ParameterAddress::ShowStatus);
+    f.useStatus = optionalByte(reply, start, ParameterAddress::UseStatus);
     return f;
 }
 
@@ -82,5 +92,6 @@ std::optional<ReadBack::Second> ReadBack::parseSecond(const QByteArray &reply, i
     s.diMode = at(ParameterAddress::DiMode);
     if (!ok)
         return std::nullopt;
+    s.readerType = optionalByte(reply, start, ParameterAddress::ReaderType);
     return s;
 }

@@ -25,6 +25,11 @@ public:
         int cardTypeIndex = 0;  // the card type byte minus 1
         int cardBitsIndex = 0;  // 1 for "20", any other two characters 0
         QString sameCardText;   // decimal
+        // Read for the profiles and the command line, not applied by the window's button: a
+        // field that is not two hexadecimal digits is missing here and fails nothing.
+        std::optional<int> cardDisplay;
+        std::optional<int> showStatus;
+        std::optional<int> useStatus;
     };
 
     struct Second
@@ -35,6 +40,7 @@ public:
         int doorLog = 0;
         int extReader = 0;
         int diMode = 0;
+        std::optional<int> readerType; // as the extra fields of First
     };
 
     static QByteArray firstCommand();

@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 121;
+    static constexpr int MessageCount = 207;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -132,6 +132,95 @@ public:
     static constexpr int MonitorPaused = 118;                // %1: how many
     static constexpr int MonitorCsvFiles = 119;
     static constexpr int MonitorTextFiles = 120;
+    // The jig test window (frmJig).
+    static constexpr int JigWindowTitle = 121;         // the production window's caption
+    static constexpr int JigStationLabel = 122;
+    static constexpr int JigOperatorLabel = 123;
+    static constexpr int JigMapLabel = 124;
+    static constexpr int JigMapBrowseButton = 125;
+    static constexpr int JigMapDefault = 126;          // placeholder of an empty map field
+    static constexpr int JigStoreLabel = 127;
+    static constexpr int JigStoreDefault = 128;        // placeholder of an empty store field
+    static constexpr int JigStartButton = 129;
+    static constexpr int JigReady = 130;               // verdict panel before the first unit
+    static constexpr int JigTesting = 131;
+    static constexpr int JigPass = 132;                // verdict, and a passed step
+    static constexpr int JigFail = 133;                // verdict, and a failed step
+    static constexpr int JigNotTested = 134;           // verdict when no unit could be tested
+    static constexpr int JigFailedStep = 135;          // %1 step, %2 measured, %3 expected
+    static constexpr int JigStepColumn = 136;
+    static constexpr int JigExpectedColumn = 137;
+    static constexpr int JigMeasuredColumn = 138;
+    static constexpr int JigResultColumn = 139;
+    static constexpr int JigStepIdentify = 140;        // the steps by name
+    static constexpr int JigStepSetClock = 141;
+    static constexpr int JigStepClockKept = 142;
+    static constexpr int JigStepOutputAlone = 143;    // %1 the output
+    static constexpr int JigStepAllOff = 144;
+    static constexpr int JigStepEnd = 145;
+    static constexpr int JigTodayGroup = 146;
+    static constexpr int JigUnitsLabel = 147;
+    static constexpr int JigPassedLabel = 148;
+    static constexpr int JigFailedLabel = 149;
+    static constexpr int JigYieldLabel = 150;
+    static constexpr int JigRecordsGroup = 151;
+    static constexpr int JigWaitingText = 152;        // %1 records
+    static constexpr int JigStoredNote = 153;
+    static constexpr int JigPendingNote = 154;
+    static constexpr int JigNotKeptNote = 155;
+    static constexpr int JigNoUnitNote = 156;
+    static constexpr int JigNoStation = 157;
+    static constexpr int JigNoOperator = 158;
+    static constexpr int JigMapDamaged = 159;         // followed by the reason
+    static constexpr int JigStoreInvalid = 160;       // followed by the reason
+    static constexpr int JigBusy = 161;
+    static constexpr int JigCountersUnread = 162;
+    static constexpr int JigExportFromLabel = 163;
+    static constexpr int JigExportToLabel = 164;
+    static constexpr int JigExportCsvButton = 165;
+    static constexpr int JigExportJsonButton = 166;
+    static constexpr int JigExported = 167;           // %1 units, %2 where
+    static constexpr int JigExportFailed = 168;       // followed by the reason
+    static constexpr int JigNotRun = 169;             // a step after the run stopped
+    // The bus scan window.
+    static constexpr int BusScanTitle = 170;
+    static constexpr int ScanFromLabel = 171;
+    static constexpr int ScanToLabel = 172;
+    static constexpr int ScanButton = 173;
+    static constexpr int CancelButton = 174;
+    static constexpr int IdColumn = 175;
+    static constexpr int ModelColumn = 176;
+    static constexpr int SerialNumberColumn = 177;
+    static constexpr int VersionColumn = 178;
+    static constexpr int ScanningId = 179;             // %1: the ID
+    static constexpr int ScanAnswered = 180;           // %1 answered of %2 scanned
+    static constexpr int ScanCancelled = 181;          // %1: IDs scanned
+    static constexpr int ScanHint = 182;
+    // Profiles: file dialogs, the report window, the apply question, banners.
+    static constexpr int ProfileFilesFilter = 183;
+    static constexpr int ProfileReportTitle = 184;
+    static constexpr int ValueColumn = 185;
+    static constexpr int ControllerColumn = 186;
+    static constexpr int ProfileColumn = 187;
+    static constexpr int ResultColumn = 188;
+    static constexpr int StateDiffers = 189;
+    static constexpr int StateUnknown = 190;
+    static constexpr int StateWritten = 191;
+    static constexpr int StateNotTaken = 192;
+    static constexpr int StateUnverified = 193;
+    static constexpr int StateNotWritten = 194;
+    static constexpr int CompareSummary = 195;        // %1 differ of %2
+    static constexpr int ApplySummary = 196;          // %1 written, %2 did not take
+    static constexpr int ApplyRestarted = 197;
+    static constexpr int ApplyQuestion = 198;
+    static constexpr int ApplyDifferencesButton = 199;
+    static constexpr int ApplyEverythingButton = 200;
+    static constexpr int ProfileRefused = 201;        // banner
+    static constexpr int ProfileLoaded = 202;         // banner
+    static constexpr int ProfileSaved = 203;          // banner
+    static constexpr int CloseButton = 204;
+    static constexpr int ConnectFirst = 205;          // banner: a profile needs a connected controller
+    static constexpr int NothingToWrite = 206;
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.

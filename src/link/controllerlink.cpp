@@ -142,6 +142,13 @@ void ControllerLink::useDefaultLimits()
     m_customLimits = false;
 }
 
+ExchangeLimits ControllerLink::limits() const
+{
+    if (m_customLimits)
+        return m_limits;
+    return m_transport ? m_transport->defaultLimits() : ClosedTransport(m_settings).defaultLimits();
+}
+
 Reply ControllerLink::exchange(QByteArrayView command)
 {
     // Without a transport the exchange still checks the frame, so a text too long says so.

@@ -44,6 +44,8 @@ public:
     // Limits for exchanges from now on; unset, each transport's own apply.
     void setLimits(const ExchangeLimits &limits);
     void useDefaultLimits();
+    // The limits the next exchange applies.
+    ExchangeLimits limits() const;
 
     // What the last open asked for.
     const LinkSettings &settings() const { return m_settings; }

@@ -16,7 +16,8 @@ public:
         QString jigMapName;
     };
 
-    // A finished record (see UnitRecord::finish): a unit that could not be identified is
-    // recorded too, under an empty serial number, so the station's counters see the attempt.
+    // A finished record (see UnitRecord::finish). Only a unit that identified itself has a
+    // record a store takes: without a serial number the record is refused as incomplete
+    // (JigStation::keep does not make one).
     static UnitRecord from(const JigTest::Result &result, const Context &context);
 };

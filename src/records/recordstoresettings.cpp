@@ -103,6 +103,13 @@ std::optional<RecordStoreSettings> RecordStoreSettings::parse(const QString &inp
     return settings;
 }
 
+std::optional<RecordStoreSettings> RecordStoreSettings::fromSetting(const QString &text, QString *error)
+{
+    if (text.trimmed().isEmpty())
+        return defaultSettings();
+    return parse(text, error);
+}
+
 QString RecordStoreSettings::toString() const
 {
     return backend == Backend::Sqlite ? SqliteScheme + QDir::fromNativeSeparators(sqlitePath) : postgresqlText(*this, true);

@@ -1,0 +1,132 @@
+// zu42scanbench: how long the bus scan takes over a range where nothing answers, on the serial
+// line (a pseudo-terminal) and over TCP, at the link's own limits and at a shorter scan wait;
+// beside what the limits allow (one limit per silent ID). The simulator holds a bus whose only
+// controller sits outside the range, so every ID of it meets silence.
+#include "controller/busscan.h"
+#include "link/controllerlink.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <cstdio>
+
+namespace {
+
+struct Sim
+{
+    QProcess process;
+    quint16 port = 0;
+    QString pty;
+
+    bool start(const QString &program, const QStringList &extra)
+    {
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(program, QStringList { "--tcp", "127.0.0.1:0", "--pty" } + extra);
+        if (!process.waitForStarted(5000))
+            return false;
+        for (;;) {
+            if (!process.canReadLine() && !process.waitForReadyRead(5000))
+                return false;
+            const QByteArray line = process.readLine().trimmed();
+            if (line.startsWith("tcp "))
+                port = quint16(line.mid(line.lastIndexOf(':') + 1).toUInt());
+            else if (line.startsWith("pty "))
+                pty = QString::fromLocal8Bit(line.mid(4));
+            else if (line == "ready")
+                return port != 0 && !pty.isEmpty();
+        }
+    }
+    ~Sim()
+    {
+        process.terminate();
+        if (!process.waitForFinished(3000))
+            process.kill();
+        process.waitForFinished(3000);
+    }
+};
+
+struct Figure
+{
+    qint64 wallMs = 0;
+    int scanned = 0;
+    int found = 0;
+};
+
+Figure scan(const LinkSettings &settings, int first, int last, int waitMs)
+{
+    ControllerLink link;
+    Figure figure;
+    if (!link.open(settings))
+        return figure;
+    BusScan scan(link);
+    scan.setRange(first, last);
+    scan.setScanWaitMs(waitMs);
+    QElapsedTimer clock;
+    clock.start();
+    const BusScan::Result result = scan.run();
+    figure.wallMs = clock.elapsed();
+    figure.scanned = result.scanned;
+    figure.found = int(result.found.size());
+    link.close();
+    return figure;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QString simPath = qEnvironmentVariable("ZU42SIM");
+    int first = 0, last = 255;
+    bool tcp = true;
+    QList<int> waits { 0, 50 };
+    const QStringList args = app.arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--sim") && i + 1 < args.size()) {
+            simPath = args[++i];
+        } else if (args[i] == QLatin1String("--range") && i + 1 < args.size()) {
+            const auto range = BusScan::parseRange(args[++i]);
+            if (!range)
+                return 2;
+            first = range->first;
+            last = range->second;
+        } else if (args[i] == QLatin1String("--serial-only")) {
+            tcp = false;
+        } else {
+            std::fprintf(stderr, "usage: zu42scanbench [--range FROM-TO] [--serial-only] [--sim PATH]\n");
+            return 2;
+        }
+    }
+    if (simPath.isEmpty())
+        simPath = QCoreApplication::applicationDirPath() + QStringLiteral("/zu42sim");
+    Sim sim;
+    // One controller, at an ID outside any range the scan is given.
+    if (!sim.start(simPath, { "--bus", "999" })) {
+        std::fprintf(stderr, "zu42scanbench: cannot start %s\n", qPrintable(simPath));
+        return 2;
+    }
+
+    const int ids = last - first + 1;
+    bool met = true;
+    std::printf("%-6s %-10s %6s %10s %12s %10s\n", "link", "wait", "IDs", "wall (s)", "allowed (s)", "per ID (ms)");
+    for (const bool net : { false, true }) {
+        if (net && !tcp)
+            continue;
+        const LinkSettings settings = net ? LinkSettings::tcp(QStringLiteral("127.0.0.1"), QString::number(sim.port))
+                                          : LinkSettings::serial(sim.pty, QStringLiteral("19200,e,8,1"));
+        const int limit = net ? ExchangeLimits::NetReplyMs : ExchangeLimits::SerialIdleMs;
+        for (const int wait : waits) {
+            const Figure f = scan(settings, first, last, wait);
+            const int perId = wait > 0 ? std::min(wait, limit) : limit;
+            // What the limits allow: one wait per silent ID, 1 % and 1 ms more for the system to wake
+            // the wait up and for the rest of the exchange.
+            const double allowedS = ids * (perId * 1.01 + 1) / 1000.0;
+            met = met && f.scanned == ids && f.found == 0 && f.wallMs / 1000.0 <= allowedS;
+            std::printf("%-6s %-10s %6d %10.2f %12.2f %10.2f\n", net ? "TCP" : "serial",
+                        wait > 0 ? qPrintable(QStringLiteral("%1 ms").arg(wait)) : "limit", f.scanned, f.wallMs / 1000.0,
+                        allowedS, double(f.wallMs) / std::max(1, f.scanned));
+            std::fflush(stdout);
+        }
+    }
+    return met ? 0 : 1;
+}

@@ -1,0 +1,164 @@
+#include "app/jigstepmodel.h"
+
+#include "app/verdictpanel.h"
+
+#include <QColor>
+#include <QFont>
+
+JigStepModel::JigStepModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+    m_texts.headers = QStringList { QStringLiteral("Step"), QStringLiteral("Expected"), QStringLiteral("Measured"), QStringLiteral("Result") };
+    m_texts.passed = QStringLiteral("PASS");
+    m_texts.failed = QStringLiteral("FAIL");
+    m_texts.notRun = QStringLiteral("not run");
+}
+
+void JigStepModel::setTexts(const Texts &texts)
+{
+    m_texts = texts;
+    if (m_texts.headers.size() < ColumnCount)
+        m_texts.headers.resize(ColumnCount);
+    Q_EMIT headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1);
+    if (!m_rows.isEmpty())
+        Q_EMIT dataChanged(index(0, 0), index(int(m_rows.size()) - 1, ColumnCount - 1));
+}
+
+void JigStepModel::start(const QStringList &stepNames)
+{
+    beginResetModel();
+    m_rows.clear();
+    for (const QString &name : stepNames)
+        m_rows.append({ name, std::nullopt });
+    m_running = true;
+    m_finished = false;
+    endResetModel();
+}
+
+void JigStepModel::stepDone(const JigTest::Step &step)
+{
+    const int before = runningRow();
+    int row = -1;
+    for (int i = 0; i < m_rows.size(); ++i) {
+        if (!m_rows[i].step && m_rows[i].name == step.name) {
+            row = i;
+            break;
+        }
+    }
+    if (row < 0) {
+        row = int(m_rows.size());
+        beginInsertRows(QModelIndex(), row, row);
+        m_rows.append({ step.name, step });
+        endInsertRows();
+    } else {
+        m_rows[row].step = step;
+        Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1));
+    }
+    // The mark of the running row moves on.
+    for (const int marked : { before, runningRow() })
+        if (marked >= 0)
+            Q_EMIT dataChanged(index(marked, 0), index(marked, ColumnCount - 1));
+}
+
+void JigStepModel::finish()
+{
+    m_running = false;
+    m_finished = true;
+    // The rows not reached now say so.
+    if (!m_rows.isEmpty())
+        Q_EMIT dataChanged(index(0, 0), index(int(m_rows.size()) - 1, ColumnCount - 1));
+}
+
+std::optional<JigTest::Step> JigStepModel::step(int row) const
+{
+    if (row < 0 || row >= m_rows.size())
+        return std::nullopt;
+    return m_rows[row].step;
+}
+
+int JigStepModel::runningRow() const
+{
+    if (!m_running)
+        return -1;
+    for (int i = 0; i < m_rows.size(); ++i)
+        if (!m_rows[i].step)
+            return i;
+    return -1;
+}
+
+int JigStepModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int JigStepModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant JigStepModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return QVariant();
+    const Row &row = m_rows[index.row()];
+    const bool running = index.row() == runningRow();
+
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (index.column()) {
+        case StepColumn:
+            return m_texts.stepName ? m_texts.stepName(row.name) : row.name;
+        case ExpectedColumn:
+            return row.step ? row.step->expected : QVariant();
+        case MeasuredColumn:
+            return row.step ? row.step->measured : QVariant();
+        case ResultColumn:
+            if (running)
+                return QStringLiteral("...");
+            if (!row.step)
+                return m_finished ? QVariant(m_texts.notRun) : QVariant();
+            return row.step->passed ? m_texts.passed : m_texts.failed;
+        }
+        break;
+    case Qt::ToolTipRole:
+        // Why an exchange failed: too long for the table, wanted when a step is looked into.
+        return row.step && !row.step->reason.isEmpty() ? row.step->reason : QVariant();
+    case Qt::BackgroundRole:
+        if (running)
+            return VerdictPanel::colorOf(VerdictPanel::State::Testing);
+        if (row.step && index.column() == ResultColumn)
+            return VerdictPanel::colorOf(row.step->passed ? VerdictPanel::State::Pass : VerdictPanel::State::Fail);
+        if (row.step && !row.step->passed)
+            return QColor(0xff, 0xdc, 0xdc);
+        break;
+    case Qt::ForegroundRole:
+        if (row.step && index.column() == ResultColumn && !running)
+            return QColor(Qt::white);
+        if (!row.step && m_finished)
+            return QColor(Qt::gray);
+        break;
+    case Qt::FontRole:
+        if ((index.column() == ResultColumn && row.step) || (row.step && !row.step->passed)) {
+            QFont bold;
+            bold.setBold(true);
+            return bold;
+        }
+        break;
+    case Qt::TextAlignmentRole:
+        if (index.column() == ResultColumn)
+            return int(Qt::AlignCenter);
+        break;
+    default:
+        break;
+    }
+    return QVariant();
+}
+
+QVariant JigStepModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return QVariant();
+    if (orientation == Qt::Vertical)
+        return section + 1;
+    return section >= 0 && section < m_texts.headers.size() ? m_texts.headers[section] : QVariant();
+}

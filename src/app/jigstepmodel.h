@@ -1,0 +1,62 @@
+#pragma once
+
+#include "controller/jigtest.h"
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QString>
+#include <functional>
+#include <optional>
+
+// The steps of the unit on the jig, as the production window lists them: every step's name
+// before the start, then each one's expected and measured values and result as it ends.
+class JigStepModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Column { StepColumn, ExpectedColumn, MeasuredColumn, ResultColumn, ColumnCount };
+
+    // The window's words: the column titles, PASS and FAIL, and a step's name for the operator
+    // (the record keeps the names the core gives).
+    struct Texts
+    {
+        QStringList headers;
+        QString passed;
+        QString failed;
+        QString notRun;     // a step the run did not reach
+        std::function<QString(const QString &stepName)> stepName;
+    };
+
+    explicit JigStepModel(QObject *parent = nullptr);
+
+    void setTexts(const Texts &texts);
+    // Every row waiting, named in the order the steps run.
+    void start(const QStringList &stepNames);
+    // The next waiting row of that name takes the step; a step not listed is added at the end.
+    void stepDone(const JigTest::Step &step);
+    // Rows not reached stay empty; the row under way is marked no longer.
+    void finish();
+
+    // The step of a row once it has run.
+    std::optional<JigTest::Step> step(int row) const;
+    // The row of the step now running, or -1.
+    int runningRow() const;
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    struct Row
+    {
+        QString name;
+        std::optional<JigTest::Step> step;
+    };
+
+    QList<Row> m_rows;
+    Texts m_texts;
+    bool m_running = false;
+    bool m_finished = false;
+};

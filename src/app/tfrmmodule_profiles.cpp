@@ -1,0 +1,298 @@
+// Profiles: save the connected controller's values, load a profile into the controls, compare
+// one with the controller, apply one to it.
+#include "app/tfrmmodule.h"
+
+#include "app/operationbracket.h"
+#include "app/profilereportdialog.h"
+#include "i18n/texttable.h"
+#include "profile/profilefile.h"
+#include "profile/settingcatalog.h"
+#include "profile/settingscomparison.h"
+#include "profile/settingsprocedures.h"
+#include "ui_tfrmmodule.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+using C = SettingCatalog;
+
+// The control that shows each value: a list at the value's code, a box ticked for "on", a field
+// with the number or the text.
+QList<std::pair<QString, QWidget *>> controlsOf(Ui::TfrmModule &ui)
+{
+    return {
+        { C::Language, ui.cmdLanguage },      { C::TextEncoding, ui.cmbEncode },     { C::HourFormat, ui.cmbHourType },
+        { C::TitleLines, ui.cmbTitle },       { C::DateFormat, ui.cmbDateType },     { C::CardType, ui.cmbCardType },
+        { C::CardBits, ui.cmbCardByte },      { C::CardBits, ui.cmbCardByte120 },    { C::SameCardDelay, ui.edSameCard },
+        { C::CardDisplay, ui.cmbCardShow },   { C::ShowStatus, ui.chkShowStatus },   { C::UseStatus, ui.chkUseStatus },
+        { C::DoorForce, ui.cmbDoorForce },    { C::DoorTimeoutTime, ui.edDoorTimeout }, { C::DoorTimeout, ui.cmbDoorTimeout },
+        { C::ReaderType, ui.cmbReaderType },  { C::DoorLog, ui.cmbDoorLog },         { C::ExtReader, ui.cmbExtReader },
+        { C::DiMode, ui.cmbDI_3_4Mode },      { C::BaudRate, ui.cmbSelBaud },        { C::TitleLine1, ui.edTitle1 },
+        { C::TitleLine2, ui.edTitle2 },
+    };
+}
+
+void showValue(QWidget *control, const SettingInfo &setting, const QString &value)
+{
+    const int code = setting.code(value).value_or(-1);
+    if (auto *list = qobject_cast<QComboBox *>(control))
+        list->setCurrentIndex(code >= 0 && code < list->count() ? code : -1);
+    else if (auto *box = qobject_cast<QCheckBox *>(control))
+        box->setChecked(code == 1);
+    else if (auto *field = qobject_cast<QLineEdit *>(control))
+        field->setText(value);
+}
+
+// The value a control shows; nothing when it shows none that the value may hold.
+std::optional<QString> shown(QWidget *control, const SettingInfo &setting)
+{
+    if (auto *list = qobject_cast<QComboBox *>(control))
+        return list->currentIndex() < 0 ? std::nullopt : setting.parse(setting.fromCode(list->currentIndex()));
+    if (auto *field = qobject_cast<QLineEdit *>(control))
+        return setting.parse(field->text());
+    return std::nullopt;
+}
+
+QString madeBy()
+{
+    const QString version = QCoreApplication::applicationVersion();
+    return version.isEmpty() ? QCoreApplication::applicationName() : QCoreApplication::applicationName() + QLatin1Char(' ') + version;
+}
+
+} // namespace
+
+void TfrmModule::connectProfileHandlers()
+{
+    const auto guarded = [this](void (TfrmModule::*handler)()) {
+        return [this, handler] {
+            if (!m_bracket->active())
+                (this->*handler)();
+        };
+    };
+    connect(ui->mnuProfileSave, &QAction::triggered, this, guarded(&TfrmModule::mnuProfileSaveClick));
+    connect(ui->mnuProfileLoad, &QAction::triggered, this, guarded(&TfrmModule::mnuProfileLoadClick));
+    connect(ui->mnuProfileCompare, &QAction::triggered, this, guarded(&TfrmModule::mnuProfileCompareClick));
+    connect(ui->mnuProfileApply, &QAction::triggered, this, guarded(&TfrmModule::mnuProfileApplyClick));
+}
+
+void TfrmModule::mnuProfileSaveClick()
+{
+    const QString path = QFileDialog::getSaveFileName(this, localText(TextTable::ProfileReportTitle), m_profileFolder,
+                                                      localText(TextTable::ProfileFilesFilter));
+    if (!path.isEmpty())
+        saveProfile(path.endsWith(QLatin1String(".json"), Qt::CaseInsensitive) ? path : path + QStringLiteral(".json"));
+}
+
+void TfrmModule::mnuProfileLoadClick()
+{
+    const QString path = QFileDialog::getOpenFileName(this, localText(TextTable::ProfileReportTitle), m_profileFolder,
+                                                      localText(TextTable::ProfileFilesFilter));
+    if (!path.isEmpty())
+        loadProfile(path);
+}
+
+void TfrmModule::mnuProfileCompareClick()
+{
+    const QString path = QFileDialog::getOpenFileName(this, localText(TextTable::ProfileReportTitle), m_profileFolder,
+                                                      localText(TextTable::ProfileFilesFilter));
+    if (!path.isEmpty())
+        compareWithProfile(path);
+}
+
+void TfrmModule::mnuProfileApplyClick()
+{
+    const QString path = QFileDialog::getOpenFileName(this, localText(TextTable::ProfileReportTitle), m_profileFolder,
+                                                      localText(TextTable::ProfileFilesFilter));
+    if (path.isEmpty())
+        return;
+    QMessageBox question(QMessageBox::Question, localText(TextTable::ProfileReportTitle), localText(TextTable::ApplyQuestion),
+                         QMessageBox::Cancel, this);
+    question.setObjectName(QStringLiteral("frmApplyProfile"));
+    QPushButton *differences = question.addButton(localText(TextTable::ApplyDifferencesButton), QMessageBox::AcceptRole);
+    differences->setObjectName(QStringLiteral("btnApplyDifferences"));
+    QPushButton *everything = question.addButton(localText(TextTable::ApplyEverythingButton), QMessageBox::AcceptRole);
+    everything->setObjectName(QStringLiteral("btnApplyEverything"));
+    question.setDefaultButton(differences);
+    question.exec();
+    if (question.clickedButton() == differences || question.clickedButton() == everything)
+        applyProfile(path, question.clickedButton() == everything);
+}
+
+void TfrmModule::showProfileReport(const QString &title, const QList<QStringList> &rows, const QString &summary)
+{
+    if (!m_profileReport) {
+        m_profileReport = new ProfileReportDialog(this, [this](int id) { return localText(id); });
+        applyLanguageFont(m_profileReport);
+    }
+    QList<ProfileReportDialog::Row> shownRows;
+    for (const QStringList &row : rows)
+        shownRows.append({ row.value(0), row.value(1), row.value(2), row.value(3) });
+    m_profileReport->show(title, shownRows, summary);
+}
+
+bool TfrmModule::saveProfile(const QString &path)
+{
+    if (m_session.deviceId().isEmpty()) {
+        m_bracket->refuse(QStringLiteral("No controller is connected"), TextTable::ConnectFirst);
+        return false;
+    }
+    m_profileFolder = QFileInfo(path).absolutePath();
+    if (!m_bracket->begin([this] { return captureLinkSettings(); })) {
+        m_bracket->endNoLink();
+        return false;
+    }
+    m_bracket->setBanner(localText(TextTable::GetBanner));
+    const SettingsProcedures::Snapshot snapshot = SettingsProcedures::read(m_session);
+    if (!snapshot.ok()) {
+        m_bracket->endFailed(snapshot.why);
+        return false;
+    }
+    Profile profile;
+    profile.model = snapshot.model;
+    profile.created = QDateTime::currentDateTime();
+    profile.madeBy = madeBy();
+    profile.serialNumber = m_session.serialNumber();
+    for (auto it = snapshot.values.cbegin(); it != snapshot.values.cend(); ++it)
+        if (C::at(it.key()).parse(*it) == *it)
+            profile.values.insert(it.key(), *it);
+    // What the controller cannot report comes from the window's fields.
+    for (const auto &[name, control] : controlsOf(*ui)) {
+        const SettingInfo &setting = C::at(name);
+        if (profile.values.contains(name) || setting.readable() || !setting.appliesTo(profile.model))
+            continue;
+        if (const std::optional<QString> value = shown(control, setting))
+            profile.values.insert(name, *value);
+    }
+    QString why;
+    if (!ProfileFile::save(path, profile, &why)) {
+        m_bracket->endFailed(why);
+        return false;
+    }
+    m_bracket->endOk();
+    m_bracket->setBanner(localText(TextTable::ProfileSaved));
+    return true;
+}
+
+bool TfrmModule::loadProfile(const QString &path)
+{
+    m_profileFolder = QFileInfo(path).absolutePath();
+    QString why;
+    const std::optional<Profile> profile = ProfileFile::load(path, &why);
+    if (!profile) {
+        m_bracket->refuse(why, TextTable::ProfileRefused);
+        showProfileReport(localText(TextTable::ProfileRefused), {}, why);
+        return false;
+    }
+    for (const auto &[name, control] : controlsOf(*ui))
+        if (profile->values.contains(name))
+            showValue(control, C::at(name), profile->values.value(name));
+    m_bracket->setBanner(localText(TextTable::ProfileLoaded));
+    return true;
+}
+
+void TfrmModule::compareWithProfile(const QString &path)
+{
+    m_profileFolder = QFileInfo(path).absolutePath();
+    QString why;
+    const std::optional<Profile> profile = ProfileFile::load(path, &why);
+    if (!profile || m_session.deviceId().isEmpty()) {
+        m_bracket->refuse(profile ? QStringLiteral("No controller is connected") : why,
+                          profile ? TextTable::ConnectFirst : TextTable::ProfileRefused);
+        if (!profile)
+            showProfileReport(localText(TextTable::ProfileRefused), {}, why);
+        return;
+    }
+    if (!m_bracket->begin([this] { return captureLinkSettings(); })) {
+        m_bracket->endNoLink();
+        return;
+    }
+    m_bracket->setBanner(localText(TextTable::GetBanner));
+    const SettingsProcedures::Snapshot snapshot = SettingsProcedures::read(m_session);
+    if (!snapshot.ok() || snapshot.model != profile->model) {
+        why = snapshot.ok() ? QStringLiteral("The profile was made for the %1; this controller is the %2")
+                                  .arg(QString::fromLatin1(profile->model), QString::fromLatin1(snapshot.model))
+                            : snapshot.why;
+        m_bracket->endFailed(why);
+        showProfileReport(localText(TextTable::CommandError), {}, why);
+        return;
+    }
+    m_bracket->endOk();
+    const QList<SettingDifference> rows = SettingsComparison::compare(snapshot.values, profile->values);
+    QList<QStringList> shownRows;
+    int differs = 0;
+    for (const SettingDifference &row : SettingsComparison::differing(rows)) {
+        const bool unknown = row.state == SettingDifference::State::Unknown;
+        differs += unknown ? 0 : 1;
+        shownRows.append({ row.name, row.controllerValue, row.profileValue,
+                           localText(unknown ? TextTable::StateUnknown : TextTable::StateDiffers) });
+    }
+    showProfileReport(QFileInfo(path).fileName(), shownRows, localText(TextTable::CompareSummary).arg(differs).arg(rows.size()));
+}
+
+void TfrmModule::applyProfile(const QString &path, bool everything)
+{
+    m_profileFolder = QFileInfo(path).absolutePath();
+    QString why;
+    const std::optional<Profile> profile = ProfileFile::load(path, &why);
+    if (!profile || m_session.deviceId().isEmpty()) {
+        m_bracket->refuse(profile ? QStringLiteral("No controller is connected") : why,
+                          profile ? TextTable::ConnectFirst : TextTable::ProfileRefused);
+        if (!profile)
+            showProfileReport(localText(TextTable::ProfileRefused), {}, why);
+        return;
+    }
+    if (!m_bracket->begin([this] { return captureLinkSettings(); })) {
+        m_bracket->endNoLink();
+        return;
+    }
+    m_bracket->setBanner(localText(TextTable::SetBanner));
+    SettingsProcedures::ApplyOptions options;
+    options.everything = everything;
+    options.model = profile->model;
+    const SettingsProcedures::ApplyResult result = SettingsProcedures::apply(m_session, profile->values, options);
+
+    using Stage = SettingsProcedures::ApplyResult::Stage;
+    if (result.stage == Stage::Refused || result.stage == Stage::ReadFailed) {
+        m_bracket->endFailed(result.why);
+        showProfileReport(localText(TextTable::CommandError), {}, result.why);
+        return;
+    }
+    QList<QStringList> rows;
+    for (const SettingDifference &row : result.rows) {
+        QString outcome;
+        QString controller = row.controllerValue;
+        if (result.written.contains(row.name)) {
+            outcome = localText(result.unverified.contains(row.name) ? TextTable::StateUnverified : TextTable::StateWritten);
+            for (const SettingsProcedures::NotTaken &n : result.notTaken)
+                if (n.name == row.name) {
+                    outcome = localText(TextTable::StateNotTaken);
+                    controller = n.got;
+                }
+        } else if (result.notCompared.contains(row.name)) {
+            outcome = localText(TextTable::StateNotWritten);
+        } else {
+            continue;
+        }
+        rows.append({ row.name, controller, row.profileValue, outcome });
+    }
+    QString summary = result.written.isEmpty()
+        ? localText(TextTable::NothingToWrite)
+        : localText(TextTable::ApplySummary).arg(result.written.size()).arg(result.notTaken.size());
+    if (result.restarted)
+        summary += QLatin1Char('\n') + localText(TextTable::ApplyRestarted);
+    if (!result.why.isEmpty())
+        summary += QLatin1Char('\n') + result.why;
+    if (result.ok())
+        m_bracket->endOk();
+    else
+        m_bracket->endFailed(result.why.isEmpty() ? localText(TextTable::ApplySummary).arg(result.written.size()).arg(result.notTaken.size())
+                                                  : result.why);
+    showProfileReport(QFileInfo(path).fileName(), rows, summary);
+}

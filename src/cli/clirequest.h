@@ -1,0 +1,37 @@
+#pragma once
+
+#include "link/linksettings.h"
+#include "profile/settingvalues.h"
+
+#include <QString>
+#include <QStringList>
+
+// One run of zu42cli as its arguments ask: everything checked that can be checked without the
+// link, so that bad usage never opens it.
+struct CliRequest
+{
+    enum class Command { Identify, Get, Set, Save, Apply, Diff, Scan, Send, Reboot, Initial, Jig };
+
+    Command command = Command::Identify;
+    QString commandName;
+    LinkSettings link;
+    QByteArray id = "000";     // three digits
+    bool json = false;
+
+    QStringList names;         // get: only these (all when empty)
+    SettingValues values;      // set
+    QString file;              // save, apply, diff
+    bool everything = false;   // apply --all
+    bool dryRun = false;       // apply --dry-run
+    int first = 0;             // scan
+    int last = 255;
+    int scanWaitMs = 0;        // scan --wait; 0: the link's limits
+    QString text;              // send
+    int encoding = 0;          // send --encoding: position in the text-encoding list
+    bool net = false;          // reboot --net
+    QString mapFile;           // jig --map; empty: the simulator's wiring
+    QString station;           // jig --station
+    QString operatorName;      // jig --operator
+    QString store;             // jig --store; empty: the records of this PC
+    bool allSteps = false;     // jig --all-steps
+};

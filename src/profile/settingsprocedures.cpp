@@ -1,0 +1,138 @@
+#include "profile/settingsprocedures.h"
+
+#include "controller/controllersession.h"
+#include "controller/maintenancecommands.h"
+#include "profile/settingcatalog.h"
+#include "profile/settingsreader.h"
+#include "profile/settingscomparison.h"
+#include "profile/settingswriteplan.h"
+
+namespace {
+
+using Result = SettingsProcedures::ApplyResult;
+
+Result ended(Result result, Result::Stage stage, const QString &why)
+{
+    result.stage = stage;
+    result.why = why;
+    return result;
+}
+
+// Every name in the catalogue, every value in its canonical form: a caller's slip never
+// reaches the plan.
+QString checkValues(const SettingValues &values)
+{
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        const SettingInfo *setting = SettingCatalog::find(it.key());
+        if (!setting)
+            return QStringLiteral("Unknown value name \"%1\"").arg(it.key());
+        QString why;
+        if (setting->parse(it.value(), &why) != it.value())
+            return why.isEmpty() ? QStringLiteral("%1: \"%2\" is not as written").arg(it.key(), it.value()) : why;
+    }
+    return QString();
+}
+
+} // namespace
+
+SettingsProcedures::Snapshot SettingsProcedures::read(ControllerSession &session)
+{
+    Snapshot snapshot;
+    const auto model = SettingsReader::readModel(session, &snapshot.why);
+    if (!model)
+        return snapshot;
+    snapshot.model = model->model;
+    snapshot.versionText = model->versionText;
+    if (const auto values = SettingsReader::readValues(session, snapshot.model, &snapshot.why))
+        snapshot.values = *values;
+    return snapshot;
+}
+
+SettingsProcedures::ApplyResult SettingsProcedures::apply(ControllerSession &session, const SettingValues &wanted,
+                                                          const ApplyOptions &options)
+{
+    Result result;
+    if (const QString why = checkValues(wanted); !why.isEmpty())
+        return ended(result, Result::Stage::Refused, why);
+    if (wanted.isEmpty())
+        return ended(result, Result::Stage::Refused, QStringLiteral("No values to write"));
+
+    QString why;
+    const auto model = SettingsReader::readModel(session, &why);
+    if (!model)
+        return ended(result, Result::Stage::ReadFailed, why);
+    result.model = model->model;
+    if (!options.model.isEmpty() && options.model != model->model)
+        return ended(result, Result::Stage::Refused,
+                     QStringLiteral("The values were made for the %1; this controller is the %2")
+                         .arg(QString::fromLatin1(options.model), QString::fromLatin1(model->model)));
+    for (auto it = wanted.cbegin(); it != wanted.cend(); ++it)
+        if (!SettingCatalog::find(it.key())->appliesTo(model->model))
+            return ended(result, Result::Stage::Refused,
+                         QStringLiteral("%1: the %2 has no such value").arg(it.key(), QString::fromLatin1(model->model)));
+
+    const auto before = SettingsReader::readValues(session, model->model, &why);
+    if (!before)
+        return ended(result, Result::Stage::ReadFailed, why);
+
+    result.rows = SettingsComparison::compare(*before, wanted);
+    SettingValues toWrite;
+    for (const SettingDifference &row : std::as_const(result.rows)) {
+        if (options.everything || row.state == SettingDifference::State::Differs)
+            toWrite.insert(row.name, row.profileValue);
+        else if (row.state == SettingDifference::State::Unknown)
+            result.notCompared.append(row.name);
+    }
+    const SettingsWritePlan plan = SettingsWritePlan::build(toWrite, *before, model->model);
+    if (plan.commands.refused())
+        return ended(result, Result::Stage::Refused, plan.commands.refusal);
+    result.written = plan.names;
+    result.commands = plan.commands.commands;
+    if (plan.needsRestart)
+        result.commands.append(MaintenanceCommands::restart());
+    if (plan.lineSettingsCommand)
+        result.commands.append(*plan.lineSettingsCommand);
+    if (options.dryRun)
+        return ended(result, Result::Stage::Done, QString());
+
+    if (!plan.commands.commands.isEmpty()) {
+        const Outcome written = session.run(plan.commands);
+        if (!written.ok)
+            return ended(result, Result::Stage::WriteFailed, written.why);
+    }
+    if (plan.needsRestart) {
+        const Outcome restart = session.reboot(false);
+        if (!restart.ok)
+            return ended(result, Result::Stage::WriteFailed, QStringLiteral("The restart was not acknowledged: %1").arg(restart.why));
+        result.restarted = true;
+    }
+
+    QStringList readable;
+    for (const QString &name : std::as_const(result.written)) {
+        if (SettingCatalog::find(name)->readable())
+            readable.append(name);
+        else
+            result.unverified.append(name);
+    }
+    if (!readable.isEmpty()) {
+        std::optional<SettingValues> after;
+        const int attempts = result.restarted ? ReadAttemptsAfterRestart : 1;
+        for (int i = 0; i < attempts && !after; ++i)
+            after = SettingsReader::readValues(session, model->model, &why);
+        for (const QString &name : std::as_const(readable)) {
+            const QString got = after ? after->value(name) : QString();
+            if (got != toWrite.value(name))
+                result.notTaken.append({ name, toWrite.value(name), got });
+        }
+        if (!after)
+            result.why = QStringLiteral("The read-back after writing did not come: %1").arg(why);
+    }
+
+    if (plan.lineSettingsCommand) {
+        const Outcome line = session.run(CommandPlan::of({ *plan.lineSettingsCommand }));
+        if (!line.ok)
+            return ended(result, Result::Stage::WriteFailed, line.why);
+    }
+    result.stage = Result::Stage::Done;
+    return result;
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "controller/jigmap.h"
+#include "controller/jigtest.h"
+#include "records/recordkeeper.h"
+#include "records/recordstore.h"
+#include "records/unitrecord.h"
+
+#include <QDate>
+#include <QString>
+#include <functional>
+#include <optional>
+
+class ControllerSession;
+
+// A test station of the production line: where it stands, who works it, its jig map, and where
+// the record of every unit goes. The production window and the command line both test units
+// through it, so a unit is judged, recorded and counted alike whichever program tested it.
+class JigStation
+{
+public:
+    struct Setup
+    {
+        QString station;
+        QString operatorName;
+        JigMap map = JigMap::defaultMap();
+        JigTest::Options options;
+    };
+
+    // What stands in the way of testing with a setup. The counters go by station, and a record
+    // must say who tested the unit.
+    enum class SetupProblem { None, NoStation, NoOperator };
+    static SetupProblem setupProblem(const Setup &setup);
+    // In English, for the command line and logs; empty for None.
+    static QString problemText(SetupProblem problem);
+
+    // One tested unit and what became of its record.
+    struct Unit
+    {
+        JigTest::Result result;
+        // Nothing when no controller identified itself: without a serial number there is no
+        // unit to record or count (no controller on the jig, a wrong ID, a dead board).
+        std::optional<UnitRecord> record;
+        RecordKeeper::Outcome kept;
+    };
+
+    explicit JigStation(const RecordStoreSettings &store, const QString &pendingPath = PendingRecords::defaultPath());
+
+    // The jig test on the session's open link, which it leaves open. The setup must have no
+    // problem.
+    static JigTest::Result test(ControllerSession &session, const Setup &setup,
+                                const std::function<void(const JigTest::Step &)> &stepDone = {});
+    // The record of a finished test goes to the store, or to the pending file on this PC; the
+    // records that waited there go first.
+    Unit keep(const JigTest::Result &result, const Setup &setup);
+    // Both in one, for a program that needs nothing between them.
+    Unit testAndKeep(ControllerSession &session, const Setup &setup,
+                     const std::function<void(const JigTest::Step &)> &stepDone = {});
+
+    // Sends what waits in the pending file; a program calls it when it starts.
+    PendingRecords::Delivery deliverPending() { return m_keeper.deliverPending(); }
+    // The station's figures of a local day, from the store; nothing when it cannot be read
+    // (lastError() says why).
+    std::optional<RecordStore::DayCounters> counters(const QString &station, const QDate &localDay = QDate::currentDate());
+    // Records waiting in the pending file; -1 when it cannot be read.
+    int waiting();
+
+    QString lastError() { return m_keeper.store().lastError(); }
+    RecordStore &store() { return m_keeper.store(); }
+    RecordKeeper &keeper() { return m_keeper; }
+
+private:
+    RecordKeeper m_keeper;
+};

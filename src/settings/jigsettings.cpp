@@ -1,0 +1,50 @@
+#include "settings/jigsettings.h"
+
+#include "settings/settingskey.h"
+
+#include <QSysInfo>
+
+namespace {
+
+const QString StationName = QStringLiteral("JigStation");
+const QString OperatorName = QStringLiteral("JigOperator");
+const QString MapName = QStringLiteral("JigMapFile");
+const QString StoreName = QStringLiteral("JigRecordStore");
+
+void readString(const SettingsKey &key, const QString &name, QString &target)
+{
+    if (const std::optional<QString> text = key.readString(name))
+        target = *text;
+}
+
+} // namespace
+
+JigSettings JigSettings::defaults()
+{
+    JigSettings settings;
+    // A station needs a name before its first unit; the PC's is one nobody has to type.
+    settings.station = QSysInfo::machineHostName();
+    return settings;
+}
+
+JigSettings JigSettings::read()
+{
+    JigSettings settings = defaults();
+    if (const auto key = SettingsKey::openForReading()) {
+        readString(*key, StationName, settings.station);
+        readString(*key, OperatorName, settings.operatorName);
+        readString(*key, MapName, settings.jigMapPath);
+        readString(*key, StoreName, settings.recordStore);
+    }
+    return settings;
+}
+
+bool JigSettings::save() const
+{
+    const auto key = SettingsKey::openForWriting();
+    if (!key)
+        return false;
+    const bool written = key->writeString(StationName, station) && key->writeString(OperatorName, operatorName)
+        && key->writeString(MapName, jigMapPath) && key->writeString(StoreName, recordStore);
+    return key->commit() && written;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// What the production window remembers, in the same settings key as the main window but under
+// value names of its own: the main window's values are never read or written here.
+//
+//   JigStation      the station's name; a new PC starts with its host name
+//   JigOperator     the operator last named
+//   JigMapFile      the jig map file; empty for the default map
+//   JigRecordStore  the record store's connection string; empty for the SQLite file in the
+//                   data folder
+//
+// A value that is missing or is not a string keeps its default; the others are still read.
+struct JigSettings
+{
+    QString station;
+    QString operatorName;
+    QString jigMapPath;
+    QString recordStore;
+
+    static JigSettings defaults();
+    static JigSettings read();
+    // Writes all four values, creating the key when missing; false when they could not be kept.
+    bool save() const;
+};
