@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# The Windows package: zu42tool.exe and zu42sim.exe with the Qt and MinGW DLLs and plugins they
-# need (CMake's install rules, cmake/Zu42WindowsPackage.cmake), as a zip and as an NSIS installer
-# with a Start-menu entry, from the `windows` preset's build-windows/. Then the check: the
-# installer runs silently in a Wine prefix of its own, without the Qt or MinGW folders on its
-# path, and the installed tool is started (under Xvfb, Wine's `windows` platform) until its
-# window shows.
+# The Windows package: zu42tool.exe, zu42cli.exe and zu42sim.exe with the Qt and MinGW DLLs and
+# plugins they need (CMake's install rules, cmake/Zu42WindowsPackage.cmake), as a zip and as an
+# NSIS installer with a Start-menu entry, from the `windows` preset's build-windows/. Then the
+# check: the installer runs silently in a Wine prefix of its own, without the Qt or MinGW folders
+# on its path, the installed zu42cli.exe tells its version, and the installed tool is started
+# (under Xvfb, Wine's `windows` platform) until its window shows.
 #   scripts/package-windows.sh            build, package, check
 #   scripts/package-windows.sh --no-check build and package only
 # Without the Qt archive (scripts/windows-qt.sh) it says so in one line and exits 0.
@@ -32,7 +32,7 @@ fi
 
 build=$repo/build-windows
 cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$(nproc)" --target zu42tool zu42sim
+cmake --build --preset windows -j "$(nproc)" --target zu42tool zu42cli zu42sim
 rm -f "$build"/zu42tools-*-win64.zip "$build"/zu42tools-*-win64.exe
 (cd "$build" && cpack -G "ZIP;NSIS" >/dev/null) || {
     echo "package-windows: cpack failed; its logs:" >&2
@@ -60,7 +60,7 @@ wineboot --init </dev/null >/dev/null 2>&1
 wine "$installer" /S </dev/null >/dev/null 2>&1
 wineserver --wait
 installed="$prefix/drive_c/Program Files/ZU42 Test Tools"
-for file in bin/zu42tool.exe bin/zu42sim.exe bin/Qt6Core.dll bin/platforms/qwindows.dll Uninstall.exe; do
+for file in bin/zu42tool.exe bin/zu42cli.exe bin/zu42sim.exe bin/Qt6Core.dll bin/platforms/qwindows.dll Uninstall.exe; do
     if [ ! -f "$installed/$file" ]; then
         echo "package-windows: the installer put no $file into $installed" >&2
         exit 1
@@ -72,6 +72,17 @@ if [ -z "$shortcut" ]; then
     exit 1
 fi
 echo "package-windows: installed under Wine into C:\\Program Files\\ZU42 Test Tools, Start menu: ${shortcut#"$prefix"/drive_c/}"
+
+# The installed command line, as a script calls it: it must start with only what the package
+# brought (its output goes to a file: a Windows console program's pipes stay open a while).
+version=$(sed -n 's/^project(zu42tools VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+wine "$installed/bin/zu42cli.exe" --version </dev/null >"$prefix/zu42cli.log" 2>&1 || true
+if ! grep -q "$version" "$prefix/zu42cli.log"; then
+    echo "package-windows: the installed zu42cli.exe --version did not name $version; it wrote:" >&2
+    cat "$prefix/zu42cli.log" >&2
+    exit 1
+fi
+echo "package-windows: the installed zu42cli.exe says: $(tr -d '\r' <"$prefix/zu42cli.log" | head -n 1)"
 
 # The installed tool, as a user starts it: its window must come up on the display.
 export ZU42_INSTALLED="$installed/bin/zu42tool.exe"
