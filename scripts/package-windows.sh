@@ -3,8 +3,8 @@
 # plugins they need (CMake's install rules, cmake/Zu42WindowsPackage.cmake), as a zip and as an
 # NSIS installer with a Start-menu entry, from the `windows` preset's build-windows/. Then the
 # check: the installer runs silently in a Wine prefix of its own, without the Qt or MinGW folders
-# on its path, the installed zu42cli.exe tells its version, and the installed tool is started
-# (under Xvfb, Wine's `windows` platform) until its window shows.
+# on its path, the installed tool is started (under Xvfb, Wine's `windows` platform) until its
+# window shows, and the installed zu42cli.exe tells its version.
 #   scripts/package-windows.sh            build, package, check
 #   scripts/package-windows.sh --no-check build and package only
 # Without the Qt archive (scripts/windows-qt.sh) it says so in one line and exits 0.
@@ -73,17 +73,6 @@ if [ -z "$shortcut" ]; then
 fi
 echo "package-windows: installed under Wine into C:\\Program Files\\ZU42 Test Tools, Start menu: ${shortcut#"$prefix"/drive_c/}"
 
-# The installed command line, as a script calls it: it must start with only what the package
-# brought (its output goes to a file: a Windows console program's pipes stay open a while).
-version=$(sed -n 's/^project(zu42tools VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-wine "$installed/bin/zu42cli.exe" --version </dev/null >"$prefix/zu42cli.log" 2>&1 || true
-if ! grep -q "$version" "$prefix/zu42cli.log"; then
-    echo "package-windows: the installed zu42cli.exe --version did not name $version; it wrote:" >&2
-    cat "$prefix/zu42cli.log" >&2
-    exit 1
-fi
-echo "package-windows: the installed zu42cli.exe says: $(tr -d '\r' <"$prefix/zu42cli.log" | head -n 1)"
-
 # The installed tool, as a user starts it: its window must come up on the display.
 export ZU42_INSTALLED="$installed/bin/zu42tool.exe"
 # shellcheck disable=SC2016
@@ -103,3 +92,17 @@ if ! xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     exit 1
 fi
 echo "package-windows: the installed zu42tool.exe started and showed its window"
+
+# The installed command line, as a script calls it: it must start with only what the package
+# brought (its output goes to a file: a Windows console program's pipes stay open a while).
+# After the window: the first program of a prefix starts Wine's desktop on the display it has,
+# and this one has none.
+version=$(sed -n 's/^project(zu42tools VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+wine "$installed/bin/zu42cli.exe" --version </dev/null >"$prefix/zu42cli.log" 2>&1 || true
+if ! grep -q "$version" "$prefix/zu42cli.log"; then
+    echo "package-windows: the installed zu42cli.exe --version did not name $version; it wrote:" >&2
+    cat "$prefix/zu42cli.log" >&2
+    exit 1
+fi
+echo "package-windows: the installed zu42cli.exe says: $(tr -d '\r' <"$prefix/zu42cli.log" | head -n 1)"
+wineserver --wait
