@@ -15,6 +15,8 @@ packages=(
     clang-14 libclang-rt-14-dev
     g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix
     wine wine64 xz-utils
+    # The Windows package (scripts/package-windows.sh): the installer, its contents, its window.
+    nsis unzip x11-utils
     # The desktop application and its Debian package (scripts/package.sh, the packaging tests):
     # the icon's sizes, manual pages, the SVG icon engine, CPack's dependency search, the
     # checkers, and a throw-away Debian root to install into.

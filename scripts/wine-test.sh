@@ -17,6 +17,11 @@
 #
 # The environment variable ZU42SIM (the simulator the tests start, set by ctest) is handed over
 # as a Windows path: a Unix path /x/y.exe becomes Z:\x\y.exe. Wine passes other variables on.
+# The serial line under Wine is the Linux simulator's pseudo-terminal: ZU42SIM_PTY names the
+# Linux zu42sim (default build/bin/zu42sim of this repository, when it is there) and
+# ZU42_WINE_DOSDEVICES the prefix's dosdevices folder, where it links a COM port to it.
+# Each test keeps its settings under a scratch registry key of its own (autotests/common/
+# registrystore.h), so tests may run side by side in one prefix (ctest -j).
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -73,7 +78,7 @@ for dir in "${runtime_dirs[@]}"; do
 done
 export WINEPATH=$winepath_list
 if [ ! -f "$exe" ]; then
-    echo "wine-test: $exe was not built (a test the Windows build leaves out: ZU42_WINDOWS_UNBUILT_TESTS in cmake/windows-build.cmake)"
+    echo "wine-test: $exe was not built"
     exit 1
 fi
 # By hand, the simulator of the same build tree (ctest sets ZU42SIM itself).
@@ -84,13 +89,21 @@ if [ -n "${ZU42SIM:-}" ] && [ "${ZU42SIM#/}" != "$ZU42SIM" ]; then
     ZU42SIM=$(winpath "$ZU42SIM")
     export ZU42SIM
 fi
+if [ -z "${ZU42SIM_PTY:-}" ] && [ -x "$repo/build/bin/zu42sim" ]; then
+    ZU42SIM_PTY=$repo/build/bin/zu42sim
+fi
+if [ -n "${ZU42SIM_PTY:-}" ]; then
+    [ "${ZU42SIM_PTY#/}" != "$ZU42SIM_PTY" ] && ZU42SIM_PTY=$(winpath "$ZU42SIM_PTY")
+    export ZU42SIM_PTY
+    export ZU42_WINE_DOSDEVICES=$wineprefix/dosdevices
+fi
 
 # The prefix is made once; tests that ctest starts side by side wait for the first to make it.
 # Wine's helper processes must not hold ctest's output pipes, hence /dev/null for them.
-if [ ! -f "$wineprefix/.zu42-ready" ]; then
+if [ ! -f "$wineprefix/.zu42-ready-2" ]; then
     (
         flock 9
-        if [ ! -f "$wineprefix/.zu42-ready" ]; then
+        if [ ! -f "$wineprefix/.zu42-ready-2" ]; then
             started=$(date +%s%N)
             if ! wineboot --init </dev/null >/dev/null 2>&1; then
                 echo "wine-test: wineboot could not make the Wine prefix $wineprefix" >&2
@@ -101,21 +114,34 @@ if [ ! -f "$wineprefix/.zu42-ready" ]; then
             # its command line names another (-platform windows under Xvfb for pictures).
             wine reg add 'HKCU\Environment' /v QT_QPA_PLATFORM /d offscreen /f </dev/null >/dev/null 2>&1
             wine reg add 'HKCU\Environment' /v QT_FORCE_STDERR_LOGGING /d 1 /f </dev/null >/dev/null 2>&1
+            # The offscreen platform on Windows takes its fonts from one folder (Qt's own
+            # DejaVu by default); the fonts the Linux tests use (scripts/install-deps.sh) join
+            # them there: the CJK font gives the Chinese texts their glyphs under Wine too, and
+            # the metric-compatible faces stand in for the window's Windows fonts alike.
+            fonts=$wineprefix/zu42-fonts
+            mkdir -p "$fonts"
+            ln -sf "$qt"/lib/fonts/* "$fonts"/
+            for font in /usr/share/fonts/truetype/arphic/uming.ttc \
+                /usr/share/fonts/truetype/liberation/LiberationSans*.ttf \
+                /usr/share/fonts/truetype/crosextra/Carlito*.ttf; do
+                if [ -f "$font" ]; then ln -sf "$font" "$fonts"/; fi
+            done
+            wine reg add 'HKCU\Environment' /v QT_QPA_FONTDIR /d "$(winpath "$fonts")" /f </dev/null >/dev/null 2>&1
             wineserver --wait </dev/null >/dev/null 2>&1 || true
             echo "wine-test: made the Wine prefix $wineprefix in $(( ($(date +%s%N) - started) / 1000000 )) ms" >&2
-            touch "$wineprefix/.zu42-ready"
+            touch "$wineprefix/.zu42-ready-2"
         fi
     ) 9>"$wineprefix.lock"
 fi
 
+# The Wine server of the prefix, started here with nowhere to write: it becomes the session leader
+# of the serial tests' pseudo-terminals, and when a simulator closes one it is sent SIGHUP, on
+# which it lists all its objects on its standard error (tens of thousands of lines).
+wineserver -p30 </dev/null >/dev/null 2>&1 || true
+
 if [ $# -gt 0 ]; then
     exec wine "$exe" "$@"
 fi
-
-# The Windows build keeps its settings in HKEY_LOCAL_MACHINE\Software\ZOVUR (src/ui/winregistry.cpp),
-# where the tests' temporary settings folder does not reach: every test starts without that key,
-# whatever the test before it stored. Tests run side by side (ctest -j) would still share it.
-wine reg delete 'HKLM\Software\ZOVUR' /f </dev/null >/dev/null 2>&1 || true
 
 name=$(basename "$exe" .exe)
 txt=$results/$name.txt

@@ -22,6 +22,7 @@ int main(int argc, char *argv[])
 
     SimServer server(*options);
     if (!server.start(&error)) {
+        SimServer::announce(*options, "error " + error.toUtf8() + '\n');
         std::fprintf(stderr, "zu42sim: %s\n", qPrintable(error));
         return 1;
     }

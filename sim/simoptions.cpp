@@ -244,6 +244,9 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
     const QCommandLineOption tcpOpt(QStringLiteral("tcp"), QStringLiteral("Listen on ADDRESS:PORT (default 127.0.0.1:5003; port 0 picks a free one)."), QStringLiteral("address:port"));
     const QCommandLineOption noTcpOpt(QStringLiteral("no-tcp"), QStringLiteral("Do not listen on TCP."));
     const QCommandLineOption ptyOpt(QStringLiteral("pty"), QStringLiteral("Also serve a pseudo-terminal (the serial line)."));
+    const QCommandLineOption ptyLinkOpt(QStringLiteral("pty-link"), QStringLiteral("With --pty: make PATH a symbolic link to the pseudo-terminal, e.g. a Wine prefix's dosdevices/com5 so that a Windows program opens it as COM5; refused if PATH exists, removed at the end."), QStringLiteral("path"));
+    const QCommandLineOption announceOpt(QStringLiteral("announce"), QStringLiteral("Also write what the start prints (tcp, pty, ready) into FILE, whole at once, or \"error MESSAGE\" when the start fails: for a parent that cannot read the output (a Windows program under Wine starting this Linux one)."), QStringLiteral("file"));
+    const QCommandLineOption untilGoneOpt(QStringLiteral("until-gone"), QStringLiteral("End when FILE is removed, for a parent that has no signal to send (a Windows program under Wine)."), QStringLiteral("file"));
     const QCommandLineOption idOpt(QStringLiteral("id"), QStringLiteral("Controller ID, three digits (default 000)."), QStringLiteral("id"));
     const QCommandLineOption anyIdOpt(QStringLiteral("any-id"), QStringLiteral("Answer requests for any ID (replies carry the own ID)."));
     const QCommandLineOption serialOpt(QStringLiteral("serial"), QStringLiteral("Serial number, 8 characters (default 24010042)."), QStringLiteral("text"));
@@ -264,7 +267,7 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
     const QCommandLineOption cutEveryOpt(QStringLiteral("cut-every"), QStringLiteral("Cut one reply in every N off half-way, placed like --lose-every: TCP then closes the connection, the pseudo-terminal stays open (0: never, the default)."), QStringLiteral("n"));
     const QCommandLineOption clockOpt(QStringLiteral("clock"), QStringLiteral("The controller's clock at start, yyyyMMddHHmmss (default the PC's time); it runs on from there."), QStringLiteral("time"));
     const QCommandLineOption seedOpt(QStringLiteral("seed"), QStringLiteral("Where --lose-every and --cut-every strike; the same seed strikes the same replies (default 1)."), QStringLiteral("s"));
-    parser.addOptions({ clockOpt, tcpOpt, noTcpOpt, ptyOpt, idOpt, anyIdOpt, serialOpt, versionOpt, modelOpt, logOpt, replyOpt,
+    parser.addOptions({ clockOpt, tcpOpt, noTcpOpt, ptyOpt, ptyLinkOpt, announceOpt, untilGoneOpt, idOpt, anyIdOpt, serialOpt, versionOpt, modelOpt, logOpt, replyOpt,
                         faultOpt, failNthOpt, jigOpt, inputsOpt, recordEveryOpt, recordOpt, paramOpt, busOpt,
                         jigFaultOpt, loseEveryOpt, cutEveryOpt, seedOpt });
 
@@ -303,6 +306,13 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
         *error = QStringLiteral("nothing to serve: --no-tcp without --pty");
         return std::nullopt;
     }
+    o.ptyLink = parser.value(ptyLinkOpt);
+    if (!o.ptyLink.isEmpty() && !o.pty) {
+        *error = QStringLiteral("--pty-link without --pty");
+        return std::nullopt;
+    }
+    o.announcePath = parser.value(announceOpt);
+    o.untilGonePath = parser.value(untilGoneOpt);
     if (parser.isSet(idOpt)) {
         o.id = parser.value(idOpt).toLatin1();
         if (o.id.size() != 3 || !isDigits(o.id)) {

@@ -49,6 +49,9 @@ struct SimOptions
     QHostAddress tcpAddress = QHostAddress(QHostAddress::LocalHost);
     quint16 tcpPort = 5003;
     bool pty = false;
+    QString ptyLink;                      // a symbolic link to the pseudo-terminal (a Wine COM port)
+    QString announcePath;                 // what stdout says at the start, also as a file
+    QString untilGonePath;                // end when this file is removed (a parent that cannot signal)
     QByteArray id = "000";
     bool anyId = false;
     QByteArray serial = "24010042";

@@ -2,6 +2,10 @@
 
 #include "protocol/commandframe.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QSaveFile>
 #include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -84,15 +88,54 @@ bool SimServer::start(QString *error)
             }
         };
         m_ptyChannel->hangUp = [this] { closePty(); };
+        if (!m_options.ptyLink.isEmpty()) {
+            if (::symlink(slave, QFile::encodeName(m_options.ptyLink).constData()) != 0) {
+                *error = QStringLiteral("cannot link %1 to the pseudo-terminal: %2")
+                             .arg(m_options.ptyLink, QString::fromLocal8Bit(strerror(errno)));
+                return false;
+            }
+            m_ptyLinkMade = m_options.ptyLink;
+        }
         std::printf("pty %s\n", slave);
 #else
         *error = QStringLiteral("pseudo-terminals need a Unix system");
         return false;
 #endif
     }
+    if (!m_options.untilGonePath.isEmpty()) {
+        auto *watcher = new QFileSystemWatcher(this);
+        if (!watcher->addPath(m_options.untilGonePath)) {
+            *error = QStringLiteral("cannot watch %1").arg(m_options.untilGonePath);
+            return false;
+        }
+        connect(watcher, &QFileSystemWatcher::fileChanged, this, [path = m_options.untilGonePath] {
+            if (!QFileInfo::exists(path))
+                QCoreApplication::quit();
+        });
+    }
+    QByteArray said;
+    if (m_tcp)
+        said += "tcp " + m_tcp->serverAddress().toString().toLatin1() + ':' + QByteArray::number(m_tcp->serverPort()) + '\n';
+#ifdef Q_OS_UNIX
+    if (m_ptyMaster >= 0)
+        said += QByteArray("pty ") + ::ptsname(m_ptyMaster) + '\n';
+#endif
+    announce(m_options, said + "ready\n");
     std::printf("ready\n");
     std::fflush(stdout);
     return true;
+}
+
+void SimServer::announce(const SimOptions &options, const QByteArray &text)
+{
+    if (options.announcePath.isEmpty())
+        return;
+    // Whole or not at all: the parent reads it as soon as it appears.
+    QSaveFile file(options.announcePath);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(text);
+        file.commit();
+    }
 }
 
 void SimServer::closePty()
@@ -105,6 +148,10 @@ void SimServer::closePty()
     }
     if (m_ptyChannel)
         m_ptyChannel->alive = false;
+    if (!m_ptyLinkMade.isEmpty()) {
+        ::unlink(QFile::encodeName(m_ptyLinkMade).constData());
+        m_ptyLinkMade.clear();
+    }
     if (m_ptyKeepAlive >= 0)
         ::close(m_ptyKeepAlive);
     if (m_ptyMaster >= 0)

@@ -27,6 +27,8 @@ public:
 
     // Opens what the options ask for and prints where; false with *error when it cannot.
     bool start(QString *error);
+    // Writes the file of --announce, when asked for, whole at once.
+    static void announce(const SimOptions &options, const QByteArray &text);
 
 private:
     struct Channel
@@ -59,6 +61,7 @@ private:
     int m_ptyMaster = -1;
     int m_ptyKeepAlive = -1;
     QSocketNotifier *m_ptyNotifier = nullptr;
+    QString m_ptyLinkMade;
     std::shared_ptr<Channel> m_ptyChannel;
     QFile m_log;
     QElapsedTimer m_clock;

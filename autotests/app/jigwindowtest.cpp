@@ -3,6 +3,7 @@
 // of scanners and foot switches, and the records in a real SQLite file of the data folder.
 #include "app/tfrmjig.h"
 #include "app/verdictpanel.h"
+#include "datahome.h"
 #include "i18n/texttable.h"
 #include "records/recordstore.h"
 #include "storefile.h"
@@ -32,7 +33,7 @@ class JigHarness
 public:
     explicit JigHarness(const std::function<void(const QString &configDir)> &configure = {})
     {
-        qputenv("XDG_DATA_HOME", m_dataDir.path().toLocal8Bit());
+        DataHome::set(m_dataDir.path());
         h = std::make_unique<WindowHarness>(configure);
         h->window->show();
         h->find<QAction>("mnuJig")->trigger();
@@ -44,7 +45,7 @@ public:
     ~JigHarness()
     {
         h.reset();
-        qunsetenv("XDG_DATA_HOME");
+        DataHome::unset();
     }
 
     template<typename T = QWidget>

@@ -45,6 +45,8 @@ private Q_SLOTS:
         QFETCH(bool, pty);
         QFETCH(QByteArray, sent);
         QFETCH(QString, banner);
+        if (const QString why = pty ? SimProcess::serialLineUnavailable() : QString(); !why.isEmpty())
+            QSKIP(qPrintable(why));
         SimProcess sim({ "--id", "001" }, pty);
         QVERIFY(sim.start());
         WindowHarness h;
@@ -178,6 +180,8 @@ private Q_SLOTS:
         QFETCH(bool, pty);
         QFETCH(QByteArray, sent);
         QFETCH(QString, shownData);
+        if (const QString why = pty ? SimProcess::serialLineUnavailable() : QString(); !why.isEmpty())
+            QSKIP(qPrintable(why));
         SimProcess sim(simArgs, pty);
         QVERIFY(sim.start());
         WindowHarness h;

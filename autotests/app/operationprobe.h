@@ -8,20 +8,57 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTimer>
+
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
 
 inline const QColor LampRed(255, 0, 0);
 inline const QColor LampYellow(255, 255, 0);
 
-// Open descriptors of this process; a failure path must not leave one behind.
+// Open descriptors of this process (on Windows its open handles); a failure path must not
+// leave one behind.
 inline int openDescriptors()
 {
+#ifdef Q_OS_WIN
+    DWORD handles = 0;
+    if (!GetProcessHandleCount(GetCurrentProcess(), &handles))
+        qFatal("GetProcessHandleCount failed: %lu", GetLastError());
+    return int(handles);
+#else
     return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
+#endif
 }
 
 inline QString settingsFile(const WindowHarness &h)
 {
     return h.configDir() + QStringLiteral("/ZOVUR/RO420DA_Tools.reg");
+}
+
+// Whether the window has stored its settings: the file, or on Windows the (scratch) machine key.
+inline bool settingsStored(const WindowHarness &h)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(h)
+    return RegistryStore::exists(WinRegistry::machineKey());
+#else
+    return QFileInfo::exists(settingsFile(h));
+#endif
+}
+
+inline void removeStoredSettings(const WindowHarness &h)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(h)
+    RegDeleteTreeW(HKEY_CURRENT_USER, WinRegistry::machineKey().path.c_str());
+#else
+    QFile::remove(settingsFile(h));
+#endif
 }
 
 class OperationProbe

@@ -122,8 +122,9 @@ private slots:
             program.waitForFinished();
             QFAIL("the program went on instead of answering");
         }
-        const QString stdOut = QString::fromLocal8Bit(program.readAllStandardOutput());
-        const QString stdErr = QString::fromLocal8Bit(program.readAllStandardError());
+        // A Windows console program ends its lines with CR LF (its C library's text mode).
+        const QString stdOut = QString::fromLocal8Bit(program.readAllStandardOutput()).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        const QString stdErr = QString::fromLocal8Bit(program.readAllStandardError()).replace(QLatin1String("\r\n"), QLatin1String("\n"));
         const QString seen = QStringLiteral("status %1\nout: %2\nerr: %3").arg(program.exitCode()).arg(stdOut, stdErr);
         QVERIFY2(program.exitStatus() == QProcess::NormalExit, qPrintable(seen));
         QVERIFY2(program.exitCode() == status, qPrintable(seen));

@@ -1,10 +1,11 @@
 #pragma once
 
 // What every window test needs: the real window on the offscreen platform, its settings store in
-// a temporary folder, a tone that records instead of sounding, and the simulator to talk to.
+// a temporary folder (on Windows a scratch registry key), a tone that records instead of sounding, and the simulator to talk to.
 
 #include "app/tfrmmodule.h"
 #include "exchangerecorder.h"
+#include "registrystore.h"
 #include "simprocess.h"
 #include "sound/tone.h"
 
@@ -97,5 +98,8 @@ public:
     RecordingTone *tone = nullptr;
 
 private:
+#ifdef Q_OS_WIN
+    RegistryStore::Scratch m_registry;
+#endif
     QTemporaryDir m_configDir;
 };

@@ -1,6 +1,7 @@
 // zu42cli as a production script runs it: each command against zu42sim over TCP and a
 // pseudo-terminal, each exit status, --json read back, and profiles carried from one simulated
 // controller to another; a bad profile sends nothing (the simulator's request log says so).
+#include "datahome.h"
 #include "simprocess.h"
 
 #include <QJsonArray>
@@ -26,7 +27,7 @@ Run cli(const QStringList &args, const QString &dataHome = QString())
     QProcess process;
     if (!dataHome.isEmpty()) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+        DataHome::setIn(environment, dataHome);
         process.setProcessEnvironment(environment);
     }
     process.start(qEnvironmentVariable("ZU42CLI", QStringLiteral("zu42cli")), args);
@@ -37,8 +38,9 @@ Run cli(const QStringList &args, const QString &dataHome = QString())
         return run;
     }
     run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
+    // A Windows program's text lines end in CR LF.
+    run.out = QString::fromUtf8(process.readAllStandardOutput()).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    run.err = QString::fromUtf8(process.readAllStandardError()).replace(QLatin1String("\r\n"), QLatin1String("\n"));
     return run;
 }
 

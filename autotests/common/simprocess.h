@@ -5,9 +5,14 @@
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 
 // A zu42sim of the test's own: started on a free loopback port (and a pseudo-terminal when
 // asked), logging every request into a temporary file that requests() reads back.
+//
+// Under Wine a Windows program has no pseudo-terminal of its own: the serial line is then the
+// Linux zu42sim's (ZU42SIM_PTY, a Z:\ path), reached as a COM port through a link that it makes
+// in the Wine prefix's dosdevices folder (ZU42_WINE_DOSDEVICES); ptyPath() is then "COMn".
 class SimProcess
 {
 public:
@@ -29,8 +34,22 @@ public:
     QProcess &process() { return m_process; }
     static QString executable();
 
+    // Why this build cannot serve a serial line here (empty when it can): for a QSKIP.
+    static QString serialLineUnavailable();
+    static bool underWine();
+
 private:
     QList<QPair<QByteArray, bool>> readLog() const;
+    bool startOnce(const QString &program, const QStringList &args);
+    // Reads what the simulator prints up to "ready"; false if it ends first.
+    bool takeStartLines(const std::function<bool(QByteArray *line)> &nextLine);
+#ifdef Q_OS_WIN
+    // The Linux simulator is no Windows process: Wine signals its process handle at once (so
+    // QProcess takes it for ended) and hands it no pipe. It says it is ready in a file
+    // (--announce) and ends when another file goes (--until-gone).
+    bool startUnixChild(const QString &program, const QStringList &args);
+    void stopUnixChild();
+#endif
 
     QStringList m_args;
     bool m_withPty;

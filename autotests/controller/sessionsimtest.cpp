@@ -56,6 +56,8 @@ private slots:
     void shouldRunEveryProcedureWithoutAWindow()
     {
         QFETCH(bool, serial);
+        if (const QString why = serial ? SimProcess::serialLineUnavailable() : QString(); !why.isEmpty())
+            QSKIP(qPrintable(why));
         SimProcess sim({ "--jig", "--id", "005" }, serial);
         QVERIFY(sim.start());
         ExchangeRecorder recorder;

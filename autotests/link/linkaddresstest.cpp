@@ -10,6 +10,15 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("path");
+#ifdef Q_OS_WIN
+        // Windows opens a port by its own name; QSerialPort adds the \\.\ prefix itself.
+        QTest::newRow("COM1") << "COM1" << "COM1";
+        QTest::newRow("COM12") << "COM12" << "COM12";
+        QTest::newRow("device namespace") << "\\\\.\\COM10" << "\\\\.\\COM10";
+        QTest::newRow("lowercase com1") << "com1" << "com1";
+        QTest::newRow("Unix path as it stands") << "/dev/ttyS0" << "/dev/ttyS0";
+        return;
+#endif
         QTest::newRow("COM1") << "COM1" << "/dev/ttyS0";
         QTest::newRow("COM12") << "COM12" << "/dev/ttyS11";
         QTest::newRow("device path") << "/dev/x" << "/dev/x";

@@ -3,15 +3,30 @@
 #include <QDir>
 #include <ctime>
 
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 // What a test can see of its own process: open descriptors and CPU time used, so that leaks
 // and busy waits show up as numbers rather than as a slow machine.
 class ProcessProbe
 {
 public:
-    // Entries of /proc/self/fd (the listing's own descriptor is counted alike every time).
+    // Entries of /proc/self/fd (the listing's own descriptor is counted alike every time); on
+    // Windows the process's open handles, where a port or a socket left open shows alike.
     static int openDescriptors()
     {
+#ifdef Q_OS_WIN
+        DWORD handles = 0;
+        if (!GetProcessHandleCount(GetCurrentProcess(), &handles))
+            qFatal("GetProcessHandleCount failed: %lu", GetLastError());
+        return int(handles);
+#else
         return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size());
+#endif
     }
 
     // CPU time of the whole process (every thread), in milliseconds.

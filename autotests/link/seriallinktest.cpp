@@ -6,9 +6,11 @@
 
 #include <QTest>
 
+#ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
+#endif
 
 Q_DECLARE_METATYPE(Verdict)
 Q_DECLARE_METATYPE(OpenFailure)
@@ -19,6 +21,27 @@ LinkSettings serialAt(const QString &path, const QString &mode = QStringLiteral(
 {
     return LinkSettings::serial(path, mode);
 }
+
+} // namespace
+
+// Every case that talks to the simulator's serial line; under Wine that is the Linux
+// simulator's pseudo-terminal mapped to a COM port (SimProcess).
+#define REQUIRE_SERIAL_LINE()                                                   \
+    do {                                                                        \
+        if (const QString why = SimProcess::serialLineUnavailable(); !why.isEmpty()) \
+            QSKIP(qPrintable(why));                                             \
+    } while (false)
+
+// Cases that read or set the pseudo-terminal's own settings with termios.
+#ifdef Q_OS_WIN
+#define REQUIRE_TERMIOS() QSKIP("the pseudo-terminal's settings are seen only through termios on Linux; Wine's COM port " \
+                                "on it gives no view of its own")
+#else
+#define REQUIRE_TERMIOS() REQUIRE_SERIAL_LINE()
+#endif
+
+#ifndef Q_OS_WIN
+namespace {
 
 // A descriptor of our own on the slave side, to read and set what the tool's open changes.
 class SlaveView
@@ -75,8 +98,11 @@ termios unusual(termios t, speed_t speed = B9600)
     return t;
 }
 
-const QByteArray AsReply = CommandFrame::encodeReply("000", "AS", "24010042");
+} // namespace
+#endif
 
+namespace {
+const QByteArray AsReply = CommandFrame::encodeReply("000", "AS", "24010042");
 } // namespace
 
 class SerialLinkTest : public QObject
@@ -91,6 +117,7 @@ private slots:
     }
     void shouldExchangeTheWorkedFrameOverTheLine()
     {
+        REQUIRE_SERIAL_LINE();
         QFETCH(int, mode);
         SimProcess sim({}, true);
         QVERIFY(sim.start());
@@ -122,6 +149,7 @@ private slots:
     }
     void shouldJudgeTheRepliesAControllerMaySend()
     {
+        REQUIRE_SERIAL_LINE();
         QFETCH(QString, fault);
         QFETCH(Verdict, verdict);
         SimProcess sim({ "--fault", fault }, true);
@@ -149,6 +177,7 @@ private slots:
     }
     void shouldEndExchangeOnlyAfterIdleLimit()
     {
+        REQUIRE_SERIAL_LINE();
         QFETCH(int, gapMs);
         QFETCH(bool, result);
         SimProcess sim({ "--fault", QStringLiteral("AS:split:4:%1").arg(gapMs) }, true);
@@ -173,6 +202,38 @@ private slots:
         link.close();
     }
 
+    // The request goes out whole, and a line that says nothing back is given up after the idle
+    // limit, not the overall one, without spinning.
+    void shouldSendAndEndASilentLineAtTheIdleLimit_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QByteArray>("command");
+        QTest::newRow("19200,e,8,1") << "19200,e,8,1" << QByteArray("000AS");
+        QTest::newRow("115200,n,8,1, a long command") << "115200,n,8,1" << "000DM" + QByteArray(600, 'x');
+    }
+    void shouldSendAndEndASilentLineAtTheIdleLimit()
+    {
+        REQUIRE_SERIAL_LINE();
+        QFETCH(QString, mode);
+        QFETCH(QByteArray, command);
+        SimProcess sim({ "--fault", "*:noreply" }, true);
+        QVERIFY(sim.start());
+        ControllerLink link;
+        QVERIFY2(link.open(serialAt(sim.ptyPath(), mode)), qPrintable(link.openFailureText()));
+        StopWatch watch;
+        const Reply reply = link.exchange(command);
+        const qint64 wall = watch.wallMs();
+        const double cpu = watch.cpuMs();
+        QCOMPARE(reply.verdict, Verdict::NoReply);
+        QVERIFY2(wall >= ExchangeLimits::SerialIdleMs - 10 && wall < ExchangeLimits::SerialIdleMs + 250,
+                 qPrintable(QString::number(wall)));
+        QVERIFY2(cpu < wall * 0.1, qPrintable(QStringLiteral("cpu %1 ms in %2 ms").arg(cpu).arg(wall)));
+        link.close();
+        // The simulator logs a request once it has its whole frame: every byte went out.
+        QTRY_COMPARE(sim.requests(), QList<QByteArray> { command });
+        QCOMPARE(sim.requestsCrcOk(), QList<bool> { true });
+    }
+
     // The overall bound ends a line that keeps talking; shorter limits show the mechanism
     // without waiting the default five seconds, the default row shows the default holds.
     void shouldEndEndlessReplyAtOverallBound_data()
@@ -183,6 +244,7 @@ private slots:
     }
     void shouldEndEndlessReplyAtOverallBound()
     {
+        REQUIRE_SERIAL_LINE();
         QFETCH(int, overallMs);
         SimProcess sim({ "--fault", "AS:endless" }, true);
         QVERIFY(sim.start());
@@ -203,10 +265,15 @@ private slots:
     // A USB adapter pulled out mid-reply: the wait must return at once and not spin on errors.
     void shouldFailAtOnceWhenTheLineHangsUp()
     {
+        REQUIRE_SERIAL_LINE();
+        if (SimProcess::underWine())
+            QSKIP("Wine reports the hang-up of a pseudo-terminal as silence: the exchange ends at the idle "
+                  "limit (300 ms), not at once");
         SimProcess sim({ "--fault", "AS:hangup" }, true);
         QVERIFY(sim.start());
-        ControllerLink link;
+        // Before the link, which tells it of its close as it goes.
         ExchangeRecorder recorder;
+        ControllerLink link;
         link.addObserver(&recorder);
         QVERIFY(link.open(serialAt(sim.ptyPath())));
         const int fdsOpen = ProcessProbe::openDescriptors();
@@ -231,6 +298,7 @@ private slots:
 
     void shouldOpenThePortExclusively()
     {
+        REQUIRE_SERIAL_LINE();
         SimProcess sim({}, true);
         QVERIFY(sim.start());
         ControllerLink first;
@@ -239,6 +307,9 @@ private slots:
             ControllerLink second;
             const int fds = ProcessProbe::openDescriptors();
             QVERIFY(!second.open(serialAt(sim.ptyPath())));
+            if (SimProcess::underWine())
+                QEXPECT_FAIL("", "Wine opens a COM port without the share lock Windows holds, and the second open fails "
+                                 "later, as 'Invalid parameter', which tells no busy port from other failures", Continue);
             QCOMPARE(second.openFailure(), OpenFailure::PortBusy);
             QCOMPARE(ProcessProbe::openDescriptors(), fds);
         }
@@ -249,6 +320,7 @@ private slots:
         QVERIFY2(third.open(serialAt(sim.ptyPath())), qPrintable(third.openFailureText()));
         QVERIFY(third.exchange("000AS").ok());
         third.close();
+        QCOMPARE(sim.requests(), (QList<QByteArray> { "000AS", "000AS" }));
     }
 
     // The close gives the port back its read time-outs; the line keeps what the open set.
@@ -260,6 +332,8 @@ private slots:
     }
     void shouldRestoreOnlyTimeoutsAtClose()
     {
+        REQUIRE_TERMIOS();
+#ifndef Q_OS_WIN
         QFETCH(bool, exchange);
         SimProcess sim({}, true);
         QVERIFY(sim.start());
@@ -287,6 +361,7 @@ private slots:
         QCOMPARE(after.c_cc[VTIME], before.c_cc[VTIME]);
         QCOMPARE(::cfgetospeed(&after), speed_t(B57600));
         QVERIFY2(!(after.c_cflag & CSTOPB), qPrintable(describe(after)));
+#endif
     }
 
     // An operator's typo in the speed box must not change what the line runs at: after an
@@ -299,15 +374,20 @@ private slots:
     }
     void shouldKeepTheLastLineSettingsForAMalformedMode()
     {
+        // On Windows the line in force is read back through the port's device control block
+        // (GetCommState), which is what the link reports; the termios view is Linux's alone.
+        REQUIRE_SERIAL_LINE();
         QFETCH(QString, mode);
         SimProcess sim({}, true);
         QVERIFY(sim.start());
+#ifndef Q_OS_WIN
         termios first {};
         {
             SlaveView setter(sim.ptyPath());
             QVERIFY(setter.set(unusual(setter.get(), B38400)));
             first = setter.get();
         }
+#endif
         ExchangeRecorder recorder;
         for (const QString &text : { QStringLiteral("57600,n,8,1"), mode, mode }) {
             ControllerLink link;
@@ -315,11 +395,13 @@ private slots:
             QVERIFY2(link.open(serialAt(sim.ptyPath(), text)), qPrintable(link.openFailureText()));
             QVERIFY(link.exchange("000AS").ok());
             link.close();
+#ifndef Q_OS_WIN
             SlaveView view(sim.ptyPath());
             const termios now = view.get();
             QCOMPARE(::cfgetospeed(&now), speed_t(B57600));
             QCOMPARE(now.c_cc[VMIN], first.c_cc[VMIN]);
             QCOMPARE(now.c_cc[VTIME], first.c_cc[VTIME]);
+#endif
         }
         // What was in force during each exchange, as the link reported it.
         const QList<ExchangeEvent> exchanges = recorder.exchanges();
@@ -336,6 +418,7 @@ private slots:
         QTest::addColumn<int>("before");
         QTest::addColumn<int>("speed");
         QTest::addColumn<bool>("twoStop");
+#ifndef Q_OS_WIN
         QTest::newRow("19200,e,8,1") << "19200,e,8,1" << int(B9600) << int(B19200) << false;
         QTest::newRow("115200,n,8,2") << "115200,n,8,2" << int(B9600) << int(B115200) << true;
         QTest::newRow("1200,o,5,1.5") << "1200,o,5,1.5" << int(B9600) << int(B1200) << true;
@@ -347,9 +430,12 @@ private slots:
         QTest::newRow("malformed at 300 baud") << "abc" << int(B300) << int(B300) << true;
         QTest::newRow("malformed at 600 baud") << "abc" << int(B600) << int(B600) << true;
         QTest::newRow("malformed at 460800 baud") << "abc" << int(B460800) << int(B460800) << true;
+#endif
     }
     void shouldApplyLineModeWhileOpen()
     {
+        REQUIRE_TERMIOS();
+#ifndef Q_OS_WIN
         QFETCH(QString, mode);
         QFETCH(int, before);
         QFETCH(int, speed);
@@ -368,6 +454,7 @@ private slots:
         QCOMPARE(bool(t.c_cflag & CSTOPB), twoStop);
         QVERIFY(link.exchange("000AS").ok());
         link.close();
+#endif
     }
 
     void shouldFailOpenOfMissingPort_data()
@@ -375,8 +462,13 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<OpenFailure>("failure");
         QTest::newRow("empty name") << "" << OpenFailure::NoSuchPort;
+#ifdef Q_OS_WIN
+        QTest::newRow("COM port nobody has") << "COM219" << OpenFailure::NoSuchPort;
+        QTest::newRow("device namespace") << "\\\\.\\COM218" << OpenFailure::NoSuchPort;
+#else
         QTest::newRow("missing device") << "/dev/zu42-no-such-port" << OpenFailure::NoSuchPort;
         QTest::newRow("missing tty name") << "ttyZU42none" << OpenFailure::NoSuchPort;
+#endif
     }
     void shouldFailOpenOfMissingPort()
     {
@@ -392,6 +484,7 @@ private slots:
 
     void shouldRefuseCommandTooLongWithoutSending()
     {
+        REQUIRE_SERIAL_LINE();
         SimProcess sim({}, true);
         QVERIFY(sim.start());
         ControllerLink link;
@@ -404,8 +497,14 @@ private slots:
 
     void shouldLeaveNoDescriptorOpen()
     {
+        REQUIRE_SERIAL_LINE();
         SimProcess sim({}, true);
         QVERIFY(sim.start());
+#ifdef Q_OS_WIN
+        const QString nowhere = QStringLiteral("COM219");
+#else
+        const QString nowhere = QStringLiteral("/dev/zu42-no-such-port");
+#endif
         auto cycle = [&] {
             ControllerLink good;
             QVERIFY(good.open(serialAt(sim.ptyPath())));
@@ -414,7 +513,7 @@ private slots:
             QVERIFY(!busy.open(serialAt(sim.ptyPath())));
             good.close();
             ControllerLink missing;
-            QVERIFY(!missing.open(serialAt(QStringLiteral("/dev/zu42-no-such-port"))));
+            QVERIFY(!missing.open(serialAt(nowhere)));
             ControllerLink dropped; // closes itself when it goes
             QVERIFY(dropped.open(serialAt(sim.ptyPath())));
         };

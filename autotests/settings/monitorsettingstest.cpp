@@ -7,17 +7,34 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_WIN
+#include "registrystore.h"
+#endif
+
 class MonitorSettingsTest : public QObject
 {
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> m_dir;
+#ifdef Q_OS_WIN
+    std::unique_ptr<RegistryStore::Scratch> m_registry;
+#endif
 
 private Q_SLOTS:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
         qputenv("XDG_CONFIG_DIRS", m_dir->path().toLocal8Bit());
+#ifdef Q_OS_WIN
+        m_registry = std::make_unique<RegistryStore::Scratch>();
+#endif
+    }
+
+    void cleanup()
+    {
+#ifdef Q_OS_WIN
+        m_registry.reset();
+#endif
     }
 
     void shouldReadEachValueOnItsOwn_data()
@@ -77,7 +94,13 @@ private Q_SLOTS:
         MonitorSettings::saveLogFile(true);
 
         const QByteArray file = StoreFile::read(m_dir->path());
+#ifdef Q_OS_WIN
+        // The registry keeps no order of values: each is there as it was.
+        for (const QByteArray &line : before.split('\n'))
+            QVERIFY2(file.contains(line), line.constData());
+#else
         QVERIFY(file.startsWith(StoreFile::withValues(before).chopped(1)));
+#endif
         const MonitorSettings read = MonitorSettings::read();
         QCOMPARE(read.geometry, geometry);
         QCOMPARE(read.columnWidths, (QList<int> { 50, 96, 130, 170, 240, 90, 150, 200 }));

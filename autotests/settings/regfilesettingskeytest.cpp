@@ -41,11 +41,16 @@ private slots:
     {
         QTest::addColumn<QByteArray>("dirs");
         QTest::addColumn<QString>("path");
+        // Entries are separated as in PATH: ":" here, ";" on Windows, where ":" follows a drive letter.
+        const QByteArray sep(1, char(QDir::listSeparator().unicode()));
         QTest::newRow("unset") << QByteArray() << "/etc/xdg/ZOVUR/RO420DA_Tools.reg";
         QTest::newRow("one folder") << QByteArray("/opt/conf/") << "/opt/conf/ZOVUR/RO420DA_Tools.reg";
-        QTest::newRow("first of several") << QByteArray("/a:/b") << "/a/ZOVUR/RO420DA_Tools.reg";
-        QTest::newRow("relative entries ignored") << QByteArray("::conf:/b") << "/b/ZOVUR/RO420DA_Tools.reg";
+        QTest::newRow("first of several") << "/a" + sep + "/b" << "/a/ZOVUR/RO420DA_Tools.reg";
+        QTest::newRow("relative entries ignored") << sep + sep + "conf" + sep + "/b" << "/b/ZOVUR/RO420DA_Tools.reg";
         QTest::newRow("only relative") << QByteArray("conf") << "/etc/xdg/ZOVUR/RO420DA_Tools.reg";
+#ifdef Q_OS_WIN
+        QTest::newRow("drive letters") << QByteArray("C:\\conf;D:/b") << "C:/conf/ZOVUR/RO420DA_Tools.reg";
+#endif
     }
 
     void shouldPlaceStoreInFirstAbsoluteConfigFolder()

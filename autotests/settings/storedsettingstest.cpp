@@ -1,4 +1,5 @@
 #include "settings/storedsettings.h"
+#include "storefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,8 +7,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_WIN
+#include "registrystore.h"
+#else
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -35,7 +40,7 @@ void compare(const StoredSettings &actual, const Expected &expected)
     QCOMPARE(actual.languageIndex, expected.languageIndex);
 }
 
-QByteArray readFile(const QString &path)
+[[maybe_unused]] QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -51,27 +56,34 @@ class StoredSettingsTest : public QObject
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_path;
+#ifdef Q_OS_WIN
+    std::unique_ptr<RegistryStore::Scratch> m_registry;
+#endif
 
-    void store(const QByteArray &bytes)
-    {
-        QVERIFY(QDir().mkpath(QFileInfo(m_path).absolutePath()));
-        QFile file(m_path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(bytes), bytes.size());
-    }
+    void store(const QByteArray &bytes) { QVERIFY(StoreFile::write(m_dir->path(), bytes)); }
+    // The store's bytes; on Windows the key's values sorted by name (expect them through stored()).
+    QByteArray readStore() const { return StoreFile::read(m_dir->path()); }
+    static QByteArray stored(const QByteArray &bytes) { return StoreFile::asRead(bytes); }
 
 private slots:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_CONFIG_DIRS", (m_dir->path() + QStringLiteral(":/etc/xdg")).toLocal8Bit());
-        m_path = m_dir->filePath(QStringLiteral("ZOVUR/RO420DA_Tools.reg"));
+        qputenv("XDG_CONFIG_DIRS", (m_dir->path() + QDir::listSeparator() + QStringLiteral("/etc/xdg")).toLocal8Bit());
+        m_path = StoreFile::path(m_dir->path());
+#ifdef Q_OS_WIN
+        m_registry = std::make_unique<RegistryStore::Scratch>();
+#endif
     }
 
     void cleanup()
     {
+#ifdef Q_OS_WIN
+        m_registry.reset();
+#else
         chmod(QFile::encodeName(m_path).constData(), 0644);
         chmod(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(), 0755);
+#endif
     }
 
     void shouldGiveDefaultsOnFirstRunWithoutCreatingTheStore()
@@ -79,7 +91,12 @@ private slots:
         const StoredSettings settings = StoredSettings::read();
         compare(settings, Expected());
         QCOMPARE(settings.linkMode(), 0);
+        QVERIFY(!StoreFile::exists(m_dir->path()));
+#ifdef Q_OS_WIN
+        QVERIFY(!RegistryStore::exists(WinRegistry::userKey()));
+#else
         QVERIFY(!QFileInfo::exists(QFileInfo(m_path).absolutePath()));
+#endif
     }
 
     void shouldReadStoredValues_data()
@@ -127,8 +144,11 @@ private slots:
         e.netIp = QStringLiteral("%CONTROLLER%");
         QTest::newRow("expandable string unexpanded")
             << QByteArray("\"NetIP\"=hex(2):25,43,4f,4e,54,52,4f,4c,4c,45,52,25,00\n") << e;
+#ifndef Q_OS_WIN
+        // A registry key is never malformed: there the store is no file.
         e = Expected();
         QTest::newRow("malformed file") << QByteArray("\"TYPE\"=dword:1\ngarbage\n") << e;
+#endif
     }
 
     void shouldReadStoredValues()
@@ -151,6 +171,15 @@ private slots:
     void shouldGiveDefaultsForUnreadableStore()
     {
         store(header + "\"TYPE\"=dword:1\n");
+#ifdef Q_OS_WIN
+        // The machine key refuses reading; the save that follows goes to the user's key.
+        QVERIFY(RegistryStore::deny(WinRegistry::machineKey(), KEY_QUERY_VALUE));
+        compare(StoredSettings::read(), Expected());
+        StoredSettings::saveLanguage(QStringLiteral("ChineseGB"));
+        QCOMPARE(RegistryStore::exportSorted(WinRegistry::userKey()), stored(header + "\"LanguageFlag\"=\"ChineseGB\"\n\n"));
+        QVERIFY(RegistryStore::allowAll(WinRegistry::machineKey()));
+        QCOMPARE(readStore(), stored(header + "\"TYPE\"=dword:00000001\n\n"));
+#else
         QVERIFY(chmod(QFile::encodeName(m_path).constData(), 0) == 0);
         QFile probe(m_path);
         if (probe.open(QIODevice::ReadOnly))
@@ -159,28 +188,38 @@ private slots:
         StoredSettings::saveLanguage(QStringLiteral("ChineseGB"));
         chmod(QFile::encodeName(m_path).constData(), 0644);
         QCOMPARE(readFile(m_path), header + "\"TYPE\"=dword:1\n");
+#endif
     }
 
     void shouldReadStoreThatMayOnlyBeRead()
     {
         const QByteArray bytes = header + "\"TYPE\"=dword:1\n\"NetIP\"=\"10.2.3.4\"\n";
         store(bytes);
+#ifdef Q_OS_WIN
+        QVERIFY(RegistryStore::deny(WinRegistry::machineKey(), KEY_SET_VALUE | KEY_CREATE_SUB_KEY));
+#else
         const QDateTime written = QFileInfo(m_path).lastModified();
         QVERIFY(chmod(QFile::encodeName(m_path).constData(), 0444) == 0);
         QVERIFY(chmod(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(), 0555) == 0);
+#endif
         const StoredSettings settings = StoredSettings::read();
         QCOMPARE(settings.type, 1u);
         QCOMPARE(settings.netIp, QStringLiteral("10.2.3.4"));
-        QCOMPARE(readFile(m_path), bytes);
+        QCOMPARE(readStore(), stored(bytes));
+#ifdef Q_OS_WIN
+        QVERIFY(!RegistryStore::exists(WinRegistry::userKey()));
+#else
         QCOMPARE(QFileInfo(m_path).lastModified(), written);
+#endif
     }
 
     void shouldWriteLinkSettingsInOrder()
     {
         StoredSettings::saveLink(1, QStringLiteral("5001"), QStringLiteral("10.0.0.2"),
                                  QStringLiteral("115200,n,8,1"), QStringLiteral("COM4"));
-        QCOMPARE(readFile(m_path), header + "\"TYPE\"=dword:00000001\n\"NetPort\"=\"5001\"\n\"NetIP\"=\"10.0.0.2\"\n"
-                                            "\"ComBaudRate\"=\"115200,n,8,1\"\n\"ComPortName\"=\"COM4\"\n\n");
+        // The order shows in the file; Wine's registry keeps values sorted by name.
+        QCOMPARE(readStore(), stored(header + "\"TYPE\"=dword:00000001\n\"NetPort\"=\"5001\"\n\"NetIP\"=\"10.0.0.2\"\n"
+                                              "\"ComBaudRate\"=\"115200,n,8,1\"\n\"ComPortName\"=\"COM4\"\n\n"));
         const StoredSettings settings = StoredSettings::read();
         QCOMPARE(settings.linkMode(), 1);
         QCOMPARE(settings.comPortName, QStringLiteral("COM4"));
@@ -191,15 +230,19 @@ private slots:
         store(header + "\"Installer\"=\"site 4\"\n\"LanguageFlag\"=\"ChineseBIG5\"\n\"TYPE\"=dword:00000001\n");
         StoredSettings::saveLink(0, QStringLiteral("5003"), QStringLiteral("192.168.1.101"),
                                  QStringLiteral("19200,e,8,1"), QStringLiteral("COM2"));
-        QCOMPARE(readFile(m_path), header + "\"Installer\"=\"site 4\"\n\"LanguageFlag\"=\"ChineseBIG5\"\n"
-                                            "\"TYPE\"=dword:00000000\n\"NetPort\"=\"5003\"\n"
-                                            "\"NetIP\"=\"192.168.1.101\"\n\"ComBaudRate\"=\"19200,e,8,1\"\n"
-                                            "\"ComPortName\"=\"COM2\"\n\n");
+        QCOMPARE(readStore(), stored(header + "\"Installer\"=\"site 4\"\n\"LanguageFlag\"=\"ChineseBIG5\"\n"
+                                              "\"TYPE\"=dword:00000000\n\"NetPort\"=\"5003\"\n"
+                                              "\"NetIP\"=\"192.168.1.101\"\n\"ComBaudRate\"=\"19200,e,8,1\"\n"
+                                              "\"ComPortName\"=\"COM2\"\n\n"));
         QCOMPARE(StoredSettings::read().languageIndex, 2);
     }
 
     void shouldStopSavingAtTextTheStoreCannotHold()
     {
+#ifdef Q_OS_WIN
+        QSKIP("a registry string holds a line break; a refused registry write is "
+              "shouldSaveUnderTheUserKeyWhenTheMachineKeyRefuses");
+#endif
         StoredSettings::saveLink(1, QStringLiteral("5001"), QStringLiteral("10.0.0.2\n"),
                                  QStringLiteral("9600,n,8,1"), QStringLiteral("COM4"));
         const StoredSettings settings = StoredSettings::read();
@@ -237,21 +280,27 @@ private slots:
     void shouldSaveLanguageAlone()
     {
         StoredSettings::saveLanguage(QStringLiteral("ChineseGB"));
-        QCOMPARE(readFile(m_path), header + "\"LanguageFlag\"=\"ChineseGB\"\n\n");
+        QCOMPARE(readStore(), stored(header + "\"LanguageFlag\"=\"ChineseGB\"\n\n"));
         QCOMPARE(StoredSettings::read().languageIndex, 1);
     }
 
     void shouldStartFreshOverMalformedStore()
     {
+#ifdef Q_OS_WIN
+        QSKIP("a registry key is never malformed: there the store is no file");
+#endif
         store("not a settings file\n");
         StoredSettings::saveLanguage(QStringLiteral("ChineseBIG5"));
-        QCOMPARE(readFile(m_path), header + "\"LanguageFlag\"=\"ChineseBIG5\"\n\n");
+        QCOMPARE(readStore(), stored(header + "\"LanguageFlag\"=\"ChineseBIG5\"\n\n"));
     }
 
     // A reader that has the old file open keeps seeing all of it: the new store replaces the
     // file instead of overwriting it, and no temporary file is left behind.
     void shouldReplaceTheFileAsAWhole()
     {
+#ifdef Q_OS_WIN
+        QSKIP("the registry writes value by value: there the store is no file");
+#endif
         const QByteArray old = header + "\"NetPort\"=\"5001\"\n";
         store(old);
         QFile reader(m_path);
@@ -266,6 +315,10 @@ private slots:
 
     void shouldFailSilentlyWhenTheFolderCannotBeMade()
     {
+#ifdef Q_OS_WIN
+        QSKIP("no folder holds the registry key; a key that refuses writes is "
+              "shouldSaveUnderTheUserKeyWhenTheMachineKeyRefuses");
+#endif
         const QString blocker = m_dir->filePath(QStringLiteral("blocker"));
         QFile file(blocker);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -275,6 +328,105 @@ private slots:
         StoredSettings::saveLanguage(QStringLiteral("ChineseGB"));
         QVERIFY(QFileInfo(blocker).isFile());
         compare(StoredSettings::read(), Expected());
+    }
+
+    // A user without administrator rights may read the machine key but not write it: the
+    // operator's settings are kept under the user's key, which is read first from then on.
+    void shouldSaveUnderTheUserKeyWhenTheMachineKeyRefuses_data()
+    {
+        QTest::addColumn<QByteArray>("machine");
+        QTest::addColumn<bool>("saveLanguage");
+        QTest::addColumn<QByteArray>("user");
+        QTest::addColumn<Expected>("expected");
+        const QByteArray installed = header + "\"TYPE\"=dword:00000000\n\"NetPort\"=\"5003\"\n\"LanguageFlag\"=\"ChineseBIG5\"\n";
+        Expected e;
+        e.type = 1;
+        e.netPort = QStringLiteral("5001");
+        e.netIp = QStringLiteral("10.0.0.2");
+        e.comBaudRate = QStringLiteral("9600,n,8,1");
+        e.comPortName = QStringLiteral("COM4");
+        e.languageFlag = QStringLiteral("ChineseBIG5");
+        e.languageIndex = 2;
+        const QByteArray linkValues = "\"TYPE\"=dword:00000001\n\"NetPort\"=\"5001\"\n\"NetIP\"=\"10.0.0.2\"\n"
+                                      "\"ComBaudRate\"=\"9600,n,8,1\"\n\"ComPortName\"=\"COM4\"\n";
+        // The language the administrator set still comes from the machine key.
+        QTest::newRow("link over an installed key") << installed << false << header + linkValues + "\n" << e;
+        e.languageFlag = QStringLiteral("ChineseGB");
+        e.languageIndex = 1;
+        QTest::newRow("link and then the language")
+            << installed << true << header + linkValues + "\"LanguageFlag\"=\"ChineseGB\"\n\n" << e;
+        e.languageFlag = QStringLiteral("English");
+        e.languageIndex = 0;
+        QTest::newRow("link over an empty key") << header << false << header + linkValues + "\n" << e;
+    }
+
+    void shouldSaveUnderTheUserKeyWhenTheMachineKeyRefuses()
+    {
+#ifndef Q_OS_WIN
+        QSKIP("the file store has no machine and user key (a file that cannot be written keeps "
+              "nothing: shouldFailSilentlyWhenTheFolderCannotBeMade)");
+#else
+        QFETCH(QByteArray, machine);
+        QFETCH(bool, saveLanguage);
+        QFETCH(QByteArray, user);
+        QFETCH(Expected, expected);
+        store(machine);
+        QVERIFY(RegistryStore::deny(WinRegistry::machineKey(), KEY_SET_VALUE | KEY_CREATE_SUB_KEY));
+
+        StoredSettings::saveLink(1, QStringLiteral("5001"), QStringLiteral("10.0.0.2"),
+                                 QStringLiteral("9600,n,8,1"), QStringLiteral("COM4"));
+        if (saveLanguage)
+            StoredSettings::saveLanguage(QStringLiteral("ChineseGB"));
+
+        QCOMPARE(readStore(), stored(machine + "\n"));
+        QCOMPARE(RegistryStore::exportSorted(WinRegistry::userKey()), stored(user));
+        compare(StoredSettings::read(), expected);
+#endif
+    }
+
+    // An administrator's save after the operator's: the user's key is read first, so it takes
+    // the new values too, or the administrator's change would never show.
+    void shouldKeepTheUserKeyCurrentOnceItExists()
+    {
+#ifndef Q_OS_WIN
+        QSKIP("the file store has no machine and user key");
+#else
+        store(header);
+        QVERIFY(RegistryStore::deny(WinRegistry::machineKey(), KEY_SET_VALUE | KEY_CREATE_SUB_KEY));
+        StoredSettings::saveLanguage(QStringLiteral("ChineseGB"));
+        QVERIFY(RegistryStore::allowAll(WinRegistry::machineKey()));
+
+        StoredSettings::saveLanguage(QStringLiteral("ChineseBIG5"));
+        StoredSettings::saveLink(1, QStringLiteral("5001"), QStringLiteral("10.0.0.2"),
+                                 QStringLiteral("9600,n,8,1"), QStringLiteral("COM4"));
+
+        const QByteArray both = stored(header + "\"LanguageFlag\"=\"ChineseBIG5\"\n\"TYPE\"=dword:00000001\n"
+                                                "\"NetPort\"=\"5001\"\n\"NetIP\"=\"10.0.0.2\"\n"
+                                                "\"ComBaudRate\"=\"9600,n,8,1\"\n\"ComPortName\"=\"COM4\"\n\n");
+        QCOMPARE(readStore(), both);
+        QCOMPARE(RegistryStore::exportSorted(WinRegistry::userKey()), both);
+        QCOMPARE(StoredSettings::read().languageIndex, 2);
+#endif
+    }
+
+    // The machine key goes away between two values of one save (another program removed it):
+    // the whole save, the values before the refusal included, lands in the user's key.
+    void shouldCarryTheWholeSaveToTheUserKeyWhenRefusedMidway()
+    {
+#ifndef Q_OS_WIN
+        QSKIP("the file store writes the whole file at commit, never value by value");
+#else
+        store(header);
+        const auto key = SettingsKey::openForWriting();
+        QVERIFY(key);
+        QVERIFY(key->writeDword(QStringLiteral("TYPE"), 1));
+        QCOMPARE(RegDeleteTreeW(HKEY_CURRENT_USER, WinRegistry::machineKey().path.c_str()), ERROR_SUCCESS);
+        QVERIFY(!RegistryStore::exists(WinRegistry::machineKey()));
+        QVERIFY(key->writeString(QStringLiteral("NetPort"), QStringLiteral("5001")));
+        QVERIFY(key->commit());
+        QCOMPARE(RegistryStore::exportSorted(WinRegistry::userKey()),
+                 stored(header + "\"TYPE\"=dword:00000001\n\"NetPort\"=\"5001\"\n\n"));
+#endif
     }
 };
 

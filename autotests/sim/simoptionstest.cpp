@@ -36,6 +36,7 @@ private slots:
         QTest::newRow("inputs of 5") << QStringList { "--inputs", "10101" } << "--inputs";
         QTest::newRow("record-every negative") << QStringList { "--record-every", "-1" } << "--record-every";
         QTest::newRow("nothing to serve") << QStringList { "--no-tcp" } << "nothing to serve";
+        QTest::newRow("pty link without pty") << QStringList { "--pty-link", "/tmp/zu42-com" } << "--pty-link";
         QTest::newRow("unknown option") << QStringList { "--bogus" } << "bogus";
         QTest::newRow("stray argument") << QStringList { "stray" } << "stray";
         QTest::newRow("missing value") << QStringList { "--id" } << "id";
@@ -60,6 +61,23 @@ private slots:
         QVERIFY2(message.size() > 20, qPrintable(message));
         QVERIFY2(message.contains(mentions, Qt::CaseInsensitive), qPrintable(message));
         QVERIFY(sim.readAllStandardOutput().isEmpty());
+    }
+
+    // Windows has no pseudo-terminal: the Windows simulator says so and stops, rather than
+    // serve TCP alone to a test that waits on a serial line.
+    void shouldRefuseAPseudoTerminalWithoutUnix()
+    {
+#ifndef Q_OS_WIN
+        QSKIP("a Unix simulator serves the pseudo-terminal (seriallinktest)");
+#else
+        QProcess sim;
+        sim.start(SimProcess::executable(), { "--tcp", "127.0.0.1:0", "--pty" });
+        QVERIFY(sim.waitForStarted(5000));
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitCode(), 1);
+        const QString message = QString::fromLocal8Bit(sim.readAllStandardError()).trimmed();
+        QVERIFY2(message.contains(QLatin1String("pseudo-terminals need a Unix system")), qPrintable(message));
+#endif
     }
 
     void shouldPrintUsageOnHelp()

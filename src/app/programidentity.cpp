@@ -2,6 +2,7 @@
 
 #include "zu42version.h"
 
+#include <QDir>
 #include <QGuiApplication>
 
 QString ProgramIdentity::version()
@@ -31,6 +32,11 @@ void ProgramIdentity::setWindowIcon()
 
 QIcon ProgramIdentity::icon()
 {
-    // The theme may hold the icon in sizes drawn for them; the build folder has only the drawing.
-    return QIcon::fromTheme(applicationId(), QIcon(QStringLiteral(":/icons/zu42tool.svg")));
+    // The theme may hold the icon in sizes drawn for them; the build folder has only the drawing,
+    // and where Qt cannot draw SVG (the Windows build) the drawing rendered in a few sizes.
+    QIcon drawing(QStringLiteral(":/icons/zu42tool.svg"));
+    const QDir rendered(QStringLiteral(":/icons/rendered"));
+    for (const QString &png : rendered.entryList(QDir::Files))
+        drawing.addFile(rendered.filePath(png));
+    return QIcon::fromTheme(applicationId(), drawing);
 }

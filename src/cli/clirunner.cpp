@@ -18,7 +18,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_WIN
+#include <cstdio>
+#include <io.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -384,10 +387,10 @@ int CliRunner::scan()
     BusScan scan(m_session.link());
     scan.setRange(m_request.first, m_request.last);
     scan.setScanWaitMs(m_request.scanWaitMs);
-#ifdef Q_OS_UNIX
-    const bool progressShown = !m_request.json && ::isatty(STDERR_FILENO);
+#ifdef Q_OS_WIN
+    const bool progressShown = !m_request.json && _isatty(_fileno(stderr));
 #else
-    const bool progressShown = false;
+    const bool progressShown = !m_request.json && ::isatty(STDERR_FILENO);
 #endif
     scan.setProgress([&](int done, int total, const BusScan::Found *found) {
         if (found)

@@ -113,8 +113,23 @@ QString systemError()
 #ifdef Q_OS_WIN
 HANDLE openForSettings(const QString &path)
 {
-    const std::wstring name = (QStringLiteral("\\\\.\\") + path).toStdWString();
+    const QString device = QStringLiteral("\\\\.\\");
+    const std::wstring name = (path.startsWith(device) ? path : device + path).toStdWString();
     return ::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+// A COM port is opened without sharing: another program's open makes ours fail with access
+// denied (Windows; Qt calls it a permission error) or a sharing violation (Wine; Qt knows no
+// name for it). Asked again here, as the Unix branch asks access().
+bool heldByAnother(const QString &path)
+{
+    HANDLE h = openForSettings(path);
+    if (h != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(h);
+        return false;
+    }
+    const DWORD error = ::GetLastError();
+    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
 }
 
 // The port's settings before we open it, from a handle of our own held for a moment.
@@ -255,6 +270,12 @@ bool SerialTransport::open(OpenFailure *failure, QString *detail)
             *detail = port->errorString();
             break;
         }
+#ifdef Q_OS_WIN
+        if (heldByAnother(m_path)) {
+            *failure = OpenFailure::PortBusy;
+            *detail = m_path;
+        }
+#endif
         return false;
     }
     port->clear(QSerialPort::AllDirections);
@@ -366,6 +387,8 @@ Transport::IoResult SerialTransport::write(QByteArrayView data, int timeoutMs)
         return { Io::Closed, 0, QStringLiteral("port not open") };
     QElapsedTimer timer;
     timer.start();
+    // An earlier wait's time-out stays set until cleared; only this wait's error may count.
+    m_port->clearError();
     m_port->write(data.data(), data.size());
     while (m_port->bytesToWrite() > 0) {
         const int left = int(std::max<qint64>(0, timeoutMs - timer.elapsed()));
@@ -382,6 +405,7 @@ Transport::IoResult SerialTransport::read(char *buffer, qsizetype capacity, int 
 {
     if (!isOpen())
         return { Io::Closed, 0, QStringLiteral("port not open") };
+    m_port->clearError();
     if (m_port->bytesAvailable() == 0 && !m_port->waitForReadyRead(timeoutMs)) {
         if (m_port->error() != QSerialPort::TimeoutError && m_port->error() != QSerialPort::NoError)
             return hangUp(m_port->errorString());

@@ -8,8 +8,11 @@
 #include <QTcpSocket>
 
 #include <algorithm>
+#include <climits>
 
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#else
 #include <cerrno>
 #include <cstring>
 #include <poll.h>
@@ -83,16 +86,39 @@ Transport::IoResult TcpTransport::closed(const QString &why)
     return { Io::Closed, 0, why };
 }
 
-#ifdef Q_OS_UNIX
-// The exchange talks to the descriptor itself: one send, then poll and recv with the time that
+// The exchange talks to the socket itself: one send, then poll and recv with the time that
 // remains. Qt's buffered socket would add a wake-up of the event dispatcher and two more system
-// calls per exchange for nothing.
+// calls per exchange for nothing, and its waits leave a time-out error behind on the socket
+// each time nothing is there. The socket is non-blocking (Qt makes it so on every system).
 namespace {
-QString systemError()
+
+#ifdef Q_OS_WIN
+using SocketFd = SOCKET;
+using PollFd = WSAPOLLFD;
+constexpr int SendFlags = 0;
+constexpr int ReceiveFlags = 0;
+int lastError() { return WSAGetLastError(); }
+bool wouldBlock(int error) { return error == WSAEWOULDBLOCK; }
+bool interrupted(int error) { return error == WSAEINTR; }
+int pollOne(PollFd *p, int timeoutMs) { return WSAPoll(p, 1, timeoutMs); }
+#else
+using SocketFd = int;
+using PollFd = pollfd;
+constexpr int SendFlags = MSG_NOSIGNAL;
+constexpr int ReceiveFlags = MSG_DONTWAIT;
+int lastError() { return errno; }
+bool wouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
+bool interrupted(int error) { return error == EINTR; }
+int pollOne(PollFd *p, int timeoutMs) { return ::poll(p, 1, timeoutMs); }
+#endif
+
+QString systemError(int error)
 {
-    return QString::fromLocal8Bit(std::strerror(errno));
+    return qt_error_string(error);
 }
+
 const QString ClosedByController = QStringLiteral("connection closed by the controller");
+
 } // namespace
 
 Transport::IoResult TcpTransport::discardInput()
@@ -102,25 +128,26 @@ Transport::IoResult TcpTransport::discardInput()
     // What an event loop let Qt read in between is in its buffer; the rest waits in the system.
     if (m_socket->bytesAvailable() > 0)
         m_socket->readAll();
-    const int fd = int(m_socket->socketDescriptor());
-    if (fd < 0)
+    if (m_socket->socketDescriptor() < 0)
         return closed(QStringLiteral("connection closed"));
+    const auto fd = SocketFd(m_socket->socketDescriptor());
     char chunk[CommandFrame::BufferSize];
     // Bounded, so that a peer that never stops talking cannot hold us here; what is left is
     // noise before the reply, which the receive step skips.
     for (qsizetype drained = 0; drained < 64 * CommandFrame::BufferSize;) {
-        const ssize_t n = ::recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
+        const auto n = ::recv(fd, chunk, int(sizeof chunk), ReceiveFlags);
         if (n > 0) {
             drained += n;
             continue;
         }
         if (n == 0)
             return closed(ClosedByController);
-        if (errno == EINTR)
+        const int error = lastError();
+        if (interrupted(error))
             continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK)
+        if (wouldBlock(error))
             break;
-        return closed(systemError());
+        return closed(systemError(error));
     }
     return {};
 }
@@ -129,23 +156,24 @@ Transport::IoResult TcpTransport::write(QByteArrayView data, int timeoutMs)
 {
     if (!isOpen())
         return closed(QStringLiteral("connection closed"));
-    const int fd = int(m_socket->socketDescriptor());
+    const auto fd = SocketFd(m_socket->socketDescriptor());
     QElapsedTimer timer;
     timer.start();
     qsizetype written = 0;
     while (written < data.size()) {
-        const ssize_t n = ::send(fd, data.data() + written, size_t(data.size() - written), MSG_NOSIGNAL);
+        const auto n = ::send(fd, data.data() + written, int(data.size() - written), SendFlags);
         if (n > 0) {
             written += n;
             continue;
         }
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
-            return closed(systemError());
+        const int error = n < 0 ? lastError() : 0;
+        if (n < 0 && !wouldBlock(error) && !interrupted(error))
+            return closed(systemError(error));
         const int left = int(std::max<qint64>(0, timeoutMs - timer.elapsed()));
         if (left == 0)
             return { Io::TimedOut, written, QString() };
-        pollfd p { fd, POLLOUT, 0 };
-        ::poll(&p, 1, left);
+        PollFd p { fd, POLLOUT, 0 };
+        pollOne(&p, left);
     }
     return { Io::Ok, written, QString() };
 }
@@ -154,63 +182,24 @@ Transport::IoResult TcpTransport::read(char *buffer, qsizetype capacity, int tim
 {
     if (!isOpen())
         return closed(QStringLiteral("connection closed"));
-    const int fd = int(m_socket->socketDescriptor());
-    pollfd p { fd, POLLIN, 0 };
-    const int ready = ::poll(&p, 1, timeoutMs);
-    if (ready < 0)
-        return errno == EINTR ? IoResult {} : closed(systemError());
+    // Bytes Qt took in while an event loop ran come first: the system no longer has them.
+    if (m_socket->bytesAvailable() > 0)
+        return { Io::Ok, qsizetype(m_socket->read(buffer, capacity)), QString() };
+    const auto fd = SocketFd(m_socket->socketDescriptor());
+    PollFd p { fd, POLLIN, 0 };
+    const int ready = pollOne(&p, timeoutMs);
+    if (ready < 0) {
+        const int error = lastError();
+        return interrupted(error) ? IoResult {} : closed(systemError(error));
+    }
     if (ready == 0)
         return { Io::TimedOut, 0, QString() };
-    const ssize_t n = ::recv(fd, buffer, size_t(capacity), MSG_DONTWAIT);
+    const auto n = ::recv(fd, buffer, int(std::min<qsizetype>(capacity, INT_MAX)), ReceiveFlags);
     if (n > 0)
         return { Io::Ok, qsizetype(n), QString() };
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+    const int error = n < 0 ? lastError() : 0;
+    if (n < 0 && (wouldBlock(error) || interrupted(error)))
         return {};
     // The controller closed the connection: nothing more can arrive.
-    return closed(n == 0 ? ClosedByController : systemError());
+    return closed(n == 0 ? ClosedByController : systemError(error));
 }
-#else
-Transport::IoResult TcpTransport::discardInput()
-{
-    if (!isOpen())
-        return closed(QStringLiteral("connection closed"));
-    while (m_socket->bytesAvailable() > 0 || m_socket->waitForReadyRead(0))
-        m_socket->readAll();
-    if (m_socket->state() != QAbstractSocket::ConnectedState)
-        return closed(m_socket->errorString());
-    return {};
-}
-
-Transport::IoResult TcpTransport::write(QByteArrayView data, int timeoutMs)
-{
-    if (!isOpen())
-        return closed(QStringLiteral("connection closed"));
-    QElapsedTimer timer;
-    timer.start();
-    m_socket->write(data.data(), data.size());
-    while (m_socket->bytesToWrite() > 0) {
-        const int left = int(std::max<qint64>(0, timeoutMs - timer.elapsed()));
-        if (!m_socket->waitForBytesWritten(left)) {
-            if (m_socket->state() != QAbstractSocket::ConnectedState)
-                return closed(m_socket->errorString());
-            return { Io::TimedOut, 0, QString() };
-        }
-    }
-    return { Io::Ok, data.size(), QString() };
-}
-
-Transport::IoResult TcpTransport::read(char *buffer, qsizetype capacity, int timeoutMs)
-{
-    if (!isOpen())
-        return closed(QStringLiteral("connection closed"));
-    if (m_socket->bytesAvailable() == 0 && !m_socket->waitForReadyRead(timeoutMs)) {
-        if (m_socket->state() != QAbstractSocket::ConnectedState)
-            return closed(m_socket->errorString());
-        return { Io::TimedOut, 0, QString() };
-    }
-    const qint64 n = m_socket->read(buffer, capacity);
-    if (n < 0)
-        return closed(m_socket->errorString());
-    return { Io::Ok, qsizetype(n), QString() };
-}
-#endif

@@ -1,7 +1,8 @@
 #include "records/recordstoresettings.h"
 
+#include "link/userdatafolder.h"
+
 #include <QDir>
-#include <QStandardPaths>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -44,7 +45,7 @@ QString RecordStoreSettings::dataFolder()
 {
     // One folder for the window and the command line alike, whatever the program's own name:
     // a unit tested from either lands in the same records.
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath(QStringLiteral("zu42tools"));
+    return UserDataFolder::path();
 }
 
 QString RecordStoreSettings::defaultSqlitePath()

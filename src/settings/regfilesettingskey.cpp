@@ -52,7 +52,7 @@ QString RegFileSettingsKey::storePath()
 {
     QString base = QStringLiteral("/etc/xdg");
     const QString dirs = qEnvironmentVariable("XDG_CONFIG_DIRS");
-    for (const QString &dir : dirs.split(u':', Qt::SkipEmptyParts)) {
+    for (const QString &dir : dirs.split(QDir::listSeparator(), Qt::SkipEmptyParts)) {
         // Relative entries are invalid in this variable and are to be ignored.
         if (QDir::isAbsolutePath(dir)) {
             base = dir;

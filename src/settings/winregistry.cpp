@@ -37,18 +37,64 @@ const wchar_t *WinRegistry::keyPath()
     return L"Software\\ZOVUR\\RO420DA_Tools";
 }
 
-std::unique_ptr<WinRegistry> WinRegistry::openExisting()
+namespace {
+
+// The value of WinRegistry::scratchRootVariable(), empty when it is not set.
+std::wstring scratchRoot()
+{
+    const wchar_t *name = WinRegistry::scratchRootVariable();
+    const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+    if (size <= 1)
+        return {};
+    std::wstring value(size, L'\0');
+    const DWORD length = GetEnvironmentVariableW(name, value.data(), size);
+    value.resize(length < size ? length : 0);
+    return value;
+}
+
+WinRegistry::Location located(WinRegistry::Hive hive, const wchar_t *scratchBranch)
+{
+    const std::wstring root = scratchRoot();
+    if (root.empty())
+        return { hive, WinRegistry::keyPath() };
+    return { WinRegistry::Hive::CurrentUser, root + L"\\" + scratchBranch + L"\\" + WinRegistry::keyPath() };
+}
+
+HKEY hiveHandle(WinRegistry::Hive hive)
+{
+    return hive == WinRegistry::Hive::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+} // namespace
+
+const wchar_t *WinRegistry::scratchRootVariable()
+{
+    return L"ZU42_REGISTRY_SCRATCH";
+}
+
+WinRegistry::Location WinRegistry::machineKey()
+{
+    return located(Hive::LocalMachine, L"Machine");
+}
+
+WinRegistry::Location WinRegistry::userKey()
+{
+    return located(Hive::CurrentUser, L"User");
+}
+
+std::unique_ptr<WinRegistry> WinRegistry::openExisting(const Location &where, bool forWriting)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    const REGSAM access = forWriting ? KEY_QUERY_VALUE | KEY_SET_VALUE : KEY_QUERY_VALUE;
+    if (RegOpenKeyExW(hiveHandle(where.hive), where.path.c_str(), 0, access, &key) != ERROR_SUCCESS)
         return nullptr;
     return std::unique_ptr<WinRegistry>(new WinRegistry(key));
 }
 
-std::unique_ptr<WinRegistry> WinRegistry::openOrCreate()
+std::unique_ptr<WinRegistry> WinRegistry::openOrCreate(const Location &where)
 {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+    if (RegCreateKeyExW(hiveHandle(where.hive), where.path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr)
         != ERROR_SUCCESS)
         return nullptr;

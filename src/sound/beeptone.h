@@ -4,7 +4,8 @@
 
 #include "sound/tone.h"
 
-// The PC speaker tone of Windows; Beep returns when the tone has ended.
+// The PC speaker tone of Windows; the call returns when the tone has ended, and this play()
+// never before its duration.
 class BeepTone : public Tone
 {
 public:

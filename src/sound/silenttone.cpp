@@ -9,6 +9,11 @@ void SilentTone::play(int, int durationMs)
 
 void SilentTone::waitUntilElapsed(std::chrono::steady_clock::time_point start, int durationMs)
 {
-    if (durationMs > 0)
-        std::this_thread::sleep_until(start + std::chrono::milliseconds(durationMs));
+    if (durationMs <= 0)
+        return;
+    const auto deadline = start + std::chrono::milliseconds(durationMs);
+    // One sleep_until may wake early (MinGW's rounds the remainder down to whole
+    // milliseconds); each further round sleeps only what is still left.
+    while (std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_until(deadline);
 }

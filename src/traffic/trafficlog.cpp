@@ -1,9 +1,9 @@
 #include "traffic/trafficlog.h"
 
+#include "link/userdatafolder.h"
 #include "traffic/trafficexport.h"
 
 #include <QDir>
-#include <QStandardPaths>
 
 TrafficLog::TrafficLog(const QString &folder, Clock clock, QObject *parent)
     : QObject(parent)
@@ -23,8 +23,7 @@ QString TrafficLog::defaultFolder()
 {
     // The folder of the records (RecordStoreSettings::dataFolder): one place on this PC holds
     // what every program of the tool keeps, whatever the program's own name.
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    return QDir(data).filePath(QStringLiteral("zu42tools/traffic"));
+    return QDir(UserDataFolder::path()).filePath(QStringLiteral("traffic"));
 }
 
 QString TrafficLog::fileName(const QDate &day)
