@@ -79,13 +79,6 @@ QString describe(const termios &t)
         .arg(::cfgetispeed(&t)).arg(::cfgetospeed(&t)).arg(cc);
 }
 
-bool sameSettings(const termios &a, const termios &b)
-{
-    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag && a.c_lflag == b.c_lflag
-        && ::cfgetispeed(&a) == ::cfgetispeed(&b) && ::cfgetospeed(&a) == ::cfgetospeed(&b)
-        && std::equal(std::begin(a.c_cc), std::end(a.c_cc), std::begin(b.c_cc));
-}
-
 // Settings no open would choose: 9600 baud, odd parity, 7 bits, 2 stop bits, reads that wait
 // for 5 bytes or 0.3 s.
 termios unusual(termios t, speed_t speed = B9600)
