@@ -173,16 +173,17 @@ QList<CliCommand> CliCommands::table()
           &takeReboot, nullptr, &CliRunner::reboot },
         { "initial", Command::Initial, "", "sets the factory values", "Sets every parameter back to its factory value.", 0, 0,
           {}, false, nullptr, nullptr, &CliRunner::initial },
-        { "jig", Command::Jig, "[--map FILE] [--station NAME] [--operator NAME] [--store STORE] [--all-steps]",
+        { "jig", Command::Jig, "--operator NAME [--map FILE] [--station NAME] [--store STORE] [--all-steps]",
           "the jig test of the unit, and its record",
           "Identifies the unit, sets and reads back its clock, switches each output alone and checks the inputs "
           "the jig map (--map; default the simulator's wiring) says it drives, then all off. Stops at the first "
-          "failed step unless --all-steps. The record goes where the window's go (--store: sqlite:, sqlite:PATH "
+          "failed step unless --all-steps. The record names who tested the unit (--operator, which it needs) "
+          "and where (--station; default this PC's name). It goes where the window's go (--store: sqlite:, sqlite:PATH "
           "or postgresql://...; default the records of this PC), or waits in the pending file when the store "
           "cannot take it. Exit status 1 when a step failed or the record could be kept nowhere.", 0, 0,
           { option("map", "jig: the jig map file.", "file"),
             option("station", "jig: the station's name in the record (default: this PC's name).", "name"),
-            option("operator", "jig: the operator's name in the record.", "name"),
+            option("operator", "jig: the operator's name in the record (needed).", "name"),
             option("store", "jig: where the record goes (sqlite:, sqlite:PATH, postgresql://...).", "store"),
             option("all-steps", "jig: run every step, also after one failed.") }, false,
           &takeJig, &CliRunner::refuseJigSetup, &CliRunner::jig },
