@@ -193,7 +193,9 @@ void checkRequest(const QStringList &arguments, const CliRequest &request)
         checkSend(request);
         break;
     case Command::Jig:
+        // The operator is the runner's to refuse, after the map and the store it reads.
         require(!request.station.trimmed().isEmpty(), "a jig record names its station");
+        require(request.mapFile.isEmpty() || !request.mapFile.trimmed().isEmpty(), "a jig map named is a file, not blanks");
         break;
     case Command::Identify:
     case Command::Reboot:

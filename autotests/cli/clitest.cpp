@@ -389,6 +389,7 @@ private slots:
         QTest::addColumn<QString>("error");
         QTest::newRow("damaged map") << QByteArray("name = B\nDO1 = DI9\n") << QString() << "line 2";
         QTest::newRow("store of no known form") << QByteArray() << "mysql://x" << "--store: ";
+        QTest::newRow("no operator") << QByteArray() << QString() << "no operator is named";
     }
 
     void shouldRefuseABadJigMapOrStoreWithNothingSent()

@@ -1,14 +1,12 @@
 #include "cli/clirunner.h"
 
+#include "cli/clicommands.h"
 #include "controller/busscan.h"
 #include "controller/freecommand.h"
-#include "controller/jigtest.h"
 #include "controller/rawreplytext.h"
 #include "profile/profilefile.h"
 #include "profile/settingcatalog.h"
 #include "profile/settingscomparison.h"
-#include "records/jigrecord.h"
-#include "records/recordkeeper.h"
 
 #include "zu42version.h"
 
@@ -16,7 +14,6 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QJsonDocument>
 
 #ifdef Q_OS_WIN
 #include <cstdio>
@@ -48,8 +45,7 @@ QString shown(const QString &value)
 
 CliRunner::CliRunner(const CliRequest &request, QTextStream &out, QTextStream &err)
     : m_request(request)
-    , m_out(out)
-    , m_err(err)
+    , m_report(out, err, request.json, request.commandName)
 {
 }
 
@@ -58,110 +54,73 @@ QString CliRunner::madeBy()
     return QStringLiteral("zu42cli %1").arg(QLatin1String(ZU42_VERSION));
 }
 
-void CliRunner::say(const QString &line)
-{
-    if (!m_request.json)
-        m_out << line << '\n';
-}
-
-int CliRunner::fail(int status, const QString &why)
-{
-    m_error = why;
-    return status;
-}
-
 int CliRunner::run()
 {
-    m_json.insert(QStringLiteral("command"), m_request.commandName);
-    const int status = runCommand();
-    m_session.close();
-    if (!m_error.isEmpty())
-        m_err << "zu42cli: " << m_error << '\n';
-    if (m_request.json) {
-        m_json.insert(QStringLiteral("ok"), status == Done);
-        m_json.insert(QStringLiteral("exit"), status);
-        if (!m_error.isEmpty())
-            m_json.insert(QStringLiteral("error"), m_error);
-        m_out << QJsonDocument(m_json).toJson(QJsonDocument::Indented);
+    const CliCommand &command = CliCommands::of(m_request.command);
+    // What can be refused without the link is refused before it opens.
+    int status = command.refuse ? (this->*command.refuse)() : Done;
+    if (status == Done) {
+        status = m_session.open(m_request.link)
+            ? (this->*command.run)()
+            : fail(NoLink, QStringLiteral("The link did not open: %1").arg(m_session.link().openFailureText()));
     }
-    m_out.flush();
-    m_err.flush();
-    return status;
+    m_session.close();
+    return m_report.finish(status);
 }
 
-int CliRunner::runCommand()
+int CliRunner::refuseBadProfile()
 {
-    // What can be refused without the link is refused before it opens.
-    QByteArray sendBytes;
-    switch (m_request.command) {
-    case CliRequest::Command::Apply:
-    case CliRequest::Command::Diff: {
-        QString why;
-        const std::optional<Profile> profile = ProfileFile::load(m_request.file, &why);
-        if (!profile)
-            return fail(BadInput, why);
-        m_profile = *profile;
-        break;
-    }
-    case CliRequest::Command::Save: {
-        const QFileInfo target(m_request.file);
-        if (!target.absoluteDir().exists() || target.isDir())
-            return fail(BadInput, QStringLiteral("Cannot write %1: no such folder, or it is a folder").arg(m_request.file));
-        break;
-    }
-    case CliRequest::Command::Send: {
-        FreeCommand::Refusal refusal;
-        const SettingInfo &encoding = SettingCatalog::at(SettingCatalog::TextEncoding);
-        const auto bytes = FreeCommand::bytes(m_request.text, m_request.encoding, encoding.fromCode(m_request.encoding),
-                                              m_request.id, &refusal);
-        if (!bytes)
-            return fail(BadInput, refusal.reason);
-        sendBytes = *bytes;
-        break;
-    }
-    case CliRequest::Command::Jig: {
-        QString why;
-        m_jigMap = m_request.mapFile.isEmpty() ? JigMap::defaultMap() : JigMap::load(m_request.mapFile, &why);
-        if (!m_jigMap)
-            return fail(BadInput, why);
-        const auto store = m_request.store.isEmpty() ? RecordStoreSettings::defaultSettings()
-                                                     : RecordStoreSettings::parse(m_request.store, &why);
-        if (!store)
-            return fail(BadInput, QStringLiteral("--store: %1").arg(why));
-        m_store = *store;
-        break;
-    }
-    default:
-        break;
-    }
+    QString why;
+    const std::optional<Profile> profile = ProfileFile::load(m_request.file, &why);
+    if (!profile)
+        return fail(BadInput, why);
+    m_profile = *profile;
+    return Done;
+}
 
-    if (!m_session.open(m_request.link))
-        return fail(NoLink, QStringLiteral("The link did not open: %1").arg(m_session.link().openFailureText()));
+int CliRunner::refuseUnwritableFile()
+{
+    const QFileInfo target(m_request.file);
+    if (!target.absoluteDir().exists() || target.isDir())
+        return fail(BadInput, QStringLiteral("Cannot write %1: no such folder, or it is a folder").arg(m_request.file));
+    return Done;
+}
 
-    switch (m_request.command) {
-    case CliRequest::Command::Identify: return identify();
-    case CliRequest::Command::Get: return get();
-    case CliRequest::Command::Set: return set();
-    case CliRequest::Command::Save: return save();
-    case CliRequest::Command::Apply: return apply();
-    case CliRequest::Command::Diff: return diff();
-    case CliRequest::Command::Scan: return scan();
-    case CliRequest::Command::Send: {
-        // The ID is the one given: the raw exchange is the point, so no scan goes before it.
-        m_session.setDeviceId(m_request.id);
-        const Reply reply = m_session.freeCommand(sendBytes);
-        m_json.insert(QStringLiteral("verdict"), verdictName(reply.verdict));
-        if (!reply.bytes.isEmpty()) {
-            m_json.insert(QStringLiteral("reply"), RawReplyText::fromBytes(reply.bytes));
-            m_json.insert(QStringLiteral("reply-hex"), QString::fromLatin1(reply.bytes.toHex(' ')));
-            say(RawReplyText::fromBytes(reply.bytes));
-        }
-        return reply.ok() ? Done : fail(ControllerFailed, reply.whyNot());
-    }
-    case CliRequest::Command::Reboot: return acknowledged(true);
-    case CliRequest::Command::Initial: return acknowledged(false);
-    case CliRequest::Command::Jig: return jig();
-    }
+int CliRunner::refuseUnsendableText()
+{
+    FreeCommand::Refusal refusal;
+    const SettingInfo &encoding = SettingCatalog::at(SettingCatalog::TextEncoding);
+    const auto bytes = FreeCommand::bytes(m_request.text, m_request.encoding, encoding.fromCode(m_request.encoding),
+                                          m_request.id, &refusal);
+    if (!bytes)
+        return fail(BadInput, refusal.reason);
+    m_sendBytes = *bytes;
+    return Done;
+}
+
+// The map and the store as the window takes them from its fields, then the setup as the station
+// judges it: a record names who tested the unit.
+int CliRunner::refuseJigSetup()
+{
+    QString why;
+    const std::optional<JigMap> map = JigMap::fromSetting(m_request.mapFile, &why);
+    if (!map)
+        return fail(BadInput, why);
+    const std::optional<RecordStoreSettings> store = RecordStoreSettings::fromSetting(m_request.store, &why);
+    if (!store)
+        return fail(BadInput, QStringLiteral("--store: %1").arg(why));
+    m_store = *store;
+    m_jigSetup.station = m_request.station;
+    m_jigSetup.operatorName = m_request.operatorName;
+    m_jigSetup.map = *map;
+    m_jigSetup.options.scanId = QString::fromLatin1(m_request.id);
+    m_jigSetup.options.stopAtFirstFailure = !m_request.allSteps;
+    const JigStation::SetupProblem problem = JigStation::setupProblem(m_jigSetup);
+    if (problem != JigStation::SetupProblem::None)
+        return fail(BadInput, QStringLiteral("%1 (%2)").arg(JigStation::problemText(problem),
+                                                            problem == JigStation::SetupProblem::NoOperator
+                                                                ? QStringLiteral("--operator NAME")
+                                                                : QStringLiteral("--station NAME")));
     return Done;
 }
 
@@ -169,15 +128,15 @@ bool CliRunner::identified()
 {
     const Identification found = m_session.identify(QString::fromLatin1(m_request.id));
     if (!found.ok()) {
-        m_error = found.stage == Identification::Stage::NotFound
-            ? QStringLiteral("No controller answered to ID %1 (%2)").arg(QLatin1String(m_request.id), found.why)
-            : QStringLiteral("The controller with ID %1 did not identify itself: %2").arg(QLatin1String(m_request.id), found.why);
+        fail(ControllerFailed, found.stage == Identification::Stage::NotFound
+                 ? QStringLiteral("No controller answered to ID %1 (%2)").arg(QLatin1String(m_request.id), found.why)
+                 : QStringLiteral("The controller with ID %1 did not identify itself: %2").arg(QLatin1String(m_request.id), found.why));
         return false;
     }
-    m_json.insert(QStringLiteral("id"), QString::fromLatin1(found.deviceId));
-    m_json.insert(QStringLiteral("model"), QString::fromLatin1(found.version->model));
-    m_json.insert(QStringLiteral("version"), found.version->panelText);
-    m_json.insert(QStringLiteral("serial-number"), QString::fromLatin1(found.serial->serialNumber));
+    m_report.set(QStringLiteral("id"), QString::fromLatin1(found.deviceId));
+    m_report.set(QStringLiteral("model"), QString::fromLatin1(found.version->model));
+    m_report.set(QStringLiteral("version"), found.version->panelText);
+    m_report.set(QStringLiteral("serial-number"), QString::fromLatin1(found.serial->serialNumber));
     return true;
 }
 
@@ -186,7 +145,7 @@ int CliRunner::identify()
     if (!identified())
         return ControllerFailed;
     for (const char *key : { "id", "model", "version", "serial-number" })
-        say(QStringLiteral("%1 %2").arg(QString::fromLatin1(key).leftJustified(14), m_json.value(QLatin1String(key)).toString()));
+        say(QStringLiteral("%1 %2").arg(QString::fromLatin1(key).leftJustified(14), m_report.value(QLatin1String(key)).toString()));
     return Done;
 }
 
@@ -211,11 +170,10 @@ int CliRunner::get()
         values.insert(setting.name, setting.toJson(value));
         say(QStringLiteral("%1=%2").arg(setting.name, value));
     }
-    m_json.insert(QStringLiteral("values"), values);
+    m_report.set(QStringLiteral("values"), values);
     if (!notReported.isEmpty()) {
-        m_json.insert(QStringLiteral("not-reported"), texts(notReported));
-        m_err << "zu42cli: the controller does not report " << notReported.join(QStringLiteral(", "))
-              << " over this link\n";
+        m_report.set(QStringLiteral("not-reported"), texts(notReported));
+        m_report.warn(QStringLiteral("the controller does not report %1 over this link").arg(notReported.join(QStringLiteral(", "))));
     }
     return Done;
 }
@@ -241,7 +199,7 @@ int CliRunner::save()
     profile.model = snapshot.model;
     profile.created = QDateTime::currentDateTime();
     profile.madeBy = madeBy();
-    profile.serialNumber = m_json.value(QStringLiteral("serial-number")).toString().toLatin1();
+    profile.serialNumber = m_report.value(QStringLiteral("serial-number")).toString().toLatin1();
     QStringList leftOut;
     for (auto it = snapshot.values.cbegin(); it != snapshot.values.cend(); ++it) {
         // A value the controller holds outside its list cannot be written back: it stays out.
@@ -253,9 +211,9 @@ int CliRunner::save()
     QString why;
     if (!ProfileFile::save(m_request.file, profile, &why))
         return fail(BadInput, why);
-    m_json.insert(QStringLiteral("file"), m_request.file);
-    m_json.insert(QStringLiteral("saved"), texts(profile.values.keys()));
-    m_json.insert(QStringLiteral("left-out"), texts(leftOut));
+    m_report.set(QStringLiteral("file"), m_request.file);
+    m_report.set(QStringLiteral("saved"), texts(profile.values.keys()));
+    m_report.set(QStringLiteral("left-out"), texts(leftOut));
     say(QStringLiteral("saved %1 values of the %2 to %3")
             .arg(profile.values.size())
             .arg(QString::fromLatin1(profile.model), m_request.file));
@@ -275,7 +233,7 @@ int CliRunner::apply()
     options.everything = m_request.everything;
     options.dryRun = m_request.dryRun;
     options.model = m_profile.model;
-    m_json.insert(QStringLiteral("dry-run"), m_request.dryRun);
+    m_report.set(QStringLiteral("dry-run"), m_request.dryRun);
     return applyResult(SettingsProcedures::apply(m_session, m_profile.values, options));
 }
 
@@ -297,13 +255,13 @@ int CliRunner::applyResult(const SettingsProcedures::ApplyResult &result)
                                      { QStringLiteral("to"), typed(row.name, row.profileValue) } });
         say(QStringLiteral("%1 %2: %3 -> %4").arg(verb, row.name, shown(row.controllerValue), row.profileValue));
     }
-    m_json.insert(QStringLiteral("written"), written);
-    m_json.insert(QStringLiteral("not-compared"), texts(result.notCompared));
-    m_json.insert(QStringLiteral("restarted"), result.restarted);
+    m_report.set(QStringLiteral("written"), written);
+    m_report.set(QStringLiteral("not-compared"), texts(result.notCompared));
+    m_report.set(QStringLiteral("restarted"), result.restarted);
     QStringList commands;
     for (const QByteArray &c : result.commands)
         commands.append(QString::fromLatin1(c));
-    m_json.insert(QStringLiteral("commands"), texts(commands));
+    m_report.set(QStringLiteral("commands"), texts(commands));
     if (result.written.isEmpty())
         say(QStringLiteral("nothing to write: every value compared is the controller's"));
     if (!result.notCompared.isEmpty())
@@ -324,8 +282,8 @@ int CliRunner::applyResult(const SettingsProcedures::ApplyResult &result)
                                       { QStringLiteral("got"), n.got.isEmpty() ? QJsonValue() : typed(n.name, n.got) } });
         say(QStringLiteral("did not take %1: wanted %2, reads %3").arg(n.name, n.wanted, shown(n.got)));
     }
-    m_json.insert(QStringLiteral("not-taken"), notTaken);
-    m_json.insert(QStringLiteral("unverified"), texts(result.unverified));
+    m_report.set(QStringLiteral("not-taken"), notTaken);
+    m_report.set(QStringLiteral("unverified"), texts(result.unverified));
     if (!result.unverified.isEmpty())
         say(QStringLiteral("written, not read back (the controller cannot report them): %1")
                 .arg(result.unverified.join(QStringLiteral(", "))));
@@ -350,7 +308,7 @@ int CliRunner::diff()
 {
     if (!identified())
         return ControllerFailed;
-    const QByteArray model = m_json.value(QStringLiteral("model")).toString().toLatin1();
+    const QByteArray model = m_report.value(QStringLiteral("model")).toString().toLatin1();
     if (model != m_profile.model)
         return fail(BadInput, QStringLiteral("The profile was made for the %1; this controller is the %2")
                                   .arg(QString::fromLatin1(m_profile.model), QString::fromLatin1(model)));
@@ -376,8 +334,8 @@ int CliRunner::diff()
     int differs = 0;
     for (const SettingDifference &row : differing)
         differs += row.state == SettingDifference::State::Differs ? 1 : 0;
-    m_json.insert(QStringLiteral("differences"), out);
-    m_json.insert(QStringLiteral("compared"), int(rows.size()));
+    m_report.set(QStringLiteral("differences"), out);
+    m_report.set(QStringLiteral("compared"), int(rows.size()));
     say(QStringLiteral("%1 of %2 values differ").arg(differs).arg(rows.size()));
     return Done;
 }
@@ -388,20 +346,18 @@ int CliRunner::scan()
     scan.setRange(m_request.first, m_request.last);
     scan.setScanWaitMs(m_request.scanWaitMs);
 #ifdef Q_OS_WIN
-    const bool progressShown = !m_request.json && _isatty(_fileno(stderr));
+    const bool progressShown = !m_report.json() && _isatty(_fileno(stderr));
 #else
-    const bool progressShown = !m_request.json && ::isatty(STDERR_FILENO);
+    const bool progressShown = !m_report.json() && ::isatty(STDERR_FILENO);
 #endif
     scan.setProgress([&](int done, int total, const BusScan::Found *found) {
         if (found)
             say(QStringLiteral("%1 %2 %3 %4")
                     .arg(QString::fromLatin1(found->id), QString::fromLatin1(found->model).leftJustified(5),
                          QString::fromLatin1(found->serialNumber), found->versionText));
-        if (progressShown) {
-            m_err << "\r" << done << "/" << total << (done == total ? "\n" : "");
-            m_err.flush();
-        }
-        m_out.flush();
+        if (progressShown)
+            m_report.progress(QStringLiteral("\r%1/%2%3").arg(done).arg(total).arg(done == total ? QStringLiteral("\n") : QString()));
+        m_report.flush();
     });
     QElapsedTimer clock;
     clock.start();
@@ -412,9 +368,9 @@ int CliRunner::scan()
                                    { QStringLiteral("model"), QString::fromLatin1(f.model) },
                                    { QStringLiteral("serial-number"), QString::fromLatin1(f.serialNumber) },
                                    { QStringLiteral("version"), f.versionText } });
-    m_json.insert(QStringLiteral("found"), found);
-    m_json.insert(QStringLiteral("scanned"), result.scanned);
-    m_json.insert(QStringLiteral("milliseconds"), clock.elapsed());
+    m_report.set(QStringLiteral("found"), found);
+    m_report.set(QStringLiteral("scanned"), result.scanned);
+    m_report.set(QStringLiteral("milliseconds"), clock.elapsed());
     say(QStringLiteral("%1 of %2 IDs answered (%3 s)")
             .arg(result.found.size())
             .arg(result.scanned)
@@ -426,10 +382,34 @@ int CliRunner::scan()
     return Done;
 }
 
-int CliRunner::acknowledged(bool reboot)
+int CliRunner::send()
+{
+    // The ID is the one given: the raw exchange is the point, so no scan goes before it.
+    m_session.setDeviceId(m_request.id);
+    const Reply reply = m_session.freeCommand(m_sendBytes);
+    m_report.set(QStringLiteral("verdict"), verdictName(reply.verdict));
+    if (!reply.bytes.isEmpty()) {
+        m_report.set(QStringLiteral("reply"), RawReplyText::fromBytes(reply.bytes));
+        m_report.set(QStringLiteral("reply-hex"), QString::fromLatin1(reply.bytes.toHex(' ')));
+        say(RawReplyText::fromBytes(reply.bytes));
+    }
+    return reply.ok() ? Done : fail(ControllerFailed, reply.whyNot());
+}
+
+int CliRunner::reboot()
 {
     m_session.setDeviceId(m_request.id);
-    const Outcome outcome = reboot ? m_session.reboot(m_request.net) : m_session.setInitial();
+    return acknowledged(m_session.reboot(m_request.net));
+}
+
+int CliRunner::initial()
+{
+    m_session.setDeviceId(m_request.id);
+    return acknowledged(m_session.setInitial());
+}
+
+int CliRunner::acknowledged(const Outcome &outcome)
+{
     if (!outcome.ok)
         return fail(ControllerFailed, outcome.why);
     say(QStringLiteral("acknowledged"));
@@ -438,11 +418,8 @@ int CliRunner::acknowledged(bool reboot)
 
 int CliRunner::jig()
 {
-    JigTest::Options options;
-    options.scanId = QString::fromLatin1(m_request.id);
-    options.stopAtFirstFailure = !m_request.allSteps;
     QJsonArray steps;
-    const JigTest::Result result = JigTest(m_session, *m_jigMap, options).run([&](const JigTest::Step &step) {
+    const JigTest::Result result = JigStation::test(m_session, m_jigSetup, [&](const JigTest::Step &step) {
         steps.append(QJsonObject { { QStringLiteral("name"), step.name },
                                    { QStringLiteral("expected"), step.expected },
                                    { QStringLiteral("measured"), step.measured },
@@ -451,26 +428,29 @@ int CliRunner::jig()
         say(QStringLiteral("%1 %2: %3%4")
                 .arg(step.passed ? QStringLiteral("pass") : QStringLiteral("FAIL"), step.name.leftJustified(11), step.measured,
                      step.passed ? QString() : QStringLiteral(" (expected %1%2)").arg(step.expected, step.reason.isEmpty() ? QString() : QStringLiteral("; ") + step.reason)));
-        m_out.flush();
+        m_report.flush();
     });
+    // A store that is away may take seconds to say so: the unit's link is not held meanwhile.
     m_session.close();
 
-    const UnitRecord record = JigRecord::from(result, { m_request.station, m_request.operatorName, m_jigMap->name() });
-    RecordKeeper keeper(m_store);
-    const RecordKeeper::Outcome kept = keeper.keep(record);
+    JigStation station(m_store);
+    const JigStation::Unit unit = station.keep(result, m_jigSetup);
+    const RecordKeeper::Outcome &kept = unit.kept;
     const QString verdict = result.passed() ? QStringLiteral("PASS") : QStringLiteral("FAIL");
     static const char *places[] = { "store", "pending", "nowhere" };
-    m_json.insert(QStringLiteral("verdict"), verdict);
-    m_json.insert(QStringLiteral("steps"), steps);
-    m_json.insert(QStringLiteral("serial-number"), record.serialNumber);
-    m_json.insert(QStringLiteral("record"), QJsonObject { { QStringLiteral("id"), record.recordId.toString(QUuid::WithoutBraces) },
-                                                          { QStringLiteral("kept"), QLatin1String(places[int(kept.place)]) },
-                                                          { QStringLiteral("message"), kept.message },
-                                                          { QStringLiteral("waiting"), kept.waiting } });
+    m_report.set(QStringLiteral("verdict"), verdict);
+    m_report.set(QStringLiteral("steps"), steps);
+    m_report.set(QStringLiteral("serial-number"), unit.record ? unit.record->serialNumber : QString());
+    m_report.set(QStringLiteral("record"),
+                 QJsonObject { { QStringLiteral("id"), unit.record ? QJsonValue(unit.record->recordId.toString(QUuid::WithoutBraces)) : QJsonValue() },
+                               { QStringLiteral("kept"), QLatin1String(places[int(kept.place)]) },
+                               { QStringLiteral("message"), kept.message },
+                               { QStringLiteral("waiting"), kept.waiting } });
     const JigTest::Step *failed = result.firstFailure();
     say(failed ? QStringLiteral("%1 at %2").arg(verdict, failed->name) : verdict);
     say(kept.message);
-    if (kept.place == RecordKeeper::Place::Nowhere)
+    // Without a unit there was nothing to keep: what failed is the test.
+    if (unit.record && kept.place == RecordKeeper::Place::Nowhere)
         return fail(ControllerFailed, QStringLiteral("The record was kept nowhere: test the unit again (%1)").arg(kept.message));
     if (!result.passed())
         return fail(ControllerFailed, failed ? QStringLiteral("Failed at %1: %2").arg(failed->name, failed->reason.isEmpty() ? failed->measured : failed->reason)

@@ -1,18 +1,17 @@
 #pragma once
 
+#include "cli/clireport.h"
 #include "cli/clirequest.h"
 #include "controller/controllersession.h"
-#include "controller/jigmap.h"
-#include "records/recordstoresettings.h"
 #include "profile/profile.h"
 #include "profile/settingsprocedures.h"
+#include "records/jigstation.h"
+#include "records/recordstoresettings.h"
 
-#include <QJsonObject>
 #include <QTextStream>
 
-// Runs one request of zu42cli on the controller core and reports it: lines for a person on
-// standard output (errors on standard error), or with --json one object on standard output that
-// always holds "command", "ok" and "exit", and "error" when it failed.
+// Runs one request of zu42cli on the controller core: what its command can refuse without the
+// link first, then the command on the open link, all told through one CliReport.
 class CliRunner
 {
 public:
@@ -25,7 +24,14 @@ public:
     static QString madeBy();
 
 private:
-    int runCommand();
+    // The steps of the commands, which CliCommands names in its table.
+    friend class CliCommands;
+
+    int refuseUnwritableFile();
+    int refuseBadProfile();
+    int refuseUnsendableText();
+    int refuseJigSetup();
+
     int identify();
     int get();
     int set();
@@ -34,22 +40,22 @@ private:
     int diff();
     int scan();
     int send();
-    int acknowledged(bool reboot);
+    int reboot();
+    int initial();
     int jig();
 
     // identify() first for every command that works on the controller's values.
     bool identified();
     int applyResult(const SettingsProcedures::ApplyResult &result);
-    int fail(int status, const QString &why);
-    void say(const QString &line);
+    int acknowledged(const Outcome &outcome);
+    int fail(int status, const QString &why) { return m_report.fail(status, why); }
+    void say(const QString &line) { m_report.say(line); }
 
     CliRequest m_request;
-    QTextStream &m_out;
-    QTextStream &m_err;
+    CliReport m_report;
     ControllerSession m_session;
-    QJsonObject m_json;
     Profile m_profile;
-    std::optional<JigMap> m_jigMap;
+    QByteArray m_sendBytes;
+    JigStation::Setup m_jigSetup;
     RecordStoreSettings m_store;
-    QString m_error;
 };

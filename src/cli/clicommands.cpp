@@ -1,0 +1,227 @@
+#include "cli/clicommands.h"
+
+#include "cli/clirunner.h"
+#include "controller/busscan.h"
+#include "profile/settingcatalog.h"
+
+#include <QCommandLineParser>
+#include <QSysInfo>
+
+namespace {
+
+using Command = CliRequest::Command;
+
+QCommandLineOption option(const char *name, const char *description, const char *valueName = nullptr)
+{
+    return valueName ? QCommandLineOption(QLatin1String(name), QLatin1String(description), QLatin1String(valueName))
+                     : QCommandLineOption(QLatin1String(name), QLatin1String(description));
+}
+
+QString takeNames(CliRequest &request, const QStringList &args, const QCommandLineParser &)
+{
+    for (const QString &name : args)
+        if (!SettingCatalog::find(name))
+            return QStringLiteral("unknown value name \"%1\" ('zu42cli get --help' lists them)").arg(name);
+    request.names = args;
+    return QString();
+}
+
+QString takeValues(CliRequest &request, const QStringList &args, const QCommandLineParser &)
+{
+    for (const QString &arg : args) {
+        const qsizetype eq = arg.indexOf(QLatin1Char('='));
+        if (eq <= 0)
+            return QStringLiteral("set wants NAME=VALUE, got \"%1\"").arg(arg);
+        const QString name = arg.left(eq);
+        const SettingInfo *setting = SettingCatalog::find(name);
+        if (!setting)
+            return QStringLiteral("unknown value name \"%1\" ('zu42cli set --help' lists them)").arg(name);
+        if (request.values.contains(name))
+            return QStringLiteral("%1 is given twice").arg(name);
+        QString why;
+        const std::optional<QString> value = setting->parse(arg.mid(eq + 1), &why);
+        if (!value)
+            return why;
+        request.values.insert(name, *value);
+    }
+    return QString();
+}
+
+// The profile file is read by the runner, before the link opens.
+QString takeFile(CliRequest &request, const QStringList &args, const QCommandLineParser &)
+{
+    if (args.first().isEmpty())
+        return QStringLiteral("the file name is empty");
+    request.file = args.first();
+    return QString();
+}
+
+QString takeApply(CliRequest &request, const QStringList &args, const QCommandLineParser &parser)
+{
+    request.everything = parser.isSet(QStringLiteral("all"));
+    request.dryRun = parser.isSet(QStringLiteral("dry-run"));
+    return takeFile(request, args, parser);
+}
+
+QString takeScan(CliRequest &request, const QStringList &args, const QCommandLineParser &parser)
+{
+    if (!args.isEmpty()) {
+        const auto range = BusScan::parseRange(args.first());
+        if (!range || range->second > BusScan::HighestId)
+            return QStringLiteral("scan wants a range of IDs FROM-TO within 000-%1, got \"%2\"").arg(BusScan::HighestId).arg(args.first());
+        request.first = range->first;
+        request.last = range->second;
+    }
+    const QString wait = QStringLiteral("wait");
+    if (parser.isSet(wait)) {
+        bool ok = false;
+        request.scanWaitMs = parser.value(wait).toInt(&ok);
+        if (!ok || request.scanWaitMs < 1 || request.scanWaitMs > 60000)
+            return QStringLiteral("--wait wants milliseconds from 1 to 60000, got \"%1\"").arg(parser.value(wait));
+    }
+    return QString();
+}
+
+QString takeSend(CliRequest &request, const QStringList &args, const QCommandLineParser &parser)
+{
+    request.text = args.first();
+    const QString option = QStringLiteral("encoding");
+    if (parser.isSet(option)) {
+        const SettingInfo &encoding = SettingCatalog::at(SettingCatalog::TextEncoding);
+        QString why;
+        const std::optional<QString> value = encoding.parse(parser.value(option), &why);
+        if (!value)
+            return QStringLiteral("--encoding %1").arg(why.mid(encoding.name.size() + 2));
+        request.encoding = *encoding.code(*value);
+    }
+    return QString();
+}
+
+QString takeReboot(CliRequest &request, const QStringList &, const QCommandLineParser &parser)
+{
+    request.net = parser.isSet(QStringLiteral("net"));
+    return QString();
+}
+
+// The map file and the store are read by the runner before the link opens; the operator is
+// checked there too, after them, as the jig station checks a setup.
+QString takeJig(CliRequest &request, const QStringList &, const QCommandLineParser &parser)
+{
+    const QString map = QStringLiteral("map");
+    const QString station = QStringLiteral("station");
+    request.mapFile = parser.value(map);
+    request.station = parser.isSet(station) ? parser.value(station) : QSysInfo::machineHostName();
+    request.operatorName = parser.value(QStringLiteral("operator"));
+    request.store = parser.value(QStringLiteral("store"));
+    request.allSteps = parser.isSet(QStringLiteral("all-steps"));
+    // A map of blanks would quietly be the default wiring: a script's empty variable, not a file.
+    if (parser.isSet(map) && request.mapFile.trimmed().isEmpty())
+        return QStringLiteral("--map wants a file");
+    if (request.station.trimmed().isEmpty())
+        return QStringLiteral("--station wants a name");
+    return QString();
+}
+
+} // namespace
+
+QList<CliCommand> CliCommands::table()
+{
+    return {
+        { "identify", Command::Identify, "", "the controller's ID, model, version and serial number",
+          "Scans for the controller with --id, then reads its version and serial number.", 0, 0, {}, false,
+          nullptr, nullptr, &CliRunner::identify },
+        { "get", Command::Get, "[NAME...]", "every value the controller reports (or only those named)",
+          "Reads the model and both ranges of the read-back; over a serial link also the line settings, "
+          "which the controller proves by answering. Prints NAME=VALUE lines, the form set takes.", 0, -1, {}, true,
+          &takeNames, nullptr, &CliRunner::get },
+        { "set", Command::Set, "NAME=VALUE...", "writes values, restarts once if one needs it, reads back",
+          "Every value is checked before the link opens. Values written by one command together (language "
+          "with text-encoding; card-display with show-status and use-status) keep the controller's value for "
+          "the one not named. Exit status 1 when a value did not take.", 1, -1, {}, true,
+          &takeValues, nullptr, &CliRunner::set },
+        { "save", Command::Save, "FILE", "saves the controller's values as a profile",
+          "Writes what get reports, with the model, the time and the serial number, as a profile file "
+          "(docs/profiles.md).", 1, 1, {}, false,
+          &takeFile, &CliRunner::refuseUnwritableFile, &CliRunner::save },
+        { "apply", Command::Apply, "FILE [--all] [--dry-run]", "writes a profile's values that differ",
+          "Checks the file before the link opens, then the model before anything is written. Writes the "
+          "values that differ from the controller's (--all: every value, also those it cannot report), "
+          "restarts once at the end when one of them needs it, reads back and says which did not take. "
+          "--dry-run reads and says what it would write.", 1, 1,
+          { option("all", "apply: write every value, not only those that differ."),
+            option("dry-run", "apply: say what would be written, write nothing.") }, false,
+          &takeApply, &CliRunner::refuseBadProfile, &CliRunner::apply },
+        { "diff", Command::Diff, "FILE", "a profile beside the controller's values",
+          "Prints each value of the profile that differs from the controller's, or that the controller "
+          "cannot report.", 1, 1, {}, false,
+          &takeFile, &CliRunner::refuseBadProfile, &CliRunner::diff },
+        { "scan", Command::Scan, "[FROM-TO] [--wait MS]", "which IDs answer on the line (000-255)",
+          "Sends the connect's scan to each ID of the range, one exchange each, and lists each ID that "
+          "answers with its model and serial number. A silent ID costs the link's exchange limit (serial: "
+          "300 ms, TCP: 1200 ms); --wait sets a shorter one for the scan alone. Exit status 1 when no ID "
+          "answered.", 0, 1,
+          { option("wait", "scan: wait this long (ms) for each ID instead of the link's limit.", "ms") }, false,
+          &takeScan, nullptr, &CliRunner::scan },
+        { "send", Command::Send, "TEXT [--encoding NAME]", "sends TEXT after the ID, prints the raw reply",
+          "The reply is printed whole, its control bytes as the Unicode control pictures (U+2400..). Text "
+          "that is not ASCII goes out in --encoding (unicode, big5, gb2312; default unicode).", 1, 1,
+          { option("encoding", "send: unicode, big5 or gb2312 for text that is not ASCII.", "name") }, false,
+          &takeSend, &CliRunner::refuseUnsendableText, &CliRunner::send },
+        { "reboot", Command::Reboot, "[--net]", "restarts the controller",
+          "--net: the restart of a controller on the network (AJ99).", 0, 0,
+          { option("net", "reboot: the restart of a controller on the network.") }, false,
+          &takeReboot, nullptr, &CliRunner::reboot },
+        { "initial", Command::Initial, "", "sets the factory values", "Sets every parameter back to its factory value.", 0, 0,
+          {}, false, nullptr, nullptr, &CliRunner::initial },
+        { "jig", Command::Jig, "--operator NAME [--map FILE] [--station NAME] [--store STORE] [--all-steps]",
+          "the jig test of the unit, and its record",
+          "Identifies the unit, sets and reads back its clock, switches each output alone and checks the inputs "
+          "the jig map (--map; default the simulator's wiring) says it drives, then all off. Stops at the first "
+          "failed step unless --all-steps. The record names who tested the unit (--operator, which it needs) "
+          "and where (--station; default this PC's name). It goes where the window's go (--store: sqlite:, sqlite:PATH "
+          "or postgresql://...; default the records of this PC), or waits in the pending file when the store "
+          "cannot take it. Exit status 1 when a step failed or the record could be kept nowhere.", 0, 0,
+          { option("map", "jig: the jig map file.", "file"),
+            option("station", "jig: the station's name in the record (default: this PC's name).", "name"),
+            option("operator", "jig: the operator's name in the record (needed).", "name"),
+            option("store", "jig: where the record goes (sqlite:, sqlite:PATH, postgresql://...).", "store"),
+            option("all-steps", "jig: run every step, also after one failed.") }, false,
+          &takeJig, &CliRunner::refuseJigSetup, &CliRunner::jig },
+    };
+}
+
+const QList<CliCommand> &CliCommands::all()
+{
+    static const QList<CliCommand> commands = table();
+    return commands;
+}
+
+const CliCommand *CliCommands::find(const QString &name)
+{
+    for (const CliCommand &c : all())
+        if (name == QLatin1String(c.name))
+            return &c;
+    return nullptr;
+}
+
+const CliCommand &CliCommands::of(CliRequest::Command command)
+{
+    for (const CliCommand &c : all())
+        if (c.command == command)
+            return c;
+    Q_UNREACHABLE();
+    return all().constFirst();
+}
+
+QList<QCommandLineOption> CliCommands::everyOption()
+{
+    QList<QCommandLineOption> options;
+    QStringList names;
+    for (const CliCommand &c : all())
+        for (const QCommandLineOption &o : c.options)
+            if (!names.contains(o.names().first())) {
+                names.append(o.names().first());
+                options.append(o);
+            }
+    return options;
+}
