@@ -1,7 +1,7 @@
 // The production window of the jig test, offscreen, against zu42sim over TCP: the verdict and
 // its failing step, the counters of a series, what is refused before anything is sent, the keys
 // of scanners and foot switches, and the records in a real SQLite file of the data folder.
-#include "app/tfrmjig.h"
+#include "app/jigwindow.h"
 #include "app/verdictpanel.h"
 #include "datahome.h"
 #include "i18n/texttable.h"
@@ -37,7 +37,7 @@ public:
         h = std::make_unique<WindowHarness>(configure);
         h->window->show();
         h->find<QAction>("mnuJig")->trigger();
-        jig = qobject_cast<TfrmJig *>(h->window->jigWindow());
+        jig = qobject_cast<JigWindow *>(h->window->jigWindow());
         // Short settle times keep the series quick; the simulator's inputs follow at once.
         if (jig)
             jig->setSettleMs(20);
@@ -94,7 +94,7 @@ public:
     }
 
     std::unique_ptr<WindowHarness> h;
-    TfrmJig *jig = nullptr;
+    JigWindow *jig = nullptr;
 
 private:
     QTemporaryDir m_dataDir;

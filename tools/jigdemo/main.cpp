@@ -4,7 +4,7 @@
 // window after each and prints what the operator reads. Exit code 0 when the first unit passed
 // and the second failed.
 //   zu42jigdemo <second port> <pass.png> <fail.png>
-#include "app/tfrmjig.h"
+#include "app/jigwindow.h"
 #include "app/tfrmmodule.h"
 
 #include <QAbstractItemModel>
@@ -39,7 +39,7 @@ QString textOf(const QWidget &window, const char *name)
 }
 
 // What the operator reads after a unit: the verdict, the steps, the counters, the record's fate.
-QString report(const TfrmJig &jig)
+QString report(const JigWindow &jig)
 {
     QString out = QStringLiteral("verdict: %1  %2\n").arg(textOf(jig, "lblVerdict"), textOf(jig, "lblVerdictDetail").replace(QLatin1Char('\n'), QLatin1String(" / ")));
     const QAbstractItemModel *steps = jig.findChild<QTableView *>(QStringLiteral("tblSteps"))->model();
@@ -83,7 +83,7 @@ int main(int argc, char *argv[])
     frmModule.show();
     settle(300);
     frmModule.findChild<QAction *>(QStringLiteral("mnuJig"))->trigger();
-    auto *jig = qobject_cast<TfrmJig *>(frmModule.jigWindow());
+    auto *jig = qobject_cast<JigWindow *>(frmModule.jigWindow());
     if (!jig)
         return 1;
     if (const QScreen *screen = jig->screen())
