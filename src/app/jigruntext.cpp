@@ -144,20 +144,22 @@ QString JigRunText::verdictDetail(const JigRun &run) const
         return QString();
     case JigRun::Verdict::Pass:
         return step ? phrase(step->measuredPhrase, step->measured) : QString();
-    case JigRun::Verdict::Fail: {
-        if (!step)
-            return QString();
-        QString detail = text(TextTable::JigFailedStep)
-                             .arg(phrase(step->namePhrase, step->name), phrase(step->measuredPhrase, step->measured),
-                                  phrase(step->expectedPhrase, step->expected));
-        if (!step->reason.isEmpty())
-            detail += QLatin1Char('\n') + step->reason;
-        return detail;
-    }
+    case JigRun::Verdict::Fail:
+        return step ? failedStep(*step) : QString();
     case JigRun::Verdict::NotTested:
         return message(run.reason());
     }
     return QString();
+}
+
+QString JigRunText::failedStep(const JigTest::Step &step) const
+{
+    QString detail = text(TextTable::JigFailedStep)
+                         .arg(phrase(step.namePhrase, step.name), phrase(step.measuredPhrase, step.measured),
+                              phrase(step.expectedPhrase, step.expected));
+    if (!step.reason.isEmpty())
+        detail += QLatin1Char('\n') + step.reason;
+    return detail;
 }
 
 QString JigRunText::message(const JigRun::Message &message) const

@@ -24,6 +24,8 @@ public:
     // Below the verdict: who a passed unit is, where a failed one failed (and the exchange's
     // reason), why nothing was tested.
     QString verdictDetail(const JigRun &run) const;
+    // Where a unit failed: the step, what it measured and expected, and the exchange's reason.
+    QString failedStep(const JigTest::Step &step) const;
     // A note, and the lower layer's reason on a line of its own.
     QString message(const JigRun::Message &message) const;
     // The map of the map field: its name (the built-in one's in the language), or why it cannot
