@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QTimer>
 
 namespace {
@@ -364,6 +365,10 @@ void JigWindow::retranslate()
     showNote();
     showCounters();
     showWaiting();
+    // The captions are measured anew in the language's face: the group boxes' cached sizes do
+    // not follow their captions by themselves, and the smallest size of the window follows them.
+    for (QWidget *group : { static_cast<QWidget *>(ui->gbToday), static_cast<QWidget *>(ui->gbRecords) })
+        group->updateGeometry();
 }
 
 void JigWindow::keyPressEvent(QKeyEvent *event)

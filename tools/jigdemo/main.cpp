@@ -6,6 +6,7 @@
 //   zu42jigdemo <second port> <pass.png> <fail.png>
 #include "app/jigwindow.h"
 #include "app/tfrmmodule.h"
+#include "app/verdictpanel.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -97,14 +98,16 @@ int main(int argc, char *argv[])
     jig->findChild<QPushButton *>(QStringLiteral("btnStart"))->click();
     std::printf("first unit (%s:%s):\n%s", qPrintable(frmModule.linkSettings().hostAddress), qPrintable(frmModule.linkSettings().hostPort),
                 qPrintable(report(*jig)));
-    const bool firstPassed = textOf(*jig, "lblVerdict") == QLatin1String("PASS");
+    // By the panel's state, not its word: the word is in the language of the settings.
+    const auto verdict = [jig] { return jig->findChild<VerdictPanel *>(QStringLiteral("pnVerdict"))->state(); };
+    const bool firstPassed = verdict() == VerdictPanel::State::Pass;
     bool saved = save(*jig, passShot);
 
     // The next unit sits on another port: the link page of the main window says where.
     frmModule.findChild<QLineEdit *>(QStringLiteral("edPort"))->setText(secondPort);
     jig->findChild<QPushButton *>(QStringLiteral("btnStart"))->click();
     std::printf("second unit (%s:%s):\n%s", qPrintable(frmModule.linkSettings().hostAddress), qPrintable(secondPort), qPrintable(report(*jig)));
-    const bool secondFailed = textOf(*jig, "lblVerdict") == QLatin1String("FAIL");
+    const bool secondFailed = verdict() == VerdictPanel::State::Fail;
     saved = save(*jig, failShot) && saved;
     std::fflush(stdout);
     return firstPassed && secondFailed && saved ? 0 : 1;
