@@ -1,6 +1,7 @@
-// The production window of the jig test, offscreen, against zu42sim over TCP: the verdict and
-// its failing step, the counters of a series, what is refused before anything is sent, the keys
-// of scanners and foot switches, and the records in a real SQLite file of the data folder.
+// The production window of the jig test, offscreen, against zu42sim over TCP: how its fields,
+// buttons and keys reach the run's decisions (JigRunTest has the decisions themselves, one layer
+// down), the main window held off meanwhile, the language switch, and the records in a real
+// SQLite file of the data folder.
 #include "app/jigwindow.h"
 #include "app/verdictpanel.h"
 #include "datahome.h"
