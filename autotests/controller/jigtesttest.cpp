@@ -122,6 +122,12 @@ private slots:
 
         QCOMPARE(result.passed(), outcome.failingStep.isEmpty());
         QCOMPARE(told.size(), result.steps.size());
+        // The texts the records keep are the English of the phrases a window says in its language.
+        for (const JigTest::Step &s : result.steps) {
+            QVERIFY(!s.namePhrase.isEmpty() && !s.expectedPhrase.isEmpty() && !s.measuredPhrase.isEmpty());
+            QCOMPARE(QStringList({ s.name, s.expected, s.measured }),
+                     QStringList({ s.namePhrase.english(), s.expectedPhrase.english(), s.measuredPhrase.english() }));
+        }
         if (outcome.failingStep.isEmpty()) {
             QCOMPARE(told, JigTest::stepNames());
             QCOMPARE(result.steps[3].expected, QStringLiteral("DI1"));

@@ -1,5 +1,6 @@
 // The record of a unit from its jig test, and the station that keeps it: what goes into the
 // record, which results make one at all, and where a program's settings send it.
+#include "jigresults.h"
 #include "records/jigrecord.h"
 #include "records/jigstation.h"
 
@@ -13,29 +14,16 @@ const QDateTime Start = QDateTime::fromString(QStringLiteral("2024-03-15T06:25:3
 
 JigTest::Step step(const char *name, const char *expected, const char *measured, bool passed, const char *reason = "")
 {
-    return { QString::fromUtf8(name), QString::fromUtf8(expected), QString::fromUtf8(measured), passed, QString::fromUtf8(reason) };
+    return JigResults::step(name, expected, measured, passed, reason);
 }
 
 // A result as JigTest::run leaves it for an identified ZO425 on ID 007.
 JigTest::Result identifiedResult(const QList<JigTest::Step> &steps)
 {
-    JigTest::Result result;
-    result.unit.stage = Identification::Stage::Done;
-    result.unit.deviceId = "007";
-    result.unit.version = IdentifyReplies::Version { QStringLiteral("ZO425V05"), "ZO425", false };
-    result.unit.serial = IdentifyReplies::Serial { "24010042", QStringLiteral("S/N:24010042   ID:007") };
-    result.steps = steps;
-    result.start = Start;
-    result.end = Start.addMSecs(1830);
-    return result;
+    return JigResults::identified(steps, QStringLiteral("24010042"), Start);
 }
 
-const QList<JigTest::Step> GoodSteps {
-    step("Identify", "a controller answering ID 007", "ZO425 S/N 24010042 ID 007", true),
-    step("Set clock", "answered", "answered (2024/03/15  14:25:30)", true),
-    step("DO1 alone", "DI1", "DI1", true),
-    step("All off", "none", "none", true),
-};
+const QList<JigTest::Step> GoodSteps = JigResults::goodSteps();
 
 } // namespace
 

@@ -24,11 +24,11 @@ void JigStepModel::setTexts(const Texts &texts)
         Q_EMIT dataChanged(index(0, 0), index(int(m_rows.size()) - 1, ColumnCount - 1));
 }
 
-void JigStepModel::start(const QStringList &stepNames)
+void JigStepModel::start(const QList<JigPhrase> &steps)
 {
     beginResetModel();
     m_rows.clear();
-    for (const QString &name : stepNames)
+    for (const JigPhrase &name : steps)
         m_rows.append({ name, std::nullopt });
     m_running = true;
     m_finished = false;
@@ -40,7 +40,7 @@ void JigStepModel::stepDone(const JigTest::Step &step)
     const int before = runningRow();
     int row = -1;
     for (int i = 0; i < m_rows.size(); ++i) {
-        if (!m_rows[i].step && m_rows[i].name == step.name) {
+        if (!m_rows[i].step && m_rows[i].name.english() == step.name) {
             row = i;
             break;
         }
@@ -48,7 +48,7 @@ void JigStepModel::stepDone(const JigTest::Step &step)
     if (row < 0) {
         row = int(m_rows.size());
         beginInsertRows(QModelIndex(), row, row);
-        m_rows.append({ step.name, step });
+        m_rows.append({ step.namePhrase.isEmpty() ? JigPhrase::text(step.name) : step.namePhrase, step });
         endInsertRows();
     } else {
         m_rows[row].step = step;
@@ -107,11 +107,11 @@ QVariant JigStepModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         switch (index.column()) {
         case StepColumn:
-            return m_texts.stepName ? m_texts.stepName(row.name) : row.name;
+            return say(row.name, row.name.english());
         case ExpectedColumn:
-            return row.step ? row.step->expected : QVariant();
+            return row.step ? say(row.step->expectedPhrase, row.step->expected) : QVariant();
         case MeasuredColumn:
-            return row.step ? row.step->measured : QVariant();
+            return row.step ? say(row.step->measuredPhrase, row.step->measured) : QVariant();
         case ResultColumn:
             if (running)
                 return QStringLiteral("...");
@@ -152,6 +152,11 @@ QVariant JigStepModel::data(const QModelIndex &index, int role) const
         break;
     }
     return QVariant();
+}
+
+QString JigStepModel::say(const JigPhrase &phrase, const QString &english) const
+{
+    return m_texts.phrase ? m_texts.phrase(phrase, english) : english;
 }
 
 QVariant JigStepModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -17,22 +17,22 @@ class JigStepModel : public QAbstractTableModel
 public:
     enum Column { StepColumn, ExpectedColumn, MeasuredColumn, ResultColumn, ColumnCount };
 
-    // The window's words: the column titles, PASS and FAIL, and a step's name for the operator
-    // (the record keeps the names the core gives).
+    // The window's words: the column titles, PASS and FAIL, and a step's phrases for the
+    // operator (the record keeps the core's English, which comes along as the fallback).
     struct Texts
     {
         QStringList headers;
         QString passed;
         QString failed;
         QString notRun;     // a step the run did not reach
-        std::function<QString(const QString &stepName)> stepName;
+        std::function<QString(const JigPhrase &phrase, const QString &english)> phrase;
     };
 
     explicit JigStepModel(QObject *parent = nullptr);
 
     void setTexts(const Texts &texts);
     // Every row waiting, named in the order the steps run.
-    void start(const QStringList &stepNames);
+    void start(const QList<JigPhrase> &steps);
     // The next waiting row of that name takes the step; a step not listed is added at the end.
     void stepDone(const JigTest::Step &step);
     // Rows not reached stay empty; the row under way is marked no longer.
@@ -49,9 +49,11 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
+    QString say(const JigPhrase &phrase, const QString &english) const;
+
     struct Row
     {
-        QString name;
+        JigPhrase name;
         std::optional<JigTest::Step> step;
     };
 

@@ -2,13 +2,13 @@
 #include "app/tfrmmodule.h"
 
 #include "app/operationbracket.h"
-#include "app/tfrmjig.h"
+#include "app/jigwindow.h"
 #include "ui_tfrmmodule.h"
 
 void TfrmModule::mnuJigClick()
 {
     if (!m_jigWindow)
-        m_jigWindow = std::make_unique<TfrmJig>(*this);
+        m_jigWindow = std::make_unique<JigWindow>(*this);
     m_jigWindow->show();
     m_jigWindow->raise();
     m_jigWindow->activateWindow();

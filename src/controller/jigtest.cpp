@@ -12,11 +12,11 @@ namespace {
 
 const QString ClockFormat = QStringLiteral("yyyy/MM/dd  HH:mm:ss");
 
-JigTest::Step begin(const QString &name, const QString &expected)
+JigTest::Step begin(const JigPhrase &name, const JigPhrase &expected)
 {
     JigTest::Step step;
-    step.name = name;
-    step.expected = expected;
+    step.setName(name);
+    step.setExpected(expected);
     return step;
 }
 
@@ -60,7 +60,7 @@ public:
             return true;
         step.passed = false;
         if (step.measured.isEmpty())
-            step.measured = verdictName(reply.verdict);
+            step.setMeasured(JigPhrase::replyVerdict(reply.verdict));
         step.reason = QStringLiteral("%1: %2").arg(QString::fromLatin1(command), reply.whyNot());
         return false;
     }
@@ -92,7 +92,8 @@ private:
     std::optional<JigMap::InputStates> failRead(Step &step, const char *command, const Reply &reply, const QString &expected)
     {
         step.passed = false;
-        step.measured = reply.ok() ? QStringLiteral("reply of %1 bytes").arg(reply.length()) : verdictName(reply.verdict);
+        step.setMeasured(reply.ok() ? JigPhrase(JigPhrase::Kind::ReplyLength, { QString::number(reply.length()) })
+                                    : JigPhrase::replyVerdict(reply.verdict));
         step.reason = QStringLiteral("%1: %2").arg(QLatin1String(command), reply.whyNot(expected));
         return std::nullopt;
     }
@@ -129,21 +130,52 @@ const JigTest::Step *JigTest::Result::firstFailure() const
     return nullptr;
 }
 
-QString JigTest::inputsText(const JigMap::InputStates &states)
+void JigTest::Step::setName(const JigPhrase &phrase)
+{
+    namePhrase = phrase;
+    name = phrase.english();
+}
+
+void JigTest::Step::setExpected(const JigPhrase &phrase)
+{
+    expectedPhrase = phrase;
+    expected = phrase.english();
+}
+
+void JigTest::Step::setMeasured(const JigPhrase &phrase)
+{
+    measuredPhrase = phrase;
+    measured = phrase.english();
+}
+
+JigPhrase JigTest::inputsPhrase(const JigMap::InputStates &states)
 {
     QStringList lit;
     for (int i = 0; i < JigMap::InputCount; ++i)
         if (states[std::size_t(i)])
             lit << JigMap::inputName(JigMap::Input(i));
-    return lit.isEmpty() ? QStringLiteral("none") : lit.join(QLatin1Char(' '));
+    return lit.isEmpty() ? JigPhrase(JigPhrase::Kind::NoInputs) : JigPhrase(JigPhrase::Kind::Inputs, lit);
+}
+
+QString JigTest::inputsText(const JigMap::InputStates &states)
+{
+    return inputsPhrase(states).english();
+}
+
+QList<JigPhrase> JigTest::stepPhrases()
+{
+    QList<JigPhrase> steps { JigPhrase::Kind::StepIdentify, JigPhrase::Kind::StepSetClock, JigPhrase::Kind::StepClockKept };
+    for (int i = 0; i < JigMap::OutputCount; ++i)
+        steps << JigPhrase(JigPhrase::Kind::StepOutputAlone, { JigMap::outputName(outputAt(i)) });
+    steps << JigPhrase(JigPhrase::Kind::StepAllOff) << JigPhrase(JigPhrase::Kind::StepEnd);
+    return steps;
 }
 
 QStringList JigTest::stepNames()
 {
-    QStringList names { QStringLiteral("Identify"), QStringLiteral("Set clock"), QStringLiteral("Clock kept") };
-    for (int i = 0; i < JigMap::OutputCount; ++i)
-        names << JigMap::outputName(outputAt(i)) + QStringLiteral(" alone");
-    names << QStringLiteral("All off") << QStringLiteral("End");
+    QStringList names;
+    for (const JigPhrase &step : stepPhrases())
+        names << step.english();
     return names;
 }
 
@@ -155,15 +187,15 @@ JigTest::Result JigTest::run(const std::function<void(const Step &)> &stepDone)
 
     // Identify: the record belongs to the unit the controller says it is.
     {
-        Step step = begin(QStringLiteral("Identify"), QStringLiteral("a controller answering ID %1").arg(m_options.scanId));
+        Step step = begin(JigPhrase::Kind::StepIdentify, JigPhrase(JigPhrase::Kind::AnsweringId, { m_options.scanId }));
         result.unit = m_session.identify(m_options.scanId);
         step.passed = result.unit.ok();
         if (step.passed) {
-            step.measured = QStringLiteral("%1 S/N %2 ID %3")
-                                .arg(QString::fromLatin1(result.unit.version->model), QString::fromLatin1(result.unit.serial->serialNumber),
-                                     QString::fromLatin1(result.unit.deviceId));
+            step.setMeasured(JigPhrase(JigPhrase::Kind::UnitIdentity,
+                                       { QString::fromLatin1(result.unit.version->model), QString::fromLatin1(result.unit.serial->serialNumber),
+                                         QString::fromLatin1(result.unit.deviceId) }));
         } else {
-            step.measured = QStringLiteral("not identified");
+            step.setMeasured(JigPhrase::Kind::NotIdentified);
             step.reason = result.unit.why;
         }
         run.add(step);
@@ -177,26 +209,27 @@ JigTest::Result JigTest::run(const std::function<void(const Step &)> &stepDone)
 
     // Set clock, then read it back: a unit whose clock does not keep the time set fails here.
     if (run.goOn()) {
-        Step step = begin(QStringLiteral("Set clock"), QStringLiteral("answered"));
+        Step step = begin(JigPhrase::Kind::StepSetClock, JigPhrase::Kind::Answered);
         const QDateTime now = QDateTime::currentDateTime();
         m_session.pause(Pauses::Step);
         step.passed = run.exchange(AutoTestCommands::setClock(now), step);
         if (step.passed)
-            step.measured = QStringLiteral("answered (%1)").arg(now.toString(ClockFormat));
+            step.setMeasured(JigPhrase(JigPhrase::Kind::AnsweredAt, { now.toString(ClockFormat) }));
         run.add(step);
     }
     if (run.goOn()) {
-        Step step = begin(QStringLiteral("Clock kept"), QStringLiteral("within %1 s of the PC").arg(m_options.clockToleranceS));
+        Step step = begin(JigPhrase::Kind::StepClockKept, JigPhrase(JigPhrase::Kind::WithinSeconds, { QString::number(m_options.clockToleranceS) }));
         std::optional<QDateTime> clock;
         if (run.readInputs(step, &clock)) {
             // Both to the second, as the controller's clock shows it.
             QDateTime pc = QDateTime::currentDateTime();
             pc.setTime(QTime(pc.time().hour(), pc.time().minute(), pc.time().second()));
             if (!clock || !clock->isValid()) {
-                step.measured = QStringLiteral("no valid clock");
+                step.setMeasured(JigPhrase::Kind::NoValidClock);
             } else {
                 const qint64 off = pc.secsTo(*clock);
-                step.measured = QStringLiteral("%1 (%2%3 s)").arg(clock->toString(ClockFormat), off >= 0 ? QStringLiteral("+") : QString()).arg(off);
+                step.setMeasured(JigPhrase(JigPhrase::Kind::ClockOffset,
+                                           { clock->toString(ClockFormat), (off >= 0 ? QStringLiteral("+") : QString()) + QString::number(off) }));
                 step.passed = std::llabs(off) <= m_options.clockToleranceS;
             }
         }
@@ -210,14 +243,14 @@ JigTest::Result JigTest::run(const std::function<void(const Step &)> &stepDone)
     for (int i = 0; i < JigMap::OutputCount && run.goOn(); ++i) {
         const JigMap::Output output = outputAt(i);
         const JigMap::InputStates expected = m_map.expectedWhenAlone(output);
-        Step step = begin(JigMap::outputName(output) + QStringLiteral(" alone"), inputsText(expected));
+        Step step = begin(JigPhrase(JigPhrase::Kind::StepOutputAlone, { JigMap::outputName(output) }), inputsPhrase(expected));
         m_session.pause(Pauses::Step);
         mayBeOn[std::size_t(i)] = true;
         const QByteArray off = *AutoTestCommands::switchOutput(i + 1, false);
         if (run.exchange(*AutoTestCommands::switchOutput(i + 1, true), step)) {
             m_session.pause(m_options.settleMs);
             if (const auto measured = run.readInputs(step)) {
-                step.measured = inputsText(*measured);
+                step.setMeasured(inputsPhrase(*measured));
                 step.passed = *measured == expected;
             }
             // Switching it off belongs to the step: an output left on would spoil the next one.
@@ -234,20 +267,20 @@ JigTest::Result JigTest::run(const std::function<void(const Step &)> &stepDone)
     }
 
     if (run.goOn()) {
-        Step step = begin(QStringLiteral("All off"), inputsText(JigMap::expectedAllOff()));
+        Step step = begin(JigPhrase::Kind::StepAllOff, inputsPhrase(JigMap::expectedAllOff()));
         if (const auto measured = run.readInputs(step)) {
-            step.measured = inputsText(*measured);
+            step.setMeasured(inputsPhrase(*measured));
             step.passed = *measured == JigMap::expectedAllOff();
         }
         run.add(step);
     }
 
     if (run.goOn()) {
-        Step step = begin(QStringLiteral("End"), QStringLiteral("answered"));
+        Step step = begin(JigPhrase::Kind::StepEnd, JigPhrase::Kind::Answered);
         m_session.pause(Pauses::Step);
         step.passed = run.exchange(AutoTestCommands::endTest(), step);
         if (step.passed)
-            step.measured = QStringLiteral("answered");
+            step.setMeasured(JigPhrase::Kind::Answered);
         run.add(step);
     } else {
         // Stopped early: leave the unit as the end of a test would, without judging it.

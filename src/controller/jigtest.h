@@ -2,6 +2,7 @@
 
 #include "controller/identification.h"
 #include "controller/jigmap.h"
+#include "controller/jigphrase.h"
 
 #include <QDateTime>
 #include <QList>
@@ -32,6 +33,15 @@ public:
         QString measured;
         bool passed = false;
         QString reason;    // why a step could not be measured (an exchange that failed)
+        // The three texts above as phrases, for a window in another language; the strings are
+        // their English. Empty for a step made from strings alone.
+        JigPhrase namePhrase;
+        JigPhrase expectedPhrase;
+        JigPhrase measuredPhrase;
+
+        void setName(const JigPhrase &phrase);
+        void setExpected(const JigPhrase &phrase);
+        void setMeasured(const JigPhrase &phrase);
     };
 
     struct Result
@@ -53,8 +63,10 @@ public:
 
     // The lit inputs as the operator reads them: "DI1 DI7", or "none".
     static QString inputsText(const JigMap::InputStates &states);
+    static JigPhrase inputsPhrase(const JigMap::InputStates &states);
     // The names of the steps in the order they run, for a window that lists them before the start.
     static QStringList stepNames();
+    static QList<JigPhrase> stepPhrases();
 
 private:
     class Run;

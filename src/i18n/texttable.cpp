@@ -213,6 +213,17 @@ const char8_t *const messages[TextTable::MessageCount][TextTable::ColumnCount] =
     /* 204 */ { u8"Close", u8"关闭", u8"關閉" },
     /* 205 */ { u8"Connect device first!", u8"请先连线装置!", u8"請先連線裝置!" },
     /* 206 */ { u8"Nothing to write: the values are the controller's", u8"无需写入: 数值与控制器相同", u8"無需寫入: 數值與控制器相同" },
+    /* 207 */ { u8"Simulator jig", u8"模拟器治具", u8"模擬器治具" },
+    /* 208 */ { u8"a controller answering ID %1", u8"ID %1 的控制器有回应", u8"ID %1 的控制器有回應" },
+    /* 209 */ { u8"answered", u8"已回应", u8"已回應" },
+    /* 210 */ { u8"answered (%1)", u8"已回应 (%1)", u8"已回應 (%1)" },
+    /* 211 */ { u8"within %1 s of the PC", u8"与电脑时间相差 %1 秒以内", u8"與電腦時間相差 %1 秒以內" },
+    /* 212 */ { u8"none", u8"无", u8"無" },
+    /* 213 */ { u8"%1 S/N %2 ID %3", u8"%1 序号 %2 ID %3", u8"%1 序號 %2 ID %3" },
+    /* 214 */ { u8"not identified", u8"未能识别", u8"未能識別" },
+    /* 215 */ { u8"no valid clock", u8"时钟无效", u8"時鐘無效" },
+    /* 216 */ { u8"%1 (%2 s)", u8"%1 (%2 秒)", u8"%1 (%2 秒)" },
+    /* 217 */ { u8"reply of %1 bytes", u8"回应长度 %1 字节", u8"回應長度 %1 位元組" },
 };
 
 } // namespace

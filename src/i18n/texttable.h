@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 207;
+    static constexpr int MessageCount = 218;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -221,6 +221,19 @@ public:
     static constexpr int CloseButton = 204;
     static constexpr int ConnectFirst = 205;          // banner: a profile needs a connected controller
     static constexpr int NothingToWrite = 206;
+    // The jig test's own texts in the jig window: the built-in map's name, and what a step
+    // expects and measures (the records keep them in English).
+    static constexpr int JigBuiltInMapName = 207;
+    static constexpr int JigAnsweringId = 208;        // %1 the ID
+    static constexpr int JigAnswered = 209;
+    static constexpr int JigAnsweredAt = 210;         // %1 the time set
+    static constexpr int JigWithinSeconds = 211;      // %1 seconds
+    static constexpr int JigNoInputs = 212;
+    static constexpr int JigUnitIdentity = 213;       // %1 model, %2 serial number, %3 ID
+    static constexpr int JigNotIdentified = 214;
+    static constexpr int JigNoValidClock = 215;
+    static constexpr int JigClockOffset = 216;        // %1 the clock, %2 signed seconds
+    static constexpr int JigReplyLength = 217;        // %1 bytes
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.

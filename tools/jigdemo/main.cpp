@@ -4,8 +4,9 @@
 // window after each and prints what the operator reads. Exit code 0 when the first unit passed
 // and the second failed.
 //   zu42jigdemo <second port> <pass.png> <fail.png>
-#include "app/tfrmjig.h"
+#include "app/jigwindow.h"
 #include "app/tfrmmodule.h"
+#include "app/verdictpanel.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -39,7 +40,7 @@ QString textOf(const QWidget &window, const char *name)
 }
 
 // What the operator reads after a unit: the verdict, the steps, the counters, the record's fate.
-QString report(const TfrmJig &jig)
+QString report(const JigWindow &jig)
 {
     QString out = QStringLiteral("verdict: %1  %2\n").arg(textOf(jig, "lblVerdict"), textOf(jig, "lblVerdictDetail").replace(QLatin1Char('\n'), QLatin1String(" / ")));
     const QAbstractItemModel *steps = jig.findChild<QTableView *>(QStringLiteral("tblSteps"))->model();
@@ -83,7 +84,7 @@ int main(int argc, char *argv[])
     frmModule.show();
     settle(300);
     frmModule.findChild<QAction *>(QStringLiteral("mnuJig"))->trigger();
-    auto *jig = qobject_cast<TfrmJig *>(frmModule.jigWindow());
+    auto *jig = qobject_cast<JigWindow *>(frmModule.jigWindow());
     if (!jig)
         return 1;
     if (const QScreen *screen = jig->screen())
@@ -97,14 +98,16 @@ int main(int argc, char *argv[])
     jig->findChild<QPushButton *>(QStringLiteral("btnStart"))->click();
     std::printf("first unit (%s:%s):\n%s", qPrintable(frmModule.linkSettings().hostAddress), qPrintable(frmModule.linkSettings().hostPort),
                 qPrintable(report(*jig)));
-    const bool firstPassed = textOf(*jig, "lblVerdict") == QLatin1String("PASS");
+    // By the panel's state, not its word: the word is in the language of the settings.
+    const auto verdict = [jig] { return jig->findChild<VerdictPanel *>(QStringLiteral("pnVerdict"))->state(); };
+    const bool firstPassed = verdict() == VerdictPanel::State::Pass;
     bool saved = save(*jig, passShot);
 
     // The next unit sits on another port: the link page of the main window says where.
     frmModule.findChild<QLineEdit *>(QStringLiteral("edPort"))->setText(secondPort);
     jig->findChild<QPushButton *>(QStringLiteral("btnStart"))->click();
     std::printf("second unit (%s:%s):\n%s", qPrintable(frmModule.linkSettings().hostAddress), qPrintable(secondPort), qPrintable(report(*jig)));
-    const bool secondFailed = textOf(*jig, "lblVerdict") == QLatin1String("FAIL");
+    const bool secondFailed = verdict() == VerdictPanel::State::Fail;
     saved = save(*jig, failShot) && saved;
     std::fflush(stdout);
     return firstPassed && secondFailed && saved ? 0 : 1;

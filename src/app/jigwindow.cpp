@@ -1,0 +1,452 @@
+#include "app/jigwindow.h"
+
+#include "app/jigruntext.h"
+#include "app/jigstepmodel.h"
+#include "app/tfrmmodule.h"
+#include "i18n/languagefont.h"
+#include "i18n/texttable.h"
+#include "settings/jigsettings.h"
+#include "ui_jigwindow.h"
+
+#include <QAbstractSpinBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QTimer>
+
+namespace {
+
+// The window's colours, all here; the sizes of its fonts are in the form.
+const QColor NoteGreen(0x10, 0x80, 0x30);
+const QColor NoteOrange(0xc0, 0x60, 0x00);
+const QColor NoteRed(0xd0, 0x14, 0x14);
+
+QColor noteColor(JigRun::Note note)
+{
+    switch (note) {
+    case JigRun::Note::Stored:
+    case JigRun::Note::Exported:
+        return NoteGreen;
+    case JigRun::Note::Pending:
+        return NoteOrange;
+    case JigRun::Note::NotKept:
+    case JigRun::Note::NoUnit:
+    case JigRun::Note::ExportFailed:
+        return NoteRed;
+    default:
+        return QColor();
+    }
+}
+
+VerdictPanel::State panelState(JigRun::Verdict verdict)
+{
+    switch (verdict) {
+    case JigRun::Verdict::Ready:
+        break;
+    case JigRun::Verdict::Testing:
+        return VerdictPanel::State::Testing;
+    case JigRun::Verdict::Pass:
+        return VerdictPanel::State::Pass;
+    case JigRun::Verdict::Fail:
+        return VerdictPanel::State::Fail;
+    case JigRun::Verdict::NotTested:
+        return VerdictPanel::State::NotTested;
+    }
+    return VerdictPanel::State::Ready;
+}
+
+// An invalid colour: the language's text colour.
+void setTextColor(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    const QColor ink = color.isValid() ? color : widget->window()->palette().color(QPalette::WindowText);
+    for (const QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled })
+        palette.setColor(group, QPalette::WindowText, ink);
+    widget->setPalette(palette);
+}
+
+// The language's face and text colour on the whole window, as the main window sets them on
+// itself; the form's sizes and weights stay.
+void setLanguageLook(QWidget *window, int language)
+{
+    const LanguageFont row = LanguageFont::forLanguage(language);
+    window->setFont(row.font());
+    QPalette palette = window->palette();
+    for (const QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive })
+        for (const QPalette::ColorRole role : { QPalette::WindowText, QPalette::ButtonText, QPalette::Text })
+            palette.setColor(group, role, row.textColor());
+    window->setPalette(palette);
+}
+
+} // namespace
+
+JigWindow::JigWindow(TfrmModule &main)
+    : QWidget(nullptr, Qt::Window)
+    , ui(std::make_unique<Ui::JigWindow>())
+    , m_main(main)
+{
+    ui->setupUi(this);
+    // The main window's close ends the program; this window goes with it.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    for (QLineEdit *field : { ui->edStation, ui->edOperator })
+        field->setMaxLength(UnitRecord::MaxTextLength / 16);
+    for (QDateEdit *day : { ui->dtExportFrom, ui->dtExportTo })
+        day->setDate(QDate::currentDate());
+
+    m_steps = new JigStepModel(this);
+    ui->tblSteps->setModel(m_steps);
+    ui->tblSteps->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    QHeaderView *columns = ui->tblSteps->horizontalHeader();
+    columns->setSectionResizeMode(JigStepModel::StepColumn, QHeaderView::ResizeToContents);
+    columns->setSectionResizeMode(JigStepModel::ExpectedColumn, QHeaderView::Stretch);
+    columns->setSectionResizeMode(JigStepModel::MeasuredColumn, QHeaderView::Stretch);
+    columns->setSectionResizeMode(JigStepModel::ResultColumn, QHeaderView::Fixed);
+    columns->resizeSection(JigStepModel::ResultColumn, 110);
+
+    connect(ui->btnStart, &QPushButton::clicked, this, &JigWindow::btnStartClick);
+    connect(ui->btnJigMap, &QPushButton::clicked, this, &JigWindow::btnJigMapClick);
+    connect(ui->btnExportCsv, &QPushButton::clicked, this, &JigWindow::btnExportCsvClick);
+    connect(ui->btnExportJson, &QPushButton::clicked, this, &JigWindow::btnExportJsonClick);
+    // A field left while a unit is on test (the fields are locked then) changes nothing.
+    connect(ui->edJigMap, &QLineEdit::editingFinished, this, [this] {
+        if (!m_running) {
+            useMap();
+            saveSettings();
+        }
+    });
+    connect(ui->edRecordStore, &QLineEdit::editingFinished, this, [this] {
+        if (!m_running) {
+            useStore();
+            saveSettings();
+        }
+    });
+    connect(ui->edStation, &QLineEdit::editingFinished, this, [this] {
+        if (!m_running) {
+            m_run.useStation(ui->edStation->text());
+            showCounters();
+        }
+    });
+    connect(&m_main, &TfrmModule::languageApplied, this, &JigWindow::retranslate);
+    loadSettings();
+    retranslate();
+    (ui->edOperator->text().isEmpty() ? static_cast<QWidget *>(ui->edOperator) : ui->btnStart)->setFocus();
+}
+
+JigWindow::~JigWindow()
+{
+    // The base class hides and deletes the children after this window has stopped being one:
+    // the focused field's editingFinished and the table's questions to its model (whose phrases
+    // this window translates) must not reach it then.
+    for (QLineEdit *field : { ui->edStation, ui->edOperator, ui->edJigMap, ui->edRecordStore })
+        disconnect(field, nullptr, this, nullptr);
+    ui->tblSteps->setModel(nullptr);
+}
+
+QString JigWindow::localText(int id) const
+{
+    return TextTable::text(id, m_main.languageIndex());
+}
+
+JigRun::Fields JigWindow::fields() const
+{
+    return { ui->edStation->text(), ui->edOperator->text(), ui->edJigMap->text(), ui->edRecordStore->text() };
+}
+
+void JigWindow::loadSettings()
+{
+    const JigSettings settings = JigSettings::read();
+    ui->edStation->setText(settings.station);
+    ui->edOperator->setText(settings.operatorName);
+    ui->edJigMap->setText(settings.jigMapPath);
+    ui->edRecordStore->setText(settings.recordStore);
+    useMap();
+    // Opening the store delivers what waited on this PC since the last time.
+    useStore();
+}
+
+void JigWindow::saveSettings() const
+{
+    JigSettings settings;
+    settings.station = ui->edStation->text().trimmed();
+    settings.operatorName = ui->edOperator->text().trimmed();
+    settings.jigMapPath = ui->edJigMap->text().trimmed();
+    settings.recordStore = ui->edRecordStore->text().trimmed();
+    settings.save();
+}
+
+void JigWindow::useMap()
+{
+    m_run.useMap(ui->edJigMap->text());
+    showMap();
+}
+
+void JigWindow::useStore()
+{
+    m_run.useStore(ui->edRecordStore->text(), ui->edStation->text());
+    showStore();
+    showWaiting();
+    showCounters();
+}
+
+void JigWindow::btnStartClick()
+{
+    if (m_running)
+        return;
+    const std::optional<JigStation::Setup> setup = m_run.prepare(fields(), m_main.operationRunning());
+    showMap();
+    showStore();
+    if (!setup) {
+        showVerdict();
+        const std::pair<JigRun::Note, QWidget *> fieldOf[] = {
+            { JigRun::Note::NoStation, ui->edStation }, { JigRun::Note::NoOperator, ui->edOperator },
+            { JigRun::Note::StoreInvalid, ui->edRecordStore }, { JigRun::Note::MapDamaged, ui->edJigMap },
+        };
+        for (const auto &[note, field] : fieldOf)
+            if (m_run.reason().note == note)
+                field->setFocus();
+        return;
+    }
+    saveSettings();
+    JigStation::Setup unit = *setup;
+    unit.options.settleMs = m_settleMs;
+    runUnit(unit);
+}
+
+void JigWindow::runUnit(JigStation::Setup setup)
+{
+    m_running = true;
+    setFieldsLocked(true);
+    m_run.begin();
+    showVerdict();
+    showNote();
+    m_steps->start(JigTest::stepPhrases());
+
+    std::optional<JigTest::Result> result;
+    QString linkWhy;
+    const TfrmModule::BracketRun run = m_main.runInBracket(
+        [&](ControllerSession &session, const QString &scanId) {
+            setup.options.scanId = scanId;
+            result = JigStation::test(session, setup, [this](const JigTest::Step &step) { m_steps->stepDone(step); });
+            if (result->passed())
+                return QString();
+            const JigTest::Step *failed = result->firstFailure();
+            return failed ? QStringLiteral("%1: %2").arg(failed->name, failed->reason.isEmpty() ? failed->measured : failed->reason)
+                          : QStringLiteral("no step ran");
+        },
+        &linkWhy);
+    m_steps->finish();
+
+    switch (run) {
+    case TfrmModule::BracketRun::Busy:
+        m_run.notTested(JigRun::Note::Busy);
+        break;
+    case TfrmModule::BracketRun::NoLink:
+        m_run.notTested(JigRun::Note::NoLink, linkWhy);
+        break;
+    case TfrmModule::BracketRun::Ran:
+        m_run.finish(*result, setup);
+        break;
+    }
+    showVerdict();
+    showNote();
+    showWaiting();
+    showCounters();
+    setFieldsLocked(false);
+    m_running = false;
+    ui->btnStart->setFocus();
+    if (m_closePending)
+        QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void JigWindow::setFieldsLocked(bool locked)
+{
+    for (QWidget *w : std::initializer_list<QWidget *> { ui->edStation, ui->edOperator, ui->edJigMap, ui->btnJigMap, ui->edRecordStore,
+                                                         ui->dtExportFrom, ui->dtExportTo, ui->btnExportCsv, ui->btnExportJson })
+        w->setEnabled(!locked);
+}
+
+void JigWindow::showMap()
+{
+    ui->lblMapName->setText(JigRunText(m_main.languageIndex()).mapName(m_run));
+    setTextColor(ui->lblMapName, m_run.mapError().isEmpty() ? QColor() : NoteRed);
+}
+
+void JigWindow::showStore()
+{
+    const bool open = m_run.station();
+    ui->lblStore->setText(open ? m_run.storeShown() : localText(TextTable::JigStoreInvalid) + QLatin1Char(' ') + m_run.storeError());
+    ui->lblStore->setToolTip(m_run.deliveryError());
+    setTextColor(ui->lblStore, open ? QColor() : NoteRed);
+}
+
+void JigWindow::showVerdict()
+{
+    const JigRunText say(m_main.languageIndex());
+    ui->pnVerdict->setVerdict(panelState(m_run.verdict()), say.verdictWord(m_run.verdict()), say.verdictDetail(m_run));
+}
+
+void JigWindow::showNote()
+{
+    const JigRun::Message note = m_run.note();
+    ui->lblNote->setText(JigRunText(m_main.languageIndex()).message(note));
+    // Where the record went, in the record keeper's words, for whoever looks into it.
+    const bool aboutRecord = note.note == JigRun::Note::Stored || note.note == JigRun::Note::Pending
+        || note.note == JigRun::Note::NotKept || note.note == JigRun::Note::NoUnit;
+    ui->lblNote->setToolTip(aboutRecord ? m_run.keptMessage() : QString());
+    setTextColor(ui->lblNote, noteColor(note.note));
+}
+
+void JigWindow::showCounters()
+{
+    const QString none = QStringLiteral("-");
+    const std::optional<RecordStore::DayCounters> counters = m_run.counters();
+    ui->lblUnits->setText(counters ? QString::number(counters->units) : none);
+    ui->lblPassed->setText(counters ? QString::number(counters->passed) : none);
+    ui->lblFailed->setText(counters ? QString::number(counters->failed) : none);
+    ui->lblYield->setText(counters && counters->firstTimeUnits > 0
+                              ? QStringLiteral("%1 % (%2/%3)")
+                                    .arg(QString::number(100.0 * counters->firstPassYield(), 'f', 1))
+                                    .arg(counters->firstTimePassed)
+                                    .arg(counters->firstTimeUnits)
+                              : none);
+    const QString why = m_run.countersError();
+    ui->gbToday->setToolTip(why.isEmpty() ? QString() : localText(TextTable::JigCountersUnread) + QLatin1Char('\n') + why);
+}
+
+void JigWindow::showWaiting()
+{
+    const int waiting = m_run.waiting();
+    ui->lblPending->setText(localText(TextTable::JigWaitingText).arg(waiting < 0 ? QStringLiteral("-") : QString::number(waiting)));
+    setTextColor(ui->lblPending, waiting > 0 ? NoteOrange : QColor());
+}
+
+void JigWindow::retranslate()
+{
+    const int language = m_main.languageIndex();
+    setLanguageLook(this, language);
+    const JigRunText say(language);
+
+    setWindowTitle(localText(TextTable::JigWindowTitle));
+    ui->lblStation->setText(localText(TextTable::JigStationLabel));
+    ui->lblOperator->setText(localText(TextTable::JigOperatorLabel));
+    ui->lblJigMap->setText(localText(TextTable::JigMapLabel));
+    ui->btnJigMap->setText(localText(TextTable::JigMapBrowseButton));
+    ui->edJigMap->setPlaceholderText(localText(TextTable::JigMapDefault).arg(localText(TextTable::JigBuiltInMapName)));
+    ui->lblRecordStore->setText(localText(TextTable::JigStoreLabel));
+    ui->edRecordStore->setPlaceholderText(localText(TextTable::JigStoreDefault).arg(RecordStoreSettings::defaultSqlitePath()));
+    ui->btnStart->setText(localText(TextTable::JigStartButton));
+    ui->gbToday->setTitle(localText(TextTable::JigTodayGroup));
+    ui->lblUnitsCaption->setText(localText(TextTable::JigUnitsLabel));
+    ui->lblPassedCaption->setText(localText(TextTable::JigPassedLabel));
+    ui->lblFailedCaption->setText(localText(TextTable::JigFailedLabel));
+    ui->lblYieldCaption->setText(localText(TextTable::JigYieldLabel));
+    ui->gbRecords->setTitle(localText(TextTable::JigRecordsGroup));
+    ui->lblExportFrom->setText(localText(TextTable::JigExportFromLabel));
+    ui->lblExportTo->setText(localText(TextTable::JigExportToLabel));
+    ui->btnExportCsv->setText(localText(TextTable::JigExportCsvButton));
+    ui->btnExportJson->setText(localText(TextTable::JigExportJsonButton));
+
+    JigStepModel::Texts texts;
+    texts.headers = QStringList { localText(TextTable::JigStepColumn), localText(TextTable::JigExpectedColumn),
+                                  localText(TextTable::JigMeasuredColumn), localText(TextTable::JigResultColumn) };
+    texts.passed = localText(TextTable::JigPass);
+    texts.failed = localText(TextTable::JigFail);
+    texts.notRun = localText(TextTable::JigNotRun);
+    texts.phrase = [say](const JigPhrase &phrase, const QString &english) { return say.phrase(phrase, english); };
+    m_steps->setTexts(texts);
+
+    showMap();
+    showStore();
+    showVerdict();
+    showNote();
+    showCounters();
+    showWaiting();
+    // The captions are measured anew in the language's face: the group boxes' cached sizes do
+    // not follow their captions by themselves, and the smallest size of the window follows them.
+    for (QWidget *group : { static_cast<QWidget *>(ui->gbToday), static_cast<QWidget *>(ui->gbRecords) })
+        group->updateGeometry();
+}
+
+void JigWindow::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (!enter && key != Qt::Key_Space) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // Keys reach the window only when the control in focus did not take them: a field takes a
+    // space as a character, a button presses itself on a space. Enter in the setting fields
+    // applies them, on another button or in a date it is theirs; everywhere else, and in the
+    // station and operator fields where a scanner ends with it, it starts a unit.
+    QWidget *focus = focusWidget();
+    const bool ownUse = qobject_cast<QAbstractSpinBox *>(focus) || focus == ui->edJigMap || focus == ui->edRecordStore
+        || (qobject_cast<QPushButton *>(focus) && focus != ui->btnStart);
+    if (ownUse) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    // A foot switch held down repeats its key; one press is one unit.
+    if (!event->isAutoRepeat())
+        btnStartClick();
+}
+
+void JigWindow::closeEvent(QCloseEvent *event)
+{
+    // The unit on test finishes and is recorded first; then the window closes.
+    if (m_running) {
+        m_closePending = true;
+        event->ignore();
+        return;
+    }
+    m_closePending = false;
+    event->accept();
+}
+
+void JigWindow::btnJigMapClick()
+{
+    const QString start = ui->edJigMap->text().isEmpty() ? QDir::homePath() : QFileInfo(ui->edJigMap->text()).absolutePath();
+    const QString path = QFileDialog::getOpenFileName(this, localText(TextTable::JigMapLabel), start);
+    if (path.isEmpty())
+        return;
+    ui->edJigMap->setText(QDir::toNativeSeparators(path));
+    useMap();
+    saveSettings();
+}
+
+void JigWindow::btnExportCsvClick()
+{
+    const QString name = QStringLiteral("records-%1-%2.csv")
+                             .arg(ui->dtExportFrom->date().toString(QStringLiteral("yyyyMMdd")),
+                                  ui->dtExportTo->date().toString(QStringLiteral("yyyyMMdd")));
+    const QString path = QFileDialog::getSaveFileName(this, localText(TextTable::JigExportCsvButton), QDir::home().filePath(name),
+                                                      QStringLiteral("CSV (*.csv)"));
+    if (!path.isEmpty())
+        exportCsv(path);
+}
+
+void JigWindow::btnExportJsonClick()
+{
+    const QString folder = QFileDialog::getExistingDirectory(this, localText(TextTable::JigExportJsonButton), QDir::homePath());
+    if (!folder.isEmpty())
+        exportJson(folder);
+}
+
+bool JigWindow::exportCsv(const QString &path)
+{
+    const bool written = m_run.exportDays(ui->dtExportFrom->date(), ui->dtExportTo->date(), path, QString());
+    showNote();
+    return written;
+}
+
+bool JigWindow::exportJson(const QString &folder)
+{
+    const bool written = m_run.exportDays(ui->dtExportFrom->date(), ui->dtExportTo->date(), QString(), folder);
+    showNote();
+    return written;
+}

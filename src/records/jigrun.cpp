@@ -1,0 +1,167 @@
+#include "records/jigrun.h"
+
+#include "records/recordexport.h"
+
+#include <QDateTime>
+#include <QDir>
+
+JigRun::JigRun(const QString &pendingPath)
+    : m_pendingPath(pendingPath)
+{
+}
+
+JigRun::~JigRun() = default;
+
+bool JigRun::useStore(const QString &setting, const QString &station)
+{
+    const QString text = setting.trimmed();
+    if (m_station && text == m_storeSetting)
+        return true;
+    m_storeSetting = text;
+    m_counters.reset();
+    m_deliveryError.clear();
+    const std::optional<RecordStoreSettings> settings = RecordStoreSettings::fromSetting(text, &m_storeError);
+    if (!settings) {
+        m_station.reset();
+        m_storeShown.clear();
+        m_waiting = -1;
+        return false;
+    }
+    m_storeError.clear();
+    m_station = std::make_unique<JigStation>(*settings, m_pendingPath);
+    m_storeShown = settings->displayString();
+    const PendingRecords::Delivery delivery = m_station->deliverPending();
+    m_deliveryError = delivery.error;
+    m_waiting = delivery.remaining;
+    // A store that could not take what waited would only make the operator wait again for
+    // its counters.
+    if (delivery.storeReached)
+        m_counters = m_station->counters(station);
+    return true;
+}
+
+std::optional<JigMap> JigRun::useMap(const QString &setting)
+{
+    std::optional<JigMap> map = JigMap::fromSetting(setting, &m_mapError);
+    m_mapBuiltIn = setting.trimmed().isEmpty();
+    if (map)
+        m_mapError.clear();
+    m_mapName = map ? map->name() : QString();
+    return map;
+}
+
+void JigRun::useStation(const QString &station)
+{
+    if (m_station)
+        m_counters = m_station->counters(station);
+}
+
+QString JigRun::countersError()
+{
+    return m_counters || !m_station ? QString() : m_station->lastError();
+}
+
+std::optional<JigStation::Setup> JigRun::prepare(const Fields &fields, bool busy)
+{
+    auto refuse = [this](Note note, const QString &reason = QString()) {
+        notTested(note, reason);
+        return std::nullopt;
+    };
+    JigStation::Setup setup;
+    setup.station = fields.station.trimmed();
+    setup.operatorName = fields.operatorName.trimmed();
+    switch (JigStation::setupProblem(setup)) {
+    case JigStation::SetupProblem::NoStation:
+        return refuse(Note::NoStation);
+    case JigStation::SetupProblem::NoOperator:
+        return refuse(Note::NoOperator);
+    case JigStation::SetupProblem::None:
+        break;
+    }
+    // The store field may still be in the middle of an edit.
+    if (!useStore(fields.storeSetting, setup.station))
+        return refuse(Note::StoreInvalid, m_storeError);
+    const std::optional<JigMap> map = useMap(fields.mapSetting);
+    if (!map)
+        return refuse(Note::MapDamaged, m_mapError);
+    if (busy)
+        return refuse(Note::Busy);
+    setup.map = *map;
+    return setup;
+}
+
+void JigRun::begin()
+{
+    m_verdict = Verdict::Testing;
+    m_reason = Message();
+    m_shownStep.reset();
+    m_note = Message();
+    m_keptMessage.clear();
+}
+
+void JigRun::notTested(Note note, const QString &reason)
+{
+    m_verdict = Verdict::NotTested;
+    m_reason = { note, {}, reason };
+    m_shownStep.reset();
+}
+
+JigStation::Unit JigRun::finish(const JigTest::Result &result, const JigStation::Setup &setup)
+{
+    m_verdict = result.passed() ? Verdict::Pass : Verdict::Fail;
+    m_reason = Message();
+    if (const JigTest::Step *failed = result.firstFailure())
+        m_shownStep = *failed;
+    else if (!result.steps.isEmpty())
+        m_shownStep = result.steps.constFirst();
+    else
+        m_shownStep.reset();
+    if (!m_station) {
+        // prepare() opens the store before any unit; a unit without one is not kept.
+        m_note = { Note::NotKept, {}, m_storeError };
+        return { result, std::nullopt, {} };
+    }
+    const JigStation::Unit unit = m_station->keep(result, setup);
+    switch (unit.kept.place) {
+    case RecordKeeper::Place::Store:
+        m_note = { Note::Stored, {}, QString() };
+        break;
+    case RecordKeeper::Place::Pending:
+        m_note = { Note::Pending, {}, QString() };
+        break;
+    case RecordKeeper::Place::Nowhere:
+        m_note = { unit.record ? Note::NotKept : Note::NoUnit, {}, QString() };
+        break;
+    }
+    m_keptMessage = unit.kept.message;
+    m_waiting = unit.kept.waiting;
+    if (unit.kept.place == RecordKeeper::Place::Store)
+        m_counters = m_station->counters(setup.station);
+    return unit;
+}
+
+bool JigRun::exportDays(const QDate &first, const QDate &last, const QString &csvPath, const QString &jsonFolder)
+{
+    auto fail = [this](const QString &why) {
+        m_note = { Note::ExportFailed, {}, why };
+        return false;
+    };
+    if (!m_station)
+        return fail(m_storeError);
+    if (!first.isValid() || !last.isValid() || last < first)
+        return fail(QStringLiteral("%1 > %2").arg(first.toString(Qt::ISODate), last.toString(Qt::ISODate)));
+    // Whole local days, the last one included.
+    const std::optional<QList<UnitRecord>> records =
+        m_station->store().unitsBetween(QDateTime(first, QTime(0, 0)), QDateTime(last.addDays(1), QTime(0, 0)));
+    if (!records)
+        return fail(m_station->lastError());
+    QString error;
+    const bool written = csvPath.isEmpty() ? RecordExport::writeJsonFiles(*records, jsonFolder, &error)
+                                           : RecordExport::writeCsv(*records, csvPath, &error);
+    if (!written)
+        return fail(error);
+    m_note = { Note::Exported,
+               { QString::number(records->size()), QDir::toNativeSeparators(csvPath.isEmpty() ? jsonFolder : csvPath) },
+               QString() };
+    return true;
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "records/jigstation.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+// The production window's decisions, without the window: the fields checked before a unit, one
+// unit taken to its verdict (PASS, FAIL, or NOT TESTED when something stood in the way), what
+// became of its record, the day's counters, the records waiting on this PC, and the export of a
+// range of days. The window reads its fields into it and shows what it holds; the tests and the
+// command line reach the same decisions without one.
+//
+// What it holds is language-free: a verdict, a note by kind with its arguments, and the reasons
+// of the layers below in their English.
+class JigRun
+{
+public:
+    enum class Verdict { Ready, Testing, Pass, Fail, NotTested };
+    // What the operator is told beside the verdict: why no unit was tested, where its record
+    // went, how an export went.
+    enum class Note {
+        None,
+        NoStation,
+        NoOperator,
+        StoreInvalid,
+        MapDamaged,
+        Busy,
+        NoLink,
+        Stored,
+        Pending,
+        NotKept,
+        NoUnit,
+        Exported,     // args: the units, where to
+        ExportFailed,
+    };
+    struct Message
+    {
+        Note note = Note::None;
+        QStringList args;
+        QString reason;   // the lower layer's own words, shown below the note
+        friend bool operator==(const Message &, const Message &) = default;
+    };
+
+    // The window's fields as typed.
+    struct Fields
+    {
+        QString station;
+        QString operatorName;
+        QString mapSetting;
+        QString storeSetting;
+    };
+
+    explicit JigRun(const QString &pendingPath = PendingRecords::defaultPath());
+    ~JigRun();
+
+    // The store a setting names, opened once per setting: what waited on this PC is delivered
+    // to it and the station's counters are read. False, with storeError(), for a setting that
+    // names no store.
+    bool useStore(const QString &setting, const QString &station);
+    // The map a setting names, read anew each time (a map corrected on the disk counts from the
+    // next unit on); nothing, with mapError(), when it cannot be used.
+    std::optional<JigMap> useMap(const QString &setting);
+    // The counters of the station named now.
+    void useStation(const QString &station);
+
+    // The checks that come before the link opens. The setup to test with, or nothing with the
+    // verdict NOT TESTED and reason() saying why. busy: another operation holds the link.
+    std::optional<JigStation::Setup> prepare(const Fields &fields, bool busy);
+    // A unit under way.
+    void begin();
+    // The link could not be had: note is Busy or NoLink.
+    void notTested(Note note, const QString &reason = QString());
+    // The verdict of a finished unit; its record is kept and the counters follow.
+    JigStation::Unit finish(const JigTest::Result &result, const JigStation::Setup &setup);
+
+    // The records of whole local days from first to last (every station of the store), as one
+    // CSV file or one JSON file per unit in jsonFolder; note() says how it went.
+    bool exportDays(const QDate &first, const QDate &last, const QString &csvPath, const QString &jsonFolder);
+
+    Verdict verdict() const { return m_verdict; }
+    // Why the unit was not tested.
+    Message reason() const { return m_reason; }
+    // The step a failed unit failed at; the first step (who the unit is) of a passed one.
+    std::optional<JigTest::Step> shownStep() const { return m_shownStep; }
+    Message note() const { return m_note; }
+    // The record keeper's words on the last unit's record.
+    QString keptMessage() const { return m_keptMessage; }
+
+    std::optional<RecordStore::DayCounters> counters() const { return m_counters; }
+    // Why there are no counters while a store is open.
+    QString countersError();
+    // Records waiting in the pending file; -1 when unknown.
+    int waiting() const { return m_waiting; }
+
+    JigStation *station() const { return m_station.get(); }
+    QString storeShown() const { return m_storeShown; }
+    QString storeError() const { return m_storeError; }
+    QString deliveryError() const { return m_deliveryError; }
+    QString mapError() const { return m_mapError; }
+    // The map of the last useMap(): the built-in one (the setting was empty), and its name.
+    bool mapBuiltIn() const { return m_mapBuiltIn; }
+    QString mapName() const { return m_mapName; }
+
+private:
+    QString m_pendingPath;
+    std::unique_ptr<JigStation> m_station;
+    QString m_storeSetting;
+    QString m_storeShown;
+    QString m_storeError;
+    QString m_deliveryError;
+    QString m_mapError;
+    QString m_mapName;
+    bool m_mapBuiltIn = true;
+    int m_waiting = -1;
+    std::optional<RecordStore::DayCounters> m_counters;
+
+    Verdict m_verdict = Verdict::Ready;
+    Message m_reason;
+    std::optional<JigTest::Step> m_shownStep;
+    Message m_note;
+    QString m_keptMessage;
+};
