@@ -2,7 +2,7 @@
 // comes from a real exchange, in the window's language; one window, raised again and recording
 // while hidden; pause, copy, save, the log file and the settings it remembers.
 #include "datahome.h"
-#include "i18n/languagefont.h"
+#include "app/toollook.h"
 #include "monitorharness.h"
 #include "storefile.h"
 #include "traffic/trafficexport.h"
@@ -200,8 +200,8 @@ private Q_SLOTS:
         auto *filter = control<QComboBox>(monitor, "cmbVerdictFilter");
         QCOMPARE(filter->itemText(1), text(TextTable::MonitorShowProblems, language));
         QCOMPARE(filter->itemText(4), text(TextTable::VerdictBadCheckDigits, language));
-        // The language font, so the Chinese texts are drawn in a face that has them.
-        QCOMPARE(monitor->font().families().value(0), LanguageFont::forLanguage(language).font().families().value(0));
+        // The tool windows' font of the language, so the Chinese texts are drawn in a face that has them.
+        QCOMPARE(monitor->font().families(), ToolLook::families(language));
     }
 
     void shouldKeepTheChosenFilterAcrossALanguageSwitch()

@@ -1,5 +1,6 @@
 #include "app/trafficrowdelegate.h"
 
+#include "app/toollook.h"
 #include "traffic/trafficfilter.h"
 #include "traffic/trafficmodel.h"
 
@@ -25,9 +26,9 @@ void TrafficRowDelegate::initStyleOption(QStyleOptionViewItem *option, const QMo
     const auto outcome = TrafficRow::Outcome(index.data(TrafficModel::OutcomeRole).toInt());
     QColor text;
     if (TrafficFilter::Problems & TrafficFilter::bit(outcome))
-        text = QColor(0xB0, 0x00, 0x00);
+        text = ToolLook::colour(ToolLook::ProblemRow);
     else if (outcome == TrafficRow::Outcome::LinkOpened || outcome == TrafficRow::Outcome::LinkClosed)
-        text = QColor(0x70, 0x70, 0x70);
+        text = ToolLook::colour(ToolLook::LinkEventRow);
     if (text.isValid())
         option->palette.setColor(QPalette::Text, text);
     if (index.column() == TrafficModel::CommandColumn || index.column() == TrafficModel::ReplyColumn) {
@@ -49,7 +50,7 @@ void TrafficRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
         return;
 
     // The text where the style would put it, with its margins.
-    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    const int margin = textMargin(style, widget);
     const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).adjusted(margin, 0, -margin, 0);
     if (area.width() <= 0)
         return;
@@ -67,6 +68,34 @@ void TrafficRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     painter->setPen(opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
     painter->drawStaticText(QPointF(x, y), laid);
     painter->restore();
+}
+
+int TrafficRowDelegate::textMargin(const QStyle *style, const QWidget *widget)
+{
+    return style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+}
+
+int TrafficRowDelegate::cellWidth(const QString &text, const QFont &font, const QWidget *view) const
+{
+    // The narrowest cell in which the area paint() draws in holds the text: the style gives the
+    // area for a cell, so it is asked for cells one pixel wider each until the text fits.
+    QStyleOptionViewItem option;
+    option.widget = view;
+    option.features = QStyleOptionViewItem::HasDisplay;
+    option.text = text;
+    option.font = font;
+    option.fontMetrics = QFontMetrics(font);
+    const QStyle *style = view ? view->style() : QApplication::style();
+    const int advance = option.fontMetrics.horizontalAdvance(text);
+    const int margin = textMargin(style, view);
+    int width = advance + 2 * margin;
+    for (const int widest = width + 100; width < widest; ++width) {
+        option.rect = QRect(0, 0, width, option.fontMetrics.height());
+        const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &option, view);
+        if (area.width() - 2 * margin >= advance && area.right() <= option.rect.right())
+            break;
+    }
+    return width;
 }
 
 QStaticText TrafficRowDelegate::laidOut(const QString &text, const QFont &font, int width) const

@@ -213,6 +213,8 @@ const char8_t *const messages[TextTable::MessageCount][TextTable::ColumnCount] =
     /* 204 */ { u8"Close", u8"关闭", u8"關閉" },
     /* 205 */ { u8"Connect device first!", u8"请先连线装置!", u8"請先連線裝置!" },
     /* 206 */ { u8"Nothing to write: the values are the controller's", u8"无需写入: 数值与控制器相同", u8"無需寫入: 數值與控制器相同" },
+    /* 207 */ { u8"The profile was made for the %1; this controller is the %2", u8"此配置文件适用于 %1, 而本控制器为 %2",
+                u8"此設定檔適用於 %1, 而本控制器為 %2" },
 };
 
 } // namespace

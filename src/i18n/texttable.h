@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 207;
+    static constexpr int MessageCount = 208;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -221,6 +221,7 @@ public:
     static constexpr int CloseButton = 204;
     static constexpr int ConnectFirst = 205;          // banner: a profile needs a connected controller
     static constexpr int NothingToWrite = 206;
+    static constexpr int ProfileForOtherModel = 207;  // %1 the profile's model, %2 the controller's
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.
