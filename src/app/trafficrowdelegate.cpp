@@ -77,25 +77,9 @@ int TrafficRowDelegate::textMargin(const QStyle *style, const QWidget *widget)
 
 int TrafficRowDelegate::cellWidth(const QString &text, const QFont &font, const QWidget *view) const
 {
-    // The narrowest cell in which the area paint() draws in holds the text: the style gives the
-    // area for a cell, so it is asked for cells one pixel wider each until the text fits.
-    QStyleOptionViewItem option;
-    option.widget = view;
-    option.features = QStyleOptionViewItem::HasDisplay;
-    option.text = text;
-    option.font = font;
-    option.fontMetrics = QFontMetrics(font);
+    // The style keeps its text margin inside the cell, paint() its own inside that.
     const QStyle *style = view ? view->style() : QApplication::style();
-    const int advance = option.fontMetrics.horizontalAdvance(text);
-    const int margin = textMargin(style, view);
-    int width = advance + 2 * margin;
-    for (const int widest = width + 100; width < widest; ++width) {
-        option.rect = QRect(0, 0, width, option.fontMetrics.height());
-        const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &option, view);
-        if (area.width() - 2 * margin >= advance && area.right() <= option.rect.right())
-            break;
-    }
-    return width;
+    return QFontMetrics(font).horizontalAdvance(text) + 4 * textMargin(style, view);
 }
 
 QStaticText TrafficRowDelegate::laidOut(const QString &text, const QFont &font, int width) const
