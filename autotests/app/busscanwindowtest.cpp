@@ -108,6 +108,7 @@ private slots:
         checkEnding(h, TextTable::text(TextTable::ConnectDeviceError, TextTable::English), false);
         QVERIFY2(in<QLabel>(scan, "lblScanStatus")->text().startsWith(QStringLiteral("Connect device error! No such port")),
                  qPrintable(in<QLabel>(scan, "lblScanStatus")->text()));
+        QCOMPARE(in<QLabel>(scan, "lblScanStatus")->palette().color(QPalette::WindowText), ToolLook::colour(ToolLook::ErrorText));
         QVERIFY(in<QPushButton>(scan, "btnScanStart")->isEnabled());
     }
 

@@ -446,6 +446,8 @@ private Q_SLOTS:
         const QString message = control<QLabel>(monitor, "lblLogFile")->text();
         QVERIFY2(message.startsWith(prefixOf(TextTable::MonitorLogFileError)), qPrintable(message));
         QVERIFY(message.contains(QDir::toNativeSeparators(blocker)));
+        QCOMPARE(control<QLabel>(monitor, "lblLogFile")->palette().color(QPalette::WindowText),
+                 ToolLook::colour(ToolLook::ErrorText));
 
         QVERIFY(h.connectTo(sim));
         QCOMPARE(h.banner(), text(TextTable::CommandOk));

@@ -41,8 +41,19 @@ void ProfileReportDialog::retranslate(int languageIndex)
     ui->lblProfileSummary->setText(m_summary ? m_summary(languageIndex) : QString());
     ui->btnProfileClose->setText(text(TextTable::CloseButton));
     // The words of the new language have other widths.
-    if (!m_rows.isEmpty())
-        table->resizeColumnsToContents();
+    fitColumns();
+}
+
+void ProfileReportDialog::fitColumns()
+{
+    // Not the last: it stretches to the room left, which a fitted width would take from it.
+    // A little room between them, or the Chinese headers run together.
+    QTableWidget *table = ui->tblProfileValues;
+    const int room = 2 * table->fontMetrics().horizontalAdvance(QLatin1Char(' '));
+    for (int column = 0; column + 1 < table->columnCount(); ++column) {
+        table->resizeColumnToContents(column);
+        table->setColumnWidth(column, table->columnWidth(column) + room);
+    }
 }
 
 void ProfileReportDialog::show(int titleId, const QString &fileName, const QList<Row> &rows, Summary summary)
@@ -60,7 +71,6 @@ void ProfileReportDialog::show(int titleId, const QString &fileName, const QList
             table->setItem(r, c, new QTableWidgetItem(cells.at(c)));
     }
     retranslate(m_languageIndex);
-    table->resizeColumnsToContents();
     QDialog::show();
     raise();
 }

@@ -41,6 +41,7 @@ protected:
 private:
     QString text(int id) const;
     QString title() const;
+    void fitColumns();
 
     std::unique_ptr<Ui::ProfileReportDialog> ui;
     int m_languageIndex = 0;

@@ -264,8 +264,9 @@ void TrafficMonitorWindow::fitColumns()
     };
     const QSignalBlocker blocker(view->horizontalHeader());
     if (!m_widthsChosen) {
+        // Headers whole as well: the Chinese ones are wider in their larger face.
         for (int column = 0; column < TrafficModel::ColumnCount; ++column)
-            view->setColumnWidth(column, defaultColumnWidths[column]);
+            view->setColumnWidth(column, std::max(defaultColumnWidths[column], view->horizontalHeader()->sectionSizeHint(column)));
         // A loopback address stays whole in a larger face until the operator chooses.
         fit(TrafficModel::LinkColumn, QStringLiteral("127.0.0.1:5003"));
     }
