@@ -4,7 +4,8 @@
 #   scripts/screenshots.sh                 build with the default preset (build/)
 #   ZU42_BUILD_DIR=build-x scripts/screenshots.sh   build in another folder
 #   scripts/screenshots.sh --all-pages     also every page in both Chinese languages
-#   scripts/screenshots.sh --tools         also the Tools menu's windows (tool-*.png), in each language
+#   scripts/screenshots.sh --tools         also the Tools menu's windows and the profile report
+#                                          (tool-*.png), in each language
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

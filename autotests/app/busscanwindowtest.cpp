@@ -1,6 +1,7 @@
 // The bus scan window against the simulator's bus on the serial line: the IDs that answer with
 // model and serial number, a double-click that makes one the ID to connect to, Cancel, and the
 // operation bracket around it all; its texts in the three languages.
+#include "app/toollook.h"
 #include "i18n/texttable.h"
 #include "operationprobe.h"
 #include "windowcontrols.h"
@@ -107,6 +108,7 @@ private slots:
         checkEnding(h, TextTable::text(TextTable::ConnectDeviceError, TextTable::English), false);
         QVERIFY2(in<QLabel>(scan, "lblScanStatus")->text().startsWith(QStringLiteral("Connect device error! No such port")),
                  qPrintable(in<QLabel>(scan, "lblScanStatus")->text()));
+        QCOMPARE(in<QLabel>(scan, "lblScanStatus")->palette().color(QPalette::WindowText), ToolLook::colour(ToolLook::ErrorText));
         QVERIFY(in<QPushButton>(scan, "btnScanStart")->isEnabled());
     }
 
@@ -135,7 +137,7 @@ private slots:
         QCOMPARE(in<QPushButton>(scan, "btnScanCancel")->text(), text(TextTable::CancelButton));
         QCOMPARE(in<QTableWidget>(scan, "tblScanFound")->horizontalHeaderItem(2)->text(), text(TextTable::SerialNumberColumn));
         QCOMPARE(in<QLabel>(scan, "lblScanHint")->text(), text(TextTable::ScanHint));
-        QCOMPARE(scan->font().family(), h.window->font().family());
+        QCOMPARE(scan->font().families(), ToolLook::families(language));
     }
 };
 

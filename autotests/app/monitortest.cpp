@@ -2,7 +2,7 @@
 // comes from a real exchange, in the window's language; one window, raised again and recording
 // while hidden; pause, copy, save, the log file and the settings it remembers.
 #include "datahome.h"
-#include "i18n/languagefont.h"
+#include "app/toollook.h"
 #include "monitorharness.h"
 #include "storefile.h"
 #include "traffic/trafficexport.h"
@@ -200,8 +200,8 @@ private Q_SLOTS:
         auto *filter = control<QComboBox>(monitor, "cmbVerdictFilter");
         QCOMPARE(filter->itemText(1), text(TextTable::MonitorShowProblems, language));
         QCOMPARE(filter->itemText(4), text(TextTable::VerdictBadCheckDigits, language));
-        // The language font, so the Chinese texts are drawn in a face that has them.
-        QCOMPARE(monitor->font().families().value(0), LanguageFont::forLanguage(language).font().families().value(0));
+        // The tool windows' font of the language, so the Chinese texts are drawn in a face that has them.
+        QCOMPARE(monitor->font().families(), ToolLook::families(language));
     }
 
     void shouldKeepTheChosenFilterAcrossALanguageSwitch()
@@ -446,6 +446,8 @@ private Q_SLOTS:
         const QString message = control<QLabel>(monitor, "lblLogFile")->text();
         QVERIFY2(message.startsWith(prefixOf(TextTable::MonitorLogFileError)), qPrintable(message));
         QVERIFY(message.contains(QDir::toNativeSeparators(blocker)));
+        QCOMPARE(control<QLabel>(monitor, "lblLogFile")->palette().color(QPalette::WindowText),
+                 ToolLook::colour(ToolLook::ErrorText));
 
         QVERIFY(h.connectTo(sim));
         QCOMPARE(h.banner(), text(TextTable::CommandOk));

@@ -275,15 +275,19 @@ private slots:
     {
         QTest::addColumn<QString>("menu");
         QTest::addColumn<int>("language");
-        QTest::newRow("English") << "mnuEnglish" << int(TextTable::English);
-        QTest::newRow("Simplified Chinese") << "mnuSimplified" << int(TextTable::SimplifiedChinese);
-        QTest::newRow("Traditional Chinese") << "mnuTraditional" << int(TextTable::TraditionalChinese);
+        // Chosen while the report is open: what it already shows follows.
+        QTest::addColumn<bool>("afterwards");
+        QTest::newRow("English") << "mnuEnglish" << int(TextTable::English) << false;
+        QTest::newRow("Simplified Chinese") << "mnuSimplified" << int(TextTable::SimplifiedChinese) << false;
+        QTest::newRow("Traditional Chinese") << "mnuTraditional" << int(TextTable::TraditionalChinese) << false;
+        QTest::newRow("Traditional Chinese, report open") << "mnuTraditional" << int(TextTable::TraditionalChinese) << true;
     }
 
     void shouldShowTheReportInEveryLanguage()
     {
         QFETCH(QString, menu);
         QFETCH(int, language);
+        QFETCH(bool, afterwards);
         QTemporaryDir dir;
         const QString path = writeFile(dir, R"({"format": "zu42-profile", "version": 1, "model": "ZO425",
             "created": "2026-12-07T10:00:00Z", "values": {"door-log": false, "title-line-1": "A"}})");
@@ -291,8 +295,11 @@ private slots:
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(connectWithId(h, sim));
-        h.find<QAction>(menu.toLatin1().constData())->trigger();
+        if (!afterwards)
+            h.find<QAction>(menu.toLatin1().constData())->trigger();
         h.window->compareWithProfile(path);
+        if (afterwards)
+            h.find<QAction>(menu.toLatin1().constData())->trigger();
         const auto text = [language](int id) { return TextTable::text(id, language); };
         auto *table = h.window->findChild<QTableWidget *>(QStringLiteral("tblProfileValues"));
         QCOMPARE(table->horizontalHeaderItem(0)->text(), text(TextTable::ValueColumn));
@@ -301,6 +308,48 @@ private slots:
         QCOMPARE(table->item(1, 3)->text(), text(TextTable::StateUnknown));
         QCOMPARE(reportSummary(h), text(TextTable::CompareSummary).arg(1).arg(2));
         QCOMPARE(h.window->findChild<QPushButton *>(QStringLiteral("btnProfileClose"))->text(), text(TextTable::CloseButton));
+        auto *report = h.window->findChild<QDialog *>(QStringLiteral("frmProfileReport"));
+        QCOMPARE(report->windowTitle(), text(TextTable::ProfileReportTitle) + QStringLiteral(" - profile.json"));
+    }
+
+    void shouldAskInTheWindowsLanguage_data()
+    {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<int>("language");
+        QTest::newRow("English") << "mnuEnglish" << int(TextTable::English);
+        QTest::newRow("Simplified Chinese") << "mnuSimplified" << int(TextTable::SimplifiedChinese);
+        QTest::newRow("Traditional Chinese") << "mnuTraditional" << int(TextTable::TraditionalChinese);
+    }
+
+    // Every button of the apply question in the language; its Cancel applies nothing.
+    void shouldAskInTheWindowsLanguage()
+    {
+        QFETCH(QString, menu);
+        QFETCH(int, language);
+        QTemporaryDir dir;
+        const QString path = writeFile(dir, R"({"format": "zu42-profile", "version": 1, "model": "ZO425",
+            "created": "2026-12-07T10:00:00Z", "values": {"door-log": false}})");
+        WindowHarness h;
+        h.find<QAction>(menu.toLatin1().constData())->trigger();
+        QStringList buttons;
+        DialogAnswerer answerer([&](QWidget *dialog) {
+            if (auto *files = qobject_cast<QFileDialog *>(dialog)) {
+                files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
+                QMetaObject::invokeMethod(files, "accept");
+            } else if (auto *question = qobject_cast<QMessageBox *>(dialog)) {
+                for (QAbstractButton *button : question->buttons())
+                    buttons << button->text();
+                question->findChild<QPushButton *>(QStringLiteral("btnApplyCancel"))->click();
+            }
+        });
+        h.find<QAction>("mnuProfileApply")->trigger();
+        const auto text = [language](int id) { return TextTable::text(id, language); };
+        buttons.sort();
+        QStringList expected { text(TextTable::ApplyDifferencesButton), text(TextTable::ApplyEverythingButton),
+                               text(TextTable::CancelButton) };
+        expected.sort();
+        QCOMPARE(buttons, expected);
+        QVERIFY(!h.window->findChild<QDialog *>(QStringLiteral("frmProfileReport")));
     }
 };
 

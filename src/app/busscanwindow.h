@@ -3,13 +3,11 @@
 #include "controller/busscan.h"
 
 #include <QWidget>
-#include <functional>
+#include <memory>
 
-class QLabel;
-class QProgressBar;
-class QPushButton;
-class QSpinBox;
-class QTableWidget;
+namespace Ui {
+class BusScanWindow;
+}
 
 // The bus scan's window (frmBusScan): a range of IDs, a progress bar, Cancel, and the IDs that
 // answered. It only shows: the main window runs the scan inside its operation bracket when asked
@@ -19,10 +17,12 @@ class BusScanWindow : public QWidget
     Q_OBJECT
 
 public:
-    // text gives a message of the text table in the language in force.
-    BusScanWindow(QWidget *parent, std::function<QString(int)> text);
+    BusScanWindow(QWidget *parent, int languageIndex);
+    ~BusScanWindow() override;
 
-    void retranslate();
+    // Captions, font and title in the language; a status already shown keeps its words until
+    // the next one.
+    void retranslate(int languageIndex);
 
     void scanStarted(int first, int last);
     void showProgress(int done, int total, const BusScan::Found *found);
@@ -38,21 +38,15 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
+    QString text(int id) const;
     void setScanning(bool on);
+    void setStatus(const QString &status, bool failure);
 
-    std::function<QString(int)> m_text;
-    QLabel *m_fromLabel = nullptr;
-    QLabel *m_toLabel = nullptr;
-    QSpinBox *m_from = nullptr;
-    QSpinBox *m_to = nullptr;
-    QPushButton *m_scan = nullptr;
-    QPushButton *m_cancel = nullptr;
-    QProgressBar *m_progress = nullptr;
-    QTableWidget *m_table = nullptr;
-    QLabel *m_status = nullptr;
-    QLabel *m_hint = nullptr;
+    std::unique_ptr<Ui::BusScanWindow> ui;
+    int m_languageIndex = 0;
     bool m_scanning = false;
     bool m_cancelRequested = false;
     int m_first = 0;

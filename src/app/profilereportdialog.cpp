@@ -1,60 +1,82 @@
 #include "app/profilereportdialog.h"
 
+#include "app/toollook.h"
+#include "app/windowcaption.h"
 #include "i18n/texttable.h"
+#include "ui_profilereportdialog.h"
 
-#include <QHeaderView>
-#include <QLabel>
-#include <QPushButton>
-#include <QTableWidget>
-#include <QVBoxLayout>
-
-ProfileReportDialog::ProfileReportDialog(QWidget *parent, std::function<QString(int)> text)
+ProfileReportDialog::ProfileReportDialog(QWidget *parent, int languageIndex)
     : QDialog(parent)
-    , m_text(std::move(text))
+    , ui(std::make_unique<Ui::ProfileReportDialog>())
+    , m_titleId(TextTable::ProfileReportTitle)
 {
-    setObjectName(QStringLiteral("frmProfileReport"));
-    setModal(false);
-    m_summary = new QLabel(this);
-    m_summary->setObjectName(QStringLiteral("lblProfileSummary"));
-    m_summary->setWordWrap(true);
-    m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_table = new QTableWidget(0, 4, this);
-    m_table->setObjectName(QStringLiteral("tblProfileValues"));
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setStretchLastSection(true);
-    m_close = new QPushButton(this);
-    m_close->setObjectName(QStringLiteral("btnProfileClose"));
-    connect(m_close, &QPushButton::clicked, this, &QDialog::close);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_summary);
-    layout->addWidget(m_table);
-    layout->addWidget(m_close, 0, Qt::AlignRight);
-    resize(560, 420);
-    retranslate();
+    ui->setupUi(this);
+    connect(ui->btnProfileClose, &QPushButton::clicked, this, &QDialog::close);
+    retranslate(languageIndex);
 }
 
-void ProfileReportDialog::retranslate()
+ProfileReportDialog::~ProfileReportDialog() = default;
+
+QString ProfileReportDialog::text(int id) const
 {
-    m_table->setHorizontalHeaderLabels({ m_text(TextTable::ValueColumn), m_text(TextTable::ControllerColumn),
-                                         m_text(TextTable::ProfileColumn), m_text(TextTable::ResultColumn) });
-    m_close->setText(m_text(TextTable::CloseButton));
+    return TextTable::text(id, m_languageIndex);
 }
 
-void ProfileReportDialog::show(const QString &title, const QList<Row> &rows, const QString &summary)
+QString ProfileReportDialog::title() const
 {
-    retranslate();
-    setWindowTitle(title);
-    m_summary->setText(summary);
-    m_table->setRowCount(int(rows.size()));
+    return m_fileName.isEmpty() ? text(m_titleId) : text(m_titleId) + QStringLiteral(" - ") + m_fileName;
+}
+
+void ProfileReportDialog::retranslate(int languageIndex)
+{
+    m_languageIndex = languageIndex;
+    ToolLook::apply(this, languageIndex);
+    WindowCaption::set(this, title());
+    QTableWidget *table = ui->tblProfileValues;
+    table->setHorizontalHeaderLabels({ text(TextTable::ValueColumn), text(TextTable::ControllerColumn),
+                                       text(TextTable::ProfileColumn), text(TextTable::ResultColumn) });
+    for (int r = 0; r < m_rows.size() && r < table->rowCount(); ++r)
+        if (QTableWidgetItem *result = table->item(r, 3))
+            result->setText(text(m_rows.at(r).resultId));
+    ui->lblProfileSummary->setText(m_summary ? m_summary(languageIndex) : QString());
+    ui->btnProfileClose->setText(text(TextTable::CloseButton));
+    // The words of the new language have other widths.
+    fitColumns();
+}
+
+void ProfileReportDialog::fitColumns()
+{
+    // Not the last: it stretches to the room left, which a fitted width would take from it.
+    // A little room between them, or the Chinese headers run together.
+    QTableWidget *table = ui->tblProfileValues;
+    const int room = 2 * table->fontMetrics().horizontalAdvance(QLatin1Char(' '));
+    for (int column = 0; column + 1 < table->columnCount(); ++column) {
+        table->resizeColumnToContents(column);
+        table->setColumnWidth(column, table->columnWidth(column) + room);
+    }
+}
+
+void ProfileReportDialog::show(int titleId, const QString &fileName, const QList<Row> &rows, Summary summary)
+{
+    m_titleId = titleId;
+    m_fileName = fileName;
+    m_rows = rows;
+    m_summary = std::move(summary);
+    QTableWidget *table = ui->tblProfileValues;
+    table->setRowCount(int(rows.size()));
     for (int r = 0; r < rows.size(); ++r) {
         const Row &row = rows.at(r);
-        const QStringList cells { row.name, row.controller, row.profile, row.result };
+        const QStringList cells { row.name, row.controller, row.profile, QString() };
         for (int c = 0; c < cells.size(); ++c)
-            m_table->setItem(r, c, new QTableWidgetItem(cells.at(c)));
+            table->setItem(r, c, new QTableWidgetItem(cells.at(c)));
     }
-    m_table->resizeColumnsToContents();
+    retranslate(m_languageIndex);
     QDialog::show();
     raise();
+}
+
+void ProfileReportDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    WindowCaption::set(this, title());
 }

@@ -3,14 +3,16 @@
 #include <QDialog>
 #include <QString>
 #include <functional>
+#include <memory>
 
-class QLabel;
-class QPushButton;
-class QTableWidget;
+namespace Ui {
+class ProfileReportDialog;
+}
 
 // What a profile comparison or an apply found (frmProfileReport): one row per value with the
 // controller's value, the profile's and what came of it, and a summary line. Not modal: the
-// operator keeps it open beside the main window while checking the controller.
+// operator keeps it open beside the main window while checking the controller, and it follows
+// a change of language with everything it says.
 class ProfileReportDialog : public QDialog
 {
     Q_OBJECT
@@ -21,17 +23,30 @@ public:
         QString name;
         QString controller;
         QString profile;
-        QString result;
+        int resultId; // the text table's word for what came of the value
     };
+    // The summary in the language of that index.
+    using Summary = std::function<QString(int languageIndex)>;
 
-    ProfileReportDialog(QWidget *parent, std::function<QString(int)> text);
+    ProfileReportDialog(QWidget *parent, int languageIndex);
+    ~ProfileReportDialog() override;
 
-    void show(const QString &title, const QList<Row> &rows, const QString &summary);
-    void retranslate();
+    // The title is the text titleId, followed by the profile's file name when there is one.
+    void show(int titleId, const QString &fileName, const QList<Row> &rows, Summary summary);
+    void retranslate(int languageIndex);
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
-    std::function<QString(int)> m_text;
-    QTableWidget *m_table = nullptr;
-    QLabel *m_summary = nullptr;
-    QPushButton *m_close = nullptr;
+    QString text(int id) const;
+    QString title() const;
+    void fitColumns();
+
+    std::unique_ptr<Ui::ProfileReportDialog> ui;
+    int m_languageIndex = 0;
+    int m_titleId = 0;
+    QString m_fileName;
+    QList<Row> m_rows;
+    Summary m_summary;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/profilereportdialog.h"
 #include "controller/controllersession.h"
 #include "controller/commandplan.h"
 #include "i18n/texttable.h"
@@ -18,7 +19,6 @@ class TfrmModule;
 class BusScanWindow;
 class ExchangeObserver;
 class OperationBracket;
-class ProfileReportDialog;
 class Tone;
 class TrafficMonitorWindow;
 
@@ -177,8 +177,11 @@ private:
     void connectBusScanHandlers();
     void runBusScan(int first, int last);
     std::optional<Profile> beginWithProfile(const QString &path);
-    // Rows of name, controller's value, profile's value, result.
-    void showProfileReport(const QString &title, const QList<QStringList> &rows, const QString &summary);
+    // The report window, which follows the language; titleId then the file name as its title.
+    void showProfileReport(int titleId, const QString &fileName, const QList<ProfileReportDialog::Row> &rows,
+                           ProfileReportDialog::Summary summary);
+    // Only why, which comes from the profile or the link as it is.
+    void showProfileFailure(int titleId, const QString &why);
 
     std::unique_ptr<Ui::TfrmModule> ui;
     ControllerSession m_session;

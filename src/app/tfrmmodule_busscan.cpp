@@ -9,21 +9,13 @@
 void TfrmModule::connectBusScanHandlers()
 {
     connect(ui->mnuBusScan, &QAction::triggered, this, &TfrmModule::mnuBusScanClick);
-    // A language chosen while the scan window is open reaches it too (after the main window's
-    // own handler has set the language).
-    for (QAction *language : { ui->mnuEnglish, ui->mnuSimplified, ui->mnuTraditional })
-        connect(language, &QAction::triggered, this, [this] {
-            if (!m_busScan)
-                return;
-            applyLanguageFont(m_busScan);
-            m_busScan->retranslate();
-        });
 }
 
 void TfrmModule::mnuBusScanClick()
 {
     if (!m_busScan) {
-        m_busScan = new BusScanWindow(this, [this](int id) { return localText(id); });
+        m_busScan = new BusScanWindow(this, m_languageIndex);
+        connect(this, &TfrmModule::languageApplied, m_busScan, [this] { m_busScan->retranslate(m_languageIndex); });
         connect(m_busScan, &BusScanWindow::scanRequested, this, [this](int first, int last) {
             if (!m_bracket->active())
                 runBusScan(first, last);
@@ -35,8 +27,6 @@ void TfrmModule::mnuBusScanClick()
             ui->edScanId->setText(id);
         });
     }
-    applyLanguageFont(m_busScan);
-    m_busScan->retranslate();
     m_busScan->show();
     m_busScan->raise();
     m_busScan->activateWindow();

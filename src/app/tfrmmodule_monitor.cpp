@@ -16,7 +16,8 @@ void TfrmModule::startTrafficMonitor()
         return;
     // From now on until the window goes, hidden or not, the monitor sees every exchange.
     m_monitor = new TrafficMonitorWindow;
-    m_monitor->setLanguage(m_languageIndex);
+    m_monitor->retranslate(m_languageIndex);
+    connect(this, &TfrmModule::languageApplied, m_monitor, [this] { m_monitor->retranslate(m_languageIndex); });
     addExchangeObserver(m_monitor->observer());
 }
 

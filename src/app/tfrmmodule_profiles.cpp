@@ -113,28 +113,36 @@ void TfrmModule::mnuProfileApplyClick()
     if (path.isEmpty())
         return;
     QMessageBox question(QMessageBox::Question, localText(TextTable::ProfileReportTitle), localText(TextTable::ApplyQuestion),
-                         QMessageBox::Cancel, this);
+                         QMessageBox::NoButton, this);
     question.setObjectName(QStringLiteral("frmApplyProfile"));
+    // Qt's own buttons speak English: every button of the question comes from the text table.
     QPushButton *differences = question.addButton(localText(TextTable::ApplyDifferencesButton), QMessageBox::AcceptRole);
     differences->setObjectName(QStringLiteral("btnApplyDifferences"));
     QPushButton *everything = question.addButton(localText(TextTable::ApplyEverythingButton), QMessageBox::AcceptRole);
     everything->setObjectName(QStringLiteral("btnApplyEverything"));
+    QPushButton *cancel = question.addButton(localText(TextTable::CancelButton), QMessageBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("btnApplyCancel"));
     question.setDefaultButton(differences);
+    question.setEscapeButton(cancel);
     question.exec();
     if (question.clickedButton() == differences || question.clickedButton() == everything)
         applyProfile(path, question.clickedButton() == everything);
 }
 
-void TfrmModule::showProfileReport(const QString &title, const QList<QStringList> &rows, const QString &summary)
+void TfrmModule::showProfileReport(int titleId, const QString &fileName, const QList<ProfileReportDialog::Row> &rows,
+                                   ProfileReportDialog::Summary summary)
 {
     if (!m_profileReport) {
-        m_profileReport = new ProfileReportDialog(this, [this](int id) { return localText(id); });
-        applyLanguageFont(m_profileReport);
+        m_profileReport = new ProfileReportDialog(this, m_languageIndex);
+        connect(this, &TfrmModule::languageApplied, m_profileReport,
+                [this] { m_profileReport->retranslate(m_languageIndex); });
     }
-    QList<ProfileReportDialog::Row> shownRows;
-    for (const QStringList &row : rows)
-        shownRows.append({ row.value(0), row.value(1), row.value(2), row.value(3) });
-    m_profileReport->show(title, shownRows, summary);
+    m_profileReport->show(titleId, fileName, rows, std::move(summary));
+}
+
+void TfrmModule::showProfileFailure(int titleId, const QString &why)
+{
+    showProfileReport(titleId, QString(), {}, [why](int) { return why; });
 }
 
 bool TfrmModule::saveProfile(const QString &path)
@@ -187,7 +195,7 @@ bool TfrmModule::loadProfile(const QString &path)
     const std::optional<Profile> profile = ProfileFile::load(path, &why);
     if (!profile) {
         m_bracket->refuse(why, TextTable::ProfileRefused);
-        showProfileReport(localText(TextTable::ProfileRefused), {}, why);
+        showProfileFailure(TextTable::ProfileRefused, why);
         return false;
     }
     for (const auto &[name, control] : controlsOf(*ui))
@@ -207,7 +215,7 @@ std::optional<Profile> TfrmModule::beginWithProfile(const QString &path)
         m_bracket->refuse(profile ? QStringLiteral("No controller is connected") : why,
                           profile ? TextTable::ConnectFirst : TextTable::ProfileRefused);
         if (!profile)
-            showProfileReport(localText(TextTable::ProfileRefused), {}, why);
+            showProfileFailure(TextTable::ProfileRefused, why);
         return std::nullopt;
     }
     if (!m_bracket->begin([this] { return captureLinkSettings(); })) {
@@ -225,24 +233,30 @@ void TfrmModule::compareWithProfile(const QString &path)
     m_bracket->setBanner(localText(TextTable::GetBanner));
     const SettingsProcedures::Snapshot snapshot = SettingsProcedures::read(m_session);
     if (!snapshot.ok() || snapshot.model != profile->model) {
-        const QString why = snapshot.ok() ? QStringLiteral("The profile was made for the %1; this controller is the %2")
-                                  .arg(QString::fromLatin1(profile->model), QString::fromLatin1(snapshot.model))
-                            : snapshot.why;
-        m_bracket->endFailed(why);
-        showProfileReport(localText(TextTable::CommandError), {}, why);
+        const QString made = QString::fromLatin1(profile->model);
+        const QString found = QString::fromLatin1(snapshot.model);
+        const QString failure = snapshot.why;
+        const ProfileReportDialog::Summary why = [=](int language) {
+            return failure.isEmpty() ? TextTable::text(TextTable::ProfileForOtherModel, language).arg(made, found) : failure;
+        };
+        m_bracket->endFailed(why(m_languageIndex));
+        showProfileReport(TextTable::CommandError, QString(), {}, why);
         return;
     }
     m_bracket->endOk();
     const QList<SettingDifference> rows = SettingsComparison::compare(snapshot.values, profile->values);
-    QList<QStringList> shownRows;
+    QList<ProfileReportDialog::Row> shownRows;
     int differs = 0;
     for (const SettingDifference &row : SettingsComparison::differing(rows)) {
         const bool unknown = row.state == SettingDifference::State::Unknown;
         differs += unknown ? 0 : 1;
         shownRows.append({ row.name, row.controllerValue, row.profileValue,
-                           localText(unknown ? TextTable::StateUnknown : TextTable::StateDiffers) });
+                           unknown ? TextTable::StateUnknown : TextTable::StateDiffers });
     }
-    showProfileReport(QFileInfo(path).fileName(), shownRows, localText(TextTable::CompareSummary).arg(differs).arg(rows.size()));
+    const qsizetype compared = rows.size();
+    showProfileReport(TextTable::ProfileReportTitle, QFileInfo(path).fileName(), shownRows, [differs, compared](int language) {
+        return TextTable::text(TextTable::CompareSummary, language).arg(differs).arg(compared);
+    });
 }
 
 void TfrmModule::applyProfile(const QString &path, bool everything)
@@ -259,38 +273,44 @@ void TfrmModule::applyProfile(const QString &path, bool everything)
     using Stage = SettingsProcedures::ApplyResult::Stage;
     if (result.stage == Stage::Refused || result.stage == Stage::ReadFailed) {
         m_bracket->endFailed(result.why);
-        showProfileReport(localText(TextTable::CommandError), {}, result.why);
+        showProfileFailure(TextTable::CommandError, result.why);
         return;
     }
-    QList<QStringList> rows;
+    QList<ProfileReportDialog::Row> rows;
     for (const SettingDifference &row : result.rows) {
-        QString outcome;
+        int outcome = 0;
         QString controller = row.controllerValue;
         if (result.written.contains(row.name)) {
-            outcome = localText(result.unverified.contains(row.name) ? TextTable::StateUnverified : TextTable::StateWritten);
+            outcome = result.unverified.contains(row.name) ? TextTable::StateUnverified : TextTable::StateWritten;
             for (const SettingsProcedures::NotTaken &n : result.notTaken)
                 if (n.name == row.name) {
-                    outcome = localText(TextTable::StateNotTaken);
+                    outcome = TextTable::StateNotTaken;
                     controller = n.got;
                 }
         } else if (result.notCompared.contains(row.name)) {
-            outcome = localText(TextTable::StateNotWritten);
+            outcome = TextTable::StateNotWritten;
         } else {
             continue;
         }
         rows.append({ row.name, controller, row.profileValue, outcome });
     }
-    QString summary = result.written.isEmpty()
-        ? localText(TextTable::NothingToWrite)
-        : localText(TextTable::ApplySummary).arg(result.written.size()).arg(result.notTaken.size());
-    if (result.restarted)
-        summary += QLatin1Char('\n') + localText(TextTable::ApplyRestarted);
-    if (!result.why.isEmpty())
-        summary += QLatin1Char('\n') + result.why;
+    const qsizetype written = result.written.size();
+    const qsizetype notTaken = result.notTaken.size();
+    const bool restarted = result.restarted;
+    const QString why = result.why;
+    const ProfileReportDialog::Summary summary = [=](int language) {
+        QString said = written == 0 ? TextTable::text(TextTable::NothingToWrite, language)
+                                    : TextTable::text(TextTable::ApplySummary, language).arg(written).arg(notTaken);
+        if (restarted)
+            said += QLatin1Char('\n') + TextTable::text(TextTable::ApplyRestarted, language);
+        if (!why.isEmpty())
+            said += QLatin1Char('\n') + why;
+        return said;
+    };
     if (result.ok())
         m_bracket->endOk();
     else
         m_bracket->endFailed(result.why.isEmpty() ? localText(TextTable::ApplySummary).arg(result.written.size()).arg(result.notTaken.size())
                                                   : result.why);
-    showProfileReport(QFileInfo(path).fileName(), rows, summary);
+    showProfileReport(TextTable::ProfileReportTitle, QFileInfo(path).fileName(), rows, summary);
 }

@@ -6,35 +6,13 @@
 #include "i18n/languagefont.h"
 #include "app/portlistrefresher.h"
 #include "app/porttooltip.h"
-#include "app/trafficmonitorwindow.h"
+#include "app/windowcaption.h"
 #include "link/serialportlist.h"
 #include "settings/storedsettings.h"
 #include "i18n/texttable.h"
 #include "ui_tfrmmodule.h"
 
-#include <QGuiApplication>
 #include <QMenuBar>
-
-namespace {
-
-// Qt writes the application's display name after a window's own caption on platforms that
-// draw a title bar ("<caption> - ZU42vIZ-O5 Test Tools"). The operators know the tool by the
-// caption alone, so it goes out with the display name blanked for that one moment.
-void setExactWindowTitle(QWidget *window, const QString &title)
-{
-    const QString displayName = QGuiApplication::applicationDisplayName();
-    const bool appended = displayName != QCoreApplication::applicationName();
-    if (appended)
-        QGuiApplication::setApplicationDisplayName(QString());
-    // An unchanged caption would not reach the platform again.
-    if (window->windowTitle() == title)
-        window->setWindowTitle(QString());
-    window->setWindowTitle(title);
-    if (appended)
-        QGuiApplication::setApplicationDisplayName(displayName);
-}
-
-} // namespace
 
 QString TfrmModule::localText(int id) const
 {
@@ -125,7 +103,7 @@ void TfrmModule::applyLanguage()
     ui->mnuSimplified->setChecked(m_languageIndex == TextTable::SimplifiedChinese);
     ui->mnuTraditional->setChecked(m_languageIndex == TextTable::TraditionalChinese);
 
-    setExactWindowTitle(this, localText(TextTable::WindowTitle));
+    WindowCaption::set(this, localText(TextTable::WindowTitle));
 
     // Each language is offered under its own name, whatever the language in force.
     ui->mnuLanguage->setTitle(localText(TextTable::LanguageMenu));
@@ -194,8 +172,6 @@ void TfrmModule::applyLanguage()
 
     ui->pcMain->setCurrentWidget(ui->tsFactory);
 
-    if (m_monitor)
-        m_monitor->setLanguage(m_languageIndex);
     Q_EMIT languageApplied();
 }
 

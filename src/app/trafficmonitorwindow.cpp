@@ -1,33 +1,27 @@
 #include "app/trafficmonitorwindow.h"
 
+#include "app/toollook.h"
 #include "app/trafficrowdelegate.h"
-#include "i18n/languagefont.h"
+#include "app/windowcaption.h"
 #include "i18n/texttable.h"
 #include "settings/monitorsettings.h"
 #include "traffic/trafficexport.h"
 #include "traffic/trafficfilter.h"
+#include "ui_trafficmonitorwindow.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
-#include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -72,26 +66,19 @@ const FilterEntry filterEntries[] = {
     { TextTable::MonitorShowLinkEvents, bit(TrafficRow::Outcome::LinkOpened) | bit(TrafficRow::Outcome::LinkClosed) },
 };
 
-template<typename T>
-T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 } // namespace
 
 TrafficMonitorWindow::TrafficMonitorWindow(const QString &logFolder, TrafficLog::Clock clock)
     : QWidget(nullptr, Qt::Window)
+    , ui(std::make_unique<Ui::TrafficMonitorWindow>())
     , m_recorder(logFolder, std::move(clock))
 {
-    setObjectName(QStringLiteral("frmMonitor"));
     // The main window alone ends the program; an open monitor must not keep it running.
     setAttribute(Qt::WA_QuitOnClose, false);
     buildControls();
     connectControls();
     restoreSettings();
-    setLanguage(m_languageIndex);
+    retranslate(m_languageIndex);
 }
 
 TrafficMonitorWindow::~TrafficMonitorWindow()
@@ -102,94 +89,28 @@ TrafficMonitorWindow::~TrafficMonitorWindow()
 
 void TrafficMonitorWindow::buildControls()
 {
-    m_lblShow = named(new QLabel(this), "lblShow");
-    m_cmbVerdictFilter = named(new QComboBox(this), "cmbVerdictFilter");
-    m_cmbVerdictFilter->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    m_lblShow->setBuddy(m_cmbVerdictFilter);
-    m_lblCommand = named(new QLabel(this), "lblCommand");
-    m_edCommandFilter = named(new QLineEdit(this), "edCommandFilter");
-    m_edCommandFilter->setClearButtonEnabled(true);
-    m_edCommandFilter->setMinimumWidth(90);
-    m_edCommandFilter->setMaximumWidth(160);
-    m_lblCommand->setBuddy(m_edCommandFilter);
-    m_chkHex = named(new QCheckBox(this), "chkHex");
-    m_btnPause = named(new QPushButton(this), "btnPause");
-    m_btnPause->setCheckable(true);
-    m_btnClear = named(new QPushButton(this), "btnClear");
-    m_btnCopy = named(new QPushButton(this), "btnCopy");
-    m_btnSaveCsv = named(new QPushButton(this), "btnSaveCsv");
-    m_btnSaveText = named(new QPushButton(this), "btnSaveText");
+    ui->setupUi(this);
+    ui->edRows->setRange(TrafficRing::MinCapacity, TrafficRing::MaxCapacity);
+    ui->edRows->setGroupSeparatorShown(false);
 
     m_recorder.model().setPublishInterval(PublishIntervalMs);
     m_filter = new TrafficFilter(this);
     m_filter->setSourceModel(&m_recorder.model());
     m_delegate = new TrafficRowDelegate(this);
 
-    m_tblTraffic = named(new QTableView(this), "tblTraffic");
-    m_tblTraffic->setModel(m_filter);
-    m_tblTraffic->setItemDelegate(m_delegate);
-    m_tblTraffic->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_tblTraffic->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_tblTraffic->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_tblTraffic->setWordWrap(false);
-    m_tblTraffic->setAlternatingRowColors(true);
-    m_tblTraffic->setSortingEnabled(false);
-    m_tblTraffic->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    QTableView *view = ui->tblTraffic;
+    view->setModel(m_filter);
+    view->setItemDelegate(m_delegate);
     // Rows of one height, never measured one by one: ten thousand rows cost nothing to lay out.
-    m_tblTraffic->verticalHeader()->hide();
-    m_tblTraffic->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_tblTraffic->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    m_tblTraffic->horizontalHeader()->setStretchLastSection(true);
-    m_tblTraffic->horizontalHeader()->setHighlightSections(false);
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     for (int column = 0; column < TrafficModel::ColumnCount; ++column)
-        m_tblTraffic->setColumnWidth(column, defaultColumnWidths[column]);
-    auto *copy = new QAction(m_tblTraffic);
+        view->setColumnWidth(column, defaultColumnWidths[column]);
+    auto *copy = new QAction(view);
     copy->setShortcut(QKeySequence::Copy);
     copy->setShortcutContext(Qt::WidgetShortcut);
-    m_tblTraffic->addAction(copy);
+    view->addAction(copy);
     connect(copy, &QAction::triggered, this, &TrafficMonitorWindow::copySelection);
-
-    m_chkLogFile = named(new QCheckBox(this), "chkLogFile");
-    m_lblLogFile = named(new QLabel(this), "lblLogFile");
-    m_lblLogFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_lblLogFile->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    m_lblStatus = named(new QLabel(this), "lblStatus");
-    m_lblRows = named(new QLabel(this), "lblRows");
-    m_edRows = named(new QSpinBox(this), "edRows");
-    m_edRows->setRange(TrafficRing::MinCapacity, TrafficRing::MaxCapacity);
-    m_edRows->setSingleStep(1000);
-    m_edRows->setGroupSeparatorShown(false);
-    // A capacity typed digit by digit must not drop rows on the way ("1" of "10000").
-    m_edRows->setKeyboardTracking(false);
-    m_lblRows->setBuddy(m_edRows);
-
-    // Above the rows what changes the view of them; below, what keeps them.
-    auto *top = new QHBoxLayout;
-    top->addWidget(m_lblShow);
-    top->addWidget(m_cmbVerdictFilter);
-    top->addSpacing(12);
-    top->addWidget(m_lblCommand);
-    top->addWidget(m_edCommandFilter);
-    top->addSpacing(12);
-    top->addWidget(m_chkHex);
-    top->addStretch(1);
-    top->addWidget(m_lblStatus);
-    top->addWidget(m_btnPause);
-    top->addWidget(m_btnClear);
-
-    auto *bottom = new QHBoxLayout;
-    bottom->addWidget(m_chkLogFile);
-    bottom->addWidget(m_lblLogFile, 1);
-    bottom->addWidget(m_lblRows);
-    bottom->addWidget(m_edRows);
-    bottom->addSpacing(12);
-    for (QPushButton *button : { m_btnCopy, m_btnSaveCsv, m_btnSaveText })
-        bottom->addWidget(button);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(m_tblTraffic, 1);
-    layout->addLayout(bottom);
 }
 
 void TrafficMonitorWindow::connectControls()
@@ -197,38 +118,42 @@ void TrafficMonitorWindow::connectControls()
     TrafficModel &model = m_recorder.model();
     TrafficLog &log = m_recorder.log();
 
-    connect(m_cmbVerdictFilter, &QComboBox::currentIndexChanged, this, [this](int index) {
+    connect(ui->cmbVerdictFilter, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0 && index < int(std::size(filterEntries)))
             m_filter->setOutcomes(filterEntries[index].outcomes);
     });
-    connect(m_edCommandFilter, &QLineEdit::textChanged, m_filter, &TrafficFilter::setCommands);
-    connect(m_chkHex, &QCheckBox::toggled, this, [&model](bool on) {
+    connect(ui->edCommandFilter, &QLineEdit::textChanged, m_filter, &TrafficFilter::setCommands);
+    connect(ui->chkHex, &QCheckBox::toggled, this, [&model](bool on) {
         model.setHexadecimal(on);
         MonitorSettings::saveHexadecimal(on);
     });
-    connect(m_btnPause, &QPushButton::toggled, this, [this, &model](bool on) {
+    connect(ui->btnPause, &QPushButton::toggled, this, [this, &model](bool on) {
         model.setPaused(on);
         showPauseState();
     });
     connect(&model, &TrafficModel::waitingChanged, this, &TrafficMonitorWindow::showPauseState);
-    connect(m_btnClear, &QPushButton::clicked, &model, &TrafficModel::clear);
-    connect(m_btnCopy, &QPushButton::clicked, this, &TrafficMonitorWindow::copySelection);
-    connect(m_btnSaveCsv, &QPushButton::clicked, this, [this] { askSavePath(true); });
-    connect(m_btnSaveText, &QPushButton::clicked, this, [this] { askSavePath(false); });
-    connect(m_chkLogFile, &QCheckBox::toggled, this, [&log](bool on) {
+    connect(ui->btnClear, &QPushButton::clicked, &model, &TrafficModel::clear);
+    connect(ui->btnCopy, &QPushButton::clicked, this, &TrafficMonitorWindow::copySelection);
+    connect(ui->btnSaveCsv, &QPushButton::clicked, this, [this] { askSavePath(true); });
+    connect(ui->btnSaveText, &QPushButton::clicked, this, [this] { askSavePath(false); });
+    connect(ui->chkLogFile, &QCheckBox::toggled, this, [&log](bool on) {
         log.setEnabled(on);
         MonitorSettings::saveLogFile(on);
     });
     connect(&log, &TrafficLog::stateChanged, this, &TrafficMonitorWindow::showLogState);
-    connect(m_tblTraffic->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { m_widthsChosen = true; });
-    connect(m_edRows, &QSpinBox::valueChanged, this, [&model](int rows) {
+    // The last column stretches with the window: only the operator's own drags are a choice.
+    connect(ui->tblTraffic->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (column != TrafficModel::ColumnCount - 1)
+            m_widthsChosen = true;
+    });
+    connect(ui->edRows, &QSpinBox::valueChanged, this, [&model](int rows) {
         model.setCapacity(rows);
         MonitorSettings::saveRows(model.capacity());
     });
 
     // Follow the end: the operator's scrolling decides. At the end (or with everything in
     // view) new rows pull the view along; scrolled up, the rows in view stay in view.
-    QScrollBar *bar = m_tblTraffic->verticalScrollBar();
+    QScrollBar *bar = ui->tblTraffic->verticalScrollBar();
     connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) { m_followEnd = value >= bar->maximum(); });
     connect(m_filter, &QAbstractItemModel::rowsInserted, this, [this] {
         if (m_followEnd)
@@ -247,16 +172,16 @@ void TrafficMonitorWindow::restoreSettings()
     const MonitorSettings stored = MonitorSettings::read();
     if (stored.columnWidths.size() == TrafficModel::ColumnCount) {
         for (int column = 0; column < TrafficModel::ColumnCount; ++column)
-            m_tblTraffic->setColumnWidth(column, stored.columnWidths[column]);
+            ui->tblTraffic->setColumnWidth(column, stored.columnWidths[column]);
         m_widthsChosen = true;
     }
     // Set without the controls' signals, which would store the values again.
-    const QSignalBlocker rows(m_edRows), hex(m_chkHex), logFile(m_chkLogFile);
+    const QSignalBlocker rows(ui->edRows), hex(ui->chkHex), logFile(ui->chkLogFile);
     m_recorder.model().setCapacity(stored.rows);
-    m_edRows->setValue(m_recorder.model().capacity());
-    m_chkHex->setChecked(stored.hexadecimal);
+    ui->edRows->setValue(m_recorder.model().capacity());
+    ui->chkHex->setChecked(stored.hexadecimal);
     m_recorder.model().setHexadecimal(stored.hexadecimal);
-    m_chkLogFile->setChecked(stored.logFile);
+    ui->chkLogFile->setChecked(stored.logFile);
     m_recorder.log().setEnabled(stored.logFile);
     showLogState();
 }
@@ -270,7 +195,7 @@ QList<int> TrafficMonitorWindow::columnWidths() const
 {
     QList<int> widths;
     for (int column = 0; column < TrafficModel::ColumnCount; ++column)
-        widths.append(m_tblTraffic->columnWidth(column));
+        widths.append(ui->tblTraffic->columnWidth(column));
     return widths;
 }
 
@@ -279,37 +204,25 @@ QString TrafficMonitorWindow::text(int id) const
     return TextTable::text(id, m_languageIndex);
 }
 
-void TrafficMonitorWindow::setLanguage(int languageIndex)
+void TrafficMonitorWindow::retranslate(int languageIndex)
 {
     m_languageIndex = languageIndex;
-    const QFont font = LanguageFont::forLanguage(languageIndex).font();
-    setFont(font);
+    ToolLook::apply(this, languageIndex);
+    const QFont font = this->font();
     // The rows hold nothing that needs shaping (ASCII, control pictures, Chinese words), and
     // shaping is most of what a repaint of the table costs.
     QFont rowFont = font;
     rowFont.setStyleStrategy(QFont::PreferNoShaping);
-    m_tblTraffic->setFont(rowFont);
-    m_tblTraffic->horizontalHeader()->setFont(font);
-    m_delegate->setBytesFont([&font] {
-        QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        fixed.setPointSizeF(font.pointSizeF());
-        fixed.setStyleStrategy(QFont::PreferNoShaping);
-        return fixed;
-    }());
-    // Until the operator chooses widths, the time and a loopback address stay whole in a larger
-    // face.
-    if (!m_widthsChosen) {
-        const QFontMetrics metrics(font);
-        const QSignalBlocker blocker(m_tblTraffic->horizontalHeader());
-        for (const auto &[column, sample] : { std::pair { int(TrafficModel::TimeColumn), QStringLiteral("00:00:00.000") },
-                                              std::pair { int(TrafficModel::LinkColumn), QStringLiteral("127.0.0.1:5003") } })
-            m_tblTraffic->setColumnWidth(column, std::max(defaultColumnWidths[column], metrics.horizontalAdvance(sample) + 16));
-    }
-    m_tblTraffic->verticalHeader()->setDefaultSectionSize(
-        std::max(QFontMetrics(font).height(), QFontMetrics(QFontDatabase::systemFont(QFontDatabase::FixedFont)).height())
-        + 6);
+    ui->tblTraffic->setFont(rowFont);
+    ui->tblTraffic->horizontalHeader()->setFont(font);
+    QFont bytesFont = ToolLook::fixedFont(languageIndex);
+    bytesFont.setStyleStrategy(QFont::PreferNoShaping);
+    m_delegate->setBytesFont(bytesFont);
+    fitColumns();
+    ui->tblTraffic->verticalHeader()->setDefaultSectionSize(
+        std::max(QFontMetrics(font).height(), QFontMetrics(bytesFont).height()) + 6);
 
-    setWindowTitle(text(TextTable::MonitorTitle));
+    WindowCaption::set(this, text(TextTable::MonitorTitle));
     QStringList headers;
     for (const int id : headerTextIds)
         headers.append(text(id));
@@ -319,26 +232,52 @@ void TrafficMonitorWindow::setLanguage(int languageIndex)
         words.append(text(id));
     m_recorder.model().setOutcomeWords(words);
 
-    const int filterIndex = std::max(0, m_cmbVerdictFilter->currentIndex());
+    const int filterIndex = std::max(0, ui->cmbVerdictFilter->currentIndex());
     {
-        const QSignalBlocker blocker(m_cmbVerdictFilter);
-        m_cmbVerdictFilter->clear();
+        const QSignalBlocker blocker(ui->cmbVerdictFilter);
+        ui->cmbVerdictFilter->clear();
         for (const FilterEntry &entry : filterEntries)
-            m_cmbVerdictFilter->addItem(text(entry.textId));
-        m_cmbVerdictFilter->setCurrentIndex(filterIndex);
+            ui->cmbVerdictFilter->addItem(text(entry.textId));
+        ui->cmbVerdictFilter->setCurrentIndex(filterIndex);
     }
-    m_lblShow->setText(text(TextTable::MonitorShowLabel));
-    m_lblCommand->setText(text(TextTable::MonitorCommandLabel));
-    m_edCommandFilter->setPlaceholderText(text(TextTable::MonitorCommandHint));
-    m_chkHex->setText(text(TextTable::MonitorHexCheck));
-    m_btnClear->setText(text(TextTable::MonitorClearButton));
-    m_btnCopy->setText(text(TextTable::MonitorCopyButton));
-    m_btnSaveCsv->setText(text(TextTable::MonitorSaveCsvButton));
-    m_btnSaveText->setText(text(TextTable::MonitorSaveTextButton));
-    m_chkLogFile->setText(text(TextTable::MonitorLogFileCheck));
-    m_lblRows->setText(text(TextTable::MonitorRowsLabel));
+    ui->lblShow->setText(text(TextTable::MonitorShowLabel));
+    ui->lblCommand->setText(text(TextTable::MonitorCommandLabel));
+    ui->edCommandFilter->setPlaceholderText(text(TextTable::MonitorCommandHint));
+    ui->chkHex->setText(text(TextTable::MonitorHexCheck));
+    ui->btnClear->setText(text(TextTable::MonitorClearButton));
+    ui->btnCopy->setText(text(TextTable::MonitorCopyButton));
+    ui->btnSaveCsv->setText(text(TextTable::MonitorSaveCsvButton));
+    ui->btnSaveText->setText(text(TextTable::MonitorSaveTextButton));
+    ui->chkLogFile->setText(text(TextTable::MonitorLogFileCheck));
+    ui->lblRows->setText(text(TextTable::MonitorRowsLabel));
     showPauseState();
     showLogState();
+}
+
+void TrafficMonitorWindow::fitColumns()
+{
+    QTableView *view = ui->tblTraffic;
+    const QFont font = view->font();
+    const int grid = view->showGrid() ? 1 : 0;
+    const auto fit = [&](int column, const QString &sample) {
+        view->setColumnWidth(column, std::max(view->columnWidth(column), m_delegate->cellWidth(sample, font, view) + grid));
+    };
+    const QSignalBlocker blocker(view->horizontalHeader());
+    if (!m_widthsChosen) {
+        // Headers whole as well: the Chinese ones are wider in their larger face.
+        for (int column = 0; column < TrafficModel::ColumnCount; ++column)
+            view->setColumnWidth(column, std::max(defaultColumnWidths[column], view->horizontalHeader()->sectionSizeHint(column)));
+        // A loopback address stays whole in a larger face until the operator chooses.
+        fit(TrafficModel::LinkColumn, QStringLiteral("127.0.0.1:5003"));
+    }
+    // Every time has the same width, so the column can always hold it, whatever the operator
+    // chose in another language.
+    const QFontMetrics metrics(font);
+    QChar widest = QLatin1Char('0');
+    for (char digit = '1'; digit <= '9'; ++digit)
+        if (metrics.horizontalAdvance(QLatin1Char(digit)) > metrics.horizontalAdvance(widest))
+            widest = QLatin1Char(digit);
+    fit(TrafficModel::TimeColumn, QStringLiteral("00:00:00.000").replace(QLatin1Char('0'), widest));
 }
 
 void TrafficMonitorWindow::showBeside(const QWidget *mainWindow)
@@ -375,38 +314,50 @@ void TrafficMonitorWindow::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+void TrafficMonitorWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    WindowCaption::set(this, text(TextTable::MonitorTitle));
+}
+
 void TrafficMonitorWindow::showLogState()
 {
     const TrafficLog &log = m_recorder.log();
     if (!log.isEnabled()) {
-        m_lblLogFile->clear();
-        m_lblLogFile->setToolTip(QString());
-        m_lblLogFile->setStyleSheet(QString());
+        ui->lblLogFile->clear();
+        ui->lblLogFile->setToolTip(QString());
+        ToolLook::resetTextColour(ui->lblLogFile);
         return;
     }
     const QString message = log.error().isEmpty()
         ? text(TextTable::MonitorLogFilePath).arg(QDir::toNativeSeparators(log.currentPath()))
         : text(TextTable::MonitorLogFileError).arg(log.error());
-    m_lblLogFile->setText(message);
-    m_lblLogFile->setToolTip(message);
-    m_lblLogFile->setStyleSheet(log.error().isEmpty() ? QString() : QStringLiteral("color: #b00000;"));
+    ui->lblLogFile->setText(message);
+    ui->lblLogFile->setToolTip(message);
+    if (log.error().isEmpty())
+        ToolLook::resetTextColour(ui->lblLogFile);
+    else
+        ToolLook::setTextColour(ui->lblLogFile, ToolLook::ErrorText);
 }
 
 void TrafficMonitorWindow::showPauseState()
 {
     const TrafficModel &model = m_recorder.model();
-    m_btnPause->setText(text(model.isPaused() ? TextTable::MonitorResumeButton : TextTable::MonitorPauseButton));
+    ui->btnPause->setText(text(model.isPaused() ? TextTable::MonitorResumeButton : TextTable::MonitorPauseButton));
     if (model.isPaused())
         setStatus(text(TextTable::MonitorPaused).arg(model.waiting()), false);
-    else if (m_lblStatus->property("paused").toBool())
+    else if (ui->lblStatus->property("paused").toBool())
         setStatus(QString(), false);
-    m_lblStatus->setProperty("paused", model.isPaused());
+    ui->lblStatus->setProperty("paused", model.isPaused());
 }
 
 void TrafficMonitorWindow::setStatus(const QString &status, bool failure)
 {
-    m_lblStatus->setText(status);
-    m_lblStatus->setStyleSheet(failure ? QStringLiteral("color: #b00000;") : QString());
+    ui->lblStatus->setText(status);
+    if (failure)
+        ToolLook::setTextColour(ui->lblStatus, ToolLook::ErrorText);
+    else
+        ToolLook::resetTextColour(ui->lblStatus);
 }
 
 void TrafficMonitorWindow::scheduleScrollToEnd()
@@ -418,7 +369,7 @@ void TrafficMonitorWindow::scheduleScrollToEnd()
     QTimer::singleShot(0, this, [this] {
         m_scrollPending = false;
         if (m_followEnd && isVisible())
-            m_tblTraffic->scrollToBottom();
+            ui->tblTraffic->scrollToBottom();
     });
 }
 
@@ -475,7 +426,7 @@ void TrafficMonitorWindow::askSavePath(bool csv)
 
 void TrafficMonitorWindow::copySelection()
 {
-    QModelIndexList selected = m_tblTraffic->selectionModel()->selectedRows();
+    QModelIndexList selected = ui->tblTraffic->selectionModel()->selectedRows();
     if (selected.isEmpty())
         return;
     std::sort(selected.begin(), selected.end(),

@@ -5,14 +5,11 @@
 
 #include <QList>
 #include <QWidget>
+#include <memory>
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QSpinBox;
-class QTableView;
+namespace Ui {
+class TrafficMonitorWindow;
+}
 class TrafficFilter;
 class TrafficRowDelegate;
 
@@ -42,7 +39,9 @@ public:
     TrafficRecorder &recorder() { return m_recorder; }
     TrafficFilter *filter() const { return m_filter; }
 
-    void setLanguage(int languageIndex);
+    // Captions, font and title in the language; the columns whose text has one width (the time)
+    // grow to hold it in the language's font.
+    void retranslate(int languageIndex);
     // Shows, raises and activates the window; the first time, beside `mainWindow` unless a
     // place was stored.
     void showBeside(const QWidget *mainWindow);
@@ -57,6 +56,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildControls();
@@ -70,7 +70,9 @@ private:
     void askSavePath(bool csv);
     void scheduleScrollToEnd();
     QList<int> columnWidths() const;
+    void fitColumns();
 
+    std::unique_ptr<Ui::TrafficMonitorWindow> ui;
     TrafficRecorder m_recorder;
     TrafficFilter *m_filter = nullptr;
     TrafficRowDelegate *m_delegate = nullptr;
@@ -79,21 +81,4 @@ private:
     bool m_widthsChosen = false; // stored, or resized by the operator
     bool m_followEnd = true;
     bool m_scrollPending = false;
-
-    QLabel *m_lblShow = nullptr;
-    QComboBox *m_cmbVerdictFilter = nullptr;
-    QLabel *m_lblCommand = nullptr;
-    QLineEdit *m_edCommandFilter = nullptr;
-    QCheckBox *m_chkHex = nullptr;
-    QPushButton *m_btnPause = nullptr;
-    QPushButton *m_btnClear = nullptr;
-    QPushButton *m_btnCopy = nullptr;
-    QPushButton *m_btnSaveCsv = nullptr;
-    QPushButton *m_btnSaveText = nullptr;
-    QTableView *m_tblTraffic = nullptr;
-    QCheckBox *m_chkLogFile = nullptr;
-    QLabel *m_lblLogFile = nullptr;
-    QLabel *m_lblStatus = nullptr;
-    QLabel *m_lblRows = nullptr;
-    QSpinBox *m_edRows = nullptr;
 };

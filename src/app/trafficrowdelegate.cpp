@@ -1,5 +1,6 @@
 #include "app/trafficrowdelegate.h"
 
+#include "app/toollook.h"
 #include "traffic/trafficfilter.h"
 #include "traffic/trafficmodel.h"
 
@@ -25,9 +26,9 @@ void TrafficRowDelegate::initStyleOption(QStyleOptionViewItem *option, const QMo
     const auto outcome = TrafficRow::Outcome(index.data(TrafficModel::OutcomeRole).toInt());
     QColor text;
     if (TrafficFilter::Problems & TrafficFilter::bit(outcome))
-        text = QColor(0xB0, 0x00, 0x00);
+        text = ToolLook::colour(ToolLook::ProblemRow);
     else if (outcome == TrafficRow::Outcome::LinkOpened || outcome == TrafficRow::Outcome::LinkClosed)
-        text = QColor(0x70, 0x70, 0x70);
+        text = ToolLook::colour(ToolLook::LinkEventRow);
     if (text.isValid())
         option->palette.setColor(QPalette::Text, text);
     if (index.column() == TrafficModel::CommandColumn || index.column() == TrafficModel::ReplyColumn) {
@@ -49,7 +50,7 @@ void TrafficRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
         return;
 
     // The text where the style would put it, with its margins.
-    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    const int margin = textMargin(style, widget);
     const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).adjusted(margin, 0, -margin, 0);
     if (area.width() <= 0)
         return;
@@ -67,6 +68,18 @@ void TrafficRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     painter->setPen(opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
     painter->drawStaticText(QPointF(x, y), laid);
     painter->restore();
+}
+
+int TrafficRowDelegate::textMargin(const QStyle *style, const QWidget *widget)
+{
+    return style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+}
+
+int TrafficRowDelegate::cellWidth(const QString &text, const QFont &font, const QWidget *view) const
+{
+    // The style keeps its text margin inside the cell, paint() its own inside that.
+    const QStyle *style = view ? view->style() : QApplication::style();
+    return QFontMetrics(font).horizontalAdvance(text) + 4 * textMargin(style, view);
 }
 
 QStaticText TrafficRowDelegate::laidOut(const QString &text, const QFont &font, int width) const

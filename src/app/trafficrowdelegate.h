@@ -20,6 +20,8 @@ public:
     explicit TrafficRowDelegate(QObject *parent = nullptr);
 
     void setBytesFont(const QFont &font);
+    // The width a cell of `view` needs to show text in font whole, without an ellipsis.
+    int cellWidth(const QString &text, const QFont &font, const QWidget *view) const;
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
@@ -27,6 +29,8 @@ protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
 
 private:
+    // Left and right of the text, within the style's text area.
+    static int textMargin(const QStyle *style, const QWidget *widget);
     // The text as laid out in the font, cut to the width with an ellipsis where it is wider.
     QStaticText laidOut(const QString &text, const QFont &font, int width) const;
 

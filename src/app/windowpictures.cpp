@@ -1,8 +1,10 @@
 #include "app/windowpictures.h"
 
+#include "app/profilereportdialog.h"
 #include "app/programcommandline.h"
 #include "app/programidentity.h"
 #include "app/tfrmmodule.h"
+#include "i18n/texttable.h"
 
 #include <QAction>
 #include <QApplication>
@@ -138,6 +140,21 @@ int WindowPictures::run(int argc, char **argv)
             }
             shown->close();
         }
+
+        // The profile report as a comparison leaves it: one value that differs, one the
+        // controller cannot report.
+        ProfileReportDialog report(&window, window.languageIndex());
+        QObject::connect(&window, &TfrmModule::languageApplied, &report,
+                         [&report, &window] { report.retranslate(window.languageIndex()); });
+        report.show(TextTable::ProfileReportTitle, QStringLiteral("door-a.json"),
+                    { { QStringLiteral("door-log"), QStringLiteral("true"), QStringLiteral("false"), TextTable::StateDiffers },
+                      { QStringLiteral("title-line-1"), QString(), QStringLiteral("ZOVUR"), TextTable::StateUnknown } },
+                    [](int language) { return TextTable::text(TextTable::CompareSummary, language).arg(1).arg(2); });
+        for (const PictureLanguage &language : languages) {
+            window.findChild<QAction *>(QString::fromLatin1(language.entry))->trigger();
+            ok = save(&report, folder, QStringLiteral("tool-report-%1.png").arg(QLatin1String(language.suffix))) && ok;
+        }
+        report.close();
         window.findChild<QAction *>(QString::fromLatin1(languages[0].entry))->trigger();
     }
     return ok ? 0 : 1;

@@ -224,6 +224,8 @@ const char8_t *const messages[TextTable::MessageCount][TextTable::ColumnCount] =
     /* 215 */ { u8"no valid clock", u8"时钟无效", u8"時鐘無效" },
     /* 216 */ { u8"%1 (%2 s)", u8"%1 (%2 秒)", u8"%1 (%2 秒)" },
     /* 217 */ { u8"reply of %1 bytes", u8"回应长度 %1 字节", u8"回應長度 %1 位元組" },
+    /* 218 */ { u8"The profile was made for the %1; this controller is the %2", u8"此配置文件适用于 %1, 而本控制器为 %2",
+                u8"此設定檔適用於 %1, 而本控制器為 %2" },
 };
 
 } // namespace

@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 218;
+    static constexpr int MessageCount = 219;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -234,6 +234,7 @@ public:
     static constexpr int JigNoValidClock = 215;
     static constexpr int JigClockOffset = 216;        // %1 the clock, %2 signed seconds
     static constexpr int JigReplyLength = 217;        // %1 bytes
+    static constexpr int ProfileForOtherModel = 218;  // %1 the profile's model, %2 the controller's
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.
