@@ -5,7 +5,8 @@
 // allow follows from those two exchange times, measured on their own against the same simulator.
 // CPU time is the whole process's (getrusage) over the run; the simulator is another process.
 #include "app/tfrmmodule.h"
-#include "benchsimulator.h"
+#include "processprobe.h"
+#include "simprocess.h"
 #include "link/linksettings.h"
 #include "notone.h"
 #include "processfigures.h"
@@ -82,8 +83,10 @@ int main(int argc, char *argv[])
         simPath = QCoreApplication::applicationDirPath() + QStringLiteral("/zu42sim");
 
     const QString logPath = dir.filePath(QStringLiteral("requests.log"));
-    BenchSimulator sim;
-    if (!sim.start(simPath, { QStringLiteral("--log"), logPath })) {
+    SimProcess sim({ QStringLiteral("--log"), logPath }, false);
+    sim.setProgram(simPath);
+    sim.setRequestLog(false);
+    if (!sim.start()) {
         std::fprintf(stderr, "zu42autotestbench: cannot start %s\n", qPrintable(simPath));
         return 1;
     }
@@ -117,9 +120,9 @@ int main(int argc, char *argv[])
     QTimer::singleShot(seconds * 1000, Qt::PreciseTimer, &window, [&window] { window.btnAutoClick(); });
     QElapsedTimer wall;
     wall.start();
-    const double cpu0 = ProcessFigures::cpuSeconds();
+    const double cpu0 = ProcessProbe::cpuMs() / 1e3;
     window.btnAutoClick();
-    const double cpuUsed = ProcessFigures::cpuSeconds() - cpu0;
+    const double cpuUsed = ProcessProbe::cpuMs() / 1e3 - cpu0;
     const double wallSeconds = double(wall.nsecsElapsed()) / 1e9;
 
     // Passes from the simulator's log: the period between the first and the last "IE".

@@ -12,6 +12,7 @@
 // again and again, as retests are. Exit code 0 when every check holds.
 #include "controller/controllersession.h"
 #include "records/jigstation.h"
+#include "processprobe.h"
 #include "simprocess.h"
 
 #include <QCommandLineParser>
@@ -36,26 +37,10 @@ struct Sample
     qint64 storeKiB = -1;  // the SQLite file, for comparing with its page cache in VmRSS
 };
 
-int openDescriptors()
-{
-    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
-}
-
-qint64 residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    return -1;
-}
-
 Sample sample(int unit, const RecordStoreSettings &store)
 {
     const bool file = store.backend == RecordStoreSettings::Backend::Sqlite;
-    return { unit, openDescriptors(), residentKiB(), file ? QFileInfo(store.sqlitePath).size() / 1024 : -1 };
+    return { unit, ProcessProbe::openDescriptors(), ProcessProbe::residentKiB(), file ? QFileInfo(store.sqlitePath).size() / 1024 : -1 };
 }
 
 } // namespace

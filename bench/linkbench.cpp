@@ -3,7 +3,8 @@
 // and through a raw write/poll/read of the same frame, against the same simulator, and
 // prints the median round trip and the process CPU time per exchange of both.
 #include "protocol/commandframe.h"
-#include "benchsimulator.h"
+#include "processprobe.h"
+#include "simprocess.h"
 #include "link/controllerlink.h"
 
 #include <QCoreApplication>
@@ -27,9 +28,7 @@ namespace {
 
 double cpuUs()
 {
-    timespec ts {};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e6 + double(ts.tv_nsec) / 1e3;
+    return ProcessProbe::cpuMs() * 1e3;
 }
 
 double wallUs()
@@ -110,11 +109,11 @@ int rawPty(const QString &path)
 }
 
 // One block of exchanges through ControllerLink, opened and closed around it.
-void linkBlock(bool net, const BenchSimulator &sim, int count, Samples *out)
+void linkBlock(bool net, const SimProcess &sim, int count, Samples *out)
 {
     ControllerLink link;
     const LinkSettings settings = net ? LinkSettings::tcp(QStringLiteral("127.0.0.1"), QString::number(sim.port()))
-                                      : LinkSettings::serial(sim.pty(), QStringLiteral("19200,e,8,1"));
+                                      : LinkSettings::serial(sim.ptyPath(), QStringLiteral("19200,e,8,1"));
     if (!link.open(settings)) {
         std::fprintf(stderr, "zu42linkbench: cannot open the link: %s\n", qPrintable(link.openFailureText()));
         out->failures += count;
@@ -134,9 +133,9 @@ void linkBlock(bool net, const BenchSimulator &sim, int count, Samples *out)
     link.close();
 }
 
-void rawBlock(bool net, const BenchSimulator &sim, int count, Samples *out)
+void rawBlock(bool net, const SimProcess &sim, int count, Samples *out)
 {
-    const int fd = net ? rawTcp(sim.port()) : rawPty(sim.pty());
+    const int fd = net ? rawTcp(sim.port()) : rawPty(sim.ptyPath());
     if (fd < 0) {
         std::fprintf(stderr, "zu42linkbench: cannot open the raw channel: %s\n", strerror(errno));
         out->failures += count;
@@ -185,8 +184,10 @@ int main(int argc, char *argv[])
     if (simPath.isEmpty())
         simPath = QCoreApplication::applicationDirPath() + QStringLiteral("/zu42sim");
 
-    BenchSimulator sim;
-    if (!sim.start(simPath, { QStringLiteral("--pty") })) {
+    SimProcess sim({}, true);
+    sim.setProgram(simPath);
+    sim.setRequestLog(false);
+    if (!sim.start()) {
         std::fprintf(stderr, "zu42linkbench: cannot start %s\n", qPrintable(simPath));
         return 1;
     }

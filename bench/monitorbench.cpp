@@ -10,7 +10,8 @@
 // is read at every 10,000.
 #include "app/tfrmmodule.h"
 #include "app/trafficmonitorwindow.h"
-#include "benchsimulator.h"
+#include "processprobe.h"
+#include "simprocess.h"
 #include "link/linksettings.h"
 #include "notone.h"
 #include "processfigures.h"
@@ -79,9 +80,9 @@ Run runAutoTest(TfrmModule &window, int seconds, const QString &logPath)
     QTimer::singleShot(seconds * 1000, Qt::PreciseTimer, &window, [&window] { window.btnAutoClick(); });
     QElapsedTimer wall;
     wall.start();
-    const double cpu0 = ProcessFigures::cpuSeconds();
+    const double cpu0 = ProcessProbe::cpuMs() / 1e3;
     window.btnAutoClick();
-    const double cpuUsed = ProcessFigures::cpuSeconds() - cpu0;
+    const double cpuUsed = ProcessProbe::cpuMs() / 1e3 - cpu0;
     Run run;
     run.cpuPercent = 100.0 * cpuUsed / (double(wall.nsecsElapsed()) / 1e9);
     const std::vector<qint64> ie = ieTimes(logPath, &run.others);
@@ -130,8 +131,10 @@ int main(int argc, char *argv[])
         simPath = QCoreApplication::applicationDirPath() + QStringLiteral("/zu42sim");
 
     const QString logPath = dir.filePath(QStringLiteral("requests.log"));
-    BenchSimulator sim;
-    if (!sim.start(simPath, { QStringLiteral("--log"), logPath })) {
+    SimProcess sim({ QStringLiteral("--log"), logPath }, false);
+    sim.setProgram(simPath);
+    sim.setRequestLog(false);
+    if (!sim.start()) {
         std::fprintf(stderr, "zu42monitorbench: cannot start %s\n", qPrintable(simPath));
         return 1;
     }
@@ -196,9 +199,9 @@ int main(int argc, char *argv[])
     const int capacity = monitor->recorder().model().capacity();
     std::printf("feeding %d exchanges (rows kept: %d, log file on)\n", feed, capacity);
     std::printf("%10s %12s\n", "exchanges", "VmRSS (KiB)");
-    long rssFull = -1, rssEnd = -1, rssStart = ProcessFigures::residentKiB();
+    long rssFull = -1, rssEnd = -1, rssStart = ProcessProbe::residentKiB();
     std::printf("%10d %12ld\n", 0, rssStart);
-    const double feedCpu0 = ProcessFigures::cpuSeconds();
+    const double feedCpu0 = ProcessProbe::cpuMs() / 1e3;
     QElapsedTimer feedWall;
     feedWall.start();
     for (int i = 1; i <= feed; ++i) {
@@ -211,14 +214,14 @@ int main(int argc, char *argv[])
             QCoreApplication::processEvents();
         }
         if (i % 10000 == 0) {
-            const long rss = ProcessFigures::residentKiB();
+            const long rss = ProcessProbe::residentKiB();
             std::printf("%10d %12ld\n", i, rss);
             if (i == 2 * capacity || (rssFull < 0 && i > 2 * capacity))
                 rssFull = rss;
             rssEnd = rss;
         }
     }
-    const double feedCpuUs = (ProcessFigures::cpuSeconds() - feedCpu0) * 1e6 / feed;
+    const double feedCpuUs = (ProcessProbe::cpuMs() / 1e3 - feedCpu0) * 1e6 / feed;
     const long growth = rssEnd - rssFull;
     std::printf("CPU per exchange through the monitor: %.1f us (%.2f s wall for all)\n", feedCpuUs,
                 double(feedWall.nsecsElapsed()) / 1e9);

@@ -2,37 +2,11 @@
 
 #include "link/controllerlink.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 
 #include <algorithm>
-#include <ctime>
 
 namespace ProcessFigures {
-
-double cpuSeconds()
-{
-    timespec ts {};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-
-long residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
-
-int openDescriptors()
-{
-    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size());
-}
 
 double medianMs(std::vector<double> values)
 {

@@ -6,15 +6,9 @@
 
 class LinkSettings;
 
-// What the benchmarks measure of this process, and the exchange times they compare with.
+// The exchange times the benchmarks compare their figures with. The process's own figures
+// (CPU time, memory, descriptors) are the tests' ProcessProbe.
 namespace ProcessFigures {
-
-// User and system CPU time of the whole process so far.
-double cpuSeconds();
-// VmRSS in KiB, or -1 where /proc cannot say.
-long residentKiB();
-// Open descriptors; the listing's own is counted alike every time.
-int openDescriptors();
 
 double medianMs(std::vector<double> values);
 // The median time of the command's answered exchanges on a link of its own, or -1 when none was

@@ -2,7 +2,8 @@
 // line (a pseudo-terminal) and over TCP, at the link's own limits and at a shorter scan wait;
 // beside what the limits allow (one limit per silent ID). The simulator holds a bus whose only
 // controller sits outside the range, so every ID of it meets silence.
-#include "benchsimulator.h"
+#include "processprobe.h"
+#include "simprocess.h"
 #include "controller/busscan.h"
 #include "link/controllerlink.h"
 
@@ -66,9 +67,11 @@ int main(int argc, char *argv[])
     }
     if (simPath.isEmpty())
         simPath = QCoreApplication::applicationDirPath() + QStringLiteral("/zu42sim");
-    BenchSimulator sim;
     // One controller, at an ID outside any range the scan is given.
-    if (!sim.start(simPath, { QStringLiteral("--pty"), QStringLiteral("--bus"), QStringLiteral("999") })) {
+    SimProcess sim({ QStringLiteral("--bus"), QStringLiteral("999") }, true);
+    sim.setProgram(simPath);
+    sim.setRequestLog(false);
+    if (!sim.start()) {
         std::fprintf(stderr, "zu42scanbench: cannot start %s\n", qPrintable(simPath));
         return 2;
     }
@@ -80,7 +83,7 @@ int main(int argc, char *argv[])
         if (net && !tcp)
             continue;
         const LinkSettings settings = net ? LinkSettings::tcp(QStringLiteral("127.0.0.1"), QString::number(sim.port()))
-                                          : LinkSettings::serial(sim.pty(), QStringLiteral("19200,e,8,1"));
+                                          : LinkSettings::serial(sim.ptyPath(), QStringLiteral("19200,e,8,1"));
         const int limit = net ? ExchangeLimits::NetReplyMs : ExchangeLimits::SerialIdleMs;
         for (const int wait : waits) {
             const Figure f = scan(settings, first, last, wait);

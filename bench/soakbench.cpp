@@ -10,7 +10,8 @@
 // descriptors exactly equal to it. The exit code is 0 when the run is flat.
 #include "app/tfrmmodule.h"
 #include "app/trafficmonitorwindow.h"
-#include "benchsimulator.h"
+#include "processprobe.h"
+#include "simprocess.h"
 #include "link/controllerlink.h"
 #include "notone.h"
 #include "processfigures.h"
@@ -160,16 +161,18 @@ int main(int argc, char *argv[])
     if (simPath.isEmpty())
         simPath = QCoreApplication::applicationDirPath() + QStringLiteral("/zu42sim");
 
-    BenchSimulator sim;
-    const QStringList simArguments { "--pty", "--lose-every", QString::number(loseEvery),
+    const QStringList simArguments { "--lose-every", QString::number(loseEvery),
                                      "--cut-every", QString::number(cutEvery), "--seed", seed };
-    if (!sim.start(simPath, simArguments)) {
+    SimProcess sim(simArguments, true);
+    sim.setProgram(simPath);
+    sim.setRequestLog(false);
+    if (!sim.start()) {
         std::fprintf(stderr, "zu42soakbench: cannot start %s\n", qPrintable(simPath));
         return 1;
     }
     const bool tcp = linkKind == QLatin1String("tcp");
     const LinkSettings settings = tcp ? LinkSettings::tcp(QStringLiteral("127.0.0.1"), QString::number(sim.port()))
-                                      : LinkSettings::serial(sim.pty(), LineMode);
+                                      : LinkSettings::serial(sim.ptyPath(), LineMode);
     // The simulator's faults strike these exchanges too: the median is of the answered ones.
     const double ieMs = ProcessFigures::exchangeMs(settings, "000IE", 200);
     const double dfMs = ProcessFigures::exchangeMs(settings, "000DF", 200);
@@ -200,7 +203,7 @@ int main(int argc, char *argv[])
         window.findChild<QLineEdit *>(QStringLiteral("edPort"))->setText(QString::number(sim.port()));
     } else {
         pages->setCurrentWidget(window.findChild<QWidget *>(QStringLiteral("tsCom")));
-        window.findChild<QComboBox *>(QStringLiteral("cmbPort"))->setEditText(sim.pty());
+        window.findChild<QComboBox *>(QStringLiteral("cmbPort"))->setEditText(sim.ptyPath());
         window.findChild<QComboBox *>(QStringLiteral("cmbBaudrate"))->setEditText(LineMode);
     }
     // A lost or cut reply during the scan is retried; a connect that fails three times in a row
@@ -212,7 +215,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     std::printf("automatic test against zu42sim over %s (%s) for %.0f min, one reply in %d lost, one in %d cut off\n",
-                tcp ? "TCP" : "a pseudo-terminal", qPrintable(settings.isNet() ? QStringLiteral("127.0.0.1:%1").arg(sim.port()) : sim.pty()),
+                tcp ? "TCP" : "a pseudo-terminal", qPrintable(settings.isNet() ? QStringLiteral("127.0.0.1:%1").arg(sim.port()) : sim.ptyPath()),
                 minutes, loseEvery, cutEvery);
     std::printf("traffic monitor open, %d rows kept, daily log file on in %s\n", monitor->recorder().model().capacity(),
                 qPrintable(QFileInfo(monitor->recorder().log().currentPath()).absolutePath()));
@@ -226,11 +229,11 @@ int main(int argc, char *argv[])
     qint64 lastNs = 0;
     const auto take = [&] {
         const qint64 ns = wall.nsecsElapsed();
-        const double cpu = ProcessFigures::cpuSeconds();
+        const double cpu = ProcessProbe::cpuMs() / 1e3;
         Sample s;
         s.minutes = double(ns) / 60e9;
-        s.rssKiB = ProcessFigures::residentKiB();
-        s.descriptors = ProcessFigures::openDescriptors();
+        s.rssKiB = ProcessProbe::residentKiB();
+        s.descriptors = ProcessProbe::openDescriptors();
         s.cpuPercent = ns > lastNs ? 100.0 * (cpu - lastCpu) / (double(ns - lastNs) / 1e9) : 0.0;
         s.passes = counter.passes;
         s.monitorRows = monitor->recorder().model().rowCount();
@@ -270,11 +273,11 @@ int main(int argc, char *argv[])
     const qint64 failedBefore = counter.failedUs;
     sampler.start();
     wall.start();
-    const double cpuStart = ProcessFigures::cpuSeconds();
+    const double cpuStart = ProcessProbe::cpuMs() / 1e3;
     lastCpu = cpuStart;
     window.btnAutoClick();
     const double seconds = double(wall.nsecsElapsed()) / 1e9;
-    const double cpuPercent = 100.0 * (ProcessFigures::cpuSeconds() - cpuStart) / seconds;
+    const double cpuPercent = 100.0 * (ProcessProbe::cpuMs() / 1e3 - cpuStart) / seconds;
 
     const Sample &oneMinute = samples.at(1);
     const Sample &end = samples.back();

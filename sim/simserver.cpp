@@ -10,7 +10,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
-#include <climits>
 #include <cstdio>
 
 #ifdef Q_OS_UNIX
@@ -23,9 +22,7 @@
 SimServer::SimServer(const SimOptions &options, QObject *parent)
     : QObject(parent)
     , m_options(options)
-    , m_bus(options)
-    , m_lose(options.loseEvery, options.seed, 1)
-    , m_cut(options.cutEvery, options.seed, 2)
+    , m_responder(options)
 {
     m_clock.start();
 }
@@ -207,22 +204,8 @@ void SimServer::received(const std::shared_ptr<Channel> &channel, const QByteArr
 {
     if (channel->closing)
         return;
-    channel->pending += bytes;
-    for (;;) {
-        const qsizetype soh = channel->pending.indexOf(CommandFrame::SOH);
-        if (soh < 0) {
-            channel->pending.clear();
-            return;
-        }
-        const qsizetype cr = channel->pending.indexOf(CommandFrame::CR, soh);
-        if (cr < 0) {
-            channel->pending.remove(0, soh);
-            if (channel->pending.size() > 8192)
-                channel->pending.clear();
-            return;
-        }
-        const QByteArray frame = channel->pending.mid(soh, cr - soh + 1);
-        channel->pending.remove(0, cr + 1);
+    channel->requests.add(bytes);
+    for (QByteArray frame = channel->requests.next(); !frame.isEmpty(); frame = channel->requests.next()) {
         handleFrame(channel, frame);
         if (!channel->alive || channel->closing)
             return;
@@ -240,105 +223,38 @@ void SimServer::log(bool crcOk, const QByteArray &command)
                 + printable + '\n');
 }
 
-const SimFault *SimServer::faultFor(const QByteArray &command) const
-{
-    const QByteArray body = command.mid(3);
-    const SimFault *best = nullptr;
-    for (const SimFault &f : m_options.faults) {
-        const bool matches = f.command == "*" || body.startsWith(f.command);
-        const int weight = f.command == "*" ? 0 : int(f.command.size());
-        if (matches && (!best || weight > (best->command == "*" ? 0 : best->command.size())))
-            best = &f;
-    }
-    return best;
-}
-
 void SimServer::handleFrame(const std::shared_ptr<Channel> &channel, const QByteArray &frame)
 {
     if (channel->streamTimer)
         channel->streamTimer->deleteLater(); // a new request ends an endless reply
 
-    bool crcOk = false;
-    const std::optional<QByteArray> command = CommandFrame::decodeRequest(frame, &crcOk);
-    ++m_requestCount;
-    log(command && crcOk, command ? *command : frame);
-    if (!command || !crcOk || (m_requestCount <= INT_MAX && m_options.failNth.contains(int(m_requestCount))))
-        return;
-
-    for (const ControllerBus::Answer &answer : m_bus.handle(*command))
-        deliver(channel, *command, CommandFrame::encodeReply(answer.id, answer.reply.head, answer.reply.data));
-}
-
-// The random faults of a soak run strike after the controller has acted, as a line would: a lost
-// acknowledgement leaves the parameter written. Both schedules count every reply, so that each
-// keeps its rate whatever the other does; a reply both strike is lost.
-void SimServer::deliver(const std::shared_ptr<Channel> &channel, const QByteArray &command, const QByteArray &reply)
-{
-    const bool lose = m_lose.next();
-    const bool cut = m_cut.next();
-    if (lose || channel->closing)
-        return;
-    if (!cut) {
-        sendReply(channel, command, reply);
-        return;
+    const SimResponder::Result result = m_responder.handle(frame, channel->connection);
+    log(result.crcOk, result.logged);
+    for (const ReplyAction &action : result.replies) {
+        if (channel->closing)
+            return;
+        carryOut(channel, action);
     }
-    if (channel->connection) {
-        hangUpMidReply(channel, reply);
-        return;
-    }
-    // Closing the pseudo-terminal would take its device away for good and end the run there;
-    // the line instead falls silent half-way, as a controller that resets while talking.
-    channel->write(reply.left(reply.size() / 2));
 }
 
-// Half the reply, never its EOT, and the hang-up a moment later, once the half has left.
-void SimServer::hangUpMidReply(const std::shared_ptr<Channel> &channel, const QByteArray &reply)
+void SimServer::carryOut(const std::shared_ptr<Channel> &channel, const ReplyAction &action)
 {
-    channel->write(reply.left(reply.size() / 2));
-    channel->closing = true;
-    QTimer::singleShot(20, this, [channel] {
-        if (channel->alive)
-            channel->hangUp();
-    });
-}
-
-void SimServer::sendReply(const std::shared_ptr<Channel> &channel, const QByteArray &command, QByteArray reply)
-{
-    const SimFault *fault = faultFor(command);
-    if (!fault) {
+    const QByteArray reply = action.bytes;
+    switch (action.kind) {
+    case ReplyAction::Kind::Send:
+    case ReplyAction::Kind::Silence:
         channel->write(reply);
         return;
-    }
-    const qsizetype eot = reply.lastIndexOf(CommandFrame::EOT);
-    switch (fault->kind) {
-    case SimFault::Kind::NoReply:
-        return;
-    case SimFault::Kind::Delay:
-        QTimer::singleShot(fault->arg1, this, [channel, reply] {
+    case ReplyAction::Kind::Delay:
+        QTimer::singleShot(action.delayMs, this, [channel, reply] {
             if (channel->alive)
                 channel->write(reply);
         });
         return;
-    case SimFault::Kind::BadCrc:
-        reply[eot + 1] = reply[eot + 1] == '0' ? '1' : '0';
-        break;
-    case SimFault::Kind::Lowercase:
-        for (qsizetype i = eot + 1; i < eot + 5; ++i)
-            reply[i] = char(std::tolower(static_cast<unsigned char>(reply[i])));
-        break;
-    case SimFault::Kind::NoEot:
-        reply[eot] = 'X';
-        break;
-    case SimFault::Kind::Noise:
-        reply.prepend("zq");
-        break;
-    case SimFault::Kind::Trailing:
-        reply.append("\x03" "999junk\r");
-        break;
-    case SimFault::Kind::Split: {
+    case ReplyAction::Kind::Split: {
         auto timer = new QTimer(this);
         auto offset = std::make_shared<qsizetype>(0);
-        const int chunk = fault->arg1;
+        const int chunk = action.chunk;
         auto sendChunk = [channel, reply, offset, chunk, timer] {
             if (!channel->alive || *offset >= reply.size()) {
                 timer->deleteLater();
@@ -349,12 +265,11 @@ void SimServer::sendReply(const std::shared_ptr<Channel> &channel, const QByteAr
         };
         connect(timer, &QTimer::timeout, this, sendChunk);
         sendChunk();
-        timer->start(fault->arg2);
+        timer->start(action.gapMs);
         return;
     }
-    case SimFault::Kind::Endless: {
-        // Starts like a reply and keeps talking, never completing it.
-        channel->write(reply.left(4));
+    case ReplyAction::Kind::Endless: {
+        channel->write(reply);
         auto timer = new QTimer(this);
         channel->streamTimer = timer;
         QElapsedTimer started;
@@ -366,12 +281,17 @@ void SimServer::sendReply(const std::shared_ptr<Channel> &channel, const QByteAr
             }
             channel->write("7");
         });
-        timer->start(50);
+        timer->start(action.gapMs);
         return;
     }
-    case SimFault::Kind::HangUp:
-        hangUpMidReply(channel, reply);
+    case ReplyAction::Kind::HangUp:
+        // Half the reply, never its EOT, and the hang-up a moment later, once the half has left.
+        channel->write(reply);
+        channel->closing = true;
+        QTimer::singleShot(action.delayMs, this, [channel] {
+            if (channel->alive)
+                channel->hangUp();
+        });
         return;
     }
-    channel->write(reply);
 }

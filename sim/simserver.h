@@ -1,8 +1,9 @@
 #pragma once
 
-#include "controllerbus.h"
+#include "replyaction.h"
+#include "requestassembler.h"
 #include "simoptions.h"
-#include "strikeschedule.h"
+#include "simresponder.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -16,8 +17,8 @@ class QTcpServer;
 class QTcpSocket;
 class QTimer;
 
-// Serves the simulated controller on TCP and/or a pseudo-terminal: assembles request frames,
-// logs them, asks the model, and sends the reply frame, misbehaving where told to.
+// Serves the simulated controller on TCP and/or a pseudo-terminal: the I/O around the
+// responder, which says what each request frame gets back; this carries it out with timers.
 class SimServer : public QObject
 {
     Q_OBJECT
@@ -33,7 +34,7 @@ public:
 private:
     struct Channel
     {
-        QByteArray pending;
+        RequestAssembler requests;
         std::function<void(const QByteArray &)> write;
         std::function<void()> hangUp;
         QPointer<QTimer> streamTimer; // an endless reply in progress
@@ -46,17 +47,12 @@ private:
     void onPtyReadable();
     void received(const std::shared_ptr<Channel> &channel, const QByteArray &bytes);
     void handleFrame(const std::shared_ptr<Channel> &channel, const QByteArray &frame);
-    void deliver(const std::shared_ptr<Channel> &channel, const QByteArray &command, const QByteArray &reply);
-    void sendReply(const std::shared_ptr<Channel> &channel, const QByteArray &command, QByteArray reply);
-    void hangUpMidReply(const std::shared_ptr<Channel> &channel, const QByteArray &reply);
-    const SimFault *faultFor(const QByteArray &command) const;
+    void carryOut(const std::shared_ptr<Channel> &channel, const ReplyAction &action);
     void log(bool crcOk, const QByteArray &command);
     void closePty();
 
     SimOptions m_options;
-    ControllerBus m_bus;
-    StrikeSchedule m_lose;
-    StrikeSchedule m_cut;
+    SimResponder m_responder;
     QTcpServer *m_tcp = nullptr;
     int m_ptyMaster = -1;
     int m_ptyKeepAlive = -1;
@@ -65,5 +61,4 @@ private:
     std::shared_ptr<Channel> m_ptyChannel;
     QFile m_log;
     QElapsedTimer m_clock;
-    qint64 m_requestCount = 0; // a soak run may outlast an int
 };

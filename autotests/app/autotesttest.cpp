@@ -1,4 +1,4 @@
-// The automatic product test in the real window against zu42sim: what goes out in each pass,
+// The automatic product test in the real window against the simulator: what goes out in each pass,
 // what the lamps and the panel show, and how a run ends however it is ended.
 #include "i18n/texttable.h"
 #include "windowharness.h"
@@ -21,7 +21,7 @@ const char *const OutputBoxes[] = { "chkDO1", "chkDO2", "chkDO3", "chkDO4" };
 const QRegularExpression ClockText(QStringLiteral("^\\d{4}/\\d\\d/\\d\\d  \\d\\d:\\d\\d:\\d\\d$"));
 
 // The requests of the run, without the controller ID.
-QList<QByteArray> commands(const SimProcess &sim)
+QList<QByteArray> commands(const Simulator &sim)
 {
     QList<QByteArray> out;
     for (const QByteArray &request : sim.requests())
@@ -75,7 +75,7 @@ class AutoTestRun
 public:
     using Step = std::function<void(const QList<QByteArray> &log)>;
 
-    AutoTestRun(WindowHarness &h, SimProcess &sim)
+    AutoTestRun(WindowHarness &h, Simulator &sim)
         : m_h(h)
         , m_sim(sim)
     {
@@ -114,7 +114,7 @@ public:
 
 private:
     WindowHarness &m_h;
-    SimProcess &m_sim;
+    Simulator &m_sim;
 };
 
 class AutoTestTest : public QObject
@@ -171,7 +171,7 @@ private:
 private Q_SLOTS:
     void shouldFinishThePassInProgressWhenCancelled()
     {
-        SimProcess sim({ "--jig" });
+        Simulator sim({ "--jig" });
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(h.connectTo(sim));
@@ -197,7 +197,7 @@ private Q_SLOTS:
 
     void shouldSendOnlyInputReadsWhileNoBoxChanges()
     {
-        SimProcess sim;
+        Simulator sim;
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(h.connectTo(sim));
@@ -223,16 +223,17 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("ticked");     // boxes ticked before the run starts
         QTest::addColumn<QList<QList<int>>>("plan"); // boxes ticked after each pass
         QTest::addColumn<QList<QByteArray>>("expected");
+        QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
 
         QTest::newRow("box 2 ticked, kept, cleared") << QList<int> {} << QList<QList<int>> { { 2 }, { 2 }, { 2 }, {} }
-                                                     << QList<QByteArray> { "JD21", "JD20" };
+                                                     << QList<QByteArray> { "JD21", "JD20" } << Simulator::Wiring::Tcp;
         QTest::newRow("two boxes in one pass go out in order")
             << QList<int> {} << QList<QList<int>> { { 4, 1 }, { 1, 4 }, {} }
-            << QList<QByteArray> { "JD11", "JD41", "JD10", "JD40" };
+            << QList<QByteArray> { "JD11", "JD41", "JD10", "JD40" } << Simulator::Wiring::InProcess;
         QTest::newRow("each box tracked by itself") << QList<int> {} << QList<QList<int>> { { 1 }, { 1, 3 }, { 3 }, { 3 } }
-                                                    << QList<QByteArray> { "JD11", "JD31", "JD10" };
+                                                    << QList<QByteArray> { "JD11", "JD31", "JD10" } << Simulator::Wiring::InProcess;
         QTest::newRow("a box ticked before the run goes out in the first pass")
-            << QList<int> { 2 } << QList<QList<int>> { { 2 }, { 2 } } << QList<QByteArray> { "JD21" };
+            << QList<int> { 2 } << QList<QList<int>> { { 2 }, { 2 } } << QList<QByteArray> { "JD21" } << Simulator::Wiring::InProcess;
     }
 
     void shouldSendEachOutputChangeOnce()
@@ -240,8 +241,9 @@ private Q_SLOTS:
         QFETCH(QList<int>, ticked);
         QFETCH(QList<QList<int>>, plan);
         QFETCH(QList<QByteArray>, expected);
+        QFETCH(Simulator::Wiring, wiring);
 
-        SimProcess sim;
+        Simulator sim({}, wiring);
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(h.connectTo(sim));
@@ -271,16 +273,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("inputs");
         QTest::addColumn<QList<bool>>("lit");
-        QTest::newRow("1001, DI7 and DI8 on") << "100111" << QList<bool> { true, false, false, true, true, true };
-        QTest::newRow("0110, DI7 on") << "011010" << QList<bool> { false, true, true, false, true, false };
-        QTest::newRow("all off") << "000000" << QList<bool> { false, false, false, false, false, false };
+        QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
+        QTest::newRow("1001, DI7 and DI8 on") << "100111" << QList<bool> { true, false, false, true, true, true } << Simulator::Wiring::Tcp;
+        QTest::newRow("0110, DI7 on") << "011010" << QList<bool> { false, true, true, false, true, false } << Simulator::Wiring::InProcess;
+        QTest::newRow("all off") << "000000" << QList<bool> { false, false, false, false, false, false } << Simulator::Wiring::InProcess;
     }
 
     void shouldShowTheInputsOnTheLamps()
     {
         QFETCH(QString, inputs);
         QFETCH(QList<bool>, lit);
-        SimProcess sim({ "--inputs", inputs });
+        QFETCH(Simulator::Wiring, wiring);
+        Simulator sim({ "--inputs", inputs }, wiring);
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(h.connectTo(sim));
@@ -293,7 +297,7 @@ private Q_SLOTS:
 
     void shouldShowTheRecordThenAcknowledgeIt()
     {
-        SimProcess sim({ "--record-every", "2", "--inputs", "010100" });
+        Simulator sim({ "--record-every", "2", "--inputs", "010100" });
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(h.connectTo(sim));
@@ -324,13 +328,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("reply");
         QTest::addColumn<QList<bool>>("lit");
         QTest::addColumn<bool>("clockShown");
+        QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
         // Each wrong reply would light its lamps if it were read.
-        QTest::newRow("IE of 31 bytes") << "IE=2024031514253000111" << QList<bool> { false, false, false, false, true, true } << false;
-        QTest::newRow("IE of 33 bytes") << "IE=202403151425300011111" << QList<bool> { false, false, false, false, true, true } << false;
+        QTest::newRow("IE of 31 bytes") << "IE=2024031514253000111" << QList<bool> { false, false, false, false, true, true } << false << Simulator::Wiring::Tcp;
+        QTest::newRow("IE of 33 bytes") << "IE=202403151425300011111" << QList<bool> { false, false, false, false, true, true } << false << Simulator::Wiring::InProcess;
         QTest::newRow("IE of 51 bytes") << "IE=202403151425300011111234567890123DOOR01"
-                                        << QList<bool> { false, false, false, false, true, true } << false;
-        QTest::newRow("DF of 13 bytes") << "DF=1" << QList<bool> { true, true, true, true, false, false } << true;
-        QTest::newRow("DF of 15 bytes") << "DF=111" << QList<bool> { true, true, true, true, false, false } << true;
+                                        << QList<bool> { false, false, false, false, true, true } << false << Simulator::Wiring::InProcess;
+        QTest::newRow("DF of 13 bytes") << "DF=1" << QList<bool> { true, true, true, true, false, false } << true << Simulator::Wiring::InProcess;
+        QTest::newRow("DF of 15 bytes") << "DF=111" << QList<bool> { true, true, true, true, false, false } << true << Simulator::Wiring::InProcess;
     }
 
     void shouldIgnoreRepliesOfOtherLengths()
@@ -338,7 +343,8 @@ private Q_SLOTS:
         QFETCH(QString, reply);
         QFETCH(QList<bool>, lit);
         QFETCH(bool, clockShown);
-        SimProcess sim({ "--inputs", "111111", "--reply", reply });
+        QFETCH(Simulator::Wiring, wiring);
+        Simulator sim({ "--inputs", "111111", "--reply", reply }, wiring);
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(h.connectTo(sim));
@@ -354,7 +360,7 @@ private Q_SLOTS:
 
     void shouldRestoreEveryControlWhenTheLinkCannotOpen()
     {
-        SimProcess sim;
+        Simulator sim;
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(h.connectTo(sim));
@@ -362,6 +368,7 @@ private Q_SLOTS:
         QVERIFY(closed.listen(QHostAddress::LocalHost));
         const quint16 deadPort = closed.serverPort();
         closed.close();
+        h.useRealLinks();
         h.useTcp(deadPort);
         const QMap<QString, bool> before = buttonStates(h);
         const QString caption = h.find<QPushButton>("btnAuto")->text();
@@ -380,7 +387,7 @@ private Q_SLOTS:
         QVERIFY(sim.requests().isEmpty());
 
         // The window is ready for the next run.
-        h.useTcp(sim.port());
+        h.use(sim);
         AutoTestRun run(h, sim);
         QVERIFY(run.run([&](const QList<QByteArray> &log) {
             if (countOf(log, "DF") == 1 && h.window->autoTestRunning())
@@ -391,14 +398,14 @@ private Q_SLOTS:
 
     void shouldEndOkWhenEveryExchangeFails()
     {
-        SimProcess sim;
+        Simulator sim;
         QVERIFY(sim.start());
         // Inputs all on, so that any reply taken for valid would light the lamps.
-        SimProcess broken({ "--inputs", "111111", "--fault", "*:badcrc" });
+        Simulator broken({ "--inputs", "111111", "--fault", "*:badcrc" });
         QVERIFY(broken.start());
         WindowHarness h;
         QVERIFY(h.connectTo(sim));
-        h.useTcp(broken.port());
+        h.use(broken);
         AutoTestRun run(h, broken);
         bool lampLit = false;
         QVERIFY(run.run([&](const QList<QByteArray> &log) {
@@ -416,7 +423,7 @@ private Q_SLOTS:
 
     void shouldKeepEveryOtherControllerButtonUnavailableDuringARun()
     {
-        SimProcess sim;
+        Simulator sim;
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(h.connectTo(sim));
@@ -456,14 +463,16 @@ private Q_SLOTS:
     void shouldNotStartASecondRunWhenClickedAgainAfterCancel_data()
     {
         QTest::addColumn<bool>("sameMoment");
-        QTest::newRow("right after the cancel") << true;
-        QTest::newRow("later in the same pass") << false;
+        QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
+        QTest::newRow("right after the cancel") << true << Simulator::Wiring::Tcp;
+        QTest::newRow("later in the same pass") << false << Simulator::Wiring::InProcess;
     }
 
     void shouldNotStartASecondRunWhenClickedAgainAfterCancel()
     {
         QFETCH(bool, sameMoment);
-        SimProcess sim;
+        QFETCH(Simulator::Wiring, wiring);
+        Simulator sim({}, wiring);
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(h.connectTo(sim));
@@ -500,7 +509,7 @@ private Q_SLOTS:
 
     void shouldEndTheRunAndThenCloseWhenTheWindowIsClosed()
     {
-        SimProcess sim;
+        Simulator sim;
         QVERIFY(sim.start());
         WindowHarness h;
         h.window->show();
@@ -531,7 +540,7 @@ private Q_SLOTS:
 
     void shouldFollowALanguageChangeInTheButtonCaption()
     {
-        SimProcess sim;
+        Simulator sim;
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(h.connectTo(sim));
@@ -556,7 +565,7 @@ private Q_SLOTS:
 
     void shouldPutBackTheCaptionOfTheLanguageInForce()
     {
-        SimProcess sim;
+        Simulator sim;
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(h.connectTo(sim));
@@ -579,16 +588,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("box");
         QTest::addColumn<QStringList>("lamps");
-        QTest::newRow("DO1 lights DI1") << "chkDO1" << QStringList { "shDI1" };
-        QTest::newRow("DO3 lights DI3 and DI7") << "chkDO3" << QStringList { "shDI3", "shDI5" };
-        QTest::newRow("DO4 lights DI4 and DI8") << "chkDO4" << QStringList { "shDI4", "shDI6" };
+        QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
+        QTest::newRow("DO1 lights DI1") << "chkDO1" << QStringList { "shDI1" } << Simulator::Wiring::Tcp;
+        QTest::newRow("DO3 lights DI3 and DI7") << "chkDO3" << QStringList { "shDI3", "shDI5" } << Simulator::Wiring::InProcess;
+        QTest::newRow("DO4 lights DI4 and DI8") << "chkDO4" << QStringList { "shDI4", "shDI6" } << Simulator::Wiring::InProcess;
     }
 
     void shouldLightTheInputOfATickedOutputWithinOnePassOnTheJig()
     {
         QFETCH(QString, box);
         QFETCH(QStringList, lamps);
-        SimProcess sim({ "--jig" });
+        QFETCH(Simulator::Wiring, wiring);
+        Simulator sim({ "--jig" }, wiring);
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(h.connectTo(sim));

@@ -27,16 +27,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("scanId");
         QTest::addColumn<QByteArray>("sent");
-        QTest::newRow("default") << "000" << QByteArray("000AS");
-        QTest::newRow("blank, 5, blank") << " 5 " << QByteArray("5AS");
-        QTest::newRow("tab before") << "\t42" << QByteArray("42AS");
-        QTest::newRow("one digit") << "7" << QByteArray("7AS");
+        QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
+        QTest::newRow("default") << "000" << QByteArray("000AS") << Simulator::Wiring::Tcp;
+        QTest::newRow("blank, 5, blank") << " 5 " << QByteArray("5AS") << Simulator::Wiring::InProcess;
+        QTest::newRow("tab before") << "\t42" << QByteArray("42AS") << Simulator::Wiring::InProcess;
+        QTest::newRow("one digit") << "7" << QByteArray("7AS") << Simulator::Wiring::InProcess;
     }
     void shouldScanWithTheIdStrippedOfBlanks()
     {
         QFETCH(QString, scanId);
         QFETCH(QByteArray, sent);
-        SimProcess sim({ "--any-id" });
+        QFETCH(Simulator::Wiring, wiring);
+        Simulator sim({ "--any-id" }, wiring);
         QVERIFY(sim.start());
         WindowHarness h;
         h.find<QLineEdit>("edScanId")->setText(scanId);
@@ -48,38 +50,35 @@ private Q_SLOTS:
     void shouldCountDownAfterEachFailedAttempt_data()
     {
         QTest::addColumn<QStringList>("simArgs");
-        QTest::addColumn<bool>("pty");
+        QTest::addColumn<Simulator::Wiring>("wiring");
         QTest::addColumn<QStringList>("banners");
         QTest::addColumn<QList<QByteArray>>("requests");
         const QString connecting = text(TextTable::ConnectingDevice);
         const QString noDevice = text(TextTable::ConnectDeviceError);
         const QStringList three { connecting, countDown(3), countDown(2), countDown(1), noDevice };
         const QList<QByteArray> threeScans { "000AS", "000AS", "000AS" };
-        QTest::newRow("reply of another length, tcp") << QStringList { "--reply", "AS=123" } << false << three << threeScans;
-        QTest::newRow("no reply, serial") << QStringList { "--fault", "AS:noreply" } << true << three << threeScans;
-        QTest::newRow("bad checksum, serial") << QStringList { "--fault", "AS:badcrc" } << true << three << threeScans;
+        QTest::newRow("reply of another length, tcp") << QStringList { "--reply", "AS=123" } << Simulator::Wiring::Tcp << three << threeScans;
+        QTest::newRow("no reply, serial") << QStringList { "--fault", "AS:noreply" } << Simulator::Wiring::Pty << three << threeScans;
+        QTest::newRow("bad checksum, serial") << QStringList { "--fault", "AS:badcrc" } << Simulator::Wiring::InProcess << three << threeScans;
         QTest::newRow("first attempt lost, serial")
-            << QStringList { "--fail-nth", "1" } << true << QStringList { connecting, countDown(3), text(TextTable::CommandOk) }
+            << QStringList { "--fail-nth", "1" } << Simulator::Wiring::InProcess << QStringList { connecting, countDown(3), text(TextTable::CommandOk) }
             << QList<QByteArray> { "000AS", "000AS", "000AV", "000AS" };
-        QTest::newRow("answer at once, tcp") << QStringList() << false
+        QTest::newRow("answer at once, tcp") << QStringList() << Simulator::Wiring::InProcess
                                              << QStringList { connecting, text(TextTable::CommandOk) }
                                              << QList<QByteArray> { "000AS", "000AV", "000AS" };
     }
     void shouldCountDownAfterEachFailedAttempt()
     {
         QFETCH(QStringList, simArgs);
-        QFETCH(bool, pty);
+        QFETCH(Simulator::Wiring, wiring);
         QFETCH(QStringList, banners);
         QFETCH(QList<QByteArray>, requests);
-        if (const QString why = pty ? SimProcess::serialLineUnavailable() : QString(); !why.isEmpty())
+        if (const QString why = Simulator::unavailable(wiring); !why.isEmpty())
             QSKIP(qPrintable(why));
-        SimProcess sim(simArgs, pty);
+        Simulator sim(simArgs, wiring);
         QVERIFY(sim.start());
         WindowHarness h;
-        if (pty)
-            h.useSerial(sim.ptyPath());
-        else
-            h.useTcp(sim.port());
+        h.use(sim);
         const int descriptors = openDescriptors();
         OperationProbe probe(h);
         probe.click("btnConnect");
@@ -102,24 +101,24 @@ private Q_SLOTS:
     void shouldIdentifyTheController_data()
     {
         QTest::addColumn<QString>("versionText");
-        QTest::addColumn<bool>("pty");
+        QTest::addColumn<Simulator::Wiring>("wiring");
         QTest::addColumn<QString>("version");
         QTest::addColumn<bool>("diMode");
-        QTest::newRow("short version, tcp") << "ZO425V05" << false << "RO420DA ZO425V05" << false;
-        QTest::newRow("short version, serial") << "RO420V03" << true << "RO420DA RO420V03" << false;
-        QTest::newRow("long version, tcp") << "ZO425V0563ABCDEF" << false << "ZO425V0563ABCDEF" << false;
-        QTest::newRow("RO426 long, serial") << "RO426V0563ABCDEF" << true << "RO426V0563ABCDEF" << true;
-        QTest::newRow("RO426 short, tcp") << "RO426V01" << false << "RO420DA RO426V01" << true;
+        QTest::newRow("short version, tcp") << "ZO425V05" << Simulator::Wiring::Tcp << "RO420DA ZO425V05" << false;
+        QTest::newRow("short version, serial") << "RO420V03" << Simulator::Wiring::Pty << "RO420DA RO420V03" << false;
+        QTest::newRow("long version, tcp") << "ZO425V0563ABCDEF" << Simulator::Wiring::InProcess << "ZO425V0563ABCDEF" << false;
+        QTest::newRow("RO426 long, serial") << "RO426V0563ABCDEF" << Simulator::Wiring::InProcess << "RO426V0563ABCDEF" << true;
+        QTest::newRow("RO426 short, tcp") << "RO426V01" << Simulator::Wiring::InProcess << "RO420DA RO426V01" << true;
     }
     void shouldIdentifyTheController()
     {
         QFETCH(QString, versionText);
-        QFETCH(bool, pty);
+        QFETCH(Simulator::Wiring, wiring);
         QFETCH(QString, version);
         QFETCH(bool, diMode);
-        if (const QString why = pty ? SimProcess::serialLineUnavailable() : QString(); !why.isEmpty())
+        if (const QString why = Simulator::unavailable(wiring); !why.isEmpty())
             QSKIP(qPrintable(why));
-        SimProcess sim({ "--version-text", versionText, "--serial", "SN123456" }, pty);
+        Simulator sim({ "--version-text", versionText, "--serial", "SN123456" }, wiring);
         QVERIFY(sim.start());
         WindowHarness h;
         h.find<QLabel>("pnAuto")->setText(QStringLiteral("PASS"));
@@ -143,7 +142,7 @@ private Q_SLOTS:
         WindowHarness h;
         const QList<QPair<QString, bool>> models { { "RO426", true }, { "ZO425", false }, { "RO420", false }, { "RO426", true } };
         for (const auto &[model, shown] : models) {
-            SimProcess sim({ "--model", model });
+            Simulator sim({ "--model", model });
             QVERIFY(sim.start());
             QVERIFY(h.connectTo(sim));
             QCOMPARE(!h.find("btnDI_3_4Mode")->isHidden(), shown);
@@ -156,18 +155,20 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("simArgs");
         QTest::addColumn<QString>("version");
         QTest::addColumn<QString>("why");
+        QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
         // The first connect uses requests 1 to 3; the second one's AV is 5, its AS 6.
-        QTest::newRow("second AS unanswered") << QStringList { "--fail-nth", "6" } << "RO420DA RO426V05" << "No answer";
-        QTest::newRow("AV unanswered") << QStringList { "--fail-nth", "5" } << QString() << "No answer";
-        QTest::newRow("AV of another length") << QStringList { "--reply", "AV=123" } << QString() << "15 bytes";
+        QTest::newRow("second AS unanswered") << QStringList { "--fail-nth", "6" } << "RO420DA RO426V05" << "No answer" << Simulator::Wiring::Tcp;
+        QTest::newRow("AV unanswered") << QStringList { "--fail-nth", "5" } << QString() << "No answer" << Simulator::Wiring::InProcess;
+        QTest::newRow("AV of another length") << QStringList { "--reply", "AV=123" } << QString() << "15 bytes" << Simulator::Wiring::InProcess;
     }
     void shouldKeepWhatWasLearnedWhenIdentificationFails()
     {
         QFETCH(QStringList, simArgs);
         QFETCH(QString, version);
         QFETCH(QString, why);
-        SimProcess good({ "--model", "ZO425" });
-        SimProcess sim(QStringList { "--model", "RO426", "--id", "007" } + simArgs);
+        QFETCH(Simulator::Wiring, wiring);
+        Simulator good({ "--model", "ZO425" }, wiring);
+        Simulator sim(QStringList { "--model", "RO426", "--id", "007" } + simArgs, wiring);
         QVERIFY(good.start());
         QVERIFY(sim.start());
         WindowHarness h;
@@ -198,12 +199,13 @@ private Q_SLOTS:
         QTest::addColumn<bool>("serial");
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("why");
-        QTest::newRow("nobody listening") << false << QString() << "refused";
-        QTest::newRow("not an address") << false << "300.1.1.1" << "IPv4";
+        QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
+        QTest::newRow("nobody listening") << false << QString() << "refused" << Simulator::Wiring::Tcp;
+        QTest::newRow("not an address") << false << "300.1.1.1" << "IPv4" << Simulator::Wiring::InProcess;
 #ifdef Q_OS_WIN
-        QTest::newRow("no such port") << true << "COM219" << "No such port";
+        QTest::newRow("no such port") << true << "COM219" << "No such port" << Simulator::Wiring::InProcess;
 #else
-        QTest::newRow("no such port") << true << "/dev/zu42-no-such-port" << "No such port";
+        QTest::newRow("no such port") << true << "/dev/zu42-no-such-port" << "No such port" << Simulator::Wiring::InProcess;
 #endif
     }
     void shouldSayWhyALinkCannotBeOpened()
@@ -211,13 +213,15 @@ private Q_SLOTS:
         QFETCH(bool, serial);
         QFETCH(QString, address);
         QFETCH(QString, why);
-        SimProcess sim;
+        QFETCH(Simulator::Wiring, wiring);
+        Simulator sim({}, wiring);
         QVERIFY(sim.start());
         WindowHarness h;
         // A connect that worked, then the operator points the next one at nothing.
         QVERIFY(h.connectTo(sim));
         const int closes = h.traffic.closes();
         const int descriptors = openDescriptors();
+        h.useRealLinks();
         if (serial) {
             h.useSerial(address);
         } else {

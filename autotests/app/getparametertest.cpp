@@ -44,7 +44,7 @@ private slots:
 
 void GetParameterTest::shouldShowWhatWasWritten()
 {
-    SimProcess sim;
+    Simulator sim;
     QVERIFY(sim.start());
     WindowHarness h;
     QVERIFY(connectWithId(h, sim));
@@ -93,25 +93,26 @@ void GetParameterTest::shouldConvertEachField_data()
     QTest::addColumn<QStringList>("memory");   // --param ADDR=VALUE
     QTest::addColumn<QStringList>("before");   // controls before the read
     QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
 
-    QTest::newRow("card bits 20") << QStringList { "16=20" } << QStringList { "cmbCardByte=0" } << QStringList { "cmbCardByte=1" };
-    QTest::newRow("card bits 18") << QStringList { "16=18" } << QStringList { "cmbCardByte=1" } << QStringList { "cmbCardByte=0" };
-    QTest::newRow("card bits other") << QStringList { "16=21" } << QStringList { "cmbCardByte=1" } << QStringList { "cmbCardByte=0" };
-    QTest::newRow("card type 01") << QStringList { "15=1" } << QStringList { "cmbCardType=2" } << QStringList { "cmbCardType=0" };
-    QTest::newRow("card type 03") << QStringList { "15=3" } << QStringList { "cmbCardType=0" } << QStringList { "cmbCardType=2" };
-    QTest::newRow("card type 00 no selection") << QStringList { "15=0" } << QStringList {} << QStringList { "cmbCardType=-1" };
-    QTest::newRow("hour 10 no selection") << QStringList { "C=10" } << QStringList {} << QStringList { "cmbHourType=-1" };
-    QTest::newRow("title 03 no selection") << QStringList { "D=3" } << QStringList {} << QStringList { "cmbTitle=-1" };
+    QTest::newRow("card bits 20") << QStringList { "16=20" } << QStringList { "cmbCardByte=0" } << QStringList { "cmbCardByte=1" } << Simulator::Wiring::Tcp;
+    QTest::newRow("card bits 18") << QStringList { "16=18" } << QStringList { "cmbCardByte=1" } << QStringList { "cmbCardByte=0" } << Simulator::Wiring::InProcess;
+    QTest::newRow("card bits other") << QStringList { "16=21" } << QStringList { "cmbCardByte=1" } << QStringList { "cmbCardByte=0" } << Simulator::Wiring::InProcess;
+    QTest::newRow("card type 01") << QStringList { "15=1" } << QStringList { "cmbCardType=2" } << QStringList { "cmbCardType=0" } << Simulator::Wiring::InProcess;
+    QTest::newRow("card type 03") << QStringList { "15=3" } << QStringList { "cmbCardType=0" } << QStringList { "cmbCardType=2" } << Simulator::Wiring::InProcess;
+    QTest::newRow("card type 00 no selection") << QStringList { "15=0" } << QStringList {} << QStringList { "cmbCardType=-1" } << Simulator::Wiring::InProcess;
+    QTest::newRow("hour 10 no selection") << QStringList { "C=10" } << QStringList {} << QStringList { "cmbHourType=-1" } << Simulator::Wiring::InProcess;
+    QTest::newRow("title 03 no selection") << QStringList { "D=3" } << QStringList {} << QStringList { "cmbTitle=-1" } << Simulator::Wiring::InProcess;
     QTest::newRow("language 00, encoding 01")
         << QStringList { "A=0", "B=1" } << QStringList { "cmdLanguage=2", "cmbEncode=2" }
-        << QStringList { "cmdLanguage=0", "cmbEncode=1" };
-    QTest::newRow("same card 0A") << QStringList { "17=A" } << QStringList { "edSameCard=3" } << QStringList { "edSameCard=10" };
-    QTest::newRow("same card 00") << QStringList { "17=0" } << QStringList {} << QStringList { "edSameCard=0" };
-    QTest::newRow("timeout 14") << QStringList { "87=14" } << QStringList { "edDoorTimeout=x" } << QStringList { "edDoorTimeout=20" };
-    QTest::newRow("timeout FF") << QStringList { "87=FF" } << QStringList {} << QStringList { "edDoorTimeout=255" };
-    QTest::newRow("door log 02 no selection") << QStringList { "8B=2" } << QStringList {} << QStringList { "cmbDoorLog=-1" };
+        << QStringList { "cmdLanguage=0", "cmbEncode=1" } << Simulator::Wiring::InProcess;
+    QTest::newRow("same card 0A") << QStringList { "17=A" } << QStringList { "edSameCard=3" } << QStringList { "edSameCard=10" } << Simulator::Wiring::InProcess;
+    QTest::newRow("same card 00") << QStringList { "17=0" } << QStringList {} << QStringList { "edSameCard=0" } << Simulator::Wiring::InProcess;
+    QTest::newRow("timeout 14") << QStringList { "87=14" } << QStringList { "edDoorTimeout=x" } << QStringList { "edDoorTimeout=20" } << Simulator::Wiring::InProcess;
+    QTest::newRow("timeout FF") << QStringList { "87=FF" } << QStringList {} << QStringList { "edDoorTimeout=255" } << Simulator::Wiring::InProcess;
+    QTest::newRow("door log 02 no selection") << QStringList { "8B=2" } << QStringList {} << QStringList { "cmbDoorLog=-1" } << Simulator::Wiring::InProcess;
     // The simulated ZO425 hides the DI-mode pair; the read sets it all the same.
-    QTest::newRow("DI mode while hidden") << QStringList { "8D=1" } << QStringList {} << QStringList { "cmbDI_3_4Mode=1" };
+    QTest::newRow("DI mode while hidden") << QStringList { "8D=1" } << QStringList {} << QStringList { "cmbDI_3_4Mode=1" } << Simulator::Wiring::InProcess;
 }
 
 void GetParameterTest::shouldConvertEachField()
@@ -119,11 +120,12 @@ void GetParameterTest::shouldConvertEachField()
     QFETCH(QStringList, memory);
     QFETCH(QStringList, before);
     QFETCH(QStringList, expected);
+    QFETCH(Simulator::Wiring, wiring);
 
     QStringList args;
     for (const QString &m : memory)
         args << "--param" << m;
-    SimProcess sim(args);
+    Simulator sim(args, wiring);
     QVERIFY(sim.start());
     WindowHarness h;
     QVERIFY(connectWithId(h, sim));
@@ -141,6 +143,7 @@ void GetParameterTest::shouldApplyEachReadOnItsOwn_data()
     QTest::addColumn<QStringList>("simArgs");
     QTest::addColumn<bool>("firstApplied");
     QTest::addColumn<bool>("secondApplied");
+    QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
 
     const QString first = QStringLiteral("AP000A15=");
     const QString second = QStringLiteral("AP008608=");
@@ -148,23 +151,23 @@ void GetParameterTest::shouldApplyEachReadOnItsOwn_data()
     // The second read differs from the defaults in door force (byte 0x0086).
     const QStringList door { "--param", "86=1" };
 
-    QTest::newRow("first 54, second 28") << QStringList { "--reply", first + firstData() } + door << true << true;
-    QTest::newRow("first 53") << QStringList { "--reply", first + firstData().chopped(1) } + door << false << true;
-    QTest::newRow("first 55") << QStringList { "--reply", first + firstData() + "0" } + door << false << true;
-    QTest::newRow("first unanswered") << QStringList { "--fail-nth", "4" } + door << false << true;
+    QTest::newRow("first 54, second 28") << QStringList { "--reply", first + firstData() } + door << true << true << Simulator::Wiring::Tcp;
+    QTest::newRow("first 53") << QStringList { "--reply", first + firstData().chopped(1) } + door << false << true << Simulator::Wiring::InProcess;
+    QTest::newRow("first 55") << QStringList { "--reply", first + firstData() + "0" } + door << false << true << Simulator::Wiring::InProcess;
+    QTest::newRow("first unanswered") << QStringList { "--fail-nth", "4" } + door << false << true << Simulator::Wiring::InProcess;
     QTest::newRow("first language not hex")
-        << QStringList { "--reply", first + firstData(7, "0G") } + door << false << true;
+        << QStringList { "--reply", first + firstData(7, "0G") } + door << false << true << Simulator::Wiring::InProcess;
     QTest::newRow("first same card not hex")
-        << QStringList { "--reply", first + firstData(33, " 1") } + door << false << true;
+        << QStringList { "--reply", first + firstData(33, " 1") } + door << false << true << Simulator::Wiring::InProcess;
     QTest::newRow("first card bits compared as text")
-        << QStringList { "--reply", first + firstData(31, "ZZ") } + door << true << true;
+        << QStringList { "--reply", first + firstData(31, "ZZ") } + door << true << true << Simulator::Wiring::InProcess;
     QTest::newRow("first unapplied byte not hex")
-        << QStringList { "--reply", first + firstData(17, "??") } + door << true << true;
+        << QStringList { "--reply", first + firstData(17, "??") } + door << true << true << Simulator::Wiring::InProcess;
     QTest::newRow("second 27") << QStringList { "--reply", first + firstData(), "--reply", second + secondData.chopped(1) }
-                               << true << false;
+                               << true << false << Simulator::Wiring::InProcess;
     QTest::newRow("second door log not hex")
-        << QStringList { "--reply", first + firstData(), "--reply", second + "0101010101xx0101" } << true << false;
-    QTest::newRow("both fail") << QStringList { "--fail-nth", "4,5" } << false << false;
+        << QStringList { "--reply", first + firstData(), "--reply", second + "0101010101xx0101" } << true << false << Simulator::Wiring::InProcess;
+    QTest::newRow("both fail") << QStringList { "--fail-nth", "4,5" } << false << false << Simulator::Wiring::InProcess;
 }
 
 void GetParameterTest::shouldApplyEachReadOnItsOwn()
@@ -172,8 +175,9 @@ void GetParameterTest::shouldApplyEachReadOnItsOwn()
     QFETCH(QStringList, simArgs);
     QFETCH(bool, firstApplied);
     QFETCH(bool, secondApplied);
+    QFETCH(Simulator::Wiring, wiring);
 
-    SimProcess sim(simArgs);
+    Simulator sim(simArgs, wiring);
     QVERIFY(sim.start());
     WindowHarness h;
     QVERIFY(connectWithId(h, sim));
@@ -196,7 +200,7 @@ void GetParameterTest::shouldApplyEachReadOnItsOwn()
 void GetParameterTest::shouldNeverTouchControlsItDoesNotRead()
 {
     // The memory holds other values than the controls for every one of them.
-    SimProcess sim({ "--param", "8A=0", "--param", "1B=2", "--param", "1C=1", "--param", "1D=1", "--param", "16=18" });
+    Simulator sim({ "--param", "8A=0", "--param", "1B=2", "--param", "1C=1", "--param", "1D=1", "--param", "16=18" });
     QVERIFY(sim.start());
     WindowHarness h;
     QVERIFY(connectWithId(h, sim));
@@ -211,7 +215,7 @@ void GetParameterTest::shouldNeverTouchControlsItDoesNotRead()
 
 void GetParameterTest::shouldRefuseListLeftWithoutSelection()
 {
-    SimProcess sim({ "--param", "15=0" });
+    Simulator sim({ "--param", "15=0" });
     QVERIFY(sim.start());
     WindowHarness h;
     QVERIFY(connectWithId(h, sim));

@@ -14,7 +14,7 @@ class MaintenanceTest : public QObject
     static QString text(int id) { return TextTable::text(id, TextTable::English); }
 
     // The window connected to `sim` with scan ID `scanId`.
-    static bool connect(WindowHarness &h, SimProcess &sim, const QString &scanId = QStringLiteral("000"))
+    static bool connect(WindowHarness &h, Simulator &sim, const QString &scanId = QStringLiteral("000"))
     {
         h.find<QLineEdit>("edScanId")->setText(scanId);
         const bool ok = h.connectTo(sim);
@@ -27,27 +27,27 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("button");
         QTest::addColumn<bool>("net");
-        QTest::addColumn<bool>("pty");
+        QTest::addColumn<Simulator::Wiring>("wiring");
         QTest::addColumn<QByteArray>("sent");
         QTest::addColumn<QString>("banner");
         const QString reboot = text(TextTable::SetRebootBanner);
-        QTest::newRow("reboot, NET checked") << QByteArray("btnReboot") << true << false << QByteArray("001AJ99") << reboot;
-        QTest::newRow("reboot, NET unchecked") << QByteArray("btnReboot") << false << true << QByteArray("001AJ") << reboot;
-        QTest::newRow("second reboot, NET checked") << QByteArray("btnReboot2") << true << true << QByteArray("001AJ99") << reboot;
-        QTest::newRow("second reboot, NET unchecked") << QByteArray("btnReboot2") << false << false << QByteArray("001AJ") << reboot;
-        QTest::newRow("set initial") << QByteArray("btnInitial") << true << false << QByteArray("001AI")
+        QTest::newRow("reboot, NET checked") << QByteArray("btnReboot") << true << Simulator::Wiring::Tcp << QByteArray("001AJ99") << reboot;
+        QTest::newRow("reboot, NET unchecked") << QByteArray("btnReboot") << false << Simulator::Wiring::Pty << QByteArray("001AJ") << reboot;
+        QTest::newRow("second reboot, NET checked") << QByteArray("btnReboot2") << true << Simulator::Wiring::InProcess << QByteArray("001AJ99") << reboot;
+        QTest::newRow("second reboot, NET unchecked") << QByteArray("btnReboot2") << false << Simulator::Wiring::InProcess << QByteArray("001AJ") << reboot;
+        QTest::newRow("set initial") << QByteArray("btnInitial") << true << Simulator::Wiring::InProcess << QByteArray("001AI")
                                      << text(TextTable::SetFactoryBanner);
     }
     void shouldSendTheMaintenanceCommand()
     {
         QFETCH(QByteArray, button);
         QFETCH(bool, net);
-        QFETCH(bool, pty);
+        QFETCH(Simulator::Wiring, wiring);
         QFETCH(QByteArray, sent);
         QFETCH(QString, banner);
-        if (const QString why = pty ? SimProcess::serialLineUnavailable() : QString(); !why.isEmpty())
+        if (const QString why = Simulator::unavailable(wiring); !why.isEmpty())
             QSKIP(qPrintable(why));
-        SimProcess sim({ "--id", "001" }, pty);
+        Simulator sim({ "--id", "001" }, wiring);
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(connect(h, sim, QStringLiteral("001")));
@@ -66,17 +66,19 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("button");
         QTest::addColumn<QStringList>("simArgs");
         QTest::addColumn<QString>("why");
-        QTest::newRow("reboot answered with data") << QByteArray("btnReboot") << QStringList { "--reply", "AJ=1" } << "13 bytes";
-        QTest::newRow("set initial answered with data") << QByteArray("btnInitial") << QStringList { "--reply", "AI=OK" } << "14 bytes";
-        QTest::newRow("reboot unanswered") << QByteArray("btnReboot2") << QStringList { "--fault", "AJ:noreply" } << "No answer";
-        QTest::newRow("set initial, bad checksum") << QByteArray("btnInitial") << QStringList { "--fault", "AI:badcrc" } << "checksum";
+        QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
+        QTest::newRow("reboot answered with data") << QByteArray("btnReboot") << QStringList { "--reply", "AJ=1" } << "13 bytes" << Simulator::Wiring::Tcp;
+        QTest::newRow("set initial answered with data") << QByteArray("btnInitial") << QStringList { "--reply", "AI=OK" } << "14 bytes" << Simulator::Wiring::InProcess;
+        QTest::newRow("reboot unanswered") << QByteArray("btnReboot2") << QStringList { "--fault", "AJ:noreply" } << "No answer" << Simulator::Wiring::InProcess;
+        QTest::newRow("set initial, bad checksum") << QByteArray("btnInitial") << QStringList { "--fault", "AI:badcrc" } << "checksum" << Simulator::Wiring::InProcess;
     }
     void shouldRequireThePlainAcknowledgement()
     {
         QFETCH(QByteArray, button);
         QFETCH(QStringList, simArgs);
         QFETCH(QString, why);
-        SimProcess sim(simArgs);
+        QFETCH(Simulator::Wiring, wiring);
+        Simulator sim(simArgs, wiring);
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(connect(h, sim));
@@ -92,15 +94,17 @@ private Q_SLOTS:
     void shouldEndWithoutClosingWhenTheLinkCannotOpen_data()
     {
         QTest::addColumn<QByteArray>("button");
-        QTest::newRow("reboot") << QByteArray("btnReboot");
-        QTest::newRow("second reboot") << QByteArray("btnReboot2");
-        QTest::newRow("set initial") << QByteArray("btnInitial");
-        QTest::newRow("command test") << QByteArray("btnCommand");
+        QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
+        QTest::newRow("reboot") << QByteArray("btnReboot") << Simulator::Wiring::Tcp;
+        QTest::newRow("second reboot") << QByteArray("btnReboot2") << Simulator::Wiring::InProcess;
+        QTest::newRow("set initial") << QByteArray("btnInitial") << Simulator::Wiring::InProcess;
+        QTest::newRow("command test") << QByteArray("btnCommand") << Simulator::Wiring::InProcess;
     }
     void shouldEndWithoutClosingWhenTheLinkCannotOpen()
     {
         QFETCH(QByteArray, button);
-        SimProcess sim;
+        QFETCH(Simulator::Wiring, wiring);
+        Simulator sim({}, wiring);
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(connect(h, sim));
@@ -123,7 +127,7 @@ private Q_SLOTS:
 
     void shouldNotStartASecondOperationFromAQueuedClick()
     {
-        SimProcess sim;
+        Simulator sim;
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(connect(h, sim));
@@ -140,10 +144,10 @@ private Q_SLOTS:
     void shouldAddressLaterCommandsWithTheLearnedId()
     {
         // The controller answers any ID with its own: the scan goes to 000, the rest to 042.
-        SimProcess sim({ "--any-id", "--id", "042" });
+        Simulator sim({ "--any-id", "--id", "042" });
         QVERIFY(sim.start());
         WindowHarness h;
-        h.useTcp(sim.port());
+        h.use(sim);
         h.click("btnConnect");
         QCOMPARE(sim.requests(), (QList<QByteArray> { "000AS", "042AV", "042AS" }));
         QCOMPARE(h.window->session().deviceId(), QByteArray("042"));
@@ -160,29 +164,29 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QStringList>("simArgs");
-        QTest::addColumn<bool>("pty");
+        QTest::addColumn<Simulator::Wiring>("wiring");
         QTest::addColumn<QByteArray>("sent");
         QTest::addColumn<QString>("shownData"); // between the two head characters and EOT
-        QTest::newRow("default AB") << "AB" << QStringList { "--reply", "AB=HELLO" } << false << QByteArray("000AB") << "ABHELLO";
-        QTest::newRow("empty text sends the ID alone") << "" << QStringList() << true << QByteArray("000") << "";
-        QTest::newRow("typed as is") << " ab c " << QStringList { "--reply", "*=x" } << false << QByteArray("000 ab c ")
+        QTest::newRow("default AB") << "AB" << QStringList { "--reply", "AB=HELLO" } << Simulator::Wiring::Tcp << QByteArray("000AB") << "ABHELLO";
+        QTest::newRow("empty text sends the ID alone") << "" << QStringList() << Simulator::Wiring::Pty << QByteArray("000") << "";
+        QTest::newRow("typed as is") << " ab c " << QStringList { "--reply", "*=x" } << Simulator::Wiring::InProcess << QByteArray("000 ab c ")
                                      << QStringLiteral(" ax");
         QTest::newRow("control bytes in the data")
-            << "ZZ" << QStringList { "--reply", "ZZ=A\\x07B\\x1b\\x7f" } << true << QByteArray("000ZZ")
+            << "ZZ" << QStringList { "--reply", "ZZ=A\\x07B\\x1b\\x7f" } << Simulator::Wiring::InProcess << QByteArray("000ZZ")
             << QStringLiteral("ZZA\u2407B\u241B\u2421");
-        QTest::newRow("GB2312 text") << QStringLiteral("XY\u4E2D") << QStringList() << false
+        QTest::newRow("GB2312 text") << QStringLiteral("XY\u4E2D") << QStringList() << Simulator::Wiring::InProcess
                                      << QByteArray("000XY\xD6\xD0") << "XY";
     }
     void shouldShowTheRawReplyOfTheFreeCommand()
     {
         QFETCH(QString, typed);
         QFETCH(QStringList, simArgs);
-        QFETCH(bool, pty);
+        QFETCH(Simulator::Wiring, wiring);
         QFETCH(QByteArray, sent);
         QFETCH(QString, shownData);
-        if (const QString why = pty ? SimProcess::serialLineUnavailable() : QString(); !why.isEmpty())
+        if (const QString why = Simulator::unavailable(wiring); !why.isEmpty())
             QSKIP(qPrintable(why));
-        SimProcess sim(simArgs, pty);
+        Simulator sim(simArgs, wiring);
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(connect(h, sim));
@@ -206,7 +210,7 @@ private Q_SLOTS:
     void shouldKeepTheLastReplyWhenAnExchangeFails()
     {
         // Requests 1 to 3 are the connect, 4 the first command; the 5th goes unanswered.
-        SimProcess sim({ "--reply", "AB=FIRST", "--fail-nth", "5" });
+        Simulator sim({ "--reply", "AB=FIRST", "--fail-nth", "5" });
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(connect(h, sim));
@@ -226,18 +230,19 @@ private Q_SLOTS:
         QTest::addColumn<int>("encoding");
         QTest::addColumn<QString>("why");
         QTest::addColumn<int>("banner");
+        QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
         const int gb2312 = 2;
         const int tooLong = TextTable::CommandTooLong;
         const int invalid = TextTable::InvalidValue;
-        QTest::newRow("one byte too long") << QString(1491, QLatin1Char('B')) << gb2312 << "1494 bytes" << tooLong;
-        QTest::newRow("far too long") << QString(5000, QLatin1Char('B')) << gb2312 << "5003 bytes" << tooLong;
+        QTest::newRow("one byte too long") << QString(1491, QLatin1Char('B')) << gb2312 << "1494 bytes" << tooLong << Simulator::Wiring::Tcp;
+        QTest::newRow("far too long") << QString(5000, QLatin1Char('B')) << gb2312 << "5003 bytes" << tooLong << Simulator::Wiring::InProcess;
         // Two bytes per character in GB2312: 746 characters are 1492 bytes.
-        QTest::newRow("too long once encoded") << QString(746, QChar(0x4E2D)) << gb2312 << "1495 bytes" << tooLong;
-        QTest::newRow("STX inside") << QStringLiteral("A\u0002B") << gb2312 << "control character" << invalid;
-        QTest::newRow("CR inside") << QStringLiteral("AB\r") << gb2312 << "control character" << invalid;
-        QTest::newRow("NUL inside") << QString(QChar(0)) + QStringLiteral("AB") << gb2312 << "control character" << invalid;
-        QTest::newRow("Thai in GB2312") << QStringLiteral("A\u0E01") << gb2312 << "GB2312" << invalid;
-        QTest::newRow("Thai in Big5") << QStringLiteral("A\u0E01") << 1 << "BIG5" << invalid;
+        QTest::newRow("too long once encoded") << QString(746, QChar(0x4E2D)) << gb2312 << "1495 bytes" << tooLong << Simulator::Wiring::InProcess;
+        QTest::newRow("STX inside") << QStringLiteral("A\u0002B") << gb2312 << "control character" << invalid << Simulator::Wiring::InProcess;
+        QTest::newRow("CR inside") << QStringLiteral("AB\r") << gb2312 << "control character" << invalid << Simulator::Wiring::InProcess;
+        QTest::newRow("NUL inside") << QString(QChar(0)) + QStringLiteral("AB") << gb2312 << "control character" << invalid << Simulator::Wiring::InProcess;
+        QTest::newRow("Thai in GB2312") << QStringLiteral("A\u0E01") << gb2312 << "GB2312" << invalid << Simulator::Wiring::InProcess;
+        QTest::newRow("Thai in Big5") << QStringLiteral("A\u0E01") << 1 << "BIG5" << invalid << Simulator::Wiring::InProcess;
     }
     void shouldRefuseACommandThatCannotGoOut()
     {
@@ -245,7 +250,8 @@ private Q_SLOTS:
         QFETCH(int, encoding);
         QFETCH(QString, why);
         QFETCH(int, banner);
-        SimProcess sim;
+        QFETCH(Simulator::Wiring, wiring);
+        Simulator sim({}, wiring);
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(connect(h, sim));
@@ -276,7 +282,7 @@ private Q_SLOTS:
 
     void shouldSendTheLongestCommandThatFits()
     {
-        SimProcess sim;
+        Simulator sim;
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(connect(h, sim));

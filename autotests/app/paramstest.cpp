@@ -31,32 +31,33 @@ void ParamsTest::shouldSendTheChosenValue_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<QStringList>("controls");
     QTest::addColumn<QByteArray>("expected");
+    QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
 
-    QTest::newRow("door log Enable") << "btnDoorLog" << QStringList { "cmbDoorLog=1" } << QByteArray("001AP008B0101");
-    QTest::newRow("door log Disable") << "btnDoorLog" << QStringList { "cmbDoorLog=0" } << QByteArray("001AP008B0100");
-    QTest::newRow("card type 1:Stand") << "btnCardType" << QStringList { "cmbCardType=0" } << QByteArray("001AP00150101");
-    QTest::newRow("card type 3:Type #2") << "btnCardType" << QStringList { "cmbCardType=2" } << QByteArray("001AP00150103");
-    QTest::newRow("card bits 24") << "btnCardByte" << QStringList { "cmbCardByte=0" } << QByteArray("001AP00160118");
-    QTest::newRow("card bits 32") << "btnCardByte" << QStringList { "cmbCardByte=1" } << QByteArray("001AP00160120");
-    QTest::newRow("RO420 card bits 24") << "btnCardByte120" << QStringList { "cmbCardByte120=0" } << QByteArray("001AF24");
-    QTest::newRow("RO420 card bits 32") << "btnCardByte120" << QStringList { "cmbCardByte120=1" } << QByteArray("001AF32");
-    QTest::newRow("same card 10") << "btnSameCard" << QStringList { "edSameCard=10" } << QByteArray("001AP0017010A");
-    QTest::newRow("same card 0") << "btnSameCard" << QStringList { "edSameCard=0" } << QByteArray("001AP00170100");
-    QTest::newRow("same card 255") << "btnSameCard" << QStringList { "edSameCard=255" } << QByteArray("001AP001701FF");
-    QTest::newRow("same card blanks and sign") << "btnSameCard" << QStringList { "edSameCard= +7" } << QByteArray("001AP00170107");
-    QTest::newRow("same card $ hex") << "btnSameCard" << QStringList { "edSameCard=$1f" } << QByteArray("001AP0017011F");
-    QTest::newRow("same card 0x hex") << "btnSameCard" << QStringList { "edSameCard=0xC" } << QByteArray("001AP0017010C");
-    QTest::newRow("date DD/MM/YYYY") << "btnDateType" << QStringList { "cmbDateType=1" } << QByteArray("001AP000E0101");
-    QTest::newRow("date MM/DD/YYYY") << "btnDateType" << QStringList { "cmbDateType=2" } << QByteArray("001AP000E0102");
-    QTest::newRow("hour 12H") << "btnHourType" << QStringList { "cmbHourType=1" } << QByteArray("001AP000C0101");
-    QTest::newRow("ext reader Entry") << "btnSetExtReader" << QStringList { "cmbExtReader=1" } << QByteArray("001AP008C0101");
-    QTest::newRow("door force Enable") << "btnDoorForce" << QStringList { "cmbDoorForce=1" } << QByteArray("001AP00860101");
-    QTest::newRow("door timeout Enable") << "btnDoorTimeout" << QStringList { "cmbDoorTimeout=1" } << QByteArray("001AP00880101");
-    QTest::newRow("timeout time 20") << "btnDoorTimeoutTime" << QStringList { "edDoorTimeout=20" } << QByteArray("001AP00870114");
-    QTest::newRow("timeout time 255") << "btnDoorTimeoutTime" << QStringList { "edDoorTimeout=255" } << QByteArray("001AP008701FF");
-    QTest::newRow("DI mode Weigand") << "btnDI_3_4Mode" << QStringList { "cmbDI_3_4Mode=1" } << QByteArray("001AP008D0101");
-    QTest::newRow("reader type Stand") << "btnSetReaderType" << QStringList { "cmbReaderType=1" } << QByteArray("001AP008A0101");
-    QTest::newRow("reader type Keypad") << "btnSetReaderType" << QStringList { "cmbReaderType=0" } << QByteArray("001AP008A0100");
+    QTest::newRow("door log Enable") << "btnDoorLog" << QStringList { "cmbDoorLog=1" } << QByteArray("001AP008B0101") << Simulator::Wiring::Tcp;
+    QTest::newRow("door log Disable") << "btnDoorLog" << QStringList { "cmbDoorLog=0" } << QByteArray("001AP008B0100") << Simulator::Wiring::InProcess;
+    QTest::newRow("card type 1:Stand") << "btnCardType" << QStringList { "cmbCardType=0" } << QByteArray("001AP00150101") << Simulator::Wiring::InProcess;
+    QTest::newRow("card type 3:Type #2") << "btnCardType" << QStringList { "cmbCardType=2" } << QByteArray("001AP00150103") << Simulator::Wiring::InProcess;
+    QTest::newRow("card bits 24") << "btnCardByte" << QStringList { "cmbCardByte=0" } << QByteArray("001AP00160118") << Simulator::Wiring::InProcess;
+    QTest::newRow("card bits 32") << "btnCardByte" << QStringList { "cmbCardByte=1" } << QByteArray("001AP00160120") << Simulator::Wiring::InProcess;
+    QTest::newRow("RO420 card bits 24") << "btnCardByte120" << QStringList { "cmbCardByte120=0" } << QByteArray("001AF24") << Simulator::Wiring::InProcess;
+    QTest::newRow("RO420 card bits 32") << "btnCardByte120" << QStringList { "cmbCardByte120=1" } << QByteArray("001AF32") << Simulator::Wiring::InProcess;
+    QTest::newRow("same card 10") << "btnSameCard" << QStringList { "edSameCard=10" } << QByteArray("001AP0017010A") << Simulator::Wiring::InProcess;
+    QTest::newRow("same card 0") << "btnSameCard" << QStringList { "edSameCard=0" } << QByteArray("001AP00170100") << Simulator::Wiring::InProcess;
+    QTest::newRow("same card 255") << "btnSameCard" << QStringList { "edSameCard=255" } << QByteArray("001AP001701FF") << Simulator::Wiring::InProcess;
+    QTest::newRow("same card blanks and sign") << "btnSameCard" << QStringList { "edSameCard= +7" } << QByteArray("001AP00170107") << Simulator::Wiring::InProcess;
+    QTest::newRow("same card $ hex") << "btnSameCard" << QStringList { "edSameCard=$1f" } << QByteArray("001AP0017011F") << Simulator::Wiring::InProcess;
+    QTest::newRow("same card 0x hex") << "btnSameCard" << QStringList { "edSameCard=0xC" } << QByteArray("001AP0017010C") << Simulator::Wiring::InProcess;
+    QTest::newRow("date DD/MM/YYYY") << "btnDateType" << QStringList { "cmbDateType=1" } << QByteArray("001AP000E0101") << Simulator::Wiring::InProcess;
+    QTest::newRow("date MM/DD/YYYY") << "btnDateType" << QStringList { "cmbDateType=2" } << QByteArray("001AP000E0102") << Simulator::Wiring::InProcess;
+    QTest::newRow("hour 12H") << "btnHourType" << QStringList { "cmbHourType=1" } << QByteArray("001AP000C0101") << Simulator::Wiring::InProcess;
+    QTest::newRow("ext reader Entry") << "btnSetExtReader" << QStringList { "cmbExtReader=1" } << QByteArray("001AP008C0101") << Simulator::Wiring::InProcess;
+    QTest::newRow("door force Enable") << "btnDoorForce" << QStringList { "cmbDoorForce=1" } << QByteArray("001AP00860101") << Simulator::Wiring::InProcess;
+    QTest::newRow("door timeout Enable") << "btnDoorTimeout" << QStringList { "cmbDoorTimeout=1" } << QByteArray("001AP00880101") << Simulator::Wiring::InProcess;
+    QTest::newRow("timeout time 20") << "btnDoorTimeoutTime" << QStringList { "edDoorTimeout=20" } << QByteArray("001AP00870114") << Simulator::Wiring::InProcess;
+    QTest::newRow("timeout time 255") << "btnDoorTimeoutTime" << QStringList { "edDoorTimeout=255" } << QByteArray("001AP008701FF") << Simulator::Wiring::InProcess;
+    QTest::newRow("DI mode Weigand") << "btnDI_3_4Mode" << QStringList { "cmbDI_3_4Mode=1" } << QByteArray("001AP008D0101") << Simulator::Wiring::InProcess;
+    QTest::newRow("reader type Stand") << "btnSetReaderType" << QStringList { "cmbReaderType=1" } << QByteArray("001AP008A0101") << Simulator::Wiring::InProcess;
+    QTest::newRow("reader type Keypad") << "btnSetReaderType" << QStringList { "cmbReaderType=0" } << QByteArray("001AP008A0100") << Simulator::Wiring::InProcess;
 }
 
 void ParamsTest::shouldSendTheChosenValue()
@@ -64,8 +65,9 @@ void ParamsTest::shouldSendTheChosenValue()
     QFETCH(QString, button);
     QFETCH(QStringList, controls);
     QFETCH(QByteArray, expected);
+    QFETCH(Simulator::Wiring, wiring);
 
-    SimProcess sim({ "--id", "001" });
+    Simulator sim({ "--id", "001" }, wiring);
     QVERIFY(sim.start());
     WindowHarness h;
     QVERIFY(connectWithId(h, sim, "001"));
@@ -87,11 +89,13 @@ void ParamsTest::shouldRefuseValueBeforeOpeningLink_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QStringList>("controls");
+    QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
 
     for (const char *text : { "256", "999", "-1", "abc", "", "1.5", "0x", "$", "12a", "   " })
-        QTest::addRow("same card \"%s\"", text) << "btnSameCard" << QStringList { QStringLiteral("edSameCard=") + text };
+        QTest::addRow("same card \"%s\"", text) << "btnSameCard" << QStringList { QStringLiteral("edSameCard=") + text }
+                                                << (qstrcmp(text, "256") == 0 ? Simulator::Wiring::Tcp : Simulator::Wiring::InProcess);
     for (const char *text : { "300", "-5", "x", "" })
-        QTest::addRow("timeout time \"%s\"", text) << "btnDoorTimeoutTime" << QStringList { QStringLiteral("edDoorTimeout=") + text };
+        QTest::addRow("timeout time \"%s\"", text) << "btnDoorTimeoutTime" << QStringList { QStringLiteral("edDoorTimeout=") + text } << Simulator::Wiring::InProcess;
 
     const char *lists[][2] = {
         { "btnCardByte", "cmbCardByte" },     { "btnCardByte120", "cmbCardByte120" }, { "btnCardType", "cmbCardType" },
@@ -100,15 +104,16 @@ void ParamsTest::shouldRefuseValueBeforeOpeningLink_data()
         { "btnDI_3_4Mode", "cmbDI_3_4Mode" }, { "btnSetReaderType", "cmbReaderType" },
     };
     for (const auto &[button, list] : lists)
-        QTest::addRow("%s without selection", list) << button << QStringList { QStringLiteral("%1=-1").arg(list) };
+        QTest::addRow("%s without selection", list) << button << QStringList { QStringLiteral("%1=-1").arg(list) } << Simulator::Wiring::InProcess;
 }
 
 void ParamsTest::shouldRefuseValueBeforeOpeningLink()
 {
     QFETCH(QString, button);
     QFETCH(QStringList, controls);
+    QFETCH(Simulator::Wiring, wiring);
 
-    SimProcess sim;
+    Simulator sim({}, wiring);
     QVERIFY(sim.start());
     WindowHarness h;
     QVERIFY(connectWithId(h, sim));
@@ -132,7 +137,7 @@ void ParamsTest::shouldRefuseValueBeforeOpeningLink()
 
 void ParamsTest::shouldSayInvalidValueInCurrentLanguage()
 {
-    SimProcess sim;
+    Simulator sim;
     QVERIFY(sim.start());
     WindowHarness h;
     QVERIFY(connectWithId(h, sim));
@@ -151,17 +156,19 @@ void ParamsTest::shouldSayInvalidValueInCurrentLanguage()
 void ParamsTest::shouldReportCommandErrorWithoutReply_data()
 {
     QTest::addColumn<QString>("button");
-    QTest::newRow("door log") << "btnDoorLog";
-    QTest::newRow("same card") << "btnSameCard";
-    QTest::newRow("RO420 card bits") << "btnCardByte120";
+    QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
+    QTest::newRow("door log") << "btnDoorLog" << Simulator::Wiring::Tcp;
+    QTest::newRow("same card") << "btnSameCard" << Simulator::Wiring::InProcess;
+    QTest::newRow("RO420 card bits") << "btnCardByte120" << Simulator::Wiring::InProcess;
 }
 
 void ParamsTest::shouldReportCommandErrorWithoutReply()
 {
     QFETCH(QString, button);
+    QFETCH(Simulator::Wiring, wiring);
 
     // The connect takes the first three requests; the press is the fourth.
-    SimProcess sim({ "--fail-nth", "4" });
+    Simulator sim({ "--fail-nth", "4" }, wiring);
     QVERIFY(sim.start());
     WindowHarness h;
     QVERIFY(connectWithId(h, sim));
@@ -180,17 +187,19 @@ void ParamsTest::shouldReportCommandErrorWithoutReply()
 void ParamsTest::shouldSendNothingWhenTheLinkCannotOpen_data()
 {
     QTest::addColumn<QString>("button");
-    QTest::newRow("door log") << "btnDoorLog";
-    QTest::newRow("master") << "btnSetMaster";
-    QTest::newRow("title") << "btnSetTitle";
-    QTest::newRow("get parameter") << "btnGetParameter";
+    QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
+    QTest::newRow("door log") << "btnDoorLog" << Simulator::Wiring::Tcp;
+    QTest::newRow("master") << "btnSetMaster" << Simulator::Wiring::InProcess;
+    QTest::newRow("title") << "btnSetTitle" << Simulator::Wiring::InProcess;
+    QTest::newRow("get parameter") << "btnGetParameter" << Simulator::Wiring::InProcess;
 }
 
 void ParamsTest::shouldSendNothingWhenTheLinkCannotOpen()
 {
     QFETCH(QString, button);
+    QFETCH(Simulator::Wiring, wiring);
 
-    SimProcess sim;
+    Simulator sim({}, wiring);
     QVERIFY(sim.start());
     WindowHarness h;
     QVERIFY(connectWithId(h, sim));

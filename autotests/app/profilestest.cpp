@@ -40,7 +40,7 @@ QString reportSummary(const WindowHarness &h)
     return label ? label->text() : QString();
 }
 
-QList<QByteArray> writesTo(const SimProcess &sim, const QByteArray &id)
+QList<QByteArray> writesTo(const Simulator &sim, const QByteArray &id)
 {
     QList<QByteArray> out;
     for (const QByteArray &r : sim.requests()) {
@@ -88,7 +88,7 @@ class ProfilesTest : public QObject
 private slots:
     void shouldCarryAProfileFromOneControllerToAnother()
     {
-        SimProcess sim({ "--bus", "001-002" });
+        Simulator sim({ "--bus", "001-002" });
         QVERIFY(sim.start());
         WindowHarness h;
         QTemporaryDir dir;
@@ -154,7 +154,7 @@ private slots:
             "created": "2026-12-07T10:00:00+08:00", "values": {"language": "simplified-chinese", "card-type": "type-2",
             "card-bits": "32", "same-card-delay": 7, "show-status": false, "door-force": true, "di-mode": "wiegand",
             "baud-rate": "9600,n,8,1", "title-line-1": "东门"}})");
-        SimProcess sim;
+        Simulator sim;
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(connectWithId(h, sim));
@@ -179,18 +179,19 @@ private slots:
         QTest::addColumn<QString>("banner");
         QTest::addColumn<QString>("reason");
         QTest::addColumn<QList<QByteArray>>("requests");
+        QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
         const QByteArray head = R"({"format": "zu42-profile", "version": 1, "model": "ZO425", "created": "2026-12-07T10:00:00Z", )";
         QTest::newRow("damaged") << head + R"("values": {"door-log": fal)" << english(TextTable::ProfileRefused)
-                                 << "Not a profile: damaged JSON" << QList<QByteArray> {};
+                                 << "Not a profile: damaged JSON" << QList<QByteArray> {} << Simulator::Wiring::Tcp;
         QTest::newRow("unknown version") << QByteArray(head).replace("\"version\": 1", "\"version\": 2") + R"("values": {"door-log": false}})"
                                          << english(TextTable::ProfileRefused) << "Profile version 2 is unknown to this program"
-                                         << QList<QByteArray> {};
+                                         << QList<QByteArray> {} << Simulator::Wiring::InProcess;
         QTest::newRow("out of range") << head + R"("values": {"title-lines": 3}})" << english(TextTable::ProfileRefused)
-                                      << "Value title-lines: 3 is outside 0 to 2" << QList<QByteArray> {};
+                                      << "Value title-lines: 3 is outside 0 to 2" << QList<QByteArray> {} << Simulator::Wiring::InProcess;
         QTest::newRow("another model") << QByteArray(head).replace("ZO425", "RO426") + R"("values": {"door-log": false}})"
                                        << english(TextTable::CommandError)
                                        << "The values were made for the RO426; this controller is the ZO425"
-                                       << QList<QByteArray> { "000AV" };
+                                       << QList<QByteArray> { "000AV" } << Simulator::Wiring::InProcess;
     }
 
     void shouldRefuseABadProfileWithNothingSent()
@@ -199,9 +200,10 @@ private slots:
         QFETCH(QString, banner);
         QFETCH(QString, reason);
         QFETCH(QList<QByteArray>, requests);
+        QFETCH(Simulator::Wiring, wiring);
         QTemporaryDir dir;
         const QString path = writeFile(dir, text);
-        SimProcess sim;
+        Simulator sim({}, wiring);
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(connectWithId(h, sim));
@@ -219,10 +221,10 @@ private slots:
     void shouldAskForAConnectFirst()
     {
         QTemporaryDir dir;
-        SimProcess sim;
+        Simulator sim;
         QVERIFY(sim.start());
         WindowHarness h;
-        h.useTcp(sim.port());
+        h.use(sim);
         QVERIFY(!h.window->saveProfile(dir.filePath(QStringLiteral("p.json"))));
         QCOMPARE(h.banner(), english(TextTable::ConnectFirst));
         QVERIFY(sim.requests().isEmpty());
@@ -234,7 +236,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("menu.json"));
-        SimProcess sim;
+        Simulator sim;
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(connectWithId(h, sim));
@@ -277,10 +279,11 @@ private slots:
         QTest::addColumn<int>("language");
         // Chosen while the report is open: what it already shows follows.
         QTest::addColumn<bool>("afterwards");
-        QTest::newRow("English") << "mnuEnglish" << int(TextTable::English) << false;
-        QTest::newRow("Simplified Chinese") << "mnuSimplified" << int(TextTable::SimplifiedChinese) << false;
-        QTest::newRow("Traditional Chinese") << "mnuTraditional" << int(TextTable::TraditionalChinese) << false;
-        QTest::newRow("Traditional Chinese, report open") << "mnuTraditional" << int(TextTable::TraditionalChinese) << true;
+        QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
+        QTest::newRow("English") << "mnuEnglish" << int(TextTable::English) << false << Simulator::Wiring::Tcp;
+        QTest::newRow("Simplified Chinese") << "mnuSimplified" << int(TextTable::SimplifiedChinese) << false << Simulator::Wiring::InProcess;
+        QTest::newRow("Traditional Chinese") << "mnuTraditional" << int(TextTable::TraditionalChinese) << false << Simulator::Wiring::InProcess;
+        QTest::newRow("Traditional Chinese, report open") << "mnuTraditional" << int(TextTable::TraditionalChinese) << true << Simulator::Wiring::InProcess;
     }
 
     void shouldShowTheReportInEveryLanguage()
@@ -288,10 +291,11 @@ private slots:
         QFETCH(QString, menu);
         QFETCH(int, language);
         QFETCH(bool, afterwards);
+        QFETCH(Simulator::Wiring, wiring);
         QTemporaryDir dir;
         const QString path = writeFile(dir, R"({"format": "zu42-profile", "version": 1, "model": "ZO425",
             "created": "2026-12-07T10:00:00Z", "values": {"door-log": false, "title-line-1": "A"}})");
-        SimProcess sim;
+        Simulator sim({}, wiring);
         QVERIFY(sim.start());
         WindowHarness h;
         QVERIFY(connectWithId(h, sim));

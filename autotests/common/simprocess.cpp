@@ -180,10 +180,12 @@ bool SimProcess::start()
         return false;
     }
 #endif
+    if (!m_requestLog)
+        args = QStringList { QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0") };
     if (m_withPty)
         args << QStringLiteral("--pty");
     args << m_args;
-    return startOnce(executable(), args);
+    return startOnce(m_program.isEmpty() ? executable() : m_program, args);
 }
 
 QString SimProcess::serialLineUnavailable()

@@ -19,6 +19,12 @@ public:
     explicit SimProcess(const QStringList &extraArgs = {}, bool withPty = false);
     ~SimProcess();
 
+    // The program to start instead of $ZU42SIM (or zu42sim on the PATH): a benchmark's own.
+    void setProgram(const QString &program) { m_program = program; }
+    // Without the request log the simulator writes no file, so that a benchmark's figures carry
+    // none of its writes; requests() is then empty.
+    void setRequestLog(bool on) { m_requestLog = on; }
+
     bool start();
     void stop();
 
@@ -53,6 +59,8 @@ private:
 
     QStringList m_args;
     bool m_withPty;
+    QString m_program;
+    bool m_requestLog = true;
     QTemporaryDir m_dir;
     QString m_logPath;
     QProcess m_process;

@@ -1,10 +1,11 @@
 // The bus scan: one exchange for each silent ID and nothing more, each answering ID with its
 // model and serial number, a reply credited only to the ID it names, cancel between IDs; then
-// against zu42sim over TCP and a pseudo-terminal.
+// against the simulator, in-process and as zu42sim over TCP and a pseudo-terminal.
 #include "controller/busscan.h"
 #include "exchangerecorder.h"
-#include "scriptedtransport.h"
+#include "controllerscript.h"
 #include "simprocess.h"
+#include "simulator.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -30,25 +31,22 @@ std::shared_ptr<ControllerScript> line(const QMap<QByteArray, QByteArray> &versi
 }
 
 // Records how long each read was allowed to wait: the limits the exchange applied.
-class TimedTransport : public ScriptedTransport
+class TimedTransport : public SimTransport
 {
 public:
-    TimedTransport(std::shared_ptr<ControllerScript> script, QList<int> *waits, bool tcp)
-        : ScriptedTransport(std::move(script))
+    TimedTransport(const std::shared_ptr<ControllerScript> &script, const LinkSettings &settings, QList<int> *waits)
+        : SimTransport(script->playedOn(), settings)
         , m_waits(waits)
-        , m_tcp(tcp)
     {
     }
-    ExchangeLimits defaultLimits() const override { return m_tcp ? ExchangeLimits::tcp() : ExchangeLimits::serial(); }
     IoResult read(char *buffer, qsizetype capacity, int timeoutMs) override
     {
         m_waits->append(timeoutMs);
-        return ScriptedTransport::read(buffer, capacity, timeoutMs);
+        return SimTransport::read(buffer, capacity, timeoutMs);
     }
 
 private:
     QList<int> *m_waits;
-    bool m_tcp;
 };
 
 LinkSettings linkTo(const SimProcess &sim)
@@ -67,7 +65,7 @@ private slots:
     void shouldListEachAnsweringIdWithModelAndSerial()
     {
         auto script = line({ { "003", "ZO425V05" }, { "007", "RO426V0500000000" } });
-        ControllerLink link(ScriptedTransport::factory(script));
+        ControllerLink link(ControllerScript::factory(script));
         QVERIFY(link.open(LinkSettings::serial(QStringLiteral("scripted"), QStringLiteral("19200,e,8,1"))));
         BusScan scan(link);
         QVERIFY(scan.setRange(0, 9));
@@ -100,7 +98,7 @@ private slots:
     void shouldCreditAReplyOnlyToTheIdItNames()
     {
         auto script = line({ { "004", "ZO425V05" }, { "005", "ZO425V05" } }, "005");
-        ControllerLink link(ScriptedTransport::factory(script));
+        ControllerLink link(ControllerScript::factory(script));
         QVERIFY(link.open(LinkSettings::serial(QStringLiteral("scripted"), QStringLiteral("19200,e,8,1"))));
         BusScan scan(link);
         scan.setPause([](int) {});
@@ -113,7 +111,7 @@ private slots:
     void shouldStopBetweenIdsWhenCancelled()
     {
         auto script = line({});
-        ControllerLink link(ScriptedTransport::factory(script));
+        ControllerLink link(ControllerScript::factory(script));
         QVERIFY(link.open(LinkSettings::serial(QStringLiteral("scripted"), QStringLiteral("19200,e,8,1"))));
         BusScan scan(link);
         int asked = 0;
@@ -143,7 +141,7 @@ private slots:
         QFETCH(int, limit);
         auto script = line({});
         QList<int> waits;
-        ControllerLink link([&](const LinkSettings &) { return std::make_unique<TimedTransport>(script, &waits, tcp); });
+        ControllerLink link([&](const LinkSettings &settings) { return std::make_unique<TimedTransport>(script, settings, &waits); });
         QVERIFY(link.open(tcp ? LinkSettings::tcp(QStringLiteral("127.0.0.1"), QStringLiteral("1"))
                               : LinkSettings::serial(QStringLiteral("scripted"), QStringLiteral("19200,e,8,1"))));
         BusScan scan(link);
@@ -197,34 +195,37 @@ private slots:
 
     void shouldFindExactlyTheSimulatorsControllers_data()
     {
-        QTest::addColumn<bool>("serial");
+        QTest::addColumn<Simulator::Wiring>("wiring");
         QTest::addColumn<QStringList>("simArgs");
         QTest::addColumn<QString>("range");
         QTest::addColumn<QStringList>("found"); // ID model serial
         const QStringList bus { "--bus", "012,015:RO420,019:RO426" };
         const QStringList busFound { "012 ZO425 24010042", "015 RO420 24010045", "019 RO426 24010049" };
-        QTest::newRow("a bus over TCP") << false << bus << "010-020" << busFound;
-        QTest::newRow("a bus on the serial line") << true << bus << "010-020" << busFound;
+        QTest::newRow("a bus over TCP") << Simulator::Wiring::Tcp << bus << "010-020" << busFound;
+        QTest::newRow("a bus on the serial line") << Simulator::Wiring::Pty << bus << "010-020" << busFound;
         // The ends of the default range are IDs like any other.
-        QTest::newRow("the whole default range") << true << QStringList { "--bus", "000,128,255" } << "000-255"
+        QTest::newRow("the whole default range") << Simulator::Wiring::InProcess << QStringList { "--bus", "000,128,255" } << "000-255"
                                                  << QStringList { "000 ZO425 24010042", "128 ZO425 24010170", "255 ZO425 24010297" };
         // A controller that answers every ID, each time with its own: listed once, under its ID.
-        QTest::newRow("answers every ID") << false << QStringList { "--id", "015", "--any-id" } << "010-020"
+        QTest::newRow("answers every ID") << Simulator::Wiring::InProcess << QStringList { "--id", "015", "--any-id" } << "010-020"
                                           << QStringList { "015 ZO425 24010042" };
     }
 
     void shouldFindExactlyTheSimulatorsControllers()
     {
-        QFETCH(bool, serial);
+        QFETCH(Simulator::Wiring, wiring);
         QFETCH(QStringList, simArgs);
         QFETCH(QString, range);
         QFETCH(QStringList, found);
-        SimProcess sim(simArgs, serial);
+        if (const QString why = Simulator::unavailable(wiring); !why.isEmpty())
+            QSKIP(qPrintable(why));
+        Simulator sim(simArgs, wiring);
         QVERIFY(sim.start());
         ExchangeRecorder recorder;
         ControllerLink link;
+        link.setTransportFactory(sim.factory());
         link.addObserver(&recorder);
-        QVERIFY2(link.open(linkTo(sim)), qPrintable(link.openFailureText()));
+        QVERIFY2(link.open(sim.linkSettings()), qPrintable(link.openFailureText()));
         BusScan scan(link);
         const auto ids = BusScan::parseRange(range);
         scan.setRange(ids->first, ids->second);

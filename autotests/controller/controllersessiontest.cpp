@@ -1,7 +1,7 @@
 #include "controller/controllersession.h"
 #include "controller/writeplans.h"
 #include "exchangerecorder.h"
-#include "scriptedtransport.h"
+#include "controllerscript.h"
 
 #include <QTest>
 
@@ -22,7 +22,7 @@ struct Bench
 {
     explicit Bench(std::shared_ptr<ControllerScript> s)
         : script(std::move(s))
-        , session(ScriptedTransport::factory(script))
+        , session(ControllerScript::factory(script))
     {
         session.setPause([this](int ms) { pauses.append(ms); });
         session.setProcessMessages([this] { ++processed; });
@@ -367,7 +367,7 @@ private slots:
         QCOMPARE(events[3].verdict, Verdict::CutOff);
         QCOMPARE(events[3].reply, QByteArray("\x03" "000IE2024"));
         QCOMPARE(events[4].kind, ExchangeEvent::Kind::LinkClosed);
-        QCOMPARE(b.script->opens, b.script->closes);
+        QCOMPARE(b.script->sim->opens, b.script->sim->closes);
     }
 
     void shouldReportALinkThatDoesNotOpen()
@@ -375,7 +375,7 @@ private slots:
         auto script = ControllerScript::withReplies({});
         script->openFails = true;
         ExchangeRecorder recorder;
-        ControllerSession session(ScriptedTransport::factory(script));
+        ControllerSession session(ControllerScript::factory(script));
         session.link().addObserver(&recorder);
         QVERIFY(!session.open(LinkSettings::serial(QStringLiteral("ttyS9"), QString())));
         QCOMPARE(session.link().openFailure(), OpenFailure::NoSuchPort);

@@ -1,7 +1,8 @@
-// The jig test against the simulator's jig and its faults, over TCP: what a production line sees.
+// The jig test against the simulator's jig and its faults, in-process and over TCP: what a
+// production line sees.
 #include "controller/controllersession.h"
 #include "controller/jigtest.h"
-#include "simprocess.h"
+#include "simulator.h"
 
 #include <QTest>
 
@@ -15,19 +16,20 @@ private slots:
         QTest::addColumn<QString>("failingStep");
         QTest::addColumn<QString>("measured");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("good unit") << QStringList() << QString() << QString() << QString();
-        QTest::newRow("DI1 stuck on") << QStringList { "--jig-fault", "stuck-on:DI1" } << "DO2 alone" << "DI1 DI2" << "";
-        QTest::newRow("DI4 stuck off") << QStringList { "--jig-fault", "stuck-off:DI4" } << "DO4 alone" << "DI8" << "";
-        QTest::newRow("DI8 stuck on") << QStringList { "--jig-fault", "stuck-on:DI8" } << "DO1 alone" << "DI1 DI8" << "";
-        QTest::newRow("DO3 drives nothing") << QStringList { "--jig-fault", "dead:DO3" } << "DO3 alone" << "none" << "";
+        QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
+        QTest::newRow("good unit") << QStringList() << QString() << QString() << QString() << Simulator::Wiring::Tcp;
+        QTest::newRow("DI1 stuck on") << QStringList { "--jig-fault", "stuck-on:DI1" } << "DO2 alone" << "DI1 DI2" << "" << Simulator::Wiring::InProcess;
+        QTest::newRow("DI4 stuck off") << QStringList { "--jig-fault", "stuck-off:DI4" } << "DO4 alone" << "DI8" << "" << Simulator::Wiring::InProcess;
+        QTest::newRow("DI8 stuck on") << QStringList { "--jig-fault", "stuck-on:DI8" } << "DO1 alone" << "DI1 DI8" << "" << Simulator::Wiring::InProcess;
+        QTest::newRow("DO3 drives nothing") << QStringList { "--jig-fault", "dead:DO3" } << "DO3 alone" << "none" << "" << Simulator::Wiring::InProcess;
         QTest::newRow("clock ignores the set") << QStringList { "--jig-fault", "clock:ignore", "--clock", "20200101000000" }
-                                               << "Clock kept" << "2020/01/01" << "";
+                                               << "Clock kept" << "2020/01/01" << "" << Simulator::Wiring::InProcess;
         QTest::newRow("clock set 30 s off") << QStringList { "--jig-fault", "clock:offset:30" } << "Clock kept" << "(+30 s)"
-                                            << "";
+                                            << "" << Simulator::Wiring::InProcess;
         QTest::newRow("a reply lost mid-run") << QStringList { "--fault", "DF:noreply" } << "DO1 alone" << "no reply"
-                                              << "DF: No answer";
+                                              << "DF: No answer" << Simulator::Wiring::InProcess;
         QTest::newRow("check digits wrong mid-run") << QStringList { "--fault", "JD20:badcrc" } << "DO2 alone"
-                                                    << "" << "JD20: Invalid reply (checksum)";
+                                                    << "" << "JD20: Invalid reply (checksum)" << Simulator::Wiring::InProcess;
     }
     void shouldFindEachFaultAtTheStepMeantToFindIt()
     {
@@ -35,10 +37,12 @@ private slots:
         QFETCH(QString, failingStep);
         QFETCH(QString, measured);
         QFETCH(QString, reason);
-        SimProcess sim(QStringList { "--jig" } + simArgs);
+        QFETCH(Simulator::Wiring, wiring);
+        Simulator sim(QStringList { "--jig" } + simArgs, wiring);
         QVERIFY(sim.start());
         ControllerSession session;
-        QVERIFY(session.open(LinkSettings::tcp(QStringLiteral("127.0.0.1"), QString::number(sim.port()))));
+        session.link().setTransportFactory(sim.factory());
+        QVERIFY(session.open(sim.linkSettings()));
         JigTest::Options options;
         options.settleMs = 50;
         const JigTest::Result result = JigTest(session, JigMap::defaultMap(), options).run();

@@ -1,6 +1,6 @@
 #include "controller/controllersession.h"
 #include "controller/jigtest.h"
-#include "scriptedtransport.h"
+#include "controllerscript.h"
 
 #include <QTest>
 
@@ -112,7 +112,7 @@ private slots:
         fault(controller);
         const JigMap map = JigMap::defaultMap();
         auto script = controller.script(map);
-        ControllerSession session(ScriptedTransport::factory(script));
+        ControllerSession session(ControllerScript::factory(script));
         QList<int> pauses;
         session.setPause([&](int ms) { pauses.append(ms); });
         QVERIFY(session.open(LinkSettings::serial(QStringLiteral("ttyS0"), QString())));
@@ -154,7 +154,7 @@ private slots:
         controller.stuckOn = 5; // DI8 lit all the time: every step but those expecting DI8 fails
         const JigMap map = JigMap::defaultMap();
         auto script = controller.script(map);
-        ControllerSession session(ScriptedTransport::factory(script));
+        ControllerSession session(ControllerScript::factory(script));
         session.setPause([](int) {});
         QVERIFY(session.open(LinkSettings::serial(QStringLiteral("ttyS0"), QString())));
         JigTest::Options options;

@@ -5,6 +5,7 @@
 #include "controller/writeplans.h"
 #include "exchangerecorder.h"
 #include "simprocess.h"
+#include "simulator.h"
 
 #include <QLoggingCategory>
 #include <QTest>
@@ -106,12 +107,13 @@ private slots:
     // The wire log is silent unless asked for, and then gives one line per exchange.
     void shouldLogTheWireOnlyWhenAskedTo()
     {
-        SimProcess sim;
+        Simulator sim;
         QVERIFY(sim.start());
         const QtMessageHandler previous = qInstallMessageHandler(collectWire);
         wireLines.clear();
         ControllerLink link;
-        QVERIFY(link.open(linkTo(sim)));
+        link.setTransportFactory(sim.factory());
+        QVERIFY(link.open(sim.linkSettings()));
         QVERIFY(link.exchange("000AS").ok());
         QVERIFY(wireLines.isEmpty());
 

@@ -1,10 +1,10 @@
 #pragma once
 
-// A controller with a parameter memory, played through the scripted transport: answers the
+// A controller with a parameter memory, played as a script on the in-process simulator: answers the
 // scan, the version, parameter reads and writes, and acknowledges the rest. Fast unit tests of
 // the profile procedures run on it; the same procedures run against zu42sim elsewhere.
 
-#include "../controller/scriptedtransport.h"
+#include "controllerscript.h"
 
 #include <QSet>
 

@@ -19,7 +19,7 @@ struct Bench
 {
     ScriptedController controller;
     std::shared_ptr<ControllerScript> script = controller.script();
-    ControllerSession session { ScriptedTransport::factory(script) };
+    ControllerSession session { ControllerScript::factory(script) };
 
     explicit Bench(const QByteArray &version = "ZO425V05", const LinkSettings &link = LinkSettings::tcp(QStringLiteral("127.0.0.1"), QStringLiteral("5003")))
     {

@@ -65,6 +65,11 @@ void TfrmModule::removeExchangeObserver(ExchangeObserver *observer)
     m_session.link().removeObserver(observer);
 }
 
+void TfrmModule::setTransportFactory(ControllerLink::TransportFactory factory)
+{
+    m_session.link().setTransportFactory(std::move(factory));
+}
+
 void TfrmModule::connectHandlers()
 {
     // A second click queued while an operation waits for its window to be disabled (the first

@@ -38,6 +38,9 @@ public:
     // Told of every exchange and every open and close of the link (the traffic monitor).
     void addExchangeObserver(ExchangeObserver *observer);
     void removeExchangeObserver(ExchangeObserver *observer);
+    // What the window's links talk through from the next operation on: tests put a simulated
+    // controller in the test's own process here; empty, the real serial port or TCP connection.
+    void setTransportFactory(ControllerLink::TransportFactory factory);
 
     const ControllerSession &session() const { return m_session; }
     // The window's copy of the link settings: the stored ones at start, then the ones the last

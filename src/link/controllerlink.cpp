@@ -63,6 +63,11 @@ ControllerLink::~ControllerLink()
         close();
 }
 
+void ControllerLink::setTransportFactory(TransportFactory factory)
+{
+    m_factory = factory ? std::move(factory) : TransportFactory(&ControllerLink::makeTransport);
+}
+
 std::unique_ptr<Transport> ControllerLink::makeTransport(const LinkSettings &settings)
 {
     if (settings.isNet())

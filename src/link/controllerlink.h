@@ -29,6 +29,8 @@ public:
     ControllerLink();
     explicit ControllerLink(TransportFactory factory);
     ~ControllerLink();
+    // From the next open on; an empty factory gives back the real serial port or TCP connection.
+    void setTransportFactory(TransportFactory factory);
     ControllerLink(const ControllerLink &) = delete;
     ControllerLink &operator=(const ControllerLink &) = delete;
 

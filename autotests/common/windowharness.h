@@ -1,12 +1,14 @@
 #pragma once
 
 // What every window test needs: the real window on the offscreen platform, its settings store in
-// a temporary folder (on Windows a scratch registry key), a tone that records instead of sounding, and the simulator to talk to.
+// a temporary folder (on Windows a scratch registry key), a tone that records instead of
+// sounding, and the simulator to talk to, in the test's own process or as a zu42sim process.
 
 #include "app/tfrmmodule.h"
 #include "exchangerecorder.h"
 #include "registrystore.h"
 #include "simprocess.h"
+#include "simulator.h"
 #include "sound/tone.h"
 
 #include <QColor>
@@ -78,13 +80,33 @@ public:
         find<QComboBox>("cmbBaudrate")->setEditText(QStringLiteral("19200,e,8,1"));
     }
 
-    // A real connect through the window; true when the work area came up.
-    bool connectTo(const SimProcess &sim)
+    // The link page pointed at the simulator, and the window's links made to reach it.
+    void use(const Simulator &sim)
     {
+        window->setTransportFactory(sim.factory());
+        if (sim.wiring() == Simulator::Wiring::Pty)
+            useSerial(sim.ptyPath());
+        else
+            useTcp(sim.port());
+    }
+    void use(const SimProcess &sim)
+    {
+        window->setTransportFactory({});
         if (sim.ptyPath().isEmpty())
             useTcp(sim.port());
         else
             useSerial(sim.ptyPath());
+    }
+
+    // The window's links to the real serial ports and TCP connections again, for a test of what
+    // the operator meets when the link page names nothing that answers.
+    void useRealLinks() { window->setTransportFactory({}); }
+
+    // A real connect through the window; true when the work area came up.
+    template<typename Sim>
+    bool connectTo(const Sim &sim)
+    {
+        use(sim);
         click("btnConnect");
         return find("pcMain")->isEnabled();
     }

@@ -82,7 +82,8 @@ private:
 
 // Connects the window to the simulator that answers to `id`; the requests of the connect are
 // cleared, so that requests() holds only what the test's own presses sent.
-inline bool connectWithId(WindowHarness &h, SimProcess &sim, const QString &id = QStringLiteral("000"))
+template<typename Sim>
+bool connectWithId(WindowHarness &h, Sim &sim, const QString &id = QStringLiteral("000"))
 {
     h.find<QLineEdit>("edScanId")->setText(id);
     if (!h.connectTo(sim))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDir>
+#include <QFile>
 #include <ctime>
 
 #ifdef Q_OS_WIN
@@ -10,8 +11,8 @@
 #include <windows.h>
 #endif
 
-// What a test can see of its own process: open descriptors and CPU time used, so that leaks
-// and busy waits show up as numbers rather than as a slow machine.
+// What a test or a benchmark can see of its own process: open descriptors, CPU time and
+// resident memory, so that leaks and busy waits show up as numbers rather than as a slow machine.
 class ProcessProbe
 {
 public:
@@ -35,5 +36,17 @@ public:
         timespec ts {};
         ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
         return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+    }
+
+    // VmRSS in KiB, or -1 where /proc cannot say.
+    static long residentKiB()
+    {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            return -1;
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("VmRSS:"))
+                return line.mid(6).trimmed().split(' ').value(0).toLong();
+        return -1;
     }
 };

@@ -75,6 +75,16 @@ inline bool exists(const QString &configDir)
 #endif
 }
 
+inline void remove(const QString &configDir)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(configDir)
+    RegDeleteTreeW(HKEY_CURRENT_USER, WinRegistry::machineKey().path.c_str());
+#else
+    QFile::remove(path(configDir));
+#endif
+}
+
 // The store as the window would read it; nullptr when there is none that can be read.
 inline std::unique_ptr<SettingsKey> open(const QString &configDir)
 {

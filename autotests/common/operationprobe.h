@@ -4,19 +4,12 @@
 // records each banner text the operator could have seen, and the busy state at that moment.
 // After the operation, checkEnding() asserts what every ending must leave behind.
 
+#include "processprobe.h"
+#include "storefile.h"
 #include "windowharness.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QTimer>
-
-#ifdef Q_OS_WIN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#endif
 
 inline const QColor LampRed(255, 0, 0);
 inline const QColor LampYellow(255, 255, 0);
@@ -25,40 +18,23 @@ inline const QColor LampYellow(255, 255, 0);
 // leave one behind.
 inline int openDescriptors()
 {
-#ifdef Q_OS_WIN
-    DWORD handles = 0;
-    if (!GetProcessHandleCount(GetCurrentProcess(), &handles))
-        qFatal("GetProcessHandleCount failed: %lu", GetLastError());
-    return int(handles);
-#else
-    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
-#endif
+    return ProcessProbe::openDescriptors();
 }
 
 inline QString settingsFile(const WindowHarness &h)
 {
-    return h.configDir() + QStringLiteral("/ZOVUR/RO420DA_Tools.reg");
+    return StoreFile::path(h.configDir());
 }
 
 // Whether the window has stored its settings: the file, or on Windows the (scratch) machine key.
 inline bool settingsStored(const WindowHarness &h)
 {
-#ifdef Q_OS_WIN
-    Q_UNUSED(h)
-    return RegistryStore::exists(WinRegistry::machineKey());
-#else
-    return QFileInfo::exists(settingsFile(h));
-#endif
+    return StoreFile::exists(h.configDir());
 }
 
 inline void removeStoredSettings(const WindowHarness &h)
 {
-#ifdef Q_OS_WIN
-    Q_UNUSED(h)
-    RegDeleteTreeW(HKEY_CURRENT_USER, WinRegistry::machineKey().path.c_str());
-#else
-    QFile::remove(settingsFile(h));
-#endif
+    StoreFile::remove(h.configDir());
 }
 
 class OperationProbe
