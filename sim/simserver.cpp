@@ -262,6 +262,11 @@ void SimServer::handleFrame(const std::shared_ptr<Channel> &channel, const QByte
     const std::optional<QByteArray> command = CommandFrame::decodeRequest(frame, &crcOk);
     ++m_requestCount;
     log(command && crcOk, command ? *command : frame);
+    if (m_options.vanishAfter > 0 && m_requestCount == m_options.vanishAfter) {
+        // Pulled out: the device node goes with the master, and the tool's side reads EIO.
+        closePty();
+        return;
+    }
     if (!command || !crcOk || (m_requestCount <= INT_MAX && m_options.failNth.contains(int(m_requestCount))))
         return;
 
