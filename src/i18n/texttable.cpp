@@ -213,6 +213,15 @@ const char8_t *const messages[TextTable::MessageCount][TextTable::ColumnCount] =
     /* 204 */ { u8"Close", u8"关闭", u8"關閉" },
     /* 205 */ { u8"Connect device first!", u8"请先连线装置!", u8"請先連線裝置!" },
     /* 206 */ { u8"Nothing to write: the values are the controller's", u8"无需写入: 数值与控制器相同", u8"無需寫入: 數值與控制器相同" },
+    /* 207 */ { u8"Permission denied: only the group %2 may open %1. Add the user to it once with\n"
+                u8"sudo usermod -aG %2 %3\nthen log out and log in again.",
+                u8"没有权限: 只有 %2 组的成员才能打开 %1. 请执行一次\nsudo usermod -aG %2 %3\n"
+                u8"把该用户加入这个组, 然后注销并重新登录.",
+                u8"沒有權限: 只有 %2 群組的成員才能開啟 %1. 請執行一次\nsudo usermod -aG %2 %3\n"
+                u8"把該使用者加入這個群組, 然後登出再重新登入." },
+    /* 208 */ { u8"The serial adapter (%1) was removed during the operation. Plug it in again and choose its port.",
+                u8"操作过程中串口适配器 (%1) 被拔出. 请重新插上, 再选择它的端口.",
+                u8"操作過程中序列埠轉接器 (%1) 被拔除. 請重新插上, 再選擇它的連接埠." },
 };
 
 } // namespace

@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 207;
+    static constexpr int MessageCount = 209;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -221,6 +221,9 @@ public:
     static constexpr int CloseButton = 204;
     static constexpr int ConnectFirst = 205;          // banner: a profile needs a connected controller
     static constexpr int NothingToWrite = 206;
+    // Why a serial port would not open or went away: tool tips of the banner.
+    static constexpr int PortPermissionTip = 207;     // %1 the device, %2 its group, %3 the user
+    static constexpr int AdapterRemovedTip = 208;     // %1 the port
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.
