@@ -485,7 +485,6 @@ private slots:
         QTest::addColumn<uint>("gid");
 #ifndef Q_OS_WIN
         QTest::newRow("dialout") << "dialout" << uint(groupId("dialout"));
-        QTest::newRow("uucp") << "uucp" << uint(groupId("uucp"));
         QTest::newRow("a group without a name") << "54321" << 54321u;
 #endif
     }
