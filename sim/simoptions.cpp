@@ -265,11 +265,12 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
     const QCommandLineOption jigFaultOpt(QStringLiteral("jig-fault"), QStringLiteral("A fault for the jig test, repeatable: stuck-on:DIn or stuck-off:DIn (n 1-4, 7, 8), dead:DOn (n 1-4, with --jig; \"JD\" acknowledged, nothing switched), clock:ignore (\"AA\" acknowledged, clock unchanged), clock:offset:SECONDS (\"AA\" sets its time plus SECONDS)."), QStringLiteral("fault"));
     const QCommandLineOption loseEveryOpt(QStringLiteral("lose-every"), QStringLiteral("Leave one reply in every N unsent, at a place in each run of N drawn from --seed; the command is still carried out (0: never, the default)."), QStringLiteral("n"));
     const QCommandLineOption cutEveryOpt(QStringLiteral("cut-every"), QStringLiteral("Cut one reply in every N off half-way, placed like --lose-every: TCP then closes the connection, the pseudo-terminal stays open (0: never, the default)."), QStringLiteral("n"));
+    const QCommandLineOption vanishAfterOpt(QStringLiteral("vanish-after"), QStringLiteral("With --pty: on the N-th request (counted over the whole run, as --fail-nth) the pseudo-terminal goes away unanswered, its device and --pty-link with it, as a USB adapter pulled out mid-exchange (0: never, the default)."), QStringLiteral("n"));
     const QCommandLineOption clockOpt(QStringLiteral("clock"), QStringLiteral("The controller's clock at start, yyyyMMddHHmmss (default the PC's time); it runs on from there."), QStringLiteral("time"));
     const QCommandLineOption seedOpt(QStringLiteral("seed"), QStringLiteral("Where --lose-every and --cut-every strike; the same seed strikes the same replies (default 1)."), QStringLiteral("s"));
     parser.addOptions({ clockOpt, tcpOpt, noTcpOpt, ptyOpt, ptyLinkOpt, announceOpt, untilGoneOpt, idOpt, anyIdOpt, serialOpt, versionOpt, modelOpt, logOpt, replyOpt,
                         faultOpt, failNthOpt, jigOpt, inputsOpt, recordEveryOpt, recordOpt, paramOpt, busOpt,
-                        jigFaultOpt, loseEveryOpt, cutEveryOpt, seedOpt });
+                        jigFaultOpt, loseEveryOpt, cutEveryOpt, vanishAfterOpt, seedOpt });
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -426,6 +427,14 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
         return std::nullopt;
     if (parser.isSet(cutEveryOpt) && !parseCount(QStringLiteral("--cut-every"), parser.value(cutEveryOpt), &o.cutEvery, error))
         return std::nullopt;
+    if (parser.isSet(vanishAfterOpt)) {
+        if (!parseCount(QStringLiteral("--vanish-after"), parser.value(vanishAfterOpt), &o.vanishAfter, error))
+            return std::nullopt;
+        if (o.vanishAfter > 0 && !o.pty) {
+            *error = QStringLiteral("--vanish-after takes the pseudo-terminal away: add --pty");
+            return std::nullopt;
+        }
+    }
     if (parser.isSet(seedOpt)) {
         bool ok = false;
         o.seed = parser.value(seedOpt).toULongLong(&ok);

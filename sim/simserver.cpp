@@ -230,6 +230,11 @@ void SimServer::handleFrame(const std::shared_ptr<Channel> &channel, const QByte
 
     const SimResponder::Result result = m_responder.handle(frame, channel->connection);
     log(result.crcOk, result.logged);
+    if (m_options.vanishAfter > 0 && ++m_framesSeen == m_options.vanishAfter) {
+        // Pulled out: the device node goes with the master, and the tool's side reads EIO.
+        closePty();
+        return;
+    }
     for (const ReplyAction &action : result.replies) {
         if (channel->closing)
             return;

@@ -61,4 +61,5 @@ private:
     std::shared_ptr<Channel> m_ptyChannel;
     QFile m_log;
     QElapsedTimer m_clock;
+    qint64 m_framesSeen = 0; // every frame of the run, as --vanish-after counts them
 };

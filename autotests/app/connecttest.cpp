@@ -247,6 +247,26 @@ private Q_SLOTS:
         QCOMPARE(openDescriptors(), descriptors);
     }
 
+    // The adapter pulled out while the window talks to the controller: the connect ends at once
+    // with the tool tip saying so, and the link is closed.
+    void shouldSayTheAdapterWentWhenItVanishesDuringTheConnect()
+    {
+        if (const QString why = SimProcess::serialLineUnavailable(); !why.isEmpty())
+            QSKIP(qPrintable(why));
+        if (SimProcess::underWine())
+            QSKIP("Wine reports the hang-up of a pseudo-terminal as silence");
+        SimProcess sim({ "--vanish-after", "1" }, true);
+        QVERIFY(sim.start());
+        WindowHarness h;
+        h.useSerial(sim.ptyPath());
+        h.click("btnConnect");
+        QCOMPARE(h.banner(), text(TextTable::ConnectDeviceError));
+        const QString tip = h.find("pnMsg")->toolTip();
+        QVERIFY2(tip.startsWith(text(TextTable::AdapterRemovedTip).arg(sim.ptyPath())), qPrintable(tip));
+        QVERIFY(!h.window->session().link().isOpen());
+        QCOMPARE(sim.requests().size(), 1);
+    }
+
     void shouldShowTheScanBarPositionAsThreeDigits_data()
     {
         QTest::addColumn<int>("position");

@@ -4,10 +4,18 @@
 #include "simprocess.h"
 #include "stopwatch.h"
 
+#include <QStandardPaths>
 #include <QTest>
 
 #ifndef Q_OS_WIN
+#include <QProcess>
+#include <QTemporaryDir>
 #include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <pwd.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -89,6 +97,89 @@ termios unusual(termios t, speed_t speed = B9600)
     t.c_cc[VMIN] = 5;
     t.c_cc[VTIME] = 3;
     return t;
+}
+
+// A pseudo-terminal of the test's own, without a simulator: the test holds only the master, so
+// the tool's close of the slave is its last, a hang-up the master sees.
+class PseudoTerminal
+{
+public:
+    PseudoTerminal()
+        : m_master(::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC))
+    {
+        if (m_master >= 0 && (::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0)) {
+            ::close(m_master);
+            m_master = -1;
+        }
+    }
+    ~PseudoTerminal()
+    {
+        if (m_master >= 0)
+            ::close(m_master);
+    }
+    bool isOpen() const { return m_master >= 0; }
+    QString slavePath() const { return QString::fromLocal8Bit(::ptsname(m_master)); }
+    // The slave's settings: termios requests on a master act on its slave.
+    termios slaveSettings() const
+    {
+        termios t {};
+        ::tcgetattr(m_master, &t);
+        return t;
+    }
+    bool hungUp() const
+    {
+        pollfd p { m_master, POLLIN, 0 };
+        return ::poll(&p, 1, 0) == 1 && (p.revents & POLLHUP);
+    }
+
+private:
+    int m_master;
+};
+
+// Opens and closes of one device by anyone, as the system counts them: a close is counted
+// once the last descriptor of an open goes.
+class OpenWatch
+{
+public:
+    explicit OpenWatch(const QString &path)
+        : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        if (m_fd >= 0 && ::inotify_add_watch(m_fd, path.toLocal8Bit().constData(), IN_OPEN | IN_CLOSE) < 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~OpenWatch()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool isWatching() const { return m_fd >= 0; }
+    // Counts what has come since the last look.
+    void take()
+    {
+        alignas(inotify_event) char buffer[4096];
+        ssize_t n = 0;
+        while ((n = ::read(m_fd, buffer, sizeof buffer)) > 0) {
+            for (ssize_t at = 0; at < n;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+                opens += (event->mask & IN_OPEN) ? 1 : 0;
+                closes += (event->mask & IN_CLOSE) ? 1 : 0;
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        }
+    }
+    int opens = 0;
+    int closes = 0;
+
+private:
+    int m_fd;
+};
+
+gid_t groupId(const char *name)
+{
+    const group *g = ::getgrnam(name);
+    return g ? g->gr_gid : gid_t(-1);
 }
 
 } // namespace
@@ -287,6 +378,169 @@ private slots:
         QVERIFY(watch.wallMs() < 50);
         link.close();
         QCOMPARE(recorder.closes(), 1);
+    }
+
+    // At the close Qt puts back what the device had before the open; the line must not follow:
+    // the device's one hang-up (one open, one close: no second open to set the speed again)
+    // leaves it at the operation's speed and framing, with the time-outs and the processing
+    // flags it had before.
+    void shouldHangUpOnceAtTheLineTheOperationSet_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<int>("speed");
+        QTest::addColumn<bool>("twoStop");
+#ifndef Q_OS_WIN
+        QTest::newRow("57600,n,8,1") << "57600,n,8,1" << int(B57600) << false;
+        QTest::newRow("115200,n,8,2") << "115200,n,8,2" << int(B115200) << true;
+#endif
+    }
+    void shouldHangUpOnceAtTheLineTheOperationSet()
+    {
+        REQUIRE_TERMIOS();
+#ifndef Q_OS_WIN
+        QFETCH(QString, mode);
+        QFETCH(int, speed);
+        QFETCH(bool, twoStop);
+        PseudoTerminal pty;
+        QVERIFY(pty.isOpen());
+        termios before {};
+        {
+            SlaveView setter(pty.slavePath());
+            QVERIFY(setter.isOpen());
+            termios t = unusual(setter.get(), B38400);
+            t.c_lflag = ECHO | ICANON;
+            t.c_iflag = ICRNL;
+            t.c_oflag = OPOST | ONLCR;
+            t.c_cflag &= ~CSTOPB;
+            QVERIFY(setter.set(t));
+            before = setter.get();
+        }
+        OpenWatch watch(pty.slavePath());
+        QVERIFY(watch.isWatching());
+
+        ControllerLink link;
+        QVERIFY2(link.open(serialAt(pty.slavePath(), mode)), qPrintable(link.openFailureText()));
+        link.close();
+
+        watch.take();
+        QCOMPARE(watch.opens, 1);
+        QCOMPARE(watch.closes, 1);
+        QVERIFY(pty.hungUp());
+        // Nobody holds the slave now: what it has is what it had at the hang-up.
+        const termios after = pty.slaveSettings();
+        QCOMPARE(int(::cfgetospeed(&after)), speed);
+        QCOMPARE(bool(after.c_cflag & CSTOPB), twoStop);
+        QCOMPARE(after.c_cc[VMIN], before.c_cc[VMIN]);
+        QCOMPARE(after.c_cc[VTIME], before.c_cc[VTIME]);
+        QCOMPARE(after.c_lflag, before.c_lflag);
+        QCOMPARE(after.c_iflag, before.c_iflag);
+        QCOMPARE(after.c_oflag, before.c_oflag);
+#endif
+    }
+
+    // A USB adapter pulled out while the tool waits for a reply: the exchange ends on the
+    // hang-up, not at a time-out, the link says the device went, and nothing of it stays open.
+    // How soon it ends is measured in bench/ (linkbench).
+    void shouldEndTheExchangeWhenTheAdapterVanishes_data()
+    {
+        QTest::addColumn<int>("answeredFirst");
+        QTest::newRow("on the first request") << 0;
+        QTest::newRow("after two answers") << 2;
+    }
+    void shouldEndTheExchangeWhenTheAdapterVanishes()
+    {
+        REQUIRE_SERIAL_LINE();
+        if (SimProcess::underWine())
+            QSKIP("Wine reports the hang-up of a pseudo-terminal as silence: the exchange ends at the idle limit");
+        QFETCH(int, answeredFirst);
+        SimProcess sim({ "--vanish-after", QString::number(answeredFirst + 1) }, true);
+        QVERIFY(sim.start());
+        ExchangeRecorder recorder;
+        const int fds = ProcessProbe::openDescriptors();
+        {
+            ControllerLink link;
+            link.addObserver(&recorder);
+            QVERIFY(link.open(serialAt(sim.ptyPath())));
+            for (int i = 0; i < answeredFirst; ++i)
+                QVERIFY(link.exchange("000AS").ok());
+            const Reply reply = link.exchange("000AS");
+            QCOMPARE(reply.verdict, Verdict::HungUp);
+            QVERIFY2(reply.detail.contains(QStringLiteral("went away")), qPrintable(reply.detail));
+            QVERIFY(!link.isOpen());
+            QCOMPARE(link.openFailure(), OpenFailure::DeviceRemoved);
+            QVERIFY2(link.openFailureText().contains(QStringLiteral("removed")), qPrintable(link.openFailureText()));
+            // The dead link takes nothing more and waits for nothing.
+            QCOMPARE(link.exchange("000AS").verdict, Verdict::LinkFailed);
+            link.close();
+        }
+        QCOMPARE(recorder.closes(), 1);
+        QCOMPARE(ProcessProbe::openDescriptors(), fds);
+    }
+
+    // Who may open a device is its group's business: the reason names the group (its number
+    // where it has no name) and the command that lets the user in.
+    void shouldSayWhichGroupMayOpenTheDevice_data()
+    {
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<uint>("gid");
+#ifndef Q_OS_WIN
+        QTest::newRow("dialout") << "dialout" << uint(groupId("dialout"));
+        QTest::newRow("a group without a name") << "54321" << 54321u;
+#endif
+    }
+    void shouldSayWhichGroupMayOpenTheDevice()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("a COM port belongs to no group");
+#else
+        QFETCH(QString, group);
+        QFETCH(uint, gid);
+        if (::geteuid() != 0)
+            QSKIP("giving a file to another group needs root");
+        if (gid_t(gid) == gid_t(-1))
+            QSKIP(qPrintable(QStringLiteral("this system has no group %1").arg(group)));
+        QTemporaryDir dir;
+        const QString device = dir.filePath(QStringLiteral("ttyUSB0"));
+        QFile file(device);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QCOMPARE(::chown(device.toLocal8Bit().constData(), uid_t(-1), gid_t(gid)), 0);
+        const QString text = openFailureText(OpenFailure::PermissionDenied, device);
+        const QString user = QString::fromLocal8Bit(::getpwuid(::getuid())->pw_name);
+        QVERIFY2(text.contains(QStringLiteral("only the group %1 may open %2").arg(group, device)), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("sudo usermod -aG %1 %2").arg(group, user)), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("log out")), qPrintable(text));
+#endif
+    }
+
+    // A port the user may not open, opened by a user who is not root (the tests run as root):
+    // the link says permission denied with the device's group and that user.
+    void shouldSayWhoMayOpenAPortTheUserMayNot()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("a COM port belongs to no group");
+#else
+        if (::geteuid() != 0)
+            QSKIP("needs root to run the open as the user nobody: as any other user the port would be this user's");
+        if (!::getpwnam("nobody") || groupId("nogroup") == gid_t(-1) || groupId("dialout") == gid_t(-1))
+            QSKIP("needs the user nobody and the groups nogroup and dialout");
+        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+        if (setpriv.isEmpty())
+            QSKIP("needs setpriv (util-linux) to run the open as nobody");
+        PseudoTerminal pty;
+        QVERIFY(pty.isOpen());
+        const QByteArray slave = pty.slavePath().toLocal8Bit();
+        QCOMPARE(::chown(slave.constData(), 0, groupId("dialout")), 0);
+        QCOMPARE(::chmod(slave.constData(), 0660), 0);
+        QProcess probe;
+        probe.start(setpriv, { QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                               QStringLiteral("--clear-groups"), QStringLiteral(ZU42_OPENPROBE), pty.slavePath() });
+        QVERIFY(probe.waitForFinished(10000));
+        QCOMPARE(probe.exitCode(), 0);
+        const QStringList said = QString::fromLocal8Bit(probe.readAllStandardOutput()).split(QLatin1Char('\n'));
+        QCOMPARE(said.value(0).toInt(), int(OpenFailure::PermissionDenied));
+        QVERIFY2(said.value(1).contains(QStringLiteral("sudo usermod -aG dialout nobody")), qPrintable(said.value(1)));
+#endif
     }
 
     void shouldOpenThePortExclusively()

@@ -30,8 +30,11 @@ done
 
 check "every file under /usr" test -z "$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '^\./$' | grep -v '^\./usr/')"
 check "every file owned by root" test -z "$(dpkg-deb -c "$deb" | awk '$2 != "root/root"')"
-# Serial ports stay their group's: no device rule, no maintainer script that could change that.
-check "no device rules" test -z "$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -E '/(udev|tmpfiles\.d)/')"
+# USB serial adapters are the seat user's through the one device rule; nothing else changes who
+# may open a port, and no maintainer script does either.
+rules=./usr/lib/udev/rules.d/70-zu42tools-serial.rules
+check "the serial adapters' device rule" grep -Fqx "$rules" <<<"$(dpkg-deb -c "$deb" | awk '{print $6}')"
+check "no other device rules" test -z "$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -E '/(udev|tmpfiles\.d)/' | grep -Fvx "$rules" | grep -v '/$')"
 check "no maintainer scripts" test -z "$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -E '(pre|post)(inst|rm)$')"
 
 share=$root/usr/share

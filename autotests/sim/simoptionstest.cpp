@@ -37,6 +37,8 @@ private slots:
         QTest::newRow("record-every negative") << QStringList { "--record-every", "-1" } << "--record-every";
         QTest::newRow("nothing to serve") << QStringList { "--no-tcp" } << "nothing to serve";
         QTest::newRow("pty link without pty") << QStringList { "--pty-link", "/tmp/zu42-com" } << "--pty-link";
+        QTest::newRow("vanish without pty") << QStringList { "--vanish-after", "1" } << "--vanish-after";
+        QTest::newRow("vanish-after negative") << QStringList { "--pty", "--vanish-after", "-1" } << "--vanish-after";
         QTest::newRow("unknown option") << QStringList { "--bogus" } << "bogus";
         QTest::newRow("stray argument") << QStringList { "stray" } << "stray";
         QTest::newRow("missing value") << QStringList { "--id" } << "id";

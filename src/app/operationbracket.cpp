@@ -1,6 +1,7 @@
 #include "app/operationbracket.h"
 
 #include "app/lamp.h"
+#include "app/linkfailuretip.h"
 #include "controller/controllersession.h"
 #include "i18n/texttable.h"
 #include "sound/tone.h"
@@ -132,9 +133,20 @@ void OperationBracket::endNoLink(const QString &why)
     setBusy(false);
     m_controls.lamp->setColor(LampRed);
     setBanner(m_text(TextTable::ConnectDeviceError));
-    m_controls.banner->setToolTip(why.isEmpty() ? m_session.link().openFailureText() : why);
+    m_controls.banner->setToolTip(reason(why));
     playTone(FailToneHz, ToneMs);
     finishEnding(false);
+}
+
+QString OperationBracket::reason(const QString &why) const
+{
+    const ControllerLink &link = m_session.link();
+    const QString linkSays = LinkFailureTip::text(link.openFailure(), link.openFailureDetail(), m_text);
+    // A device that went away tells the operator more than what the exchange made of it, which
+    // follows for whoever looks further.
+    if (link.openFailure() == OpenFailure::DeviceRemoved)
+        return why.isEmpty() ? linkSays : linkSays + QLatin1Char('\n') + why;
+    return why.isEmpty() ? linkSays : why;
 }
 
 void OperationBracket::endOk()
@@ -153,7 +165,7 @@ void OperationBracket::endFailed(const QString &why)
     if (!startEnding())
         return;
     setBanner(m_text(TextTable::CommandError));
-    m_controls.banner->setToolTip(why);
+    m_controls.banner->setToolTip(reason(why));
     setBusy(false);
     m_controls.lamp->setColor(LampRed);
     playTone(FailToneHz, ToneMs);

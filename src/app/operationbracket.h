@@ -46,8 +46,9 @@ public:
     // False when the link did not open: the caller ends with endNoLink().
     bool begin(const std::function<LinkSettings()> &settings);
     void endOk();
+    // why: the reason for the tool tip; empty gives the reason the link gave. A serial device
+    // that went away is said first, whatever why says.
     void endFailed(const QString &why);
-    // why: the reason for the tool tip; empty gives the reason the link gave.
     void endNoLink(const QString &why = QString());
 
     // An operator's value that cannot go out: said in the banner (with the reason in its tool
@@ -62,6 +63,7 @@ public:
     void processMessages();
 
 private:
+    QString reason(const QString &why) const;
     bool startEnding();
     void finishEnding(bool closeLink);
     void blink();

@@ -226,6 +226,15 @@ const char8_t *const messages[TextTable::MessageCount][TextTable::ColumnCount] =
     /* 217 */ { u8"reply of %1 bytes", u8"回应长度 %1 字节", u8"回應長度 %1 位元組" },
     /* 218 */ { u8"The profile was made for the %1; this controller is the %2", u8"此配置文件适用于 %1, 而本控制器为 %2",
                 u8"此設定檔適用於 %1, 而本控制器為 %2" },
+    /* 219 */ { u8"Permission denied: only the group %2 may open %1. Add the user to it once with\n"
+                u8"sudo usermod -aG %2 %3\nthen log out and log in again.",
+                u8"没有权限: 只有 %2 组的成员才能打开 %1. 请执行一次\nsudo usermod -aG %2 %3\n"
+                u8"把该用户加入这个组, 然后注销并重新登录.",
+                u8"沒有權限: 只有 %2 群組的成員才能開啟 %1. 請執行一次\nsudo usermod -aG %2 %3\n"
+                u8"把該使用者加入這個群組, 然後登出再重新登入." },
+    /* 220 */ { u8"The serial adapter (%1) was removed during the operation. Plug it in again and choose its port.",
+                u8"操作过程中串口适配器 (%1) 被拔出. 请重新插上, 再选择它的端口.",
+                u8"操作過程中序列埠轉接器 (%1) 被拔除. 請重新插上, 再選擇它的連接埠." },
 };
 
 } // namespace

@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 219;
+    static constexpr int MessageCount = 221;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -235,6 +235,9 @@ public:
     static constexpr int JigClockOffset = 216;        // %1 the clock, %2 signed seconds
     static constexpr int JigReplyLength = 217;        // %1 bytes
     static constexpr int ProfileForOtherModel = 218;  // %1 the profile's model, %2 the controller's
+    // Why a serial port would not open or went away: tool tips of the banner.
+    static constexpr int PortPermissionTip = 219;     // %1 the device, %2 its group, %3 the user
+    static constexpr int AdapterRemovedTip = 220;     // %1 the port
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.

@@ -140,6 +140,16 @@ void ControllerLink::noticeLostConnection(const Reply &reply)
     }
 }
 
+// After an exchange: a device that went away is why the link is no longer open, and is said as
+// an open failure would be, so that the operation's end tells the operator.
+void ControllerLink::noticeLostDevice()
+{
+    if (!m_transport || m_transport->lostBecause() == OpenFailure::None)
+        return;
+    m_openFailure = m_transport->lostBecause();
+    m_openFailureDetail = m_settings.portName;
+}
+
 void ControllerLink::close()
 {
     if (!m_transport)
@@ -198,6 +208,7 @@ Reply ControllerLink::exchange(QByteArrayView command)
     if (!watched) {
         Reply reply = Exchange::run(transport, command, limits);
         noticeLostConnection(reply);
+        noticeLostDevice();
         return reply;
     }
 
@@ -215,6 +226,7 @@ Reply ControllerLink::exchange(QByteArrayView command)
     event.detail = reply.detail;
     notify(std::move(event));
     noticeLostConnection(reply);
+    noticeLostDevice();
     return reply;
 }
 

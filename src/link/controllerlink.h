@@ -40,9 +40,12 @@ public:
     bool open(const LinkSettings &settings);
     void close();
     bool isOpen() const;
-    // Why the last open failed, in plain English; empty after a good one.
+    // Why the last open failed, in plain English; empty after a good one. A serial device that
+    // went away during an exchange is said here too (DeviceRemoved), until the next open.
     QString openFailureText() const;
     OpenFailure openFailure() const { return m_openFailure; }
+    // What the failure concerns: the device path, the port name, the system's words.
+    QString openFailureDetail() const { return m_openFailureDetail; }
 
     // One exchange on the open link: the command text goes out framed; the reply comes back
     // judged. Refused (nothing sent) for a text too long for the frame. On a TCP link whose
@@ -71,6 +74,7 @@ private:
     void notify(ExchangeEvent &&event);
     bool openTransport();
     void noticeLostConnection(const Reply &reply);
+    void noticeLostDevice();
 
     TransportFactory m_factory;
     std::unique_ptr<Transport> m_transport;

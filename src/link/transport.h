@@ -31,6 +31,11 @@ public:
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
 
+    // Why the transport let go of its channel by itself while open (a serial adapter pulled
+    // out); None while it holds it, after a close asked for, and where a channel that goes is
+    // ordinary (a TCP connection, connected again).
+    virtual OpenFailure lostBecause() const { return OpenFailure::None; }
+
     // The limits this kind of link is held to.
     virtual ExchangeLimits defaultLimits() const = 0;
     // What is in force ("ttyUSB0 57600,n,8,1", "127.0.0.1:5003"); before an open, what is asked.
