@@ -5,6 +5,8 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
+    # Rebuilds from the cache (the build picks ccache up when it is there), links in seconds.
+    ccache lld
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6 libgl-dev libxkbcommon-dev
     qt6-qpa-plugins
     libqt6sql6-sqlite libqt6sql6-psql

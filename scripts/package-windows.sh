@@ -8,8 +8,10 @@
 #   scripts/package-windows.sh            build, package, check
 #   scripts/package-windows.sh --no-check build and package only
 # Without the Qt archive (scripts/windows-qt.sh) it says so in one line and exits 0.
+# ZU42_INSTALL_DEPS=0 leaves scripts/install-deps.sh out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/common.sh
 repo=$(pwd)
 
 check=1
@@ -19,16 +21,8 @@ case "${1:-}" in
     *) echo "package-windows: unknown argument '$1' (--no-check or nothing)" >&2; exit 2 ;;
 esac
 
-[ "${ZU42_SKIP_INSTALL_DEPS:-0}" = 1 ] || scripts/install-deps.sh
-
-status=0
-scripts/windows-qt.sh >/dev/null || status=$?
-if [ $status -eq 3 ]; then
-    echo "package-windows: skipped, no MinGW Qt archive here"
-    exit 0
-elif [ $status -ne 0 ]; then
-    exit $status
-fi
+zu42_begin package-windows
+zu42_windows_qt
 
 build=$repo/build-windows
 cmake --preset windows >/dev/null
@@ -76,7 +70,7 @@ echo "package-windows: installed under Wine into C:\\Program Files\\ZU42 Test To
 # The installed tool, as a user starts it: its window must come up on the display.
 export ZU42_INSTALLED="$installed/bin/zu42tool.exe"
 # shellcheck disable=SC2016
-if ! xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+if ! zu42_xvfb 1280x1024 bash -c '
     wine "$ZU42_INSTALLED" -platform windows </dev/null >"$WINEPREFIX/zu42tool.log" 2>&1 &
     for _ in $(seq 60); do
         if xwininfo -root -tree 2>/dev/null | grep -q "Test Tools V"; then

@@ -5,7 +5,7 @@
 #   scripts/package.sh                          build-package/ made anew
 #   scripts/package.sh --build-dir DIR          DIR made anew
 #   scripts/package.sh --build-dir DIR --keep   DIR built on as it is (the package tests do)
-# ZU42_SKIP_INSTALL_DEPS=1 leaves scripts/install-deps.sh out.
+# ZU42_INSTALL_DEPS=0 leaves scripts/install-deps.sh out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source=$(pwd)
@@ -21,7 +21,7 @@ while [ $# -gt 0 ]; do
     esac
 done
 
-[ "${ZU42_SKIP_INSTALL_DEPS:-0}" = 1 ] || scripts/install-deps.sh
+[ "${ZU42_INSTALL_DEPS:-1}" = 0 ] || scripts/install-deps.sh
 
 if [ "$keep" = 0 ]; then
     rm -rf "$build"
@@ -42,8 +42,9 @@ CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
 LDFLAGS=$(dpkg-buildflags --get LDFLAGS)
 export CXXFLAGS LDFLAGS
 
+# Linked as Debian links its own packages (no lld).
 cmake -S "$source" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
-    -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+    -DCMAKE_INSTALL_PREFIX=/usr -DZU42_LLD=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)"
 rm -f "$build"/*.deb
 (cd "$build" && cpack -G DEB >/dev/null) || {

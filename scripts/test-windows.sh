@@ -6,21 +6,14 @@
 #   scripts/test-windows.sh -R tcplink   further arguments go to ctest (no package then)
 # The serial tests under Wine talk to the Linux zu42sim (build/bin/zu42sim, built here when
 # missing). Without the Qt archive (see scripts/windows-qt.sh) it says so in one line and exits
-# 0, so that a caller's other tests still count. ZU42_SKIP_INSTALL_DEPS=1 leaves
+# 0, so that a caller's other tests still count. ZU42_INSTALL_DEPS=0 leaves
 # scripts/install-deps.sh out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/common.sh
 
-[ "${ZU42_SKIP_INSTALL_DEPS:-0}" = 1 ] || scripts/install-deps.sh
-
-status=0
-scripts/windows-qt.sh >/dev/null || status=$?
-if [ $status -eq 3 ]; then
-    echo "test-windows: skipped, no MinGW Qt archive here"
-    exit 0
-elif [ $status -ne 0 ]; then
-    exit $status
-fi
+zu42_begin test-windows
+zu42_windows_qt
 
 jobs=$(nproc)
 if [ ! -x build/bin/zu42sim ]; then
@@ -36,6 +29,6 @@ ctest --preset windows -j "$jobs" "$@"
 echo "test-windows: the tests under Wine took $((SECONDS - started)) s"
 if [ $# -eq 0 ]; then
     started=$SECONDS
-    ZU42_SKIP_INSTALL_DEPS=1 scripts/package-windows.sh
+    ZU42_INSTALL_DEPS=0 scripts/package-windows.sh
     echo "test-windows: the package and its check took $((SECONDS - started)) s"
 fi

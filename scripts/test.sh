@@ -1,33 +1,59 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds into build/ and runs every test; then the same suite
-# built with AddressSanitizer and UndefinedBehaviorSanitizer into build-asan/; then the Windows
-# build into build-windows/ with its tests under Wine and the Windows package checked
-# (scripts/test-windows.sh; one line and on when the MinGW Qt archive is not here).
-#   scripts/test.sh                  all three
-#   ZU42_NO_ASAN=1 scripts/test.sh   without the sanitizer build
-#   ZU42_WINDOWS=0 scripts/test.sh   without the Windows build
+# Installs what is missing, builds into build/ and runs every test (the packaging and PostgreSQL
+# cases too); then the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer
+# into build-asan/; then the Windows build into build-windows/ with its tests under Wine and
+# the Windows package checked (scripts/test-windows.sh; one line and on when the MinGW Qt
+# archive is not here); then the fuzz targets built with clang into build-fuzz/, each run
+# briefly on its seeds. Each part says how long it took.
+#   scripts/test.sh                      all four
+#   ZU42_ASAN=0 scripts/test.sh          without the sanitizer build
+#   ZU42_WINDOWS=0 scripts/test.sh       without the Windows build
+#   ZU42_FUZZ=0 scripts/test.sh          without the fuzz targets
+#   ZU42_INSTALL_DEPS=0 scripts/test.sh  without scripts/install-deps.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/common.sh
 
-scripts/install-deps.sh
+zu42_begin test
 
 jobs=$(nproc)
-started=$SECONDS
-cmake --preset default >/dev/null
-cmake --build --preset default -j "$jobs"
-ctest --preset default -j "$jobs"
-echo "test: the Linux build and its tests took $((SECONDS - started)) s"
+# Most tests wait on a simulator, a timer or a child process rather than compute: twice as many
+# side by side as there are processors keeps the processors busy without starving any test.
+test_jobs=$((2 * jobs))
 
-if [ "${ZU42_NO_ASAN:-0}" != 1 ]; then
-    started=$SECONDS
-    cmake --preset asan >/dev/null
-    cmake --build --preset asan -j "$jobs"
-    ctest --preset asan -j "$jobs"
-    echo "test: the sanitizer build and its tests took $((SECONDS - started)) s"
+# part NAME COMMAND...: runs the command and says how long it took.
+part() {
+    local name=$1 started=$SECONDS
+    shift
+    "$@"
+    zu42_say "$name took $((SECONDS - started)) s"
+}
+
+linux() {
+    cmake --preset default >/dev/null
+    part "the Linux build" cmake --build --preset default -j "$jobs"
+    part "the Linux tests" ctest --preset default -j "$test_jobs"
+}
+part "the Linux build and its tests" linux
+
+if zu42_on ZU42_ASAN; then
+    asan() {
+        cmake --preset asan >/dev/null
+        part "the sanitizer build" cmake --build --preset asan -j "$jobs"
+        part "the sanitizer tests" ctest --preset asan -j "$test_jobs"
+    }
+    part "the sanitizer build and its tests" asan
 fi
 
-if [ "${ZU42_WINDOWS:-1}" != 0 ]; then
-    started=$SECONDS
-    ZU42_SKIP_INSTALL_DEPS=1 scripts/test-windows.sh
-    echo "test: the Windows build, its tests under Wine and its package took $((SECONDS - started)) s"
+if zu42_on ZU42_WINDOWS; then
+    part "the Windows build, its tests under Wine and its package" env ZU42_INSTALL_DEPS=0 scripts/test-windows.sh
+fi
+
+if zu42_on ZU42_FUZZ; then
+    fuzz() {
+        cmake --preset fuzz >/dev/null
+        part "the fuzz build" cmake --build --preset fuzz -j "$jobs"
+        part "the fuzz runs" ctest --preset fuzz -j "$jobs"
+    }
+    part "the fuzz targets' build and short runs" fuzz
 fi

@@ -2,18 +2,21 @@
 # Runs one Windows QtTest executable under Wine, as ctest's CMAKE_CROSSCOMPILING_EMULATOR in the
 # `windows` preset (cmake/windows-toolchain.cmake sets it up), or by hand:
 #
-#   scripts/wine-test.sh [--qt DIR] [--wineprefix DIR] [--results DIR] test.exe [test args]
+#   scripts/wine-test.sh [--qt DIR] [--wineprefix DIR] [--results DIR] tests.exe NAME
+#   scripts/wine-test.sh [--qt DIR] [--wineprefix DIR] [--results DIR] program.exe [args]
 #
 #   --qt DIR          the MinGW Qt (holds bin/Qt6Core.dll); default: what scripts/windows-qt.sh prints
 #   --wineprefix DIR  the Wine prefix, made on first use (wineboot); default: build-windows/wineprefix
 #   --results DIR     where the test's results go; default: test-results/ beside the Wine prefix
 #
-# With no test arguments the test runs as "test.exe -o NAME.txt,txt -o NAME.xml,junitxml" (without
-# a console QtTest writes nothing to a pipe); the text result is printed afterwards. Wine hands
-# no QT_* variable to the program, so the prefix is made with QT_QPA_PLATFORM=offscreen and
-# QT_FORCE_STDERR_LOGGING=1 in its HKCU\Environment (a console test rejects -platform). With
-# arguments they are passed as they are and the program's own output is what shows. The exit
-# status is the test's.
+# A folder's tests are one executable (cmake/Zu42Test.cmake) that runs the test its first argument
+# names. With only that name (as ctest runs it) the test runs as "tests.exe NAME -o NAME.txt,txt
+# -o NAME.xml,junitxml" (without a console QtTest writes nothing to a pipe); the text result is
+# printed afterwards. Wine hands no QT_* variable to the program, so the prefix is made with
+# QT_QPA_PLATFORM=offscreen and QT_FORCE_STDERR_LOGGING=1 in its HKCU\Environment (a console
+# test rejects -platform). Other arguments (a test's name and QtTest's, or a program's) are
+# passed as they are and the program's own output is what shows. The exit status is the
+# program's.
 #
 # The environment variable ZU42SIM (the simulator the tests start, set by ctest) is handed over
 # as a Windows path: a Unix path /x/y.exe becomes Z:\x\y.exe. Wine passes other variables on.
@@ -139,11 +142,11 @@ fi
 # which it lists all its objects on its standard error (tens of thousands of lines).
 wineserver -p30 </dev/null >/dev/null 2>&1 || true
 
-if [ $# -gt 0 ]; then
+if [ $# -ne 1 ] || [ "${1#-}" != "$1" ]; then
     exec wine "$exe" "$@"
 fi
 
-name=$(basename "$exe" .exe)
+name=$1
 txt=$results/$name.txt
 xml=$results/$name.xml
 log=$results/$name.log
@@ -151,7 +154,7 @@ rm -f "$txt" "$xml" "$log"
 # The program's own output goes to a file, not to ctest's pipes: a Wine helper process holds
 # inherited pipes open for about a second after the program has ended.
 status=0
-wine "$exe" -o "$(winpath "$txt"),txt" -o "$(winpath "$xml"),junitxml" </dev/null >"$log" 2>&1 || status=$?
+wine "$exe" "$name" -o "$(winpath "$txt"),txt" -o "$(winpath "$xml"),junitxml" </dev/null >"$log" 2>&1 || status=$?
 if [ -f "$txt" ]; then
     cat "$txt"
 else
