@@ -4,6 +4,7 @@
 #include "app/toollook.h"
 #include "app/trafficmonitorwindow.h"
 #include "app/trafficrowdelegate.h"
+#include "datahome.h"
 #include "i18n/texttable.h"
 #include "storefile.h"
 #include "visibletexts.h"
@@ -15,6 +16,7 @@
 #include <QPainter>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTextLayout>
 
 namespace {
@@ -26,6 +28,8 @@ QWidget *openWindow(WindowHarness &h, const QString &window)
 {
     if (window == QLatin1String("frmProfileReport"))
         h.window->loadProfile(QStringLiteral("/zu42-no-such-folder/profile.json"));
+    else if (window == QLatin1String("frmJig"))
+        h.find<QAction>("mnuJig")->trigger();
     else
         h.find<QAction>(window == QLatin1String("frmMonitor") ? "mnuMonitor" : "mnuBusScan")->trigger();
     for (QWidget *top : QApplication::topLevelWidgets())
@@ -95,6 +99,15 @@ class ToolWindowsTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        // The jig window opens its record store in the user's data folder as it opens.
+        QVERIFY(m_dataHome.isValid());
+        DataHome::set(m_dataHome.path());
+    }
+
+    void cleanupTestCase() { DataHome::unset(); }
+
     void shouldShowOnlyTextsOfTheLanguage_data()
     {
         QTest::addColumn<QString>("window");
@@ -107,6 +120,13 @@ private slots:
             QTest::addRow("monitor, %s", names[language]) << "frmMonitor" << language << QStringList();
             QTest::addRow("profile report, %s", names[language])
                 << "frmProfileReport" << language << QStringList { QStringLiteral("lblProfileSummary") };
+            // The day's counters, the store's address and the texts with a count, a name or a
+            // path put into the table's words.
+            QTest::addRow("jig, %s", names[language])
+                << "frmJig" << language
+                << QStringList { QStringLiteral("lblUnits"), QStringLiteral("lblPassed"), QStringLiteral("lblFailed"),
+                                 QStringLiteral("lblYield"), QStringLiteral("lblStore"), QStringLiteral("lblPending"),
+                                 QStringLiteral("edJigMap"), QStringLiteral("edRecordStore") };
         }
     }
 
@@ -237,6 +257,9 @@ private slots:
                      qPrintable(QStringLiteral("%1 needs %2").arg(time).arg(needed)));
         }
     }
+
+private:
+    QTemporaryDir m_dataHome;
 };
 
 QTEST_MAIN(ToolWindowsTest)

@@ -1,8 +1,7 @@
 #include "app/jigstepmodel.h"
 
-#include "app/verdictpanel.h"
+#include "app/toollook.h"
 
-#include <QColor>
 #include <QFont>
 
 JigStepModel::JigStepModel(QObject *parent)
@@ -124,21 +123,23 @@ QVariant JigStepModel::data(const QModelIndex &index, int role) const
         // Why an exchange failed: too long for the table, wanted when a step is looked into.
         return row.step && !row.step->reason.isEmpty() ? row.step->reason : QVariant();
     case Qt::BackgroundRole:
+        // The result cells on the verdict panel's grounds, so that a step reads as the unit does.
         if (running)
-            return VerdictPanel::colorOf(VerdictPanel::State::Testing);
+            return ToolLook::colour(ToolLook::VerdictTesting);
         if (row.step && index.column() == ResultColumn)
-            return VerdictPanel::colorOf(row.step->passed ? VerdictPanel::State::Pass : VerdictPanel::State::Fail);
+            return ToolLook::colour(row.step->passed ? ToolLook::VerdictPass : ToolLook::VerdictFail);
         if (row.step && !row.step->passed)
-            return QColor(0xff, 0xdc, 0xdc);
+            return ToolLook::colour(ToolLook::FailedStepRow);
         break;
     case Qt::ForegroundRole:
         if (row.step && index.column() == ResultColumn && !running)
-            return QColor(Qt::white);
+            return ToolLook::colour(ToolLook::VerdictInk);
         if (!row.step && m_finished)
-            return QColor(Qt::gray);
+            return ToolLook::colour(ToolLook::StepNotRun);
         break;
     case Qt::FontRole:
         if ((index.column() == ResultColumn && row.step) || (row.step && !row.step->passed)) {
+            // Only the weight: the face and size stay the view's, which are the window's look.
             QFont bold;
             bold.setBold(true);
             return bold;

@@ -3,7 +3,7 @@
 #include "app/jigruntext.h"
 #include "app/jigstepmodel.h"
 #include "app/tfrmmodule.h"
-#include "i18n/languagefont.h"
+#include "app/toollook.h"
 #include "i18n/texttable.h"
 #include "settings/jigsettings.h"
 #include "ui_jigwindow.h"
@@ -17,28 +17,25 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QTimer>
+#include <optional>
 
 namespace {
 
-// The window's colours, all here; the sizes of its fonts are in the form.
-const QColor NoteGreen(0x10, 0x80, 0x30);
-const QColor NoteOrange(0xc0, 0x60, 0x00);
-const QColor NoteRed(0xd0, 0x14, 0x14);
-
-QColor noteColor(JigRun::Note note)
+// The colour a note is shown in; none for the window's own.
+std::optional<ToolLook::Colour> noteColour(JigRun::Note note)
 {
     switch (note) {
     case JigRun::Note::Stored:
     case JigRun::Note::Exported:
-        return NoteGreen;
+        return ToolLook::GoodNote;
     case JigRun::Note::Pending:
-        return NoteOrange;
+        return ToolLook::WarningNote;
     case JigRun::Note::NotKept:
     case JigRun::Note::NoUnit:
     case JigRun::Note::ExportFailed:
-        return NoteRed;
+        return ToolLook::BadNote;
     default:
-        return QColor();
+        return std::nullopt;
     }
 }
 
@@ -59,35 +56,22 @@ VerdictPanel::State panelState(JigRun::Verdict verdict)
     return VerdictPanel::State::Ready;
 }
 
-// An invalid colour: the language's text colour.
-void setTextColor(QWidget *widget, const QColor &color)
+// Without a colour the label takes the window's again, which follows the language.
+void setTextColour(QWidget *widget, std::optional<ToolLook::Colour> colour)
 {
-    QPalette palette = widget->palette();
-    const QColor ink = color.isValid() ? color : widget->window()->palette().color(QPalette::WindowText);
-    for (const QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled })
-        palette.setColor(group, QPalette::WindowText, ink);
-    widget->setPalette(palette);
-}
-
-// The language's face and text colour on the whole window, as the main window sets them on
-// itself; the form's sizes and weights stay.
-void setLanguageLook(QWidget *window, int language)
-{
-    const LanguageFont row = LanguageFont::forLanguage(language);
-    window->setFont(row.font());
-    QPalette palette = window->palette();
-    for (const QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive })
-        for (const QPalette::ColorRole role : { QPalette::WindowText, QPalette::ButtonText, QPalette::Text })
-            palette.setColor(group, role, row.textColor());
-    window->setPalette(palette);
+    if (colour)
+        ToolLook::setTextColour(widget, *colour);
+    else
+        ToolLook::resetTextColour(widget);
 }
 
 } // namespace
 
-JigWindow::JigWindow(TfrmModule &main)
+JigWindow::JigWindow(TfrmModule &main, int languageIndex)
     : QWidget(nullptr, Qt::Window)
     , ui(std::make_unique<Ui::JigWindow>())
     , m_main(main)
+    , m_languageIndex(languageIndex)
 {
     ui->setupUi(this);
     // The main window's close ends the program; this window goes with it.
@@ -130,9 +114,8 @@ JigWindow::JigWindow(TfrmModule &main)
             showCounters();
         }
     });
-    connect(&m_main, &TfrmModule::languageApplied, this, &JigWindow::retranslate);
     loadSettings();
-    retranslate();
+    retranslate(languageIndex);
     (ui->edOperator->text().isEmpty() ? static_cast<QWidget *>(ui->edOperator) : ui->btnStart)->setFocus();
 }
 
@@ -148,7 +131,7 @@ JigWindow::~JigWindow()
 
 QString JigWindow::localText(int id) const
 {
-    return TextTable::text(id, m_main.languageIndex());
+    return TextTable::text(id, m_languageIndex);
 }
 
 JigRun::Fields JigWindow::fields() const
@@ -271,8 +254,8 @@ void JigWindow::setFieldsLocked(bool locked)
 
 void JigWindow::showMap()
 {
-    ui->lblMapName->setText(JigRunText(m_main.languageIndex()).mapName(m_run));
-    setTextColor(ui->lblMapName, m_run.mapError().isEmpty() ? QColor() : NoteRed);
+    ui->lblMapName->setText(JigRunText(m_languageIndex).mapName(m_run));
+    setTextColour(ui->lblMapName, m_run.mapError().isEmpty() ? std::nullopt : std::optional(ToolLook::BadNote));
 }
 
 void JigWindow::showStore()
@@ -280,24 +263,24 @@ void JigWindow::showStore()
     const bool open = m_run.station();
     ui->lblStore->setText(open ? m_run.storeShown() : localText(TextTable::JigStoreInvalid) + QLatin1Char(' ') + m_run.storeError());
     ui->lblStore->setToolTip(m_run.deliveryError());
-    setTextColor(ui->lblStore, open ? QColor() : NoteRed);
+    setTextColour(ui->lblStore, open ? std::nullopt : std::optional(ToolLook::BadNote));
 }
 
 void JigWindow::showVerdict()
 {
-    const JigRunText say(m_main.languageIndex());
+    const JigRunText say(m_languageIndex);
     ui->pnVerdict->setVerdict(panelState(m_run.verdict()), say.verdictWord(m_run.verdict()), say.verdictDetail(m_run));
 }
 
 void JigWindow::showNote()
 {
     const JigRun::Message note = m_run.note();
-    ui->lblNote->setText(JigRunText(m_main.languageIndex()).message(note));
+    ui->lblNote->setText(JigRunText(m_languageIndex).message(note));
     // Where the record went, in the record keeper's words, for whoever looks into it.
     const bool aboutRecord = note.note == JigRun::Note::Stored || note.note == JigRun::Note::Pending
         || note.note == JigRun::Note::NotKept || note.note == JigRun::Note::NoUnit;
     ui->lblNote->setToolTip(aboutRecord ? m_run.keptMessage() : QString());
-    setTextColor(ui->lblNote, noteColor(note.note));
+    setTextColour(ui->lblNote, noteColour(note.note));
 }
 
 void JigWindow::showCounters()
@@ -321,14 +304,14 @@ void JigWindow::showWaiting()
 {
     const int waiting = m_run.waiting();
     ui->lblPending->setText(localText(TextTable::JigWaitingText).arg(waiting < 0 ? QStringLiteral("-") : QString::number(waiting)));
-    setTextColor(ui->lblPending, waiting > 0 ? NoteOrange : QColor());
+    setTextColour(ui->lblPending, waiting > 0 ? std::optional(ToolLook::WarningNote) : std::nullopt);
 }
 
-void JigWindow::retranslate()
+void JigWindow::retranslate(int languageIndex)
 {
-    const int language = m_main.languageIndex();
-    setLanguageLook(this, language);
-    const JigRunText say(language);
+    m_languageIndex = languageIndex;
+    ToolLook::apply(this, languageIndex);
+    const JigRunText say(languageIndex);
 
     setWindowTitle(localText(TextTable::JigWindowTitle));
     ui->lblStation->setText(localText(TextTable::JigStationLabel));

@@ -26,8 +26,11 @@ class JigWindow : public QWidget
     Q_OBJECT
 
 public:
-    explicit JigWindow(TfrmModule &main);
+    JigWindow(TfrmModule &main, int languageIndex);
     ~JigWindow() override;
+
+    // Every caption, the look, and what the window shows, in the language.
+    void retranslate(int languageIndex);
 
     // Whether a unit is on test.
     bool running() const { return m_running; }
@@ -46,8 +49,6 @@ public Q_SLOTS:
     void btnJigMapClick();
     void btnExportCsvClick();
     void btnExportJsonClick();
-    // Every caption, and what the window shows, in the main window's language.
-    void retranslate();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -73,6 +74,7 @@ private:
     TfrmModule &m_main;
     JigRun m_run;
     JigStepModel *m_steps = nullptr;
+    int m_languageIndex = 0;
     int m_settleMs = JigTest::Options().settleMs;
     bool m_running = false;
     bool m_closePending = false;

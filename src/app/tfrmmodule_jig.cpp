@@ -7,8 +7,11 @@
 
 void TfrmModule::mnuJigClick()
 {
-    if (!m_jigWindow)
-        m_jigWindow = std::make_unique<JigWindow>(*this);
+    if (!m_jigWindow) {
+        auto *jig = new JigWindow(*this, m_languageIndex);
+        m_jigWindow.reset(jig);
+        connect(this, &TfrmModule::languageApplied, jig, [this, jig] { jig->retranslate(m_languageIndex); });
+    }
     m_jigWindow->show();
     m_jigWindow->raise();
     m_jigWindow->activateWindow();

@@ -23,6 +23,10 @@ const QColor colours[ToolLook::ColourCount] = {
     QColor(0x1a, 0x9a, 0x3a), // VerdictPass
     QColor(0xd0, 0x14, 0x14), // VerdictFail
     QColor(0xe8, 0x76, 0x00), // VerdictNotTested
+    QColor(0xff, 0xff, 0xff), // VerdictInk
+    QColor(0x00, 0x00, 0x00), // VerdictInkOnPale
+    QColor(0xff, 0xdc, 0xdc), // FailedStepRow
+    QColor(0xa0, 0xa0, 0xa4), // StepNotRun
 };
 
 void setWindowTextColour(QWidget *widget, const QColor &colour)

@@ -28,6 +28,10 @@ public:
         VerdictPass,
         VerdictFail,
         VerdictNotTested,
+        VerdictInk,       // the verdict's words on the strong grounds (pass, fail, not tested)
+        VerdictInkOnPale, // and on the pale ones (ready, testing)
+        FailedStepRow,    // ground of a jig step that failed
+        StepNotRun,       // a jig step the run did not reach
         ColourCount
     };
 

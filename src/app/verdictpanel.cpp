@@ -1,7 +1,30 @@
 #include "app/verdictpanel.h"
 
+#include "app/toollook.h"
+
 #include <QLabel>
 #include <QVBoxLayout>
+
+namespace {
+
+ToolLook::Colour groundOf(VerdictPanel::State state)
+{
+    switch (state) {
+    case VerdictPanel::State::Ready:
+        break;
+    case VerdictPanel::State::Testing:
+        return ToolLook::VerdictTesting;
+    case VerdictPanel::State::Pass:
+        return ToolLook::VerdictPass;
+    case VerdictPanel::State::Fail:
+        return ToolLook::VerdictFail;
+    case VerdictPanel::State::NotTested:
+        return ToolLook::VerdictNotTested;
+    }
+    return ToolLook::VerdictReady;
+}
+
+} // namespace
 
 VerdictPanel::VerdictPanel(QWidget *parent)
     : QFrame(parent)
@@ -35,23 +58,6 @@ VerdictPanel::VerdictPanel(QWidget *parent)
     setVerdict(State::Ready, QString());
 }
 
-QColor VerdictPanel::colorOf(State state)
-{
-    switch (state) {
-    case State::Ready:
-        return QColor(0xd8, 0xd8, 0xd8);
-    case State::Testing:
-        return QColor(0xff, 0xd2, 0x00);
-    case State::Pass:
-        return QColor(0x1a, 0x9a, 0x3a);
-    case State::Fail:
-        return QColor(0xd0, 0x14, 0x14);
-    case State::NotTested:
-        return QColor(0xe8, 0x76, 0x00);
-    }
-    return Qt::gray;
-}
-
 void VerdictPanel::setVerdict(State state, const QString &word, const QString &detail)
 {
     m_state = state;
@@ -60,19 +66,14 @@ void VerdictPanel::setVerdict(State state, const QString &word, const QString &d
     m_detail->setVisible(!detail.isEmpty());
 
     // White on the strong grounds, black on the pale ones: both readable from a distance. The
-    // palette is set on each label as well, since the window's language font sets its own text
-    // colour on every child.
-    const bool light = state == State::Ready || state == State::Testing;
-    const QColor ink = light ? Qt::black : Qt::white;
+    // labels take their ink themselves, since the window's look sets its own text colour on
+    // every child.
+    const bool pale = state == State::Ready || state == State::Testing;
     QPalette ground = palette();
-    ground.setColor(QPalette::Window, colorOf(state));
+    ground.setColor(QPalette::Window, ToolLook::colour(groundOf(state)));
     setPalette(ground);
-    for (QLabel *label : { m_word, m_detail }) {
-        QPalette text = label->palette();
-        for (const QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled })
-            text.setColor(group, QPalette::WindowText, ink);
-        label->setPalette(text);
-    }
+    for (QLabel *label : { m_word, m_detail })
+        ToolLook::setTextColour(label, pale ? ToolLook::VerdictInkOnPale : ToolLook::VerdictInk);
 }
 
 QString VerdictPanel::word() const

@@ -24,9 +24,6 @@ public:
     QString word() const;
     QString detail() const;
 
-    // The ground colour of a state, for the steps' results as well.
-    static QColor colorOf(State state);
-
 private:
     State m_state = State::Ready;
     QLabel *m_word = nullptr;
