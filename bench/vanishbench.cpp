@@ -2,7 +2,7 @@
 // round starts a zu42sim whose pseudo-terminal vanishes on the first request, opens the link
 // and times that one exchange, from the request to the verdict. Prints the median and the
 // slowest; the exit code is 0 when every round ended with the hang-up within 200 ms.
-#include "benchsimulator.h"
+#include "simprocess.h"
 #include "link/controllerlink.h"
 
 #include <QCoreApplication>
@@ -24,13 +24,15 @@ int main(int argc, char *argv[])
     std::vector<double> endedMs;
     int wrong = 0;
     for (int i = 0; i < rounds; ++i) {
-        BenchSimulator simulator;
-        if (!simulator.start(sim, { QStringLiteral("--pty"), QStringLiteral("--vanish-after"), QStringLiteral("1") })) {
+        SimProcess simulator({ QStringLiteral("--vanish-after"), QStringLiteral("1") }, true);
+        simulator.setProgram(sim);
+        simulator.setRequestLog(false);
+        if (!simulator.start()) {
             std::fprintf(stderr, "zu42vanishbench: the simulator did not start\n");
             return 2;
         }
         ControllerLink link;
-        if (!link.open(LinkSettings::serial(simulator.pty(), QStringLiteral("19200,e,8,1")))) {
+        if (!link.open(LinkSettings::serial(simulator.ptyPath(), QStringLiteral("19200,e,8,1")))) {
             std::fprintf(stderr, "zu42vanishbench: %s\n", qPrintable(link.openFailureText()));
             return 2;
         }
