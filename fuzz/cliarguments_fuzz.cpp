@@ -19,8 +19,8 @@
 #include "controller/freecommand.h"
 #include "link/linesettings.h"
 #include "link/linkaddress.h"
-#include "profile/settingcatalog.h"
-#include "profile/settingswriteplan.h"
+#include "profile/parametercatalog.h"
+#include "profile/parameterwriteplan.h"
 #include "protocol/commandframe.h"
 #include "protocol/commandtextguard.h"
 
@@ -63,12 +63,12 @@ void checkLink(const LinkSettings &link)
 }
 
 // What a controller of the model with every value reports: the first entry of each it can read.
-SettingValues controllerValues()
+ParameterValues controllerValues()
 {
-    SettingValues values;
-    for (const SettingInfo &s : SettingCatalog::all())
+    ParameterValues values;
+    for (const ParameterInfo &s : ParameterCatalog::all())
         if (s.readable())
-            values.insert(s.name, s.fromCode(s.kind == SettingInfo::Kind::Number ? s.minimum : 0));
+            values.insert(s.name, s.fromCode(s.kind == ParameterInfo::Kind::Number ? s.minimum : 0));
     return values;
 }
 
@@ -85,21 +85,21 @@ void checkSet(const CliRequest &request)
 {
     require(!request.values.isEmpty(), "set has values");
     for (auto it = request.values.cbegin(); it != request.values.cend(); ++it) {
-        const SettingInfo *setting = SettingCatalog::find(it.key());
-        require(setting != nullptr, "a value name is in the catalogue");
-        require(setting->parse(it.value()) == it.value(), "a value to set is canonical");
-        if (setting->kind == SettingInfo::Kind::Number) {
-            const std::optional<int> code = setting->code(it.value());
-            require(code && *code >= setting->minimum && *code <= setting->maximum, "a number to set is within its range");
+        const ParameterInfo *parameter = ParameterCatalog::find(it.key());
+        require(parameter != nullptr, "a value name is in the catalogue");
+        require(parameter->parse(it.value()) == it.value(), "a value to set is canonical");
+        if (parameter->kind == ParameterInfo::Kind::Number) {
+            const std::optional<int> code = parameter->code(it.value());
+            require(code && *code >= parameter->minimum && *code <= parameter->maximum, "a number to set is within its range");
         }
-        if (setting->kind == SettingInfo::Kind::Text)
+        if (parameter->kind == ParameterInfo::Kind::Text)
             for (const QChar c : it.value())
                 require(c.category() != QChar::Other_Control, "a text to set holds no control character");
     }
-    const SettingsWritePlan plan = SettingsWritePlan::build(request.values, controllerValues(), "RO426");
+    const ParameterWritePlan plan = ParameterWritePlan::build(request.values, controllerValues(), "RO426");
     if (plan.commands.refused()) {
-        const bool titleLine = plan.commands.refusal.startsWith(SettingCatalog::TitleLine1)
-            || plan.commands.refusal.startsWith(SettingCatalog::TitleLine2);
+        const bool titleLine = plan.commands.refusal.startsWith(ParameterCatalog::TitleLine1)
+            || plan.commands.refusal.startsWith(ParameterCatalog::TitleLine2);
         require(titleLine, "only a title line the encoding cannot carry refuses values that were taken");
         return;
     }
@@ -114,7 +114,7 @@ void checkSend(const CliRequest &request)
     require(request.encoding >= 0 && request.encoding < CommandTextEncoder::EncodingItems, "send's encoding is in the list");
     // As the runner does before the link opens.
     FreeCommand::Refusal refusal;
-    const SettingInfo &encoding = SettingCatalog::at(SettingCatalog::TextEncoding);
+    const ParameterInfo &encoding = ParameterCatalog::at(ParameterCatalog::TextEncoding);
     const std::optional<QByteArray> bytes =
         FreeCommand::bytes(request.text, request.encoding, encoding.fromCode(request.encoding), request.id, &refusal);
     if (!bytes) {
@@ -175,7 +175,7 @@ void checkRequest(const QStringList &arguments, const CliRequest &request)
     switch (request.command) {
     case Command::Get:
         for (const QString &name : request.names)
-            require(SettingCatalog::find(name) != nullptr, "get names values of the catalogue");
+            require(ParameterCatalog::find(name) != nullptr, "get names values of the catalogue");
         break;
     case Command::Set:
         checkSet(request);

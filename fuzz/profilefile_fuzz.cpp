@@ -13,8 +13,8 @@
 #include "fuzzcheck.h"
 
 #include "profile/profilefile.h"
-#include "profile/settingcatalog.h"
-#include "profile/settingswriteplan.h"
+#include "profile/parametercatalog.h"
+#include "profile/parameterwriteplan.h"
 #include "protocol/commandframe.h"
 #include "protocol/commandtextguard.h"
 
@@ -29,24 +29,24 @@ bool sameProfile(const Profile &a, const Profile &b)
         && a.madeBy == b.madeBy && a.serialNumber == b.serialNumber && a.values == b.values;
 }
 
-void checkValue(const SettingInfo &setting, const QString &value, const QByteArray &model)
+void checkValue(const ParameterInfo &parameter, const QString &value, const QByteArray &model)
 {
-    require(setting.appliesTo(model), "a value is one its model has");
-    require(setting.parse(value) == value, "a value is held in its canonical form");
-    switch (setting.kind) {
-    case SettingInfo::Kind::Number: {
-        const std::optional<int> code = setting.code(value);
-        require(code && *code >= setting.minimum && *code <= setting.maximum, "a number is within its range");
+    require(parameter.appliesTo(model), "a value is one its model has");
+    require(parameter.parse(value) == value, "a value is held in its canonical form");
+    switch (parameter.kind) {
+    case ParameterInfo::Kind::Number: {
+        const std::optional<int> code = parameter.code(value);
+        require(code && *code >= parameter.minimum && *code <= parameter.maximum, "a number is within its range");
         break;
     }
-    case SettingInfo::Kind::Choice:
-        require(setting.choices.contains(value), "a choice is a word of its list");
+    case ParameterInfo::Kind::Choice:
+        require(parameter.choices.contains(value), "a choice is a word of its list");
         break;
-    case SettingInfo::Kind::Flag:
+    case ParameterInfo::Kind::Flag:
         require(value == QLatin1String("on") || value == QLatin1String("off"), "a flag is on or off");
         break;
-    case SettingInfo::Kind::Text:
-        require(value.size() <= setting.maximum, "a text fits its length");
+    case ParameterInfo::Kind::Text:
+        require(value.size() <= parameter.maximum, "a text fits its length");
         for (const QChar c : value)
             require(c.category() != QChar::Other_Control, "a text holds no control character");
         break;
@@ -54,12 +54,12 @@ void checkValue(const SettingInfo &setting, const QString &value, const QByteArr
 }
 
 // What a controller of the profile's model reports: the first entry of every value it can read.
-SettingValues controllerValues(const QByteArray &model)
+ParameterValues controllerValues(const QByteArray &model)
 {
-    SettingValues values;
-    for (const SettingInfo &s : SettingCatalog::all())
+    ParameterValues values;
+    for (const ParameterInfo &s : ParameterCatalog::all())
         if (s.readable() && s.appliesTo(model))
-            values.insert(s.name, s.fromCode(s.kind == SettingInfo::Kind::Number ? s.minimum : 0));
+            values.insert(s.name, s.fromCode(s.kind == ParameterInfo::Kind::Number ? s.minimum : 0));
     return values;
 }
 
@@ -75,17 +75,17 @@ void checkCommand(const QByteArray &command)
 
 void checkWritePlan(const Profile &profile)
 {
-    const SettingsWritePlan plan = SettingsWritePlan::build(profile.values, controllerValues(profile.model), profile.model);
+    const ParameterWritePlan plan = ParameterWritePlan::build(profile.values, controllerValues(profile.model), profile.model);
     if (plan.commands.refused()) {
-        const bool titleLine = plan.commands.refusal.startsWith(SettingCatalog::TitleLine1)
-            || plan.commands.refusal.startsWith(SettingCatalog::TitleLine2);
+        const bool titleLine = plan.commands.refusal.startsWith(ParameterCatalog::TitleLine1)
+            || plan.commands.refusal.startsWith(ParameterCatalog::TitleLine2);
         require(titleLine, "only a title line the encoding cannot carry refuses a profile that read");
         require(plan.commands.commands.isEmpty() && !plan.lineSettingsCommand, "a refused plan sends nothing");
         return;
     }
     for (const QByteArray &command : plan.commands.commands)
         checkCommand(command);
-    require(plan.lineSettingsCommand.has_value() == profile.values.contains(SettingCatalog::BaudRate),
+    require(plan.lineSettingsCommand.has_value() == profile.values.contains(ParameterCatalog::BaudRate),
             "the line settings go out exactly when the profile holds them");
     if (plan.lineSettingsCommand)
         checkCommand(*plan.lineSettingsCommand);
@@ -104,9 +104,9 @@ void checkProfile(const Profile &profile)
     require(profile.created.isValid(), "the profile says when it was made");
     require(!profile.values.isEmpty(), "the profile holds values");
     for (auto it = profile.values.cbegin(); it != profile.values.cend(); ++it) {
-        const SettingInfo *setting = SettingCatalog::find(it.key());
-        require(setting != nullptr, "a value name is in the catalogue");
-        checkValue(*setting, it.value(), profile.model);
+        const ParameterInfo *parameter = ParameterCatalog::find(it.key());
+        require(parameter != nullptr, "a value name is in the catalogue");
+        checkValue(*parameter, it.value(), profile.model);
     }
 
     const QByteArray text = ProfileFile::toJson(profile);

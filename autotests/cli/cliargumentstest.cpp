@@ -1,7 +1,7 @@
 // zu42cli's arguments: what each command takes into its request, and every kind of bad usage
 // refused with status 2 and a message that says what is wrong, before any link exists.
 #include "cli/cliarguments.h"
-#include "profile/settingcatalog.h"
+#include "profile/parametercatalog.h"
 
 #include <QTest>
 
@@ -73,8 +73,8 @@ private slots:
         QCOMPARE(p.request->command, CliRequest::Command::Set);
         QCOMPARE(p.request->id, QByteArray("007"));
         QVERIFY(p.request->json);
-        QCOMPARE(p.request->values.value(SettingCatalog::DoorLog), QStringLiteral("off"));
-        QCOMPARE(p.request->values.value(SettingCatalog::TitleLine1), QStringLiteral("Gate = B"));
+        QCOMPARE(p.request->values.value(ParameterCatalog::DoorLog), QStringLiteral("off"));
+        QCOMPARE(p.request->values.value(ParameterCatalog::TitleLine1), QStringLiteral("Gate = B"));
 
         p = parse({ QStringLiteral("apply"), QStringLiteral("site.json"), QStringLiteral("--dry-run"), Tcp, QStringLiteral("--all") });
         QVERIFY2(p.request, qPrintable(p.text));
@@ -175,7 +175,7 @@ private slots:
         QCOMPARE(p.status, 0);
         QVERIFY2(p.text.startsWith(begins), qPrintable(p.text));
         if (args.contains(QStringLiteral("set")))
-            for (const SettingInfo &s : SettingCatalog::all())
+            for (const ParameterInfo &s : ParameterCatalog::all())
                 QVERIFY2(p.text.contains(QStringLiteral("\n  ") + s.name + QLatin1Char(' ')), qPrintable(s.name));
     }
 };

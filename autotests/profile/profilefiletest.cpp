@@ -1,7 +1,7 @@
 // The profile file: what is written reads back the same, and every kind of damage is refused
 // whole with a reason a person can act on.
 #include "profile/profilefile.h"
-#include "profile/settingcatalog.h"
+#include "profile/parametercatalog.h"
 
 #include <QFile>
 #include <QScopeGuard>
@@ -17,7 +17,7 @@ Profile sample()
     p.created = QDateTime(QDate(2026, 12, 7), QTime(14, 3, 11), Qt::OffsetFromUTC, 3600);
     p.madeBy = QStringLiteral("zu42cli 0.5.63");
     p.serialNumber = "24010042";
-    using C = SettingCatalog;
+    using C = ParameterCatalog;
     p.values = { { C::Language, QStringLiteral("traditional-chinese") },
                  { C::TextEncoding, QStringLiteral("big5") },
                  { C::SameCardDelay, QStringLiteral("30") },

@@ -6,9 +6,9 @@
 #include "app/profilereportdialog.h"
 #include "i18n/texttable.h"
 #include "profile/profilefile.h"
-#include "profile/settingcatalog.h"
-#include "profile/settingscomparison.h"
-#include "profile/settingsprocedures.h"
+#include "profile/parametercatalog.h"
+#include "profile/parametercomparison.h"
+#include "profile/parameterprocedures.h"
 #include "ui_tfrmmodule.h"
 
 #include <QCheckBox>
@@ -21,7 +21,7 @@
 
 namespace {
 
-using C = SettingCatalog;
+using C = ParameterCatalog;
 
 // The control that shows each value: a list at the value's code, a box ticked for "on", a field
 // with the number or the text.
@@ -39,9 +39,9 @@ QList<std::pair<QString, QWidget *>> controlsOf(Ui::TfrmModule &ui)
     };
 }
 
-void showValue(QWidget *control, const SettingInfo &setting, const QString &value)
+void showValue(QWidget *control, const ParameterInfo &parameter, const QString &value)
 {
-    const int code = setting.code(value).value_or(-1);
+    const int code = parameter.code(value).value_or(-1);
     if (auto *list = qobject_cast<QComboBox *>(control))
         list->setCurrentIndex(code >= 0 && code < list->count() ? code : -1);
     else if (auto *box = qobject_cast<QCheckBox *>(control))
@@ -51,12 +51,12 @@ void showValue(QWidget *control, const SettingInfo &setting, const QString &valu
 }
 
 // The value a control shows; nothing when it shows none that the value may hold.
-std::optional<QString> shown(QWidget *control, const SettingInfo &setting)
+std::optional<QString> shown(QWidget *control, const ParameterInfo &parameter)
 {
     if (auto *list = qobject_cast<QComboBox *>(control))
-        return list->currentIndex() < 0 ? std::nullopt : setting.parse(setting.fromCode(list->currentIndex()));
+        return list->currentIndex() < 0 ? std::nullopt : parameter.parse(parameter.fromCode(list->currentIndex()));
     if (auto *field = qobject_cast<QLineEdit *>(control))
-        return setting.parse(field->text());
+        return parameter.parse(field->text());
     return std::nullopt;
 }
 
@@ -157,7 +157,7 @@ bool TfrmModule::saveProfile(const QString &path)
         return false;
     }
     m_bracket->setBanner(localText(TextTable::GetBanner));
-    const SettingsProcedures::Snapshot snapshot = SettingsProcedures::read(m_session);
+    const ParameterProcedures::Snapshot snapshot = ParameterProcedures::read(m_session);
     if (!snapshot.ok()) {
         m_bracket->endFailed(snapshot.why);
         return false;
@@ -172,10 +172,10 @@ bool TfrmModule::saveProfile(const QString &path)
             profile.values.insert(it.key(), *it);
     // What the controller cannot report comes from the window's fields.
     for (const auto &[name, control] : controlsOf(*ui)) {
-        const SettingInfo &setting = C::at(name);
-        if (profile.values.contains(name) || setting.readable() || !setting.appliesTo(profile.model))
+        const ParameterInfo &parameter = C::at(name);
+        if (profile.values.contains(name) || parameter.readable() || !parameter.appliesTo(profile.model))
             continue;
-        if (const std::optional<QString> value = shown(control, setting))
+        if (const std::optional<QString> value = shown(control, parameter))
             profile.values.insert(name, *value);
     }
     QString why;
@@ -231,7 +231,7 @@ void TfrmModule::compareWithProfile(const QString &path)
     if (!profile)
         return;
     m_bracket->setBanner(localText(TextTable::GetBanner));
-    const SettingsProcedures::Snapshot snapshot = SettingsProcedures::read(m_session);
+    const ParameterProcedures::Snapshot snapshot = ParameterProcedures::read(m_session);
     if (!snapshot.ok() || snapshot.model != profile->model) {
         const QString made = QString::fromLatin1(profile->model);
         const QString found = QString::fromLatin1(snapshot.model);
@@ -244,11 +244,11 @@ void TfrmModule::compareWithProfile(const QString &path)
         return;
     }
     m_bracket->endOk();
-    const QList<SettingDifference> rows = SettingsComparison::compare(snapshot.values, profile->values);
+    const QList<ParameterDifference> rows = ParameterComparison::compare(snapshot.values, profile->values);
     QList<ProfileReportDialog::Row> shownRows;
     int differs = 0;
-    for (const SettingDifference &row : SettingsComparison::differing(rows)) {
-        const bool unknown = row.state == SettingDifference::State::Unknown;
+    for (const ParameterDifference &row : ParameterComparison::differing(rows)) {
+        const bool unknown = row.state == ParameterDifference::State::Unknown;
         differs += unknown ? 0 : 1;
         shownRows.append({ row.name, row.controllerValue, row.profileValue,
                            unknown ? TextTable::StateUnknown : TextTable::StateDiffers });
@@ -265,24 +265,24 @@ void TfrmModule::applyProfile(const QString &path, bool everything)
     if (!profile)
         return;
     m_bracket->setBanner(localText(TextTable::SetBanner));
-    SettingsProcedures::ApplyOptions options;
+    ParameterProcedures::ApplyOptions options;
     options.everything = everything;
     options.model = profile->model;
-    const SettingsProcedures::ApplyResult result = SettingsProcedures::apply(m_session, profile->values, options);
+    const ParameterProcedures::ApplyResult result = ParameterProcedures::apply(m_session, profile->values, options);
 
-    using Stage = SettingsProcedures::ApplyResult::Stage;
+    using Stage = ParameterProcedures::ApplyResult::Stage;
     if (result.stage == Stage::Refused || result.stage == Stage::ReadFailed) {
         m_bracket->endFailed(result.why);
         showProfileFailure(TextTable::CommandError, result.why);
         return;
     }
     QList<ProfileReportDialog::Row> rows;
-    for (const SettingDifference &row : result.rows) {
+    for (const ParameterDifference &row : result.rows) {
         int outcome = 0;
         QString controller = row.controllerValue;
         if (result.written.contains(row.name)) {
             outcome = result.unverified.contains(row.name) ? TextTable::StateUnverified : TextTable::StateWritten;
-            for (const SettingsProcedures::NotTaken &n : result.notTaken)
+            for (const ParameterProcedures::NotTaken &n : result.notTaken)
                 if (n.name == row.name) {
                     outcome = TextTable::StateNotTaken;
                     controller = n.got;

@@ -3,7 +3,7 @@
 #include "cli/clicommands.h"
 #include "link/linesettings.h"
 #include "link/linkaddress.h"
-#include "profile/settingcatalog.h"
+#include "profile/parametercatalog.h"
 
 #include "zu42version.h"
 
@@ -41,10 +41,10 @@ QString optionsText(const QList<QCommandLineOption> &options)
 QString valuesHelp()
 {
     QString text = QStringLiteral("Values:\n");
-    for (const SettingInfo &s : SettingCatalog::all()) {
+    for (const ParameterInfo &s : ParameterCatalog::all()) {
         QString note;
         if (!s.readable())
-            note = s.access == SettingInfo::Access::LinkSpeed ? QStringLiteral(" (known over a serial link)") : QStringLiteral(" (cannot be read)");
+            note = s.access == ParameterInfo::Access::LinkSpeed ? QStringLiteral(" (known over a serial link)") : QStringLiteral(" (cannot be read)");
         if (!s.onlyModel.isEmpty())
             note += QStringLiteral(" (%1 only)").arg(QString::fromLatin1(s.onlyModel));
         text += QStringLiteral("  %1  %2%3\n      %4\n").arg(s.name.leftJustified(18), s.description, note, s.allowed());

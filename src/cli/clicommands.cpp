@@ -2,7 +2,7 @@
 
 #include "cli/clirunner.h"
 #include "controller/busscan.h"
-#include "profile/settingcatalog.h"
+#include "profile/parametercatalog.h"
 
 #include <QCommandLineParser>
 #include <QSysInfo>
@@ -20,7 +20,7 @@ QCommandLineOption option(const char *name, const char *description, const char 
 QString takeNames(CliRequest &request, const QStringList &args, const QCommandLineParser &)
 {
     for (const QString &name : args)
-        if (!SettingCatalog::find(name))
+        if (!ParameterCatalog::find(name))
             return QStringLiteral("unknown value name \"%1\" ('zu42cli get --help' lists them)").arg(name);
     request.names = args;
     return QString();
@@ -33,13 +33,13 @@ QString takeValues(CliRequest &request, const QStringList &args, const QCommandL
         if (eq <= 0)
             return QStringLiteral("set wants NAME=VALUE, got \"%1\"").arg(arg);
         const QString name = arg.left(eq);
-        const SettingInfo *setting = SettingCatalog::find(name);
-        if (!setting)
+        const ParameterInfo *parameter = ParameterCatalog::find(name);
+        if (!parameter)
             return QStringLiteral("unknown value name \"%1\" ('zu42cli set --help' lists them)").arg(name);
         if (request.values.contains(name))
             return QStringLiteral("%1 is given twice").arg(name);
         QString why;
-        const std::optional<QString> value = setting->parse(arg.mid(eq + 1), &why);
+        const std::optional<QString> value = parameter->parse(arg.mid(eq + 1), &why);
         if (!value)
             return why;
         request.values.insert(name, *value);
@@ -87,7 +87,7 @@ QString takeSend(CliRequest &request, const QStringList &args, const QCommandLin
     request.text = args.first();
     const QString option = QStringLiteral("encoding");
     if (parser.isSet(option)) {
-        const SettingInfo &encoding = SettingCatalog::at(SettingCatalog::TextEncoding);
+        const ParameterInfo &encoding = ParameterCatalog::at(ParameterCatalog::TextEncoding);
         QString why;
         const std::optional<QString> value = encoding.parse(parser.value(option), &why);
         if (!value)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "link/linksettings.h"
-#include "profile/settingvalues.h"
+#include "profile/parametervalues.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,7 +19,7 @@ struct CliRequest
     bool json = false;
 
     QStringList names;         // get: only these (all when empty)
-    SettingValues values;      // set
+    ParameterValues values;      // set
     QString file;              // save, apply, diff
     bool everything = false;   // apply --all
     bool dryRun = false;       // apply --dry-run

@@ -5,8 +5,8 @@
 #include "controller/freecommand.h"
 #include "controller/rawreplytext.h"
 #include "profile/profilefile.h"
-#include "profile/settingcatalog.h"
-#include "profile/settingscomparison.h"
+#include "profile/parametercatalog.h"
+#include "profile/parametercomparison.h"
 
 #include "zu42version.h"
 
@@ -27,8 +27,8 @@ namespace {
 
 QJsonValue typed(const QString &name, const QString &value)
 {
-    const SettingInfo *setting = SettingCatalog::find(name);
-    return setting ? setting->toJson(value) : QJsonValue(value);
+    const ParameterInfo *parameter = ParameterCatalog::find(name);
+    return parameter ? parameter->toJson(value) : QJsonValue(value);
 }
 
 QJsonArray texts(const QStringList &list)
@@ -89,7 +89,7 @@ int CliRunner::refuseUnwritableFile()
 int CliRunner::refuseUnsendableText()
 {
     FreeCommand::Refusal refusal;
-    const SettingInfo &encoding = SettingCatalog::at(SettingCatalog::TextEncoding);
+    const ParameterInfo &encoding = ParameterCatalog::at(ParameterCatalog::TextEncoding);
     const auto bytes = FreeCommand::bytes(m_request.text, m_request.encoding, encoding.fromCode(m_request.encoding),
                                           m_request.id, &refusal);
     if (!bytes)
@@ -153,22 +153,22 @@ int CliRunner::get()
 {
     if (!identified())
         return ControllerFailed;
-    const SettingsProcedures::Snapshot snapshot = SettingsProcedures::read(m_session);
+    const ParameterProcedures::Snapshot snapshot = ParameterProcedures::read(m_session);
     if (!snapshot.ok())
         return fail(ControllerFailed, snapshot.why);
     QJsonObject values;
     QStringList notReported;
-    for (const SettingInfo &setting : SettingCatalog::all()) {
-        if (!m_request.names.isEmpty() && !m_request.names.contains(setting.name))
+    for (const ParameterInfo &parameter : ParameterCatalog::all()) {
+        if (!m_request.names.isEmpty() && !m_request.names.contains(parameter.name))
             continue;
-        if (!snapshot.values.contains(setting.name)) {
+        if (!snapshot.values.contains(parameter.name)) {
             if (!m_request.names.isEmpty())
-                notReported.append(setting.name);
+                notReported.append(parameter.name);
             continue;
         }
-        const QString value = snapshot.values.value(setting.name);
-        values.insert(setting.name, setting.toJson(value));
-        say(QStringLiteral("%1=%2").arg(setting.name, value));
+        const QString value = snapshot.values.value(parameter.name);
+        values.insert(parameter.name, parameter.toJson(value));
+        say(QStringLiteral("%1=%2").arg(parameter.name, value));
     }
     m_report.set(QStringLiteral("values"), values);
     if (!notReported.isEmpty()) {
@@ -182,16 +182,16 @@ int CliRunner::set()
 {
     if (!identified())
         return ControllerFailed;
-    SettingsProcedures::ApplyOptions options;
+    ParameterProcedures::ApplyOptions options;
     options.everything = true;
-    return applyResult(SettingsProcedures::apply(m_session, m_request.values, options));
+    return applyResult(ParameterProcedures::apply(m_session, m_request.values, options));
 }
 
 int CliRunner::save()
 {
     if (!identified())
         return ControllerFailed;
-    const SettingsProcedures::Snapshot snapshot = SettingsProcedures::read(m_session);
+    const ParameterProcedures::Snapshot snapshot = ParameterProcedures::read(m_session);
     if (!snapshot.ok())
         return fail(ControllerFailed, snapshot.why);
 
@@ -203,7 +203,7 @@ int CliRunner::save()
     QStringList leftOut;
     for (auto it = snapshot.values.cbegin(); it != snapshot.values.cend(); ++it) {
         // A value the controller holds outside its list cannot be written back: it stays out.
-        if (SettingCatalog::find(it.key())->parse(*it) == *it)
+        if (ParameterCatalog::find(it.key())->parse(*it) == *it)
             profile.values.insert(it.key(), *it);
         else
             leftOut.append(QStringLiteral("%1 (holds %2)").arg(it.key(), *it));
@@ -229,17 +229,17 @@ int CliRunner::apply()
                  m_profile.madeBy.isEmpty() ? QString() : QStringLiteral(" by ") + m_profile.madeBy));
     if (!identified())
         return ControllerFailed;
-    SettingsProcedures::ApplyOptions options;
+    ParameterProcedures::ApplyOptions options;
     options.everything = m_request.everything;
     options.dryRun = m_request.dryRun;
     options.model = m_profile.model;
     m_report.set(QStringLiteral("dry-run"), m_request.dryRun);
-    return applyResult(SettingsProcedures::apply(m_session, m_profile.values, options));
+    return applyResult(ParameterProcedures::apply(m_session, m_profile.values, options));
 }
 
-int CliRunner::applyResult(const SettingsProcedures::ApplyResult &result)
+int CliRunner::applyResult(const ParameterProcedures::ApplyResult &result)
 {
-    using Stage = SettingsProcedures::ApplyResult::Stage;
+    using Stage = ParameterProcedures::ApplyResult::Stage;
     if (result.stage == Stage::Refused)
         return fail(BadInput, result.why + QStringLiteral(": nothing was written"));
     if (result.stage == Stage::ReadFailed)
@@ -247,7 +247,7 @@ int CliRunner::applyResult(const SettingsProcedures::ApplyResult &result)
 
     QJsonArray written;
     const QString verb = m_request.dryRun ? QStringLiteral("would write") : QStringLiteral("wrote");
-    for (const SettingDifference &row : result.rows) {
+    for (const ParameterDifference &row : result.rows) {
         if (!result.written.contains(row.name))
             continue;
         written.append(QJsonObject { { QStringLiteral("name"), row.name },
@@ -276,7 +276,7 @@ int CliRunner::applyResult(const SettingsProcedures::ApplyResult &result)
         say(QStringLiteral("restarted the controller"));
 
     QJsonArray notTaken;
-    for (const SettingsProcedures::NotTaken &n : result.notTaken) {
+    for (const ParameterProcedures::NotTaken &n : result.notTaken) {
         notTaken.append(QJsonObject { { QStringLiteral("name"), n.name },
                                       { QStringLiteral("wanted"), typed(n.name, n.wanted) },
                                       { QStringLiteral("got"), n.got.isEmpty() ? QJsonValue() : typed(n.name, n.got) } });
@@ -287,9 +287,9 @@ int CliRunner::applyResult(const SettingsProcedures::ApplyResult &result)
     if (!result.unverified.isEmpty())
         say(QStringLiteral("written, not read back (the controller cannot report them): %1")
                 .arg(result.unverified.join(QStringLiteral(", "))));
-    if (result.written.contains(SettingCatalog::BaudRate) && result.stage == Stage::Done) {
-        for (const SettingDifference &row : result.rows)
-            if (row.name == SettingCatalog::BaudRate)
+    if (result.written.contains(ParameterCatalog::BaudRate) && result.stage == Stage::Done) {
+        for (const ParameterDifference &row : result.rows)
+            if (row.name == ParameterCatalog::BaudRate)
                 say(QStringLiteral("the controller now talks at %1").arg(row.profileValue));
     }
 
@@ -312,17 +312,17 @@ int CliRunner::diff()
     if (model != m_profile.model)
         return fail(BadInput, QStringLiteral("The profile was made for the %1; this controller is the %2")
                                   .arg(QString::fromLatin1(m_profile.model), QString::fromLatin1(model)));
-    const SettingsProcedures::Snapshot snapshot = SettingsProcedures::read(m_session);
+    const ParameterProcedures::Snapshot snapshot = ParameterProcedures::read(m_session);
     if (!snapshot.ok())
         return fail(ControllerFailed, snapshot.why);
-    const QList<SettingDifference> rows = SettingsComparison::compare(snapshot.values, m_profile.values);
-    const QList<SettingDifference> differing = SettingsComparison::differing(rows);
+    const QList<ParameterDifference> rows = ParameterComparison::compare(snapshot.values, m_profile.values);
+    const QList<ParameterDifference> differing = ParameterComparison::differing(rows);
     QJsonArray out;
     if (!differing.isEmpty())
         say(QStringLiteral("%1 %2 %3").arg(QStringLiteral("name").leftJustified(18), QStringLiteral("controller").leftJustified(16),
                                            QStringLiteral("profile")));
-    for (const SettingDifference &row : differing) {
-        const bool unknown = row.state == SettingDifference::State::Unknown;
+    for (const ParameterDifference &row : differing) {
+        const bool unknown = row.state == ParameterDifference::State::Unknown;
         out.append(QJsonObject { { QStringLiteral("name"), row.name },
                                  { QStringLiteral("controller"), unknown ? QJsonValue() : typed(row.name, row.controllerValue) },
                                  { QStringLiteral("profile"), typed(row.name, row.profileValue) },
@@ -332,8 +332,8 @@ int CliRunner::diff()
                                            row.profileValue));
     }
     int differs = 0;
-    for (const SettingDifference &row : differing)
-        differs += row.state == SettingDifference::State::Differs ? 1 : 0;
+    for (const ParameterDifference &row : differing)
+        differs += row.state == ParameterDifference::State::Differs ? 1 : 0;
     m_report.set(QStringLiteral("differences"), out);
     m_report.set(QStringLiteral("compared"), int(rows.size()));
     say(QStringLiteral("%1 of %2 values differ").arg(differs).arg(rows.size()));

@@ -4,7 +4,7 @@
 #include "cli/clirequest.h"
 #include "controller/controllersession.h"
 #include "profile/profile.h"
-#include "profile/settingsprocedures.h"
+#include "profile/parameterprocedures.h"
 #include "records/jigstation.h"
 #include "records/recordstoresettings.h"
 
@@ -46,7 +46,7 @@ private:
 
     // identify() first for every command that works on the controller's values.
     bool identified();
-    int applyResult(const SettingsProcedures::ApplyResult &result);
+    int applyResult(const ParameterProcedures::ApplyResult &result);
     int acknowledged(const Outcome &outcome);
     int fail(int status, const QString &why) { return m_report.fail(status, why); }
     void say(const QString &line) { m_report.say(line); }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "profile/settingvalues.h"
+#include "profile/parametervalues.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -14,5 +14,5 @@ struct Profile
     QDateTime created;
     QString madeBy;      // the program and its version
     QByteArray serialNumber; // of the controller it was saved from; may be empty
-    SettingValues values;
+    ParameterValues values;
 };

@@ -1,6 +1,6 @@
 #include "profile/profilefile.h"
 
-#include "profile/settingcatalog.h"
+#include "profile/parametercatalog.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -104,14 +104,14 @@ std::optional<Profile> ProfileFile::parse(const QByteArray &bytes, QString *erro
         return refuse(error, QStringLiteral("The profile holds no values"));
     const QJsonObject object = values.toObject();
     for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
-        const SettingInfo *setting = SettingCatalog::find(it.key());
-        if (!setting)
+        const ParameterInfo *parameter = ParameterCatalog::find(it.key());
+        if (!parameter)
             return refuse(error, QStringLiteral("Unknown value name \"%1\"").arg(it.key()));
-        if (!setting->appliesTo(profile.model))
+        if (!parameter->appliesTo(profile.model))
             return refuse(error, QStringLiteral("%1: the %2 has no such value (only the %3)")
-                                     .arg(it.key(), model, QString::fromLatin1(setting->onlyModel)));
+                                     .arg(it.key(), model, QString::fromLatin1(parameter->onlyModel)));
         QString why;
-        const std::optional<QString> value = setting->fromJson(it.value(), &why);
+        const std::optional<QString> value = parameter->fromJson(it.value(), &why);
         if (!value)
             return refuse(error, QStringLiteral("Value %1").arg(why));
         profile.values.insert(it.key(), *value);
@@ -153,10 +153,10 @@ QByteArray ProfileFile::toJson(const Profile &profile)
         line(Key::SerialNumber, QString::fromUtf8(profile.serialNumber));
     out += "    " + jsonText(Key::Values) + ": {\n";
     QList<QByteArray> values;
-    for (const SettingInfo &setting : SettingCatalog::all()) {
-        const auto it = profile.values.constFind(setting.name);
+    for (const ParameterInfo &parameter : ParameterCatalog::all()) {
+        const auto it = profile.values.constFind(parameter.name);
         if (it != profile.values.cend())
-            values.append("        " + jsonText(setting.name) + ": " + jsonText(setting.toJson(*it)));
+            values.append("        " + jsonText(parameter.name) + ": " + jsonText(parameter.toJson(*it)));
     }
     out += values.join(",\n") + "\n    }\n}\n";
     return out;

@@ -20,7 +20,7 @@
 //
 // A file is taken whole or refused whole, with the first thing that is wrong: not JSON, another
 // format, a version this program does not read, a key it does not know, a value name that is not
-// in SettingCatalog, a value of the wrong kind or outside its range, a value the model does not
+// in ParameterCatalog, a value of the wrong kind or outside its range, a value the model does not
 // have. A refused file gives no profile, so nothing of it can reach a controller.
 class ProfileFile
 {

@@ -1,16 +1,16 @@
-#include "profile/settingcatalog.h"
+#include "profile/parametercatalog.h"
 
 #include "controller/commandtextencoder.h"
 #include "controller/identitycommands.h"
 
 namespace {
 
-using Kind = SettingInfo::Kind;
-using Access = SettingInfo::Access;
+using Kind = ParameterInfo::Kind;
+using Access = ParameterInfo::Access;
 
-SettingInfo choice(QLatin1String name, QStringList words, const char *description)
+ParameterInfo choice(QLatin1String name, QStringList words, const char *description)
 {
-    SettingInfo s;
+    ParameterInfo s;
     s.name = name;
     s.kind = Kind::Choice;
     s.choices = std::move(words);
@@ -18,9 +18,9 @@ SettingInfo choice(QLatin1String name, QStringList words, const char *descriptio
     return s;
 }
 
-SettingInfo number(QLatin1String name, int minimum, int maximum, const char *description)
+ParameterInfo number(QLatin1String name, int minimum, int maximum, const char *description)
 {
-    SettingInfo s;
+    ParameterInfo s;
     s.name = name;
     s.kind = Kind::Number;
     s.minimum = minimum;
@@ -29,9 +29,9 @@ SettingInfo number(QLatin1String name, int minimum, int maximum, const char *des
     return s;
 }
 
-SettingInfo flag(QLatin1String name, const char *description)
+ParameterInfo flag(QLatin1String name, const char *description)
 {
-    SettingInfo s;
+    ParameterInfo s;
     s.name = name;
     s.kind = Kind::Flag;
     s.maximum = 1;
@@ -39,7 +39,7 @@ SettingInfo flag(QLatin1String name, const char *description)
     return s;
 }
 
-SettingInfo restarting(SettingInfo s)
+ParameterInfo restarting(ParameterInfo s)
 {
     s.needsRestart = true;
     return s;
@@ -48,11 +48,11 @@ SettingInfo restarting(SettingInfo s)
 // The title lines fit the window's fields: 32 characters each.
 constexpr int TitleLineLength = 32;
 
-QList<SettingInfo> build()
+QList<ParameterInfo> build()
 {
-    using C = SettingCatalog;
+    using C = ParameterCatalog;
     // The lists keep the order of the window's lists, whose positions are the codes.
-    QList<SettingInfo> list {
+    QList<ParameterInfo> list {
         restarting(choice(C::Language, { QStringLiteral("english"), QStringLiteral("traditional-chinese"),
                                          QStringLiteral("simplified-chinese") },
                           "language of the display")),
@@ -86,12 +86,12 @@ QList<SettingInfo> build()
         for (const char *parity : { "n", "e" })
             speeds.append(QStringLiteral("%1,%2,8,1").arg(QLatin1String(baud), QLatin1String(parity)));
     Q_ASSERT(speeds.size() == IdentityCommands::BaudItems);
-    SettingInfo baud = choice(C::BaudRate, speeds, "line settings of the controller's serial port");
+    ParameterInfo baud = choice(C::BaudRate, speeds, "line settings of the controller's serial port");
     baud.access = Access::LinkSpeed;
     list.append(baud);
 
     for (const QLatin1String name : { C::TitleLine1, C::TitleLine2 }) {
-        SettingInfo line;
+        ParameterInfo line;
         line.name = name;
         line.kind = Kind::Text;
         line.maximum = TitleLineLength;
@@ -106,30 +106,30 @@ QList<SettingInfo> build()
 
 } // namespace
 
-const QList<SettingInfo> &SettingCatalog::all()
+const QList<ParameterInfo> &ParameterCatalog::all()
 {
-    static const QList<SettingInfo> catalogue = build();
+    static const QList<ParameterInfo> catalogue = build();
     return catalogue;
 }
 
-const SettingInfo *SettingCatalog::find(const QString &name)
+const ParameterInfo *ParameterCatalog::find(const QString &name)
 {
-    for (const SettingInfo &s : all())
+    for (const ParameterInfo &s : all())
         if (s.name == name)
             return &s;
     return nullptr;
 }
 
-const SettingInfo &SettingCatalog::at(const QString &name)
+const ParameterInfo &ParameterCatalog::at(const QString &name)
 {
-    const SettingInfo *s = find(name);
+    const ParameterInfo *s = find(name);
     Q_ASSERT(s);
     return *s;
 }
 
-int SettingCatalog::orderOf(const QString &name)
+int ParameterCatalog::orderOf(const QString &name)
 {
-    const QList<SettingInfo> &list = all();
+    const QList<ParameterInfo> &list = all();
     for (qsizetype i = 0; i < list.size(); ++i)
         if (list.at(i).name == name)
             return int(i);

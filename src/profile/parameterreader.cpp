@@ -1,11 +1,11 @@
-#include "profile/settingsreader.h"
+#include "profile/parameterreader.h"
 
 #include "controller/controllersession.h"
 #include "controller/identifyreplies.h"
 #include "link/linesettings.h"
-#include "profile/settingcatalog.h"
+#include "profile/parametercatalog.h"
 
-std::optional<SettingsReader::Model> SettingsReader::readModel(ControllerSession &session, QString *why)
+std::optional<ParameterReader::Model> ParameterReader::readModel(ControllerSession &session, QString *why)
 {
     const Reply reply = session.freeCommand(IdentifyReplies::versionCommand());
     const auto version = reply.ok() ? IdentifyReplies::version(reply.bytes, reply.length()) : std::nullopt;
@@ -19,7 +19,7 @@ std::optional<SettingsReader::Model> SettingsReader::readModel(ControllerSession
     return Model { version->model, version->panelText };
 }
 
-std::optional<SettingValues> SettingsReader::readValues(ControllerSession &session, const QByteArray &model, QString *why)
+std::optional<ParameterValues> ParameterReader::readValues(ControllerSession &session, const QByteArray &model, QString *why)
 {
     const ControllerSession::ReadBackResult read = session.readBack();
     if (!read.first || !read.second) {
@@ -27,21 +27,21 @@ std::optional<SettingValues> SettingsReader::readValues(ControllerSession &sessi
                          : QStringLiteral("The read-back did not come: %1").arg(read.why);
         return std::nullopt;
     }
-    SettingValues values = fromReadBack(*read.first, *read.second, model);
+    ParameterValues values = fromReadBack(*read.first, *read.second, model);
     if (const std::optional<QString> baud = baudRateOf(session.link().settings()))
-        values.insert(SettingCatalog::BaudRate, *baud);
+        values.insert(ParameterCatalog::BaudRate, *baud);
     return values;
 }
 
-SettingValues SettingsReader::fromReadBack(const ReadBack::First &first, const ReadBack::Second &second,
+ParameterValues ParameterReader::fromReadBack(const ReadBack::First &first, const ReadBack::Second &second,
                                            const QByteArray &model)
 {
-    using C = SettingCatalog;
-    SettingValues values;
+    using C = ParameterCatalog;
+    ParameterValues values;
     const auto put = [&](QLatin1String name, const std::optional<int> &code) {
-        const SettingInfo &setting = C::at(name);
-        if (code && setting.appliesTo(model))
-            values.insert(setting.name, setting.fromCode(*code));
+        const ParameterInfo &parameter = C::at(name);
+        if (code && parameter.appliesTo(model))
+            values.insert(parameter.name, parameter.fromCode(*code));
     };
     put(C::Language, first.language);
     put(C::TextEncoding, first.encoding);
@@ -64,12 +64,12 @@ SettingValues SettingsReader::fromReadBack(const ReadBack::First &first, const R
     return values;
 }
 
-std::optional<QString> SettingsReader::baudRateOf(const LinkSettings &link)
+std::optional<QString> ParameterReader::baudRateOf(const LinkSettings &link)
 {
     if (link.isNet())
         return std::nullopt;
     const std::optional<LineSettings> line = LineSettings::parse(link.lineMode);
     if (!line)
         return std::nullopt;
-    return SettingCatalog::at(SettingCatalog::BaudRate).parse(line->toString());
+    return ParameterCatalog::at(ParameterCatalog::BaudRate).parse(line->toString());
 }

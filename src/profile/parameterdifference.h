@@ -3,7 +3,7 @@
 #include <QString>
 
 // One value of a profile beside the controller's.
-struct SettingDifference
+struct ParameterDifference
 {
     enum class State {
         Same,

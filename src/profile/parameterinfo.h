@@ -10,7 +10,7 @@
 // name, what it may hold, and how it reaches the controller. A value is held as its canonical
 // text (a word of its list, a decimal number, "on"/"off", or the text itself); parse() is the one
 // gate through which a value from a file or an operator enters.
-class SettingInfo
+class ParameterInfo
 {
 public:
     enum class Kind {

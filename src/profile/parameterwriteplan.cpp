@@ -1,37 +1,37 @@
-#include "profile/settingswriteplan.h"
+#include "profile/parameterwriteplan.h"
 
 #include "controller/identitycommands.h"
 #include "controller/parametersetcommands.h"
 #include "controller/writeplans.h"
-#include "profile/settingcatalog.h"
+#include "profile/parametercatalog.h"
 
 namespace {
 
-using C = SettingCatalog;
+using C = ParameterCatalog;
 
 class Builder
 {
 public:
-    Builder(const SettingValues &toWrite, const SettingValues &controller, const QByteArray &model)
+    Builder(const ParameterValues &toWrite, const ParameterValues &controller, const QByteArray &model)
         : m_toWrite(toWrite)
         , m_controller(controller)
         , m_model(model)
     {
     }
 
-    SettingsWritePlan build()
+    ParameterWritePlan build()
     {
         QList<QByteArray> commands;
-        for (const SettingInfo &setting : C::all()) {
-            if (!m_toWrite.contains(setting.name))
+        for (const ParameterInfo &parameter : C::all()) {
+            if (!m_toWrite.contains(parameter.name))
                 continue;
-            if (!setting.appliesTo(m_model))
-                return refuse(QStringLiteral("%1: the %2 has no such value").arg(setting.name, QString::fromLatin1(m_model)));
-            const std::optional<QByteArray> command = commandFor(setting);
+            if (!parameter.appliesTo(m_model))
+                return refuse(QStringLiteral("%1: the %2 has no such value").arg(parameter.name, QString::fromLatin1(m_model)));
+            const std::optional<QByteArray> command = commandFor(parameter);
             if (!m_refusal.isEmpty())
                 return refuse(m_refusal);
-            m_plan.names.append(setting.name);
-            m_plan.needsRestart = m_plan.needsRestart || setting.needsRestart;
+            m_plan.names.append(parameter.name);
+            m_plan.needsRestart = m_plan.needsRestart || parameter.needsRestart;
             // A command that carries several values goes out once, at the first of them.
             if (command && !commands.contains(*command))
                 commands.append(*command);
@@ -41,9 +41,9 @@ public:
     }
 
 private:
-    SettingsWritePlan refuse(const QString &why)
+    ParameterWritePlan refuse(const QString &why)
     {
-        SettingsWritePlan refused;
+        ParameterWritePlan refused;
         refused.commands = CommandPlan::refuse(why);
         return refused;
     }
@@ -84,10 +84,10 @@ private:
         return command;
     }
 
-    std::optional<QByteArray> commandFor(const SettingInfo &setting)
+    std::optional<QByteArray> commandFor(const ParameterInfo &parameter)
     {
-        m_current = setting.name;
-        const QString name = setting.name;
+        m_current = parameter.name;
+        const QString name = parameter.name;
         const auto is = [&name](QLatin1String n) { return name == n; };
         std::optional<QByteArray> command;
         if (is(C::Language) || is(C::TextEncoding)) {
@@ -142,17 +142,17 @@ private:
         return command;
     }
 
-    const SettingValues &m_toWrite;
-    const SettingValues &m_controller;
+    const ParameterValues &m_toWrite;
+    const ParameterValues &m_controller;
     QByteArray m_model;
-    SettingsWritePlan m_plan;
+    ParameterWritePlan m_plan;
     QString m_current;
     QString m_refusal;
 };
 
 } // namespace
 
-SettingsWritePlan SettingsWritePlan::build(const SettingValues &toWrite, const SettingValues &controller,
+ParameterWritePlan ParameterWritePlan::build(const ParameterValues &toWrite, const ParameterValues &controller,
                                            const QByteArray &model)
 {
     return Builder(toWrite, controller, model).build();

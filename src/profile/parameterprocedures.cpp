@@ -1,15 +1,15 @@
-#include "profile/settingsprocedures.h"
+#include "profile/parameterprocedures.h"
 
 #include "controller/controllersession.h"
 #include "controller/maintenancecommands.h"
-#include "profile/settingcatalog.h"
-#include "profile/settingsreader.h"
-#include "profile/settingscomparison.h"
-#include "profile/settingswriteplan.h"
+#include "profile/parametercatalog.h"
+#include "profile/parameterreader.h"
+#include "profile/parametercomparison.h"
+#include "profile/parameterwriteplan.h"
 
 namespace {
 
-using Result = SettingsProcedures::ApplyResult;
+using Result = ParameterProcedures::ApplyResult;
 
 Result ended(Result result, Result::Stage stage, const QString &why)
 {
@@ -20,14 +20,14 @@ Result ended(Result result, Result::Stage stage, const QString &why)
 
 // Every name in the catalogue, every value in its canonical form: a caller's slip never
 // reaches the plan.
-QString checkValues(const SettingValues &values)
+QString checkValues(const ParameterValues &values)
 {
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        const SettingInfo *setting = SettingCatalog::find(it.key());
-        if (!setting)
+        const ParameterInfo *parameter = ParameterCatalog::find(it.key());
+        if (!parameter)
             return QStringLiteral("Unknown value name \"%1\"").arg(it.key());
         QString why;
-        if (setting->parse(it.value(), &why) != it.value())
+        if (parameter->parse(it.value(), &why) != it.value())
             return why.isEmpty() ? QStringLiteral("%1: \"%2\" is not as written").arg(it.key(), it.value()) : why;
     }
     return QString();
@@ -35,20 +35,20 @@ QString checkValues(const SettingValues &values)
 
 } // namespace
 
-SettingsProcedures::Snapshot SettingsProcedures::read(ControllerSession &session)
+ParameterProcedures::Snapshot ParameterProcedures::read(ControllerSession &session)
 {
     Snapshot snapshot;
-    const auto model = SettingsReader::readModel(session, &snapshot.why);
+    const auto model = ParameterReader::readModel(session, &snapshot.why);
     if (!model)
         return snapshot;
     snapshot.model = model->model;
     snapshot.versionText = model->versionText;
-    if (const auto values = SettingsReader::readValues(session, snapshot.model, &snapshot.why))
+    if (const auto values = ParameterReader::readValues(session, snapshot.model, &snapshot.why))
         snapshot.values = *values;
     return snapshot;
 }
 
-SettingsProcedures::ApplyResult SettingsProcedures::apply(ControllerSession &session, const SettingValues &wanted,
+ParameterProcedures::ApplyResult ParameterProcedures::apply(ControllerSession &session, const ParameterValues &wanted,
                                                           const ApplyOptions &options)
 {
     Result result;
@@ -58,7 +58,7 @@ SettingsProcedures::ApplyResult SettingsProcedures::apply(ControllerSession &ses
         return ended(result, Result::Stage::Refused, QStringLiteral("No values to write"));
 
     QString why;
-    const auto model = SettingsReader::readModel(session, &why);
+    const auto model = ParameterReader::readModel(session, &why);
     if (!model)
         return ended(result, Result::Stage::ReadFailed, why);
     result.model = model->model;
@@ -67,23 +67,23 @@ SettingsProcedures::ApplyResult SettingsProcedures::apply(ControllerSession &ses
                      QStringLiteral("The values were made for the %1; this controller is the %2")
                          .arg(QString::fromLatin1(options.model), QString::fromLatin1(model->model)));
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it)
-        if (!SettingCatalog::find(it.key())->appliesTo(model->model))
+        if (!ParameterCatalog::find(it.key())->appliesTo(model->model))
             return ended(result, Result::Stage::Refused,
                          QStringLiteral("%1: the %2 has no such value").arg(it.key(), QString::fromLatin1(model->model)));
 
-    const auto before = SettingsReader::readValues(session, model->model, &why);
+    const auto before = ParameterReader::readValues(session, model->model, &why);
     if (!before)
         return ended(result, Result::Stage::ReadFailed, why);
 
-    result.rows = SettingsComparison::compare(*before, wanted);
-    SettingValues toWrite;
-    for (const SettingDifference &row : std::as_const(result.rows)) {
-        if (options.everything || row.state == SettingDifference::State::Differs)
+    result.rows = ParameterComparison::compare(*before, wanted);
+    ParameterValues toWrite;
+    for (const ParameterDifference &row : std::as_const(result.rows)) {
+        if (options.everything || row.state == ParameterDifference::State::Differs)
             toWrite.insert(row.name, row.profileValue);
-        else if (row.state == SettingDifference::State::Unknown)
+        else if (row.state == ParameterDifference::State::Unknown)
             result.notCompared.append(row.name);
     }
-    const SettingsWritePlan plan = SettingsWritePlan::build(toWrite, *before, model->model);
+    const ParameterWritePlan plan = ParameterWritePlan::build(toWrite, *before, model->model);
     if (plan.commands.refused())
         return ended(result, Result::Stage::Refused, plan.commands.refusal);
     result.written = plan.names;
@@ -109,16 +109,16 @@ SettingsProcedures::ApplyResult SettingsProcedures::apply(ControllerSession &ses
 
     QStringList readable;
     for (const QString &name : std::as_const(result.written)) {
-        if (SettingCatalog::find(name)->readable())
+        if (ParameterCatalog::find(name)->readable())
             readable.append(name);
         else
             result.unverified.append(name);
     }
     if (!readable.isEmpty()) {
-        std::optional<SettingValues> after;
+        std::optional<ParameterValues> after;
         const int attempts = result.restarted ? ReadAttemptsAfterRestart : 1;
         for (int i = 0; i < attempts && !after; ++i)
-            after = SettingsReader::readValues(session, model->model, &why);
+            after = ParameterReader::readValues(session, model->model, &why);
         for (const QString &name : std::as_const(readable)) {
             const QString got = after ? after->value(name) : QString();
             if (got != toWrite.value(name))

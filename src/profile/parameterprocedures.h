@@ -1,7 +1,7 @@
 #pragma once
 
-#include "profile/settingdifference.h"
-#include "profile/settingvalues.h"
+#include "profile/parameterdifference.h"
+#include "profile/parametervalues.h"
 
 #include <QByteArray>
 #include <QList>
@@ -13,7 +13,7 @@ class ControllerSession;
 // The procedures of profiles and of the command line's get and set, on an open link with the
 // session's ID: read a controller's values, and write values to it with a restart when one is
 // needed and a read-back that says which did not take.
-class SettingsProcedures
+class ParameterProcedures
 {
 public:
     // A controller that restarts is silent for a while: the read-back after a restart is tried
@@ -24,7 +24,7 @@ public:
     {
         QByteArray model;
         QString versionText;
-        SettingValues values;
+        ParameterValues values;
         QString why; // empty when both came
         bool ok() const { return why.isEmpty(); }
     };
@@ -57,7 +57,7 @@ public:
         Stage stage = Stage::Refused;
         QString why;
         QByteArray model;
-        QList<SettingDifference> rows;  // each value asked for beside the controller's, before writing
+        QList<ParameterDifference> rows;  // each value asked for beside the controller's, before writing
         QStringList written;            // values written (a dry run: that would be)
         QStringList notCompared;        // not written: the controller cannot report them
         QList<QByteArray> commands;     // the command texts sent (a dry run: that would be)
@@ -72,5 +72,5 @@ public:
     // controller once at the end when a value written needs it, reads back, then writes the
     // line settings if asked (last, since the controller then talks at the new ones). Names
     // and values are checked before anything is sent, the model before anything is written.
-    static ApplyResult apply(ControllerSession &session, const SettingValues &wanted, const ApplyOptions &options);
+    static ApplyResult apply(ControllerSession &session, const ParameterValues &wanted, const ApplyOptions &options);
 };

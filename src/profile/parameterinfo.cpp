@@ -1,4 +1,4 @@
-#include "profile/settinginfo.h"
+#include "profile/parameterinfo.h"
 
 #include "controller/integertext.h"
 
@@ -25,7 +25,7 @@ bool hasControlCharacter(const QString &text)
 
 } // namespace
 
-std::optional<QString> SettingInfo::parse(const QString &text, QString *why) const
+std::optional<QString> ParameterInfo::parse(const QString &text, QString *why) const
 {
     const auto refuse = [&](const QString &reason) -> std::optional<QString> {
         fail(why, QStringLiteral("%1: %2").arg(name, reason));
@@ -64,7 +64,7 @@ std::optional<QString> SettingInfo::parse(const QString &text, QString *why) con
     return std::nullopt;
 }
 
-std::optional<int> SettingInfo::code(const QString &canonical) const
+std::optional<int> ParameterInfo::code(const QString &canonical) const
 {
     if (kind == Kind::Text || parse(canonical) != canonical)
         return std::nullopt;
@@ -81,7 +81,7 @@ std::optional<int> SettingInfo::code(const QString &canonical) const
     return std::nullopt;
 }
 
-QString SettingInfo::fromCode(int code) const
+QString ParameterInfo::fromCode(int code) const
 {
     const QString outside = QStringLiteral("(%1)").arg(code);
     switch (kind) {
@@ -97,7 +97,7 @@ QString SettingInfo::fromCode(int code) const
     return outside;
 }
 
-QJsonValue SettingInfo::toJson(const QString &canonical) const
+QJsonValue ParameterInfo::toJson(const QString &canonical) const
 {
     const std::optional<int> c = code(canonical);
     if (kind == Kind::Number && c)
@@ -107,7 +107,7 @@ QJsonValue SettingInfo::toJson(const QString &canonical) const
     return canonical;
 }
 
-std::optional<QString> SettingInfo::fromJson(const QJsonValue &value, QString *why) const
+std::optional<QString> ParameterInfo::fromJson(const QJsonValue &value, QString *why) const
 {
     const auto refuse = [&](const char *wanted) -> std::optional<QString> {
         fail(why, QStringLiteral("%1: wants %2").arg(name, QLatin1String(wanted)));
@@ -134,7 +134,7 @@ std::optional<QString> SettingInfo::fromJson(const QJsonValue &value, QString *w
     return std::nullopt;
 }
 
-QString SettingInfo::allowed() const
+QString ParameterInfo::allowed() const
 {
     switch (kind) {
     case Kind::Choice:

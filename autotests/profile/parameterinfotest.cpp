@@ -1,12 +1,12 @@
 // The one gate through which a value enters: what each kind of value takes, in which canonical
 // form, and what it refuses; codes and JSON both ways.
-#include "profile/settingcatalog.h"
+#include "profile/parametercatalog.h"
 
 #include <QJsonArray>
 #include <QJsonValue>
 #include <QTest>
 
-class SettingInfoTest : public QObject
+class ParameterInfoTest : public QObject
 {
     Q_OBJECT
 
@@ -21,7 +21,7 @@ private slots:
         const auto row = [](const char *tag, QLatin1String name, const QString &text, const QString &canonical, int code) {
             QTest::newRow(tag) << QString(name) << text << canonical << code;
         };
-        using C = SettingCatalog;
+        using C = ParameterCatalog;
         row("word as written", C::HourFormat, QStringLiteral("12h"), QStringLiteral("12h"), 1);
         row("word in capitals, blanks around", C::Language, QStringLiteral(" Simplified-Chinese "), QStringLiteral("simplified-chinese"), 2);
         row("word not in the list", C::HourFormat, QStringLiteral("13h"), QString(), -1);
@@ -58,10 +58,10 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, canonical);
         QFETCH(int, code);
-        const SettingInfo *setting = SettingCatalog::find(name);
-        QVERIFY(setting);
+        const ParameterInfo *parameter = ParameterCatalog::find(name);
+        QVERIFY(parameter);
         QString why;
-        const std::optional<QString> value = setting->parse(text, &why);
+        const std::optional<QString> value = parameter->parse(text, &why);
         if (canonical.isEmpty()) {
             QVERIFY(!value);
             QVERIFY2(why.startsWith(name + QStringLiteral(": ")), qPrintable(why));
@@ -69,10 +69,10 @@ private slots:
         }
         QVERIFY2(value, qPrintable(why));
         QCOMPARE(*value, canonical);
-        QCOMPARE(setting->code(*value).value_or(-1), code);
+        QCOMPARE(parameter->code(*value).value_or(-1), code);
         // The canonical form reads back as itself, and as JSON as well.
-        QCOMPARE(setting->parse(*value), value);
-        QCOMPARE(setting->fromJson(setting->toJson(*value)), value);
+        QCOMPARE(parameter->parse(*value), value);
+        QCOMPARE(parameter->fromJson(parameter->toJson(*value)), value);
     }
 
     // What a controller holds beyond a value's list is shown, never taken back in.
@@ -81,12 +81,12 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("list position") << QString(SettingCatalog::HourFormat) << 1 << QStringLiteral("12h");
-        QTest::newRow("beyond the list") << QString(SettingCatalog::HourFormat) << 16 << QStringLiteral("(16)");
-        QTest::newRow("card type byte 0") << QString(SettingCatalog::CardType) << -1 << QStringLiteral("(-1)");
-        QTest::newRow("flag 2") << QString(SettingCatalog::ShowStatus) << 2 << QStringLiteral("(2)");
-        QTest::newRow("title lines 7") << QString(SettingCatalog::TitleLines) << 7 << QStringLiteral("(7)");
-        QTest::newRow("number") << QString(SettingCatalog::DoorTimeoutTime) << 200 << QStringLiteral("200");
+        QTest::newRow("list position") << QString(ParameterCatalog::HourFormat) << 1 << QStringLiteral("12h");
+        QTest::newRow("beyond the list") << QString(ParameterCatalog::HourFormat) << 16 << QStringLiteral("(16)");
+        QTest::newRow("card type byte 0") << QString(ParameterCatalog::CardType) << -1 << QStringLiteral("(-1)");
+        QTest::newRow("flag 2") << QString(ParameterCatalog::ShowStatus) << 2 << QStringLiteral("(2)");
+        QTest::newRow("title lines 7") << QString(ParameterCatalog::TitleLines) << 7 << QStringLiteral("(7)");
+        QTest::newRow("number") << QString(ParameterCatalog::DoorTimeoutTime) << 200 << QStringLiteral("200");
     }
 
     void shouldShowCodesOutsideTheValueInAFormNoOneCanEnter()
@@ -94,25 +94,25 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, code);
         QFETCH(QString, shown);
-        const SettingInfo *setting = SettingCatalog::find(name);
-        QCOMPARE(setting->fromCode(code), shown);
+        const ParameterInfo *parameter = ParameterCatalog::find(name);
+        QCOMPARE(parameter->fromCode(code), shown);
         const bool inside = !shown.startsWith(QLatin1Char('('));
-        QCOMPARE(setting->parse(shown).has_value(), inside);
-        QCOMPARE(setting->code(shown).has_value(), inside);
+        QCOMPARE(parameter->parse(shown).has_value(), inside);
+        QCOMPARE(parameter->code(shown).has_value(), inside);
     }
 
     void shouldRefuseJsonOfTheWrongKind_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QJsonValue>("json");
-        QTest::newRow("number as a string") << QString(SettingCatalog::SameCardDelay) << QJsonValue(QStringLiteral("10"));
-        QTest::newRow("fraction") << QString(SettingCatalog::SameCardDelay) << QJsonValue(10.5);
-        QTest::newRow("huge number") << QString(SettingCatalog::SameCardDelay) << QJsonValue(1e300);
-        QTest::newRow("flag as a string") << QString(SettingCatalog::DoorLog) << QJsonValue(QStringLiteral("on"));
-        QTest::newRow("flag as a number") << QString(SettingCatalog::DoorLog) << QJsonValue(1);
-        QTest::newRow("word as a number") << QString(SettingCatalog::CardBits) << QJsonValue(32);
-        QTest::newRow("text as null") << QString(SettingCatalog::TitleLine1) << QJsonValue();
-        QTest::newRow("list as an array") << QString(SettingCatalog::Language) << QJsonValue(QJsonArray { QStringLiteral("english") });
+        QTest::newRow("number as a string") << QString(ParameterCatalog::SameCardDelay) << QJsonValue(QStringLiteral("10"));
+        QTest::newRow("fraction") << QString(ParameterCatalog::SameCardDelay) << QJsonValue(10.5);
+        QTest::newRow("huge number") << QString(ParameterCatalog::SameCardDelay) << QJsonValue(1e300);
+        QTest::newRow("flag as a string") << QString(ParameterCatalog::DoorLog) << QJsonValue(QStringLiteral("on"));
+        QTest::newRow("flag as a number") << QString(ParameterCatalog::DoorLog) << QJsonValue(1);
+        QTest::newRow("word as a number") << QString(ParameterCatalog::CardBits) << QJsonValue(32);
+        QTest::newRow("text as null") << QString(ParameterCatalog::TitleLine1) << QJsonValue();
+        QTest::newRow("list as an array") << QString(ParameterCatalog::Language) << QJsonValue(QJsonArray { QStringLiteral("english") });
     }
 
     void shouldRefuseJsonOfTheWrongKind()
@@ -120,7 +120,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QJsonValue, json);
         QString why;
-        QVERIFY(!SettingCatalog::find(name)->fromJson(json, &why));
+        QVERIFY(!ParameterCatalog::find(name)->fromJson(json, &why));
         QVERIFY2(why.startsWith(name + QStringLiteral(": wants ")), qPrintable(why));
     }
 
@@ -128,17 +128,17 @@ private slots:
     void shouldNameEveryValueOnce()
     {
         QSet<QString> names;
-        for (const SettingInfo &s : SettingCatalog::all()) {
+        for (const ParameterInfo &s : ParameterCatalog::all()) {
             QVERIFY2(!names.contains(s.name), qPrintable(s.name));
             names.insert(s.name);
             QVERIFY(!s.description.isEmpty());
-            QCOMPARE(SettingCatalog::find(s.name), &s);
+            QCOMPARE(ParameterCatalog::find(s.name), &s);
         }
         QCOMPARE(names.size(), 21);
-        QVERIFY(!SettingCatalog::find(QStringLiteral("id")));
-        QVERIFY(!SettingCatalog::find(QStringLiteral("Door-Log")));
+        QVERIFY(!ParameterCatalog::find(QStringLiteral("id")));
+        QVERIFY(!ParameterCatalog::find(QStringLiteral("Door-Log")));
     }
 };
 
-QTEST_APPLESS_MAIN(SettingInfoTest)
-#include "settinginfotest.moc"
+QTEST_APPLESS_MAIN(ParameterInfoTest)
+#include "parameterinfotest.moc"

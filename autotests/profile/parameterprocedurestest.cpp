@@ -1,16 +1,16 @@
 // Writing values to a controller: only what differs (or everything), one restart at the end when
 // needed, a read-back that names what did not take, and nothing written when anything is wrong.
 #include "controller/controllersession.h"
-#include "profile/settingcatalog.h"
-#include "profile/settingsprocedures.h"
+#include "profile/parametercatalog.h"
+#include "profile/parameterprocedures.h"
 #include "scriptedcontroller.h"
 
 #include <QTest>
 
 namespace {
 
-using C = SettingCatalog;
-using Result = SettingsProcedures::ApplyResult;
+using C = ParameterCatalog;
+using Result = ParameterProcedures::ApplyResult;
 
 const QList<QByteArray> Reads { "AV", "AP000A15", "AP008608" };
 
@@ -47,9 +47,9 @@ struct Bench
     }
 };
 
-SettingValues values(std::initializer_list<std::pair<QLatin1String, const char *>> list)
+ParameterValues values(std::initializer_list<std::pair<QLatin1String, const char *>> list)
 {
-    SettingValues v;
+    ParameterValues v;
     for (const auto &[name, value] : list)
         v.insert(name, QString::fromUtf8(value));
     return v;
@@ -57,7 +57,7 @@ SettingValues values(std::initializer_list<std::pair<QLatin1String, const char *
 
 } // namespace
 
-class SettingsProceduresTest : public QObject
+class ParameterProceduresTest : public QObject
 {
     Q_OBJECT
 
@@ -65,7 +65,7 @@ private slots:
     void shouldReadEveryValueTheControllerReports()
     {
         Bench bench("RO426V05", LinkSettings::serial(QStringLiteral("ttyS0"), QStringLiteral("19200,E,8,1")));
-        const SettingsProcedures::Snapshot s = SettingsProcedures::read(bench.session);
+        const ParameterProcedures::Snapshot s = ParameterProcedures::read(bench.session);
         QVERIFY2(s.ok(), qPrintable(s.why));
         QCOMPARE(s.model, QByteArray("RO426"));
         QCOMPARE(bench.sent(), Reads);
@@ -83,7 +83,7 @@ private slots:
     void shouldWriteOnlyWhatDiffersAndRestartOnce_data()
     {
         QTest::addColumn<QByteArray>("version");
-        QTest::addColumn<SettingValues>("wanted");
+        QTest::addColumn<ParameterValues>("wanted");
         QTest::addColumn<QList<QByteArray>>("writes");
         QTest::addColumn<QStringList>("written");
 
@@ -117,11 +117,11 @@ private slots:
     void shouldWriteOnlyWhatDiffersAndRestartOnce()
     {
         QFETCH(QByteArray, version);
-        QFETCH(SettingValues, wanted);
+        QFETCH(ParameterValues, wanted);
         QFETCH(QList<QByteArray>, writes);
         QFETCH(QStringList, written);
         Bench bench(version);
-        const Result result = SettingsProcedures::apply(bench.session, wanted, {});
+        const Result result = ParameterProcedures::apply(bench.session, wanted, {});
         QVERIFY2(result.ok(), qPrintable(result.why));
         QCOMPARE(bench.writes(), writes);
         QCOMPARE(result.written, written);
@@ -129,15 +129,15 @@ private slots:
         // Read once before; read back once after anything was written.
         QCOMPARE(bench.sent().count("AP000A15"), written.isEmpty() ? 1 : 2);
         // What was written is what the controller now holds.
-        QCOMPARE(SettingsProcedures::read(bench.session).values.value(written.value(0)), wanted.value(written.value(0)));
+        QCOMPARE(ParameterProcedures::read(bench.session).values.value(written.value(0)), wanted.value(written.value(0)));
     }
 
     void shouldWriteEverythingWhenAsked()
     {
         Bench bench;
-        SettingsProcedures::ApplyOptions options;
+        ParameterProcedures::ApplyOptions options;
         options.everything = true;
-        const Result result = SettingsProcedures::apply(
+        const Result result = ParameterProcedures::apply(
             bench.session, values({ { C::DoorLog, "on" }, { C::UseStatus, "on" }, { C::TitleLine1, "Gate" } }), options);
         QVERIFY2(result.ok(), qPrintable(result.why));
         QCOMPARE(bench.writes(), (QList<QByteArray> { "AP001B03020101", "AP008B0101", "AT1Gate", "AJ" }));
@@ -149,7 +149,7 @@ private slots:
     void shouldLeaveWhatCannotBeComparedUnlessEverythingIsAsked()
     {
         Bench bench;
-        const Result result = SettingsProcedures::apply(
+        const Result result = ParameterProcedures::apply(
             bench.session, values({ { C::TitleLine1, "Gate" }, { C::BaudRate, "9600,n,8,1" }, { C::DoorLog, "off" } }), {});
         QVERIFY2(result.ok(), qPrintable(result.why));
         QCOMPARE(bench.writes(), QList<QByteArray> { "AP008B0100" });
@@ -161,7 +161,7 @@ private slots:
     void shouldWriteLineSettingsLast()
     {
         Bench bench("ZO425V05", LinkSettings::serial(QStringLiteral("ttyS0"), QStringLiteral("19200,e,8,1")));
-        const Result result = SettingsProcedures::apply(
+        const Result result = ParameterProcedures::apply(
             bench.session, values({ { C::BaudRate, "9600,n,8,1" }, { C::ShowStatus, "off" } }), {});
         QVERIFY2(result.ok(), qPrintable(result.why));
         QCOMPARE(bench.sent().mid(3), (QList<QByteArray> { "AP001B03020001", "AJ", "AP000A15", "AP008608", "AE2" }));
@@ -172,7 +172,7 @@ private slots:
     {
         Bench bench;
         bench.controller.ignoredWrites = { 0x8B, 0x1C };
-        const Result result = SettingsProcedures::apply(
+        const Result result = ParameterProcedures::apply(
             bench.session, values({ { C::DoorLog, "off" }, { C::ShowStatus, "off" }, { C::SameCardDelay, "99" } }), {});
         QCOMPARE(result.stage, Result::Stage::Done);
         QVERIFY(!result.ok());
@@ -188,7 +188,7 @@ private slots:
     {
         Bench bench;
         bench.controller.silentAfterRestart = 3;
-        const Result result = SettingsProcedures::apply(bench.session, values({ { C::Language, "traditional-chinese" } }), {});
+        const Result result = ParameterProcedures::apply(bench.session, values({ { C::Language, "traditional-chinese" } }), {});
         QVERIFY2(result.ok(), qPrintable(result.why));
         QVERIFY(result.restarted);
         QCOMPARE(bench.sent().count("AP000A15"), 4); // before, two lost to the restart, then the one that counts
@@ -198,19 +198,19 @@ private slots:
     {
         Bench bench;
         bench.controller.silentAfterRestart = 1000;
-        const Result result = SettingsProcedures::apply(bench.session, values({ { C::Language, "traditional-chinese" } }), {});
+        const Result result = ParameterProcedures::apply(bench.session, values({ { C::Language, "traditional-chinese" } }), {});
         QVERIFY(!result.ok());
         QCOMPARE(result.notTaken.size(), 1);
         QVERIFY(result.notTaken[0].got.isEmpty());
         QVERIFY2(result.why.startsWith(QStringLiteral("The read-back after writing did not come")), qPrintable(result.why));
-        QCOMPARE(bench.sent().count("AP000A15"), 1 + SettingsProcedures::ReadAttemptsAfterRestart);
+        QCOMPARE(bench.sent().count("AP000A15"), 1 + ParameterProcedures::ReadAttemptsAfterRestart);
     }
 
     void shouldStopAtAWriteThatIsNotAnswered()
     {
         Bench bench;
         bench.controller.silentFor = { "AP008B" };
-        const Result result = SettingsProcedures::apply(
+        const Result result = ParameterProcedures::apply(
             bench.session, values({ { C::ShowStatus, "off" }, { C::DoorLog, "off" }, { C::ExtReader, "entry" } }), {});
         QCOMPARE(result.stage, Result::Stage::WriteFailed);
         QCOMPARE(bench.writes(), (QList<QByteArray> { "AP001B03020001", "AP008B0100" })); // no ext reader, no restart
@@ -221,7 +221,7 @@ private slots:
     void shouldRefuseWithNothingWritten_data()
     {
         QTest::addColumn<QByteArray>("version");
-        QTest::addColumn<SettingValues>("wanted");
+        QTest::addColumn<ParameterValues>("wanted");
         QTest::addColumn<QByteArray>("model");
         QTest::addColumn<QList<QByteArray>>("sent");
         QTest::addColumn<QString>("why");
@@ -232,7 +232,7 @@ private slots:
                                              << QList<QByteArray> {} << "door-log: \"ON\" is not as written";
         QTest::newRow("value out of range") << QByteArray("ZO425V05") << values({ { C::SameCardDelay, "300" } }) << QByteArray()
                                             << QList<QByteArray> {} << "same-card-delay: 300 is outside 0 to 255";
-        QTest::newRow("no values") << QByteArray("ZO425V05") << SettingValues() << QByteArray() << QList<QByteArray> {}
+        QTest::newRow("no values") << QByteArray("ZO425V05") << ParameterValues() << QByteArray() << QList<QByteArray> {}
                                    << "No values to write";
         QTest::newRow("another model") << QByteArray("ZO425V05") << values({ { C::DoorLog, "off" } }) << QByteArray("RO420")
                                        << QList<QByteArray> { "AV" }
@@ -248,15 +248,15 @@ private slots:
     void shouldRefuseWithNothingWritten()
     {
         QFETCH(QByteArray, version);
-        QFETCH(SettingValues, wanted);
+        QFETCH(ParameterValues, wanted);
         QFETCH(QByteArray, model);
         QFETCH(QList<QByteArray>, sent);
         QFETCH(QString, why);
         Bench bench(version);
-        SettingsProcedures::ApplyOptions options;
+        ParameterProcedures::ApplyOptions options;
         options.model = model;
         options.everything = true;
-        const Result result = SettingsProcedures::apply(bench.session, wanted, options);
+        const Result result = ParameterProcedures::apply(bench.session, wanted, options);
         QCOMPARE(result.stage, Result::Stage::Refused);
         QCOMPARE(result.why, why);
         QCOMPARE(bench.sent(), sent);
@@ -265,9 +265,9 @@ private slots:
     void shouldOnlyReadInADryRun()
     {
         Bench bench;
-        SettingsProcedures::ApplyOptions options;
+        ParameterProcedures::ApplyOptions options;
         options.dryRun = true;
-        const Result result = SettingsProcedures::apply(bench.session, values({ { C::Language, "traditional-chinese" }, { C::DoorLog, "off" } }), options);
+        const Result result = ParameterProcedures::apply(bench.session, values({ { C::Language, "traditional-chinese" }, { C::DoorLog, "off" } }), options);
         QVERIFY(result.ok());
         QCOMPARE(bench.sent(), Reads);
         QCOMPARE(result.commands, (QList<QByteArray> { "AP000A020102", "AP008B0100", "AJ" }));
@@ -278,12 +278,12 @@ private slots:
     {
         Bench bench;
         bench.controller.silentFor = { "AP0086" };
-        const Result result = SettingsProcedures::apply(bench.session, values({ { C::DoorLog, "off" } }), {});
+        const Result result = ParameterProcedures::apply(bench.session, values({ { C::DoorLog, "off" } }), {});
         QCOMPARE(result.stage, Result::Stage::ReadFailed);
         QVERIFY2(result.why.startsWith(QStringLiteral("The read-back gave only its first range")), qPrintable(result.why));
         QVERIFY(bench.writes().isEmpty());
     }
 };
 
-QTEST_APPLESS_MAIN(SettingsProceduresTest)
-#include "settingsprocedurestest.moc"
+QTEST_APPLESS_MAIN(ParameterProceduresTest)
+#include "parameterprocedurestest.moc"

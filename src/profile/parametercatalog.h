@@ -1,6 +1,6 @@
 #pragma once
 
-#include "profile/settinginfo.h"
+#include "profile/parameterinfo.h"
 
 #include <QList>
 #include <QString>
@@ -13,7 +13,7 @@
 // Not here, on purpose: the controller's ID (a profile applied to twenty controllers would give
 // them all one ID and break the bus) and the master cards and PINs (credentials do not belong in
 // a file that is mailed around a site).
-class SettingCatalog
+class ParameterCatalog
 {
 public:
     static constexpr QLatin1String Language { "language" };
@@ -38,11 +38,11 @@ public:
     static constexpr QLatin1String TitleLine1 { "title-line-1" };
     static constexpr QLatin1String TitleLine2 { "title-line-2" };
 
-    static const QList<SettingInfo> &all();
+    static const QList<ParameterInfo> &all();
     // Nothing for a name that is not in the catalogue.
-    static const SettingInfo *find(const QString &name);
+    static const ParameterInfo *find(const QString &name);
     // The entry of a name this catalogue defines; the caller names one of the constants above.
-    static const SettingInfo &at(const QString &name);
+    static const ParameterInfo &at(const QString &name);
     // Position in all(), for ordering; -1 for an unknown name.
     static int orderOf(const QString &name);
 };
