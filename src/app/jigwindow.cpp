@@ -206,7 +206,7 @@ void JigWindow::btnStartClick()
             { JigRun::Note::StoreInvalid, ui->edRecordStore }, { JigRun::Note::MapDamaged, ui->edJigMap },
         };
         for (const auto &[note, field] : fieldOf)
-            if (m_run.reason().note == note)
+            if (m_run.whyNotTested().note == note)
                 field->setFocus();
         return;
     }
@@ -272,14 +272,14 @@ void JigWindow::setFieldsLocked(bool locked)
 void JigWindow::showMap()
 {
     ui->lblMapName->setText(JigRunText(m_main.languageIndex()).mapName(m_run));
-    setTextColor(ui->lblMapName, m_run.mapError().isEmpty() ? QColor() : NoteRed);
+    setTextColor(ui->lblMapName, m_run.whyNoMap().isEmpty() ? QColor() : NoteRed);
 }
 
 void JigWindow::showStore()
 {
     const bool open = m_run.station();
-    ui->lblStore->setText(open ? m_run.storeShown() : localText(TextTable::JigStoreInvalid) + QLatin1Char(' ') + m_run.storeError());
-    ui->lblStore->setToolTip(m_run.deliveryError());
+    ui->lblStore->setText(open ? m_run.storeShown() : localText(TextTable::JigStoreInvalid) + QLatin1Char(' ') + m_run.whyNoStore());
+    ui->lblStore->setToolTip(m_run.whyNotDelivered());
     setTextColor(ui->lblStore, open ? QColor() : NoteRed);
 }
 
@@ -296,7 +296,7 @@ void JigWindow::showNote()
     // Where the record went, in the record keeper's words, for whoever looks into it.
     const bool aboutRecord = note.note == JigRun::Note::Stored || note.note == JigRun::Note::Pending
         || note.note == JigRun::Note::NotKept || note.note == JigRun::Note::NoUnit;
-    ui->lblNote->setToolTip(aboutRecord ? m_run.keptMessage() : QString());
+    ui->lblNote->setToolTip(aboutRecord ? m_run.keptWhy() : QString());
     setTextColor(ui->lblNote, noteColor(note.note));
 }
 
@@ -313,7 +313,7 @@ void JigWindow::showCounters()
                                     .arg(counters->firstTimePassed)
                                     .arg(counters->firstTimeUnits)
                               : none);
-    const QString why = m_run.countersError();
+    const QString why = m_run.whyNoCounters();
     ui->gbToday->setToolTip(why.isEmpty() ? QString() : localText(TextTable::JigCountersUnread) + QLatin1Char('\n') + why);
 }
 

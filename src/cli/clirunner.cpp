@@ -444,14 +444,14 @@ int CliRunner::jig()
     m_report.set(QStringLiteral("record"),
                  QJsonObject { { QStringLiteral("id"), unit.record ? QJsonValue(unit.record->recordId.toString(QUuid::WithoutBraces)) : QJsonValue() },
                                { QStringLiteral("kept"), QLatin1String(places[int(kept.place)]) },
-                               { QStringLiteral("message"), kept.message },
+                               { QStringLiteral("message"), kept.why },
                                { QStringLiteral("waiting"), kept.waiting } });
     const JigTest::Step *failed = result.firstFailure();
     say(failed ? QStringLiteral("%1 at %2").arg(verdict, failed->name) : verdict);
-    say(kept.message);
+    say(kept.why);
     // Without a unit there was nothing to keep: what failed is the test.
     if (unit.record && kept.place == RecordKeeper::Place::Nowhere)
-        return fail(ControllerFailed, QStringLiteral("The record was kept nowhere: test the unit again (%1)").arg(kept.message));
+        return fail(ControllerFailed, QStringLiteral("The record was kept nowhere: test the unit again (%1)").arg(kept.why));
     if (!result.passed())
         return fail(ControllerFailed, failed ? QStringLiteral("Failed at %1: %2").arg(failed->name, failed->reason.isEmpty() ? failed->measured : failed->reason)
                                              : QStringLiteral("The jig test did not run"));
