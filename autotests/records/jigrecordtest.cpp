@@ -87,7 +87,7 @@ private slots:
             QCOMPARE(s.name, result.steps[i].name);
             QCOMPARE(s.expected, result.steps[i].expected);
             QCOMPARE(s.passed, result.steps[i].passed);
-            QCOMPARE(s.why, result.steps[i].reason);
+            QCOMPARE(s.why, result.steps[i].why);
             kept << s.measured;
         }
         QCOMPARE(kept, measured);

@@ -101,7 +101,7 @@ private slots:
         const std::optional<JigTest::Step> step = run.shownStep();
         QCOMPARE(step.has_value(), !shown.isEmpty());
         if (step)
-            QCOMPARE(QStringList({ step->name, step->measured, step->expected, step->reason }), shown);
+            QCOMPARE(QStringList({ step->name, step->measured, step->expected, step->why }), shown);
         // Passed or failed, the unit is recorded and counted.
         QCOMPARE(run.note(), (JigRun::Message { JigRun::Note::Stored, {}, QString() }));
         QVERIFY(unit.record);

@@ -157,8 +157,8 @@ QString JigRunText::failedStep(const JigTest::Step &step) const
     QString detail = text(TextTable::JigFailedStep)
                          .arg(phrase(step.namePhrase, step.name), phrase(step.measuredPhrase, step.measured),
                               phrase(step.expectedPhrase, step.expected));
-    if (!step.reason.isEmpty())
-        detail += QLatin1Char('\n') + step.reason;
+    if (!step.why.isEmpty())
+        detail += QLatin1Char('\n') + step.why;
     return detail;
 }
 

@@ -122,7 +122,7 @@ QVariant JigStepModel::data(const QModelIndex &index, int role) const
         break;
     case Qt::ToolTipRole:
         // Why an exchange failed: too long for the table, wanted when a step is looked into.
-        return row.step && !row.step->reason.isEmpty() ? row.step->reason : QVariant();
+        return row.step && !row.step->why.isEmpty() ? row.step->why : QVariant();
     case Qt::BackgroundRole:
         if (running)
             return VerdictPanel::colorOf(VerdictPanel::State::Testing);

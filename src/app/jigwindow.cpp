@@ -234,7 +234,7 @@ void JigWindow::runUnit(JigStation::Setup setup)
             if (result->passed())
                 return QString();
             const JigTest::Step *failed = result->firstFailure();
-            return failed ? QStringLiteral("%1: %2").arg(failed->name, failed->reason.isEmpty() ? failed->measured : failed->reason)
+            return failed ? QStringLiteral("%1: %2").arg(failed->name, failed->why.isEmpty() ? failed->measured : failed->why)
                           : QStringLiteral("no step ran");
         },
         &linkWhy);
