@@ -130,7 +130,7 @@ int main(int argc, char *argv[])
                 break;
             case RecordKeeper::Place::Nowhere:
                 ++nowhere;
-                std::printf("unit %d: %s\n", i, qPrintable(unit.kept.message));
+                std::printf("unit %d: %s\n", i, qPrintable(unit.kept.why));
                 break;
             }
             if (unit.kept.place != RecordKeeper::Place::Nowhere) {
@@ -152,7 +152,7 @@ int main(int argc, char *argv[])
     RecordStore reader(*store);
     const std::optional<QList<UnitRecord>> stored = reader.unitsBetween(begun.addSecs(-1), QDateTime::currentDateTimeUtc().addSecs(1));
     if (!stored) {
-        std::printf("cannot read the store: %s\n", qPrintable(reader.lastError()));
+        std::printf("cannot read the store: %s\n", qPrintable(reader.why()));
         return 1;
     }
     QHash<QUuid, int> storedById;

@@ -154,8 +154,8 @@ int main(int argc, char *argv[])
     monitored.findChild<QAction *>(QStringLiteral("mnuMonitor"))->trigger();
     TrafficMonitorWindow *monitor = monitored.trafficMonitor();
     monitor->findChild<QCheckBox *>(QStringLiteral("chkLogFile"))->setChecked(true);
-    if (!monitor->recorder().log().error().isEmpty()) {
-        std::fprintf(stderr, "zu42monitorbench: %s\n", qPrintable(monitor->recorder().log().error()));
+    if (!monitor->recorder().log().why().isEmpty()) {
+        std::fprintf(stderr, "zu42monitorbench: %s\n", qPrintable(monitor->recorder().log().why()));
         return 1;
     }
     if (!connectWindow(plain, sim.port()) || !connectWindow(monitored, sim.port())) {

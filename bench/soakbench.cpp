@@ -192,8 +192,8 @@ int main(int argc, char *argv[])
     // As the operator sets it: the spin box's range is the ring's.
     if (rows > 0)
         monitor->findChild<QSpinBox *>(QStringLiteral("edRows"))->setValue(rows);
-    if (!monitor->recorder().log().error().isEmpty()) {
-        std::fprintf(stderr, "zu42soakbench: %s\n", qPrintable(monitor->recorder().log().error()));
+    if (!monitor->recorder().log().why().isEmpty()) {
+        std::fprintf(stderr, "zu42soakbench: %s\n", qPrintable(monitor->recorder().log().why()));
         return 1;
     }
     auto *pages = window.findChild<QTabWidget *>(QStringLiteral("pcPort"));

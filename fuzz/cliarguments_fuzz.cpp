@@ -118,7 +118,7 @@ void checkSend(const CliRequest &request)
     const std::optional<QByteArray> bytes =
         FreeCommand::bytes(request.text, request.encoding, encoding.fromCode(request.encoding), request.id, &refusal);
     if (!bytes) {
-        require(!refusal.reason.isEmpty(), "a text refused says why");
+        require(!refusal.why.isEmpty(), "a text refused says why");
         return;
     }
     checkGoesOutWhole(request.id, *bytes);

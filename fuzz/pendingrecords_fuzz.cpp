@@ -93,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         require(!QFile::exists(path), "a file of damage only is removed once it is aside");
 
     for (const UnitRecord &record : *records) {
-        require(record.validationError().isEmpty(), "a record read may be stored");
+        require(record.whyInvalid().isEmpty(), "a record read may be stored");
         const QByteArray json = QJsonDocument(record.toJson()).toJson(QJsonDocument::Compact);
         const std::optional<UnitRecord> again = recordOf(json);
         require(again.has_value(), "a record written out reads back");

@@ -18,7 +18,7 @@ JigTest::Step failedStep(const JigPhrase &name, const JigPhrase &expected, const
     step.setName(name);
     step.setExpected(expected);
     step.setMeasured(measured);
-    step.reason = reason;
+    step.why = reason;
     return step;
 }
 

@@ -93,7 +93,7 @@ public:
         RecordStore reader(*RecordStoreSettings::parse(QStringLiteral("sqlite:") + sqlitePath()));
         const auto all = reader.unitsBetween(QDateTime::fromSecsSinceEpoch(0), QDateTime::currentDateTime().addDays(1));
         if (!all)
-            qWarning("cannot read the records: %s", qPrintable(reader.lastError()));
+            qWarning("cannot read the records: %s", qPrintable(reader.why()));
         return all.value_or(QList<UnitRecord>());
     }
 

@@ -64,7 +64,7 @@ private slots:
         QVERIFY(failed);
         QCOMPARE(failed->name, failingStep);
         QVERIFY2(failed->measured.contains(measured), qPrintable(failed->measured));
-        QVERIFY2(failed->reason.contains(reason), qPrintable(failed->reason));
+        QVERIFY2(failed->why.contains(reason), qPrintable(failed->why));
         QCOMPARE(sim.requests().last(), QByteArray("000JE"));
     }
 };

@@ -138,7 +138,7 @@ private slots:
             QVERIFY(failed);
             QCOMPARE(failed->name, outcome.failingStep);
             QVERIFY2(failed->measured.contains(outcome.measured), qPrintable(failed->measured));
-            QVERIFY2(failed->reason.contains(outcome.reasonContains), qPrintable(failed->reason));
+            QVERIFY2(failed->why.contains(outcome.reasonContains), qPrintable(failed->why));
             // Stopped at the first failure, and the unit left as a test's end leaves it.
             QCOMPARE(result.steps.last().name, outcome.failingStep);
             if (outcome.failingStep != QStringLiteral("Identify"))

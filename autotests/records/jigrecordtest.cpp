@@ -66,7 +66,7 @@ private slots:
         QFETCH(QStringList, measured);
 
         const UnitRecord record = JigRecord::from(result, { QStringLiteral("Line 2"), QStringLiteral("王小明"), QStringLiteral("Fixture B") });
-        QVERIFY2(record.validationError().isEmpty(), qPrintable(record.validationError()));
+        QVERIFY2(record.whyInvalid().isEmpty(), qPrintable(record.whyInvalid()));
         QVERIFY(!record.recordId.isNull());
         QCOMPARE(record.serialNumber, QStringLiteral("24010042"));
         QCOMPARE(record.controllerId, QStringLiteral("007"));
@@ -87,7 +87,7 @@ private slots:
             QCOMPARE(s.name, result.steps[i].name);
             QCOMPARE(s.expected, result.steps[i].expected);
             QCOMPARE(s.passed, result.steps[i].passed);
-            QCOMPARE(s.reason, result.steps[i].reason);
+            QCOMPARE(s.why, result.steps[i].why);
             kept << s.measured;
         }
         QCOMPARE(kept, measured);
@@ -145,10 +145,10 @@ private slots:
         QCOMPARE(unit.kept.waiting, 0);
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("pending.jsonl"))));
         const std::optional<RecordStore::DayCounters> counted = station.counters(QStringLiteral("Line 2"), Start.toLocalTime().date());
-        QVERIFY2(counted, qPrintable(station.lastError()));
+        QVERIFY2(counted, qPrintable(station.why()));
         QCOMPARE(counted->records, recorded ? 1 : 0);
         if (!recorded) {
-            QVERIFY2(unit.kept.message.contains(result.unit.why), qPrintable(unit.kept.message));
+            QVERIFY2(unit.kept.why.contains(result.unit.why), qPrintable(unit.kept.why));
             return;
         }
         UnitRecord back;

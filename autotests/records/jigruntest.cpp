@@ -48,7 +48,7 @@ JigStation::Unit testUnit(JigRun &run, const JigRun::Fields &fields, const JigTe
 {
     const std::optional<JigStation::Setup> setup = run.prepare(fields, false);
     if (!setup) {
-        qWarning("refused: %d %s", int(run.reason().note), qPrintable(run.reason().reason));
+        qWarning("refused: %d %s", int(run.whyNotTested().note), qPrintable(run.whyNotTested().why));
         return {};
     }
     run.begin();
@@ -101,7 +101,7 @@ private slots:
         const std::optional<JigTest::Step> step = run.shownStep();
         QCOMPARE(step.has_value(), !shown.isEmpty());
         if (step)
-            QCOMPARE(QStringList({ step->name, step->measured, step->expected, step->reason }), shown);
+            QCOMPARE(QStringList({ step->name, step->measured, step->expected, step->why }), shown);
         // Passed or failed, the unit is recorded and counted.
         QCOMPARE(run.note(), (JigRun::Message { JigRun::Note::Stored, {}, QString() }));
         QVERIFY(unit.record);
@@ -183,8 +183,8 @@ private slots:
 
         QVERIFY(!run.prepare(fields, busy));
         QCOMPARE(run.verdict(), JigRun::Verdict::NotTested);
-        QCOMPARE(int(run.reason().note), note);
-        QVERIFY2(run.reason().reason.left(reason.size()) == reason, qPrintable(run.reason().reason));
+        QCOMPARE(int(run.whyNotTested().note), note);
+        QVERIFY2(run.whyNotTested().why.left(reason.size()) == reason, qPrintable(run.whyNotTested().why));
         QVERIFY(!run.shownStep());
         QCOMPARE(recordsIn(run), 0);
         QVERIFY(!QFile::exists(folder.pending()));
@@ -199,7 +199,7 @@ private slots:
         QCOMPARE(run.verdict(), JigRun::Verdict::Fail);
         QCOMPARE(run.shownStep()->measured, QStringLiteral("not identified"));
         QCOMPARE(run.note().note, JigRun::Note::NoUnit);
-        QVERIFY2(run.keptMessage().contains(QStringLiteral("No answer to 000AS")), qPrintable(run.keptMessage()));
+        QVERIFY2(run.keptWhy().contains(QStringLiteral("No answer to 000AS")), qPrintable(run.keptWhy()));
         QVERIFY(!unit.record);
         QCOMPARE(recordsIn(run), 0);
         QCOMPARE(run.counters()->units, 0);
@@ -225,7 +225,7 @@ private slots:
         QCOMPARE(run.note().note, JigRun::Note::Pending);
         QCOMPARE(run.waiting(), 2);
         QVERIFY(!run.counters());
-        QVERIFY(!run.countersError().isEmpty());
+        QVERIFY(!run.whyNoCounters().isEmpty());
         QVERIFY(QFile::exists(folder.pending()));
 
         QVERIFY(run.useStore(folder.store(), QStringLiteral("Line 2")));
@@ -270,7 +270,7 @@ private slots:
         QVERIFY(!run.exportDays(QDate(), QDate::currentDate(), none, QString()));
         QVERIFY(!QFile::exists(none));
         QCOMPARE(run.note().note, JigRun::Note::ExportFailed);
-        QVERIFY(!run.note().reason.isEmpty());
+        QVERIFY(!run.note().why.isEmpty());
     }
 
     // The map field: the built-in map when empty, a file's map by its name, or why not.
@@ -295,7 +295,7 @@ private slots:
         QCOMPARE(run.useMap(setting).has_value(), !name.isEmpty());
         QCOMPARE(run.mapBuiltIn(), builtIn);
         QCOMPARE(run.mapName(), name);
-        QCOMPARE(run.mapError().isEmpty(), !name.isEmpty());
+        QCOMPARE(run.whyNoMap().isEmpty(), !name.isEmpty());
     }
 };
 

@@ -79,7 +79,7 @@ void PendingRecordsTest::shouldRemoveOnlyWhatStoreConfirmed()
 {
     FRESH_STORE(settings, m_stores, QStringLiteral("sqlite"));
     RecordStore store(*settings);
-    QVERIFY2(store.open(), qPrintable(store.lastError()));
+    QVERIFY2(store.open(), qPrintable(store.why()));
     // A store that answers but will not take one record, as a full disk or a rule of its own might.
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("refuse"));
@@ -104,7 +104,7 @@ void PendingRecordsTest::shouldRemoveOnlyWhatStoreConfirmed()
         QCOMPARE(d.delivered, round == 0 ? 2 : 0);
         QCOMPARE(d.remaining, 1);
         QVERIFY(d.storeReached);
-        QVERIFY2(d.error.contains(QStringLiteral("not this one")), qPrintable(d.error));
+        QVERIFY2(d.why.contains(QStringLiteral("not this one")), qPrintable(d.why));
         QCOMPARE(*pending.records(), QList<UnitRecord>{ waiting[1] });
         QCOMPARE(*store.unitsBetween(T0, T0.addDays(1)), (QList<UnitRecord>{ waiting[0], waiting[2] }));
     }

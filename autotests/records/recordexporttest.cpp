@@ -97,7 +97,7 @@ void RecordExportTest::shouldExportRangeAsCsvAndJsonFiles()
     FRESH_STORE(settings, m_stores, QStringLiteral("sqlite"));
     RecordStore store(*settings);
     const UnitRecord inRange = TestRecords::awkward(T0);
-    QVERIFY2(store.write(inRange) == RecordStore::WriteResult::Stored, qPrintable(store.lastError()));
+    QVERIFY2(store.write(inRange) == RecordStore::WriteResult::Stored, qPrintable(store.why()));
     QCOMPARE(store.write(TestRecords::unit(QStringLiteral("later"), true, T0.addSecs(3600))), RecordStore::WriteResult::Stored);
 
     const QString csvPath = m_stores.filePath(QStringLiteral("export.csv"));

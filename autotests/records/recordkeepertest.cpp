@@ -37,7 +37,7 @@ void RecordKeeperTest::shouldStoreSeriesExactlyOnceAcrossServerStop()
     auto keepNext = [&](Place place, int waiting) {
         made << TestRecords::unit(QStringLiteral("S%1").arg(made.size()), made.size() % 2 == 0, T0.addSecs(60 * made.size()));
         const RecordKeeper::Outcome outcome = keeper.keep(made.last());
-        QVERIFY2(outcome.place == place, qPrintable(outcome.message));
+        QVERIFY2(outcome.place == place, qPrintable(outcome.why));
         QCOMPARE(outcome.waiting, waiting);
     };
     keepNext(Place::Store, 0);
@@ -53,7 +53,7 @@ void RecordKeeperTest::shouldStoreSeriesExactlyOnceAcrossServerStop()
 
     RecordStore reader(*settings);
     const std::optional<QList<UnitRecord>> stored = reader.unitsBetween(T0, T0.addDays(1));
-    QVERIFY2(stored, qPrintable(reader.lastError()));
+    QVERIFY2(stored, qPrintable(reader.why()));
     QCOMPARE(*stored, made);
     QVERIFY(!QFile::exists(keeper.pending().filePath()));
 }
@@ -74,13 +74,13 @@ void RecordKeeperTest::shouldHoldRecordsWhileStoreFileIsDamaged()
         const RecordKeeper::Outcome outcome = keeper.keep(made[i]);
         QCOMPARE(outcome.place, Place::Pending);
         QCOMPARE(outcome.waiting, i + 1);
-        QVERIFY2(outcome.message.contains(QStringLiteral("damaged or not an SQLite database")), qPrintable(outcome.message));
+        QVERIFY2(outcome.why.contains(QStringLiteral("damaged or not an SQLite database")), qPrintable(outcome.why));
     }
 
     // Someone moves the damaged file away: the records that waited go in first, in order.
     QVERIFY(damaged.rename(settings->sqlitePath + QStringLiteral(".broken")));
     const RecordKeeper::Outcome outcome = keeper.keep(made[2]);
-    QVERIFY2(outcome.place == Place::Store, qPrintable(outcome.message));
+    QVERIFY2(outcome.place == Place::Store, qPrintable(outcome.why));
     QCOMPARE(outcome.waiting, 0);
     QCOMPARE(*keeper.store().unitsBetween(T0, T0.addDays(1)), made);
 }
@@ -96,8 +96,8 @@ void RecordKeeperTest::shouldSayWhenRecordIsKeptNowhere()
 
     const RecordKeeper::Outcome outcome = keeper.keep(TestRecords::unit(QStringLiteral("A"), true, T0));
     QCOMPARE(outcome.place, Place::Nowhere);
-    QVERIFY2(outcome.message.contains(QStringLiteral("NOT kept")) && outcome.message.contains(QStringLiteral("cannot make the folder")),
-             qPrintable(outcome.message));
+    QVERIFY2(outcome.why.contains(QStringLiteral("NOT kept")) && outcome.why.contains(QStringLiteral("cannot make the folder")),
+             qPrintable(outcome.why));
 
     UnitRecord unfinished = TestRecords::unit(QStringLiteral("B"), true, T0);
     unfinished.recordId = QUuid();

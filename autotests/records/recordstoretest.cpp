@@ -129,7 +129,7 @@ void RecordStoreTest::shouldCountFirstPassYieldByFirstRecord()
         QCOMPARE(store.write(r), Write::Stored);
 
     const std::optional<RecordStore::DayCounters> today = store.dayCounters(line1, QDate(2024, 3, 15));
-    QVERIFY2(today, qPrintable(store.lastError()));
+    QVERIFY2(today, qPrintable(store.why()));
     QCOMPARE(today->records, 6);
     QCOMPARE(today->passed, 4);
     QCOMPARE(today->failed, 2);
@@ -184,7 +184,7 @@ void RecordStoreTest::shouldRefuseStoreOfOtherKind()
 
     RecordStore store(*settings);
     QVERIFY(!store.open());
-    QVERIFY2(store.lastError().contains(reason), qPrintable(store.lastError()));
+    QVERIFY2(store.why().contains(reason), qPrintable(store.why()));
     QCOMPARE(store.write(TestRecords::unit(QStringLiteral("A"), true, T0)), Write::Unreachable);
     QVERIFY(!store.unitsBetween(T0, T0.addDays(1)));
 

@@ -28,6 +28,6 @@ UnitRecord TestRecords::awkward(const QDateTime &start)
     r.operatorName = QStringLiteral("王小明, \"QA\"");
     r.station = AwkwardText;
     r.steps[1].measured = AwkwardText;
-    r.steps[1].reason = QStringLiteral("no reply\nwithin 1200 ms");
+    r.steps[1].why = QStringLiteral("no reply\nwithin 1200 ms");
     return r;
 }

@@ -100,7 +100,7 @@ void UnitRecordTest::shouldFinishWithVerdictOfSteps()
         r.steps.append({ 7, QStringLiteral("step"), {}, QString::fromUtf8("raw\0reply", 9), p, {} });
     r.finish(Start.addSecs(5));
     QCOMPARE(UnitRecord::verdictText(r.verdict), verdict);
-    QVERIFY2(r.validationError().isEmpty(), qPrintable(r.validationError()));
+    QVERIFY2(r.whyInvalid().isEmpty(), qPrintable(r.whyInvalid()));
     for (int i = 0; i < r.steps.size(); ++i) {
         QCOMPARE(r.steps[i].index, i + 1);
         QCOMPARE(r.steps[i].measured, QStringLiteral("raw\u2400reply"));

@@ -66,7 +66,7 @@ private Q_SLOTS:
             // On disk while the log still holds the file open: a crash now loses nothing.
             QCOMPARE(contents(path), expected);
         }
-        QVERIFY(log.error().isEmpty());
+        QVERIFY(log.why().isEmpty());
     }
 
     void shouldWriteEachLineIntoTheFileOfItsDay_data()
@@ -126,7 +126,7 @@ private Q_SLOTS:
         TrafficLog log(folder, clock());
         QSignalSpy state(&log, &TrafficLog::stateChanged);
         QVERIFY(!log.setEnabled(true));
-        QVERIFY(log.error().contains(QDir::toNativeSeparators(folder)));
+        QVERIFY(log.why().contains(QDir::toNativeSeparators(folder)));
         QVERIFY(state.size() > 0);
 
         QByteArray expected;
@@ -136,13 +136,13 @@ private Q_SLOTS:
             expected += lineOf(e);
         }
         QCOMPARE(log.waitingLines(), 3);
-        QVERIFY(!log.error().isEmpty());
+        QVERIFY(!log.why().isEmpty());
 
         QVERIFY(QFile::remove(blocker));
         const ExchangeEvent next = eventAt(QStringLiteral("2026-12-07T08:00:02.000"), "000AV");
         log.write(next);
         expected += lineOf(next);
-        QVERIFY(log.error().isEmpty());
+        QVERIFY(log.why().isEmpty());
         QCOMPARE(log.waitingLines(), 0);
         QCOMPARE(contents(folder + QStringLiteral("/traffic-2026-12-07.log")), expected);
     }

@@ -147,7 +147,7 @@ QString JigRunText::verdictDetail(const JigRun &run) const
     case JigRun::Verdict::Fail:
         return step ? failedStep(*step) : QString();
     case JigRun::Verdict::NotTested:
-        return message(run.reason());
+        return message(run.whyNotTested());
     }
     return QString();
 }
@@ -157,8 +157,8 @@ QString JigRunText::failedStep(const JigTest::Step &step) const
     QString detail = text(TextTable::JigFailedStep)
                          .arg(phrase(step.namePhrase, step.name), phrase(step.measuredPhrase, step.measured),
                               phrase(step.expectedPhrase, step.expected));
-    if (!step.reason.isEmpty())
-        detail += QLatin1Char('\n') + step.reason;
+    if (!step.why.isEmpty())
+        detail += QLatin1Char('\n') + step.why;
     return detail;
 }
 
@@ -166,16 +166,16 @@ QString JigRunText::message(const JigRun::Message &message) const
 {
     const int id = noteId(message.note);
     if (id < 0)
-        return message.reason;
+        return message.why;
     QString said = withArgs(text(id), message.args);
-    if (!message.reason.isEmpty())
-        said += QLatin1Char('\n') + message.reason;
+    if (!message.why.isEmpty())
+        said += QLatin1Char('\n') + message.why;
     return said;
 }
 
 QString JigRunText::mapName(const JigRun &run) const
 {
-    if (!run.mapError().isEmpty())
-        return text(TextTable::JigMapDamaged) + QLatin1Char(' ') + run.mapError();
+    if (!run.whyNoMap().isEmpty())
+        return text(TextTable::JigMapDamaged) + QLatin1Char(' ') + run.whyNoMap();
     return run.mapBuiltIn() ? text(TextTable::JigBuiltInMapName) : run.mapName();
 }

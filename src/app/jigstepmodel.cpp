@@ -121,7 +121,7 @@ QVariant JigStepModel::data(const QModelIndex &index, int role) const
         break;
     case Qt::ToolTipRole:
         // Why an exchange failed: too long for the table, wanted when a step is looked into.
-        return row.step && !row.step->reason.isEmpty() ? row.step->reason : QVariant();
+        return row.step && !row.step->why.isEmpty() ? row.step->why : QVariant();
     case Qt::BackgroundRole:
         // The result cells on the verdict panel's grounds, so that a step reads as the unit does.
         if (running)

@@ -189,7 +189,7 @@ void JigWindow::btnStartClick()
             { JigRun::Note::StoreInvalid, ui->edRecordStore }, { JigRun::Note::MapDamaged, ui->edJigMap },
         };
         for (const auto &[note, field] : fieldOf)
-            if (m_run.reason().note == note)
+            if (m_run.whyNotTested().note == note)
                 field->setFocus();
         return;
     }
@@ -217,7 +217,7 @@ void JigWindow::runUnit(JigStation::Setup setup)
             if (result->passed())
                 return QString();
             const JigTest::Step *failed = result->firstFailure();
-            return failed ? QStringLiteral("%1: %2").arg(failed->name, failed->reason.isEmpty() ? failed->measured : failed->reason)
+            return failed ? QStringLiteral("%1: %2").arg(failed->name, failed->why.isEmpty() ? failed->measured : failed->why)
                           : QStringLiteral("no step ran");
         },
         &linkWhy);
@@ -255,14 +255,14 @@ void JigWindow::setFieldsLocked(bool locked)
 void JigWindow::showMap()
 {
     ui->lblMapName->setText(JigRunText(m_languageIndex).mapName(m_run));
-    setTextColour(ui->lblMapName, m_run.mapError().isEmpty() ? std::nullopt : std::optional(ToolLook::BadNote));
+    setTextColour(ui->lblMapName, m_run.whyNoMap().isEmpty() ? std::nullopt : std::optional(ToolLook::BadNote));
 }
 
 void JigWindow::showStore()
 {
     const bool open = m_run.station();
-    ui->lblStore->setText(open ? m_run.storeShown() : localText(TextTable::JigStoreInvalid) + QLatin1Char(' ') + m_run.storeError());
-    ui->lblStore->setToolTip(m_run.deliveryError());
+    ui->lblStore->setText(open ? m_run.storeShown() : localText(TextTable::JigStoreInvalid) + QLatin1Char(' ') + m_run.whyNoStore());
+    ui->lblStore->setToolTip(m_run.whyNotDelivered());
     setTextColour(ui->lblStore, open ? std::nullopt : std::optional(ToolLook::BadNote));
 }
 
@@ -279,7 +279,7 @@ void JigWindow::showNote()
     // Where the record went, in the record keeper's words, for whoever looks into it.
     const bool aboutRecord = note.note == JigRun::Note::Stored || note.note == JigRun::Note::Pending
         || note.note == JigRun::Note::NotKept || note.note == JigRun::Note::NoUnit;
-    ui->lblNote->setToolTip(aboutRecord ? m_run.keptMessage() : QString());
+    ui->lblNote->setToolTip(aboutRecord ? m_run.keptWhy() : QString());
     setTextColour(ui->lblNote, noteColour(note.note));
 }
 
@@ -296,7 +296,7 @@ void JigWindow::showCounters()
                                     .arg(counters->firstTimePassed)
                                     .arg(counters->firstTimeUnits)
                               : none);
-    const QString why = m_run.countersError();
+    const QString why = m_run.whyNoCounters();
     ui->gbToday->setToolTip(why.isEmpty() ? QString() : localText(TextTable::JigCountersUnread) + QLatin1Char('\n') + why);
 }
 

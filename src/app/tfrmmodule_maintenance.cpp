@@ -40,7 +40,7 @@ void TfrmModule::btnCommandClick()
     const std::optional<QByteArray> bytes = FreeCommand::bytes(ui->edCommandSend->text(), ui->cmbEncode->currentIndex(),
                                                                ui->cmbEncode->currentText(), m_session.deviceId(), &refusal);
     if (!bytes) {
-        m_bracket->refuse(refusal.reason, refusal.tooLong ? TextTable::CommandTooLong : TextTable::InvalidValue);
+        m_bracket->refuse(refusal.why, refusal.tooLong ? TextTable::CommandTooLong : TextTable::InvalidValue);
         return;
     }
 
@@ -53,7 +53,7 @@ void TfrmModule::btnCommandClick()
         ui->edCommandRecv->setText(RawReplyText::fromBytes(reply.bytes));
         m_bracket->endOk();
     } else {
-        m_bracket->endFailed(reply.whyNot());
+        m_bracket->endFailed(reply.why());
     }
 }
 

@@ -329,12 +329,12 @@ void TrafficMonitorWindow::showLogState()
         ToolLook::resetTextColour(ui->lblLogFile);
         return;
     }
-    const QString message = log.error().isEmpty()
+    const QString message = log.why().isEmpty()
         ? text(TextTable::MonitorLogFilePath).arg(QDir::toNativeSeparators(log.currentPath()))
-        : text(TextTable::MonitorLogFileError).arg(log.error());
+        : text(TextTable::MonitorLogFileError).arg(log.why());
     ui->lblLogFile->setText(message);
     ui->lblLogFile->setToolTip(message);
-    if (log.error().isEmpty())
+    if (log.why().isEmpty())
         ToolLook::resetTextColour(ui->lblLogFile);
     else
         ToolLook::setTextColour(ui->lblLogFile, ToolLook::ErrorText);
@@ -384,20 +384,20 @@ QList<TrafficRow> TrafficMonitorWindow::shownRows() const
 
 bool TrafficMonitorWindow::saveCsv(const QString &path)
 {
-    QString error;
-    const bool ok = TrafficExport::save(path, TrafficExport::csv(shownRows()), &error);
+    QString why;
+    const bool ok = TrafficExport::save(path, TrafficExport::csv(shownRows()), &why);
     setStatus(ok ? text(TextTable::MonitorSaved).arg(QDir::toNativeSeparators(path))
-                 : text(TextTable::MonitorSaveError).arg(QDir::toNativeSeparators(path) + QStringLiteral(": ") + error),
+                 : text(TextTable::MonitorSaveError).arg(QDir::toNativeSeparators(path) + QStringLiteral(": ") + why),
               !ok);
     return ok;
 }
 
 bool TrafficMonitorWindow::saveText(const QString &path)
 {
-    QString error;
-    const bool ok = TrafficExport::save(path, TrafficExport::text(shownRows()), &error);
+    QString why;
+    const bool ok = TrafficExport::save(path, TrafficExport::text(shownRows()), &why);
     setStatus(ok ? text(TextTable::MonitorSaved).arg(QDir::toNativeSeparators(path))
-                 : text(TextTable::MonitorSaveError).arg(QDir::toNativeSeparators(path) + QStringLiteral(": ") + error),
+                 : text(TextTable::MonitorSaveError).arg(QDir::toNativeSeparators(path) + QStringLiteral(": ") + why),
               !ok);
     return ok;
 }

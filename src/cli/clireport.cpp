@@ -47,19 +47,19 @@ void CliReport::set(const QString &key, const QJsonValue &value)
 
 int CliReport::fail(int status, const QString &why)
 {
-    m_error = why;
+    m_why = why;
     return status;
 }
 
 int CliReport::finish(int status)
 {
-    if (!m_error.isEmpty())
-        m_err << Prefix << m_error << '\n';
+    if (!m_why.isEmpty())
+        m_err << Prefix << m_why << '\n';
     if (m_json) {
         m_object.insert(QStringLiteral("ok"), status == 0);
         m_object.insert(QStringLiteral("exit"), status);
-        if (!m_error.isEmpty())
-            m_object.insert(QStringLiteral("error"), m_error);
+        if (!m_why.isEmpty())
+            m_object.insert(QStringLiteral("error"), m_why);
         m_out << QJsonDocument(m_object).toJson(QJsonDocument::Indented);
     }
     m_out.flush();

@@ -42,5 +42,5 @@ private:
     QTextStream &m_err;
     bool m_json;
     QJsonObject m_object;
-    QString m_error;
+    QString m_why;
 };

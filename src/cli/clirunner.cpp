@@ -93,7 +93,7 @@ int CliRunner::refuseUnsendableText()
     const auto bytes = FreeCommand::bytes(m_request.text, m_request.encoding, encoding.fromCode(m_request.encoding),
                                           m_request.id, &refusal);
     if (!bytes)
-        return fail(BadInput, refusal.reason);
+        return fail(BadInput, refusal.why);
     m_sendBytes = *bytes;
     return Done;
 }
@@ -393,7 +393,7 @@ int CliRunner::send()
         m_report.set(QStringLiteral("reply-hex"), QString::fromLatin1(reply.bytes.toHex(' ')));
         say(RawReplyText::fromBytes(reply.bytes));
     }
-    return reply.ok() ? Done : fail(ControllerFailed, reply.whyNot());
+    return reply.ok() ? Done : fail(ControllerFailed, reply.why());
 }
 
 int CliRunner::reboot()
@@ -424,10 +424,10 @@ int CliRunner::jig()
                                    { QStringLiteral("expected"), step.expected },
                                    { QStringLiteral("measured"), step.measured },
                                    { QStringLiteral("passed"), step.passed },
-                                   { QStringLiteral("reason"), step.reason } });
+                                   { QStringLiteral("reason"), step.why } });
         say(QStringLiteral("%1 %2: %3%4")
                 .arg(step.passed ? QStringLiteral("pass") : QStringLiteral("FAIL"), step.name.leftJustified(11), step.measured,
-                     step.passed ? QString() : QStringLiteral(" (expected %1%2)").arg(step.expected, step.reason.isEmpty() ? QString() : QStringLiteral("; ") + step.reason)));
+                     step.passed ? QString() : QStringLiteral(" (expected %1%2)").arg(step.expected, step.why.isEmpty() ? QString() : QStringLiteral("; ") + step.why)));
         m_report.flush();
     });
     // A store that is away may take seconds to say so: the unit's link is not held meanwhile.
@@ -444,16 +444,16 @@ int CliRunner::jig()
     m_report.set(QStringLiteral("record"),
                  QJsonObject { { QStringLiteral("id"), unit.record ? QJsonValue(unit.record->recordId.toString(QUuid::WithoutBraces)) : QJsonValue() },
                                { QStringLiteral("kept"), QLatin1String(places[int(kept.place)]) },
-                               { QStringLiteral("message"), kept.message },
+                               { QStringLiteral("message"), kept.why },
                                { QStringLiteral("waiting"), kept.waiting } });
     const JigTest::Step *failed = result.firstFailure();
     say(failed ? QStringLiteral("%1 at %2").arg(verdict, failed->name) : verdict);
-    say(kept.message);
+    say(kept.why);
     // Without a unit there was nothing to keep: what failed is the test.
     if (unit.record && kept.place == RecordKeeper::Place::Nowhere)
-        return fail(ControllerFailed, QStringLiteral("The record was kept nowhere: test the unit again (%1)").arg(kept.message));
+        return fail(ControllerFailed, QStringLiteral("The record was kept nowhere: test the unit again (%1)").arg(kept.why));
     if (!result.passed())
-        return fail(ControllerFailed, failed ? QStringLiteral("Failed at %1: %2").arg(failed->name, failed->reason.isEmpty() ? failed->measured : failed->reason)
+        return fail(ControllerFailed, failed ? QStringLiteral("Failed at %1: %2").arg(failed->name, failed->why.isEmpty() ? failed->measured : failed->why)
                                              : QStringLiteral("The jig test did not run"));
     return Done;
 }

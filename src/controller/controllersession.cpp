@@ -62,7 +62,7 @@ Identification ControllerSession::identify(const QString &scanIdText, const Iden
                 scanReply = reply;
                 break;
             }
-            result.why = reply.whyNot(scanLength);
+            result.why = reply.why(scanLength);
         }
         if (hooks.retrying)
             hooks.retrying(ScanAttempts - i);
@@ -87,7 +87,7 @@ Identification ControllerSession::identify(const QString &scanIdText, const Iden
     result.version = versionReply.ok() ? IdentifyReplies::version(versionReply.bytes, versionReply.length()) : std::nullopt;
     if (!result.version) {
         result.stage = Identification::Stage::NoVersion;
-        result.why = versionReply.whyNot(QStringLiteral("%1 or %2")
+        result.why = versionReply.why(QStringLiteral("%1 or %2")
                                              .arg(IdentifyReplies::ShortVersionLength)
                                              .arg(IdentifyReplies::LongVersionLength));
         return result;
@@ -101,7 +101,7 @@ Identification ControllerSession::identify(const QString &scanIdText, const Iden
                                      : std::nullopt;
     if (!result.serial) {
         result.stage = Identification::Stage::NoSerial;
-        result.why = serialReply.whyNot(scanLength);
+        result.why = serialReply.why(scanLength);
         return result;
     }
     m_serialNumber = result.serial->serialNumber;
@@ -173,7 +173,7 @@ ControllerSession::ReadBackResult ControllerSession::readBack(const std::functio
     if (second.ok())
         result.second = ReadBack::parseSecond(second.bytes, second.length());
     if (!result.ok())
-        result.why = second.whyNot();
+        result.why = second.why();
     return result;
 }
 

@@ -11,7 +11,7 @@ class FreeCommand
 public:
     struct Refusal
     {
-        QString reason;
+        QString why;
         bool tooLong = false; // the frame cannot hold it (its own banner)
     };
 

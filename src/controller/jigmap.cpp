@@ -10,10 +10,10 @@ namespace {
 constexpr std::array<const char *, JigMap::OutputCount> OutputNames{ "DO1", "DO2", "DO3", "DO4" };
 constexpr std::array<const char *, JigMap::InputCount> InputNames{ "DI1", "DI2", "DI3", "DI4", "DI7", "DI8" };
 
-bool fail(QString *error, const QString &message)
+bool fail(QString *why, const QString &text)
 {
-    if (error)
-        *error = message;
+    if (why)
+        *why = text;
     return false;
 }
 
@@ -34,27 +34,27 @@ int indexOfName(const auto &names, const QString &word)
 }
 
 // Decodes the whole file as UTF-8 or says why it is not text we read.
-std::optional<QString> decodeText(QByteArray bytes, QString *error)
+std::optional<QString> decodeText(QByteArray bytes, QString *why)
 {
     if (bytes.size() > JigMap::MaxFileSize) {
-        fail(error, QStringLiteral("the map is %1 bytes; a map file is at most %2")
+        fail(why, QStringLiteral("the map is %1 bytes; a map file is at most %2")
                         .arg(bytes.size()).arg(JigMap::MaxFileSize));
         return std::nullopt;
     }
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        fail(error, QStringLiteral("the map is saved as UTF-16; save it as UTF-8"));
+        fail(why, QStringLiteral("the map is saved as UTF-16; save it as UTF-8"));
         return std::nullopt;
     }
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
     if (bytes.contains('\0')) {
-        fail(error, QStringLiteral("the map holds NUL bytes, so it is not a text file (UTF-16 without a byte order mark?)"));
+        fail(why, QStringLiteral("the map holds NUL bytes, so it is not a text file (UTF-16 without a byte order mark?)"));
         return std::nullopt;
     }
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = decoder.decode(bytes);
     if (decoder.hasError()) {
-        fail(error, QStringLiteral("the map is not UTF-8 text; save it as UTF-8"));
+        fail(why, QStringLiteral("the map is not UTF-8 text; save it as UTF-8"));
         return std::nullopt;
     }
     return text;
@@ -75,9 +75,9 @@ JigMap JigMap::defaultMap()
     return map;
 }
 
-std::optional<JigMap> JigMap::parse(const QByteArray &bytes, QString *error)
+std::optional<JigMap> JigMap::parse(const QByteArray &bytes, QString *why)
 {
-    const std::optional<QString> text = decodeText(bytes, error);
+    const std::optional<QString> text = decodeText(bytes, why);
     if (!text)
         return std::nullopt;
 
@@ -96,7 +96,7 @@ std::optional<JigMap> JigMap::parse(const QByteArray &bytes, QString *error)
         if (line.isEmpty())
             continue;
         auto lineError = [&](const QString &message) {
-            fail(error, QStringLiteral("line %1: %2").arg(n).arg(message));
+            fail(why, QStringLiteral("line %1: %2").arg(n).arg(message));
             return std::nullopt;
         };
 
@@ -145,44 +145,44 @@ std::optional<JigMap> JigMap::parse(const QByteArray &bytes, QString *error)
     }
 
     if (!nameLine) {
-        fail(error, QStringLiteral("the map has no \"name = ...\" line"));
+        fail(why, QStringLiteral("the map has no \"name = ...\" line"));
         return std::nullopt;
     }
     for (int output = 0; output < OutputCount; ++output) {
         if (!outputLine[output]) {
-            fail(error, QStringLiteral("%1 is missing; list every output, with \"none\" if it drives nothing").arg(QLatin1String(OutputNames[output])));
+            fail(why, QStringLiteral("%1 is missing; list every output, with \"none\" if it drives nothing").arg(QLatin1String(OutputNames[output])));
             return std::nullopt;
         }
     }
     return map;
 }
 
-std::optional<JigMap> JigMap::load(const QString &path, QString *error)
+std::optional<JigMap> JigMap::load(const QString &path, QString *why)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        fail(error, QStringLiteral("cannot open the jig map %1: %2").arg(path, file.errorString()));
+        fail(why, QStringLiteral("cannot open the jig map %1: %2").arg(path, file.errorString()));
         return std::nullopt;
     }
     // Read one byte past the limit so that a device or a growing file is caught as well.
     const QByteArray bytes = file.read(MaxFileSize + 1);
     if (file.error() != QFileDevice::NoError) {
-        fail(error, QStringLiteral("cannot read the jig map %1: %2").arg(path, file.errorString()));
+        fail(why, QStringLiteral("cannot read the jig map %1: %2").arg(path, file.errorString()));
         return std::nullopt;
     }
-    QString why;
-    std::optional<JigMap> map = parse(bytes, &why);
+    QString cause;
+    std::optional<JigMap> map = parse(bytes, &cause);
     if (!map)
-        fail(error, QStringLiteral("the jig map %1 is damaged: %2").arg(path, why));
+        fail(why, QStringLiteral("the jig map %1 is damaged: %2").arg(path, cause));
     return map;
 }
 
-std::optional<JigMap> JigMap::fromSetting(const QString &path, QString *error)
+std::optional<JigMap> JigMap::fromSetting(const QString &path, QString *why)
 {
     // A path of blanks is a slip, not a file; it means the same as no path.
     if (path.trimmed().isEmpty())
         return defaultMap();
-    return load(path, error);
+    return load(path, why);
 }
 
 QByteArray JigMap::toText() const
@@ -200,11 +200,11 @@ QByteArray JigMap::toText() const
     return text.toUtf8();
 }
 
-bool JigMap::save(const QString &path, QString *error) const
+bool JigMap::save(const QString &path, QString *why) const
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(toText()) < 0 || !file.commit())
-        return fail(error, QStringLiteral("cannot write the jig map %1: %2").arg(path, file.errorString()));
+        return fail(why, QStringLiteral("cannot write the jig map %1: %2").arg(path, file.errorString()));
     return true;
 }
 

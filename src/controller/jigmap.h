@@ -45,15 +45,15 @@ public:
     static JigMap defaultMap();
 
     // The map a text describes, or nothing and why (with the line number).
-    static std::optional<JigMap> parse(const QByteArray &text, QString *error = nullptr);
-    static std::optional<JigMap> load(const QString &path, QString *error = nullptr);
+    static std::optional<JigMap> parse(const QByteArray &text, QString *why = nullptr);
+    static std::optional<JigMap> load(const QString &path, QString *why = nullptr);
     // The map a program's setting names: a path to load, or, when the setting is empty, the
     // default map. Every program that runs the jig test takes its map this way.
-    static std::optional<JigMap> fromSetting(const QString &path, QString *error = nullptr);
+    static std::optional<JigMap> fromSetting(const QString &path, QString *why = nullptr);
 
     // The text form, which parse() reads back to an equal map.
     QByteArray toText() const;
-    bool save(const QString &path, QString *error = nullptr) const;
+    bool save(const QString &path, QString *why = nullptr) const;
 
     QString name() const { return m_name; }
     InputStates drivenBy(Output output) const { return m_drives[int(output)]; }

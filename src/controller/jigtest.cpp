@@ -61,7 +61,7 @@ public:
         step.passed = false;
         if (step.measured.isEmpty())
             step.setMeasured(JigPhrase::replyVerdict(reply.verdict));
-        step.reason = QStringLiteral("%1: %2").arg(QString::fromLatin1(command), reply.whyNot());
+        step.why = QStringLiteral("%1: %2").arg(QString::fromLatin1(command), reply.why());
         return false;
     }
 
@@ -94,7 +94,7 @@ private:
         step.passed = false;
         step.setMeasured(reply.ok() ? JigPhrase(JigPhrase::Kind::ReplyLength, { QString::number(reply.length()) })
                                     : JigPhrase::replyVerdict(reply.verdict));
-        step.reason = QStringLiteral("%1: %2").arg(QLatin1String(command), reply.whyNot(expected));
+        step.why = QStringLiteral("%1: %2").arg(QLatin1String(command), reply.why(expected));
         return std::nullopt;
     }
 
@@ -196,7 +196,7 @@ JigTest::Result JigTest::run(const std::function<void(const Step &)> &stepDone)
                                          QString::fromLatin1(result.unit.deviceId) }));
         } else {
             step.setMeasured(JigPhrase::Kind::NotIdentified);
-            step.reason = result.unit.why;
+            step.why = result.unit.why;
         }
         run.add(step);
     }

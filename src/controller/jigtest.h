@@ -32,7 +32,7 @@ public:
         QString expected;
         QString measured;
         bool passed = false;
-        QString reason;    // why a step could not be measured (an exchange that failed)
+        QString why;       // a step that could not be measured: the exchange that failed (an exchange that failed)
         // The three texts above as phrases, for a window in another language; the strings are
         // their English. Empty for a step made from strings alone.
         JigPhrase namePhrase;

@@ -16,6 +16,6 @@ struct Outcome
     static Outcome done(const Reply &reply = Reply()) { return { true, QString(), reply }; }
     static Outcome failed(const Reply &reply, const QString &expected = QString())
     {
-        return { false, reply.whyNot(expected), reply };
+        return { false, reply.why(expected), reply };
     }
 };

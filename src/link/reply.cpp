@@ -14,7 +14,7 @@ QString verdictName(Verdict verdict)
     return QString();
 }
 
-QString Reply::whyNot(const QString &expected) const
+QString Reply::why(const QString &expected) const
 {
     if (!ok())
         return detail;

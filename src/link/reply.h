@@ -37,5 +37,5 @@ struct Reply
     // An answered reply of exactly this length (the callers' test of which reply they have).
     bool answeredWithLength(int expected) const { return ok() && length() == expected; }
     // Why this reply does not count where a reply of `expected` (in words) was wanted.
-    QString whyNot(const QString &expected = QString()) const;
+    QString why(const QString &expected = QString()) const;
 };

@@ -11,7 +11,7 @@ std::optional<ParameterReader::Model> ParameterReader::readModel(ControllerSessi
     const auto version = reply.ok() ? IdentifyReplies::version(reply.bytes, reply.length()) : std::nullopt;
     if (!version) {
         *why = QStringLiteral("The version did not come: %1")
-                   .arg(reply.whyNot(QStringLiteral("%1 or %2")
+                   .arg(reply.why(QStringLiteral("%1 or %2")
                                          .arg(IdentifyReplies::ShortVersionLength)
                                          .arg(IdentifyReplies::LongVersionLength)));
         return std::nullopt;

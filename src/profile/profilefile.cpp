@@ -22,10 +22,10 @@ const QString SerialNumber = QStringLiteral("serial-number");
 const QString Values = QStringLiteral("values");
 } // namespace Key
 
-std::optional<Profile> refuse(QString *error, const QString &why)
+std::optional<Profile> refuse(QString *why, const QString &text)
 {
-    if (error)
-        *error = why;
+    if (why)
+        *why = text;
     return std::nullopt;
 }
 
@@ -48,40 +48,40 @@ QByteArray jsonText(const QJsonValue &value)
 
 } // namespace
 
-std::optional<Profile> ProfileFile::parse(const QByteArray &bytes, QString *error)
+std::optional<Profile> ProfileFile::parse(const QByteArray &bytes, QString *why)
 {
     if (bytes.size() > MaxFileSize)
-        return refuse(error, QStringLiteral("Not a profile: more than %1 bytes").arg(MaxFileSize));
+        return refuse(why, QStringLiteral("Not a profile: more than %1 bytes").arg(MaxFileSize));
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError)
-        return refuse(error, QStringLiteral("Not a profile: damaged JSON at byte %1 (%2)")
-                                 .arg(parseError.offset)
-                                 .arg(parseError.errorString()));
+        return refuse(why, QStringLiteral("Not a profile: damaged JSON at byte %1 (%2)")
+                               .arg(parseError.offset)
+                               .arg(parseError.errorString()));
     if (!document.isObject())
-        return refuse(error, QStringLiteral("Not a profile: the file is not one JSON object"));
+        return refuse(why, QStringLiteral("Not a profile: the file is not one JSON object"));
     const QJsonObject root = document.object();
 
     if (root.value(Key::Format) != QJsonValue(FormatName))
-        return refuse(error, QStringLiteral("Not a profile: \"format\" is not \"%1\"").arg(FormatName));
+        return refuse(why, QStringLiteral("Not a profile: \"format\" is not \"%1\"").arg(FormatName));
     const QJsonValue version = root.value(Key::Version);
     if (!version.isDouble() || version.toDouble() != double(version.toInt()))
-        return refuse(error, QStringLiteral("The profile has no version number"));
+        return refuse(why, QStringLiteral("The profile has no version number"));
     if (version.toInt() != Version)
-        return refuse(error, QStringLiteral("Profile version %1 is unknown to this program, which reads version %2")
-                                 .arg(version.toInt())
-                                 .arg(Version));
+        return refuse(why, QStringLiteral("Profile version %1 is unknown to this program, which reads version %2")
+                               .arg(version.toInt())
+                               .arg(Version));
     for (auto it = root.constBegin(); it != root.constEnd(); ++it) {
         static const QStringList known { Key::Format, Key::Version, Key::Model, Key::Created,
                                          Key::MadeBy, Key::SerialNumber, Key::Values };
         if (!known.contains(it.key()))
-            return refuse(error, QStringLiteral("The profile holds \"%1\", which version %2 does not have").arg(it.key()).arg(Version));
+            return refuse(why, QStringLiteral("The profile holds \"%1\", which version %2 does not have").arg(it.key()).arg(Version));
     }
 
     Profile profile;
     const QString model = root.value(Key::Model).toString();
     if (!isModelText(model))
-        return refuse(error, QStringLiteral("The profile does not say its model (letters and digits, as \"ZO425\")"));
+        return refuse(why, QStringLiteral("The profile does not say its model (letters and digits, as \"ZO425\")"));
     profile.model = model.toLatin1();
     profile.created = QDateTime::fromString(root.value(Key::Created).toString(), Qt::ISODate);
     // The file keeps whole seconds: a fraction written by hand is dropped here rather than when
@@ -92,46 +92,46 @@ std::optional<Profile> ProfileFile::parse(const QByteArray &bytes, QString *erro
     if (profile.created.offsetFromUtc() % 60 != 0)
         profile.created = profile.created.toUTC();
     if (!profile.created.isValid())
-        return refuse(error, QStringLiteral("The profile does not say when it was made (\"created\" as 2026-12-07T14:03:11+01:00)"));
+        return refuse(why, QStringLiteral("The profile does not say when it was made (\"created\" as 2026-12-07T14:03:11+01:00)"));
     for (const QString &key : { Key::MadeBy, Key::SerialNumber })
         if (root.contains(key) && !root.value(key).isString())
-            return refuse(error, QStringLiteral("\"%1\" of the profile is not a text").arg(key));
+            return refuse(why, QStringLiteral("\"%1\" of the profile is not a text").arg(key));
     profile.madeBy = root.value(Key::MadeBy).toString();
     profile.serialNumber = root.value(Key::SerialNumber).toString().toUtf8();
 
     const QJsonValue values = root.value(Key::Values);
     if (!values.isObject() || values.toObject().isEmpty())
-        return refuse(error, QStringLiteral("The profile holds no values"));
+        return refuse(why, QStringLiteral("The profile holds no values"));
     const QJsonObject object = values.toObject();
     for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
         const ParameterInfo *parameter = ParameterCatalog::find(it.key());
         if (!parameter)
-            return refuse(error, QStringLiteral("Unknown value name \"%1\"").arg(it.key()));
+            return refuse(why, QStringLiteral("Unknown value name \"%1\"").arg(it.key()));
         if (!parameter->appliesTo(profile.model))
-            return refuse(error, QStringLiteral("%1: the %2 has no such value (only the %3)")
-                                     .arg(it.key(), model, QString::fromLatin1(parameter->onlyModel)));
-        QString why;
-        const std::optional<QString> value = parameter->fromJson(it.value(), &why);
+            return refuse(why, QStringLiteral("%1: the %2 has no such value (only the %3)")
+                                   .arg(it.key(), model, QString::fromLatin1(parameter->onlyModel)));
+        QString refusal;
+        const std::optional<QString> value = parameter->fromJson(it.value(), &refusal);
         if (!value)
-            return refuse(error, QStringLiteral("Value %1").arg(why));
+            return refuse(why, QStringLiteral("Value %1").arg(refusal));
         profile.values.insert(it.key(), *value);
     }
     return profile;
 }
 
-std::optional<Profile> ProfileFile::load(const QString &path, QString *error)
+std::optional<Profile> ProfileFile::load(const QString &path, QString *why)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return refuse(error, QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+        return refuse(why, QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
     // One byte more than allowed is enough to tell a file that is too big.
     const QByteArray bytes = file.read(MaxFileSize + 1);
     if (file.error() != QFileDevice::NoError)
-        return refuse(error, QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-    QString why;
-    std::optional<Profile> profile = parse(bytes, &why);
+        return refuse(why, QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+    QString cause;
+    std::optional<Profile> profile = parse(bytes, &cause);
     if (!profile)
-        return refuse(error, QStringLiteral("%1: %2").arg(path, why));
+        return refuse(why, QStringLiteral("%1: %2").arg(path, cause));
     return profile;
 }
 
@@ -162,12 +162,12 @@ QByteArray ProfileFile::toJson(const Profile &profile)
     return out;
 }
 
-bool ProfileFile::save(const QString &path, const Profile &profile, QString *error)
+bool ProfileFile::save(const QString &path, const Profile &profile, QString *why)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(toJson(profile)) < 0 || !file.commit()) {
-        if (error)
-            *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+        if (why)
+            *why = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
         return false;
     }
     return true;

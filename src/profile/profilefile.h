@@ -28,11 +28,11 @@ public:
     static constexpr int Version = 1;
     static constexpr qint64 MaxFileSize = 64 * 1024; // a profile is about 1 KiB
 
-    static std::optional<Profile> parse(const QByteArray &bytes, QString *error = nullptr);
-    static std::optional<Profile> load(const QString &path, QString *error = nullptr);
+    static std::optional<Profile> parse(const QByteArray &bytes, QString *why = nullptr);
+    static std::optional<Profile> load(const QString &path, QString *why = nullptr);
 
     // The file's text, which parse() reads back to an equal profile.
     static QByteArray toJson(const Profile &profile);
     // Written whole or not at all (QSaveFile).
-    static bool save(const QString &path, const Profile &profile, QString *error = nullptr);
+    static bool save(const QString &path, const Profile &profile, QString *why = nullptr);
 };

@@ -20,7 +20,7 @@ UnitRecord JigRecord::from(const JigTest::Result &result, const Context &context
         kept.expected = step.expected;
         kept.measured = step.measured;
         kept.passed = step.passed;
-        kept.reason = step.reason;
+        kept.why = step.why;
         record.steps.append(kept);
     }
     record.finish(result.end.isValid() ? result.end : QDateTime::currentDateTimeUtc());

@@ -19,19 +19,19 @@ bool JigRun::useStore(const QString &setting, const QString &station)
         return true;
     m_storeSetting = text;
     m_counters.reset();
-    m_deliveryError.clear();
-    const std::optional<RecordStoreSettings> settings = RecordStoreSettings::fromSetting(text, &m_storeError);
+    m_whyNotDelivered.clear();
+    const std::optional<RecordStoreSettings> settings = RecordStoreSettings::fromSetting(text, &m_whyNoStore);
     if (!settings) {
         m_station.reset();
         m_storeShown.clear();
         m_waiting = -1;
         return false;
     }
-    m_storeError.clear();
+    m_whyNoStore.clear();
     m_station = std::make_unique<JigStation>(*settings, m_pendingPath);
     m_storeShown = settings->displayString();
     const PendingRecords::Delivery delivery = m_station->deliverPending();
-    m_deliveryError = delivery.error;
+    m_whyNotDelivered = delivery.why;
     m_waiting = delivery.remaining;
     // A store that could not take what waited would only make the operator wait again for
     // its counters.
@@ -42,10 +42,10 @@ bool JigRun::useStore(const QString &setting, const QString &station)
 
 std::optional<JigMap> JigRun::useMap(const QString &setting)
 {
-    std::optional<JigMap> map = JigMap::fromSetting(setting, &m_mapError);
+    std::optional<JigMap> map = JigMap::fromSetting(setting, &m_whyNoMap);
     m_mapBuiltIn = setting.trimmed().isEmpty();
     if (map)
-        m_mapError.clear();
+        m_whyNoMap.clear();
     m_mapName = map ? map->name() : QString();
     return map;
 }
@@ -56,15 +56,15 @@ void JigRun::useStation(const QString &station)
         m_counters = m_station->counters(station);
 }
 
-QString JigRun::countersError()
+QString JigRun::whyNoCounters()
 {
-    return m_counters || !m_station ? QString() : m_station->lastError();
+    return m_counters || !m_station ? QString() : m_station->why();
 }
 
 std::optional<JigStation::Setup> JigRun::prepare(const Fields &fields, bool busy)
 {
-    auto refuse = [this](Note note, const QString &reason = QString()) {
-        notTested(note, reason);
+    auto refuse = [this](Note note, const QString &why = QString()) {
+        notTested(note, why);
         return std::nullopt;
     };
     JigStation::Setup setup;
@@ -80,10 +80,10 @@ std::optional<JigStation::Setup> JigRun::prepare(const Fields &fields, bool busy
     }
     // The store field may still be in the middle of an edit.
     if (!useStore(fields.storeSetting, setup.station))
-        return refuse(Note::StoreInvalid, m_storeError);
+        return refuse(Note::StoreInvalid, m_whyNoStore);
     const std::optional<JigMap> map = useMap(fields.mapSetting);
     if (!map)
-        return refuse(Note::MapDamaged, m_mapError);
+        return refuse(Note::MapDamaged, m_whyNoMap);
     if (busy)
         return refuse(Note::Busy);
     setup.map = *map;
@@ -93,23 +93,23 @@ std::optional<JigStation::Setup> JigRun::prepare(const Fields &fields, bool busy
 void JigRun::begin()
 {
     m_verdict = Verdict::Testing;
-    m_reason = Message();
+    m_whyNotTested = Message();
     m_shownStep.reset();
     m_note = Message();
-    m_keptMessage.clear();
+    m_keptWhy.clear();
 }
 
-void JigRun::notTested(Note note, const QString &reason)
+void JigRun::notTested(Note note, const QString &why)
 {
     m_verdict = Verdict::NotTested;
-    m_reason = { note, {}, reason };
+    m_whyNotTested = { note, {}, why };
     m_shownStep.reset();
 }
 
 JigStation::Unit JigRun::finish(const JigTest::Result &result, const JigStation::Setup &setup)
 {
     m_verdict = result.passed() ? Verdict::Pass : Verdict::Fail;
-    m_reason = Message();
+    m_whyNotTested = Message();
     if (const JigTest::Step *failed = result.firstFailure())
         m_shownStep = *failed;
     else if (!result.steps.isEmpty())
@@ -118,7 +118,7 @@ JigStation::Unit JigRun::finish(const JigTest::Result &result, const JigStation:
         m_shownStep.reset();
     if (!m_station) {
         // prepare() opens the store before any unit; a unit without one is not kept.
-        m_note = { Note::NotKept, {}, m_storeError };
+        m_note = { Note::NotKept, {}, m_whyNoStore };
         return { result, std::nullopt, {} };
     }
     const JigStation::Unit unit = m_station->keep(result, setup);
@@ -133,7 +133,7 @@ JigStation::Unit JigRun::finish(const JigTest::Result &result, const JigStation:
         m_note = { unit.record ? Note::NotKept : Note::NoUnit, {}, QString() };
         break;
     }
-    m_keptMessage = unit.kept.message;
+    m_keptWhy = unit.kept.why;
     m_waiting = unit.kept.waiting;
     if (unit.kept.place == RecordKeeper::Place::Store)
         m_counters = m_station->counters(setup.station);
@@ -147,19 +147,19 @@ bool JigRun::exportDays(const QDate &first, const QDate &last, const QString &cs
         return false;
     };
     if (!m_station)
-        return fail(m_storeError);
+        return fail(m_whyNoStore);
     if (!first.isValid() || !last.isValid() || last < first)
         return fail(QStringLiteral("%1 > %2").arg(first.toString(Qt::ISODate), last.toString(Qt::ISODate)));
     // Whole local days, the last one included.
     const std::optional<QList<UnitRecord>> records =
         m_station->store().unitsBetween(QDateTime(first, QTime(0, 0)), QDateTime(last.addDays(1), QTime(0, 0)));
     if (!records)
-        return fail(m_station->lastError());
-    QString error;
-    const bool written = csvPath.isEmpty() ? RecordExport::writeJsonFiles(*records, jsonFolder, &error)
-                                           : RecordExport::writeCsv(*records, csvPath, &error);
+        return fail(m_station->why());
+    QString why;
+    const bool written = csvPath.isEmpty() ? RecordExport::writeJsonFiles(*records, jsonFolder, &why)
+                                           : RecordExport::writeCsv(*records, csvPath, &why);
     if (!written)
-        return fail(error);
+        return fail(why);
     m_note = { Note::Exported,
                { QString::number(records->size()), QDir::toNativeSeparators(csvPath.isEmpty() ? jsonFolder : csvPath) },
                QString() };

@@ -41,7 +41,7 @@ public:
     {
         Note note = Note::None;
         QStringList args;
-        QString reason;   // the lower layer's own words, shown below the note
+        QString why;      // the lower layer's own words, shown below the note
         friend bool operator==(const Message &, const Message &) = default;
     };
 
@@ -58,22 +58,22 @@ public:
     ~JigRun();
 
     // The store a setting names, opened once per setting: what waited on this PC is delivered
-    // to it and the station's counters are read. False, with storeError(), for a setting that
+    // to it and the station's counters are read. False, with whyNoStore(), for a setting that
     // names no store.
     bool useStore(const QString &setting, const QString &station);
     // The map a setting names, read anew each time (a map corrected on the disk counts from the
-    // next unit on); nothing, with mapError(), when it cannot be used.
+    // next unit on); nothing, with whyNoMap(), when it cannot be used.
     std::optional<JigMap> useMap(const QString &setting);
     // The counters of the station named now.
     void useStation(const QString &station);
 
     // The checks that come before the link opens. The setup to test with, or nothing with the
-    // verdict NOT TESTED and reason() saying why. busy: another operation holds the link.
+    // verdict NOT TESTED and whyNotTested() saying why. busy: another operation holds the link.
     std::optional<JigStation::Setup> prepare(const Fields &fields, bool busy);
     // A unit under way.
     void begin();
     // The link could not be had: note is Busy or NoLink.
-    void notTested(Note note, const QString &reason = QString());
+    void notTested(Note note, const QString &why = QString());
     // The verdict of a finished unit; its record is kept and the counters follow.
     JigStation::Unit finish(const JigTest::Result &result, const JigStation::Setup &setup);
 
@@ -83,24 +83,24 @@ public:
 
     Verdict verdict() const { return m_verdict; }
     // Why the unit was not tested.
-    Message reason() const { return m_reason; }
+    Message whyNotTested() const { return m_whyNotTested; }
     // The step a failed unit failed at; the first step (who the unit is) of a passed one.
     std::optional<JigTest::Step> shownStep() const { return m_shownStep; }
     Message note() const { return m_note; }
     // The record keeper's words on the last unit's record.
-    QString keptMessage() const { return m_keptMessage; }
+    QString keptWhy() const { return m_keptWhy; }
 
     std::optional<RecordStore::DayCounters> counters() const { return m_counters; }
     // Why there are no counters while a store is open.
-    QString countersError();
+    QString whyNoCounters();
     // Records waiting in the pending file; -1 when unknown.
     int waiting() const { return m_waiting; }
 
     JigStation *station() const { return m_station.get(); }
     QString storeShown() const { return m_storeShown; }
-    QString storeError() const { return m_storeError; }
-    QString deliveryError() const { return m_deliveryError; }
-    QString mapError() const { return m_mapError; }
+    QString whyNoStore() const { return m_whyNoStore; }
+    QString whyNotDelivered() const { return m_whyNotDelivered; }
+    QString whyNoMap() const { return m_whyNoMap; }
     // The map of the last useMap(): the built-in one (the setting was empty), and its name.
     bool mapBuiltIn() const { return m_mapBuiltIn; }
     QString mapName() const { return m_mapName; }
@@ -110,17 +110,17 @@ private:
     std::unique_ptr<JigStation> m_station;
     QString m_storeSetting;
     QString m_storeShown;
-    QString m_storeError;
-    QString m_deliveryError;
-    QString m_mapError;
+    QString m_whyNoStore;
+    QString m_whyNotDelivered;
+    QString m_whyNoMap;
     QString m_mapName;
     bool m_mapBuiltIn = true;
     int m_waiting = -1;
     std::optional<RecordStore::DayCounters> m_counters;
 
     Verdict m_verdict = Verdict::Ready;
-    Message m_reason;
+    Message m_whyNotTested;
     std::optional<JigTest::Step> m_shownStep;
     Message m_note;
-    QString m_keptMessage;
+    QString m_keptWhy;
 };

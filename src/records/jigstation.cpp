@@ -43,7 +43,7 @@ JigStation::Unit JigStation::keep(const JigTest::Result &result, const Setup &se
     unit.result = result;
     if (!result.unit.ok() || !result.unit.serial) {
         unit.kept.place = RecordKeeper::Place::Nowhere;
-        unit.kept.message = QStringLiteral("No controller identified itself, so there is no unit to record: %1")
+        unit.kept.why = QStringLiteral("No controller identified itself, so there is no unit to record: %1")
                                 .arg(result.unit.why.isEmpty() ? QStringLiteral("no serial number") : result.unit.why);
         unit.kept.waiting = waiting();
         return unit;

@@ -60,12 +60,12 @@ public:
     // Sends what waits in the pending file; a program calls it when it starts.
     PendingRecords::Delivery deliverPending() { return m_keeper.deliverPending(); }
     // The station's figures of a local day, from the store; nothing when it cannot be read
-    // (lastError() says why).
+    // (why() says why).
     std::optional<RecordStore::DayCounters> counters(const QString &station, const QDate &localDay = QDate::currentDate());
     // Records waiting in the pending file; -1 when it cannot be read.
     int waiting();
 
-    QString lastError() { return m_keeper.store().lastError(); }
+    QString why() { return m_keeper.store().why(); }
     RecordStore &store() { return m_keeper.store(); }
     RecordKeeper &keeper() { return m_keeper; }
 

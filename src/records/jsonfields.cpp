@@ -15,8 +15,8 @@ QString JsonFields::name(const char *key) const
 
 bool JsonFields::fail(const QString &why)
 {
-    if (m_error.isEmpty())
-        m_error = why;
+    if (m_why.isEmpty())
+        m_why = why;
     return false;
 }
 

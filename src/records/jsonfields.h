@@ -11,7 +11,7 @@ class JsonFields
 public:
     JsonFields(const QJsonObject &object, const QString &place);
 
-    // Each reads one field into *out and returns false, leaving error() set, when it is missing
+    // Each reads one field into *out and returns false, leaving why() set, when it is missing
     // or of another kind.
     bool text(const char *key, QString *out);
     bool boolean(const char *key, bool *out);
@@ -19,10 +19,10 @@ public:
 
     bool fail(const QString &why);
     QString name(const char *key) const;
-    QString error() const { return m_error; }
+    QString why() const { return m_why; }
 
 private:
     const QJsonObject &m_object;
     QString m_place;
-    QString m_error;
+    QString m_why;
 };

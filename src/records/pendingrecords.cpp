@@ -21,10 +21,10 @@
 
 namespace {
 
-bool fail(QString *error, const QString &message)
+bool fail(QString *why, const QString &text)
 {
-    if (error)
-        *error = message;
+    if (why)
+        *why = text;
     return false;
 }
 
@@ -59,12 +59,12 @@ QByteArray jsonLine(const UnitRecord &record)
 
 // Appends the bytes and waits until they are on the disk; on failure the file is cut back to
 // where it was, so no half line is left for the next reader.
-bool appendDurably(const QString &path, const QByteArray &bytes, QString *error)
+bool appendDurably(const QString &path, const QByteArray &bytes, QString *why)
 {
     QFile file(path);
     const bool existed = file.exists();
     if (!file.open(QIODevice::ReadWrite))
-        return fail(error, QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+        return fail(why, QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
     const qint64 size = file.size();
     QByteArray data = bytes;
     // A crash in the middle of an earlier append leaves a line without its end; the new record
@@ -72,14 +72,14 @@ bool appendDurably(const QString &path, const QByteArray &bytes, QString *error)
     if (size > 0) {
         char last = 0;
         if (!file.seek(size - 1) || file.read(&last, 1) != 1)
-            return fail(error, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+            return fail(why, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
         if (last != '\n')
             data.prepend('\n');
     }
     if (!file.seek(size) || file.write(data) != data.size() || !file.flush() || !syncToDisk(file)) {
-        const QString why = file.errorString();
+        const QString cause = file.errorString();
         file.resize(size);
-        return fail(error, QStringLiteral("cannot write %1: %2").arg(path, why));
+        return fail(why, QStringLiteral("cannot write %1: %2").arg(path, cause));
     }
     file.close();
     if (!existed)
@@ -87,14 +87,14 @@ bool appendDurably(const QString &path, const QByteArray &bytes, QString *error)
     return true;
 }
 
-bool lock(QLockFile &lockFile, const QString &path, QString *error)
+bool lock(QLockFile &lockFile, const QString &path, QString *why)
 {
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return fail(error, QStringLiteral("cannot make the folder of %1").arg(path));
+        return fail(why, QStringLiteral("cannot make the folder of %1").arg(path));
     // Only a lock whose program is gone is stale; a long delivery keeps its lock however long.
     lockFile.setStaleLockTime(0);
     if (!lockFile.tryLock(10000))
-        return fail(error, QStringLiteral("%1 is held by another program (lock file %1.lock)").arg(path));
+        return fail(why, QStringLiteral("%1 is held by another program (lock file %1.lock)").arg(path));
     return true;
 }
 
@@ -115,42 +115,42 @@ QString PendingRecords::damagedPath() const
     return m_filePath + QStringLiteral(".damaged");
 }
 
-bool PendingRecords::append(const UnitRecord &record, QString *error)
+bool PendingRecords::append(const UnitRecord &record, QString *why)
 {
-    if (const QString why = record.validationError(); !why.isEmpty())
-        return fail(error, QStringLiteral("the record is incomplete: %1").arg(why));
+    if (const QString invalid = record.whyInvalid(); !invalid.isEmpty())
+        return fail(why, QStringLiteral("the record is incomplete: %1").arg(invalid));
     QLockFile lockFile(m_filePath + QStringLiteral(".lock"));
-    if (!lock(lockFile, m_filePath, error))
+    if (!lock(lockFile, m_filePath, why))
         return false;
-    return appendDurably(m_filePath, jsonLine(record), error);
+    return appendDurably(m_filePath, jsonLine(record), why);
 }
 
-std::optional<QList<UnitRecord>> PendingRecords::records(QString *error)
+std::optional<QList<UnitRecord>> PendingRecords::records(QString *why)
 {
     QLockFile lockFile(m_filePath + QStringLiteral(".lock"));
-    if (!lock(lockFile, m_filePath, error))
+    if (!lock(lockFile, m_filePath, why))
         return std::nullopt;
     int setAside = 0;
-    return readLocked(&setAside, error);
+    return readLocked(&setAside, why);
 }
 
-std::optional<QList<UnitRecord>> PendingRecords::readLocked(int *setAside, QString *error)
+std::optional<QList<UnitRecord>> PendingRecords::readLocked(int *setAside, QString *why)
 {
     QFile file(m_filePath);
     if (!file.exists())
         return QList<UnitRecord>();
     if (!file.open(QIODevice::ReadOnly)) {
-        fail(error, QStringLiteral("cannot open %1: %2").arg(m_filePath, file.errorString()));
+        fail(why, QStringLiteral("cannot open %1: %2").arg(m_filePath, file.errorString()));
         return std::nullopt;
     }
     if (file.size() > MaxFileSize) {
-        fail(error, QStringLiteral("%1 is %2 bytes, more than a pending file of this program ever holds; it is left as it is")
-                        .arg(m_filePath).arg(file.size()));
+        fail(why, QStringLiteral("%1 is %2 bytes, more than a pending file of this program ever holds; it is left as it is")
+                      .arg(m_filePath).arg(file.size()));
         return std::nullopt;
     }
     const QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        fail(error, QStringLiteral("cannot read %1: %2").arg(m_filePath, file.errorString()));
+        fail(why, QStringLiteral("cannot read %1: %2").arg(m_filePath, file.errorString()));
         return std::nullopt;
     }
     file.close();
@@ -164,18 +164,18 @@ std::optional<QList<UnitRecord>> PendingRecords::readLocked(int *setAside, QStri
             continue;
         QJsonParseError parseError;
         const QJsonDocument document = QJsonDocument::fromJson(line, &parseError);
-        QString why;
+        QString damage;
         if (parseError.error != QJsonParseError::NoError)
-            why = QStringLiteral("not JSON (%1 at byte %2)").arg(parseError.errorString()).arg(parseError.offset);
+            damage = QStringLiteral("not JSON (%1 at byte %2)").arg(parseError.errorString()).arg(parseError.offset);
         else if (!document.isObject())
-            why = QStringLiteral("not a JSON object");
-        else if (const std::optional<UnitRecord> record = UnitRecord::fromJson(document.object(), &why)) {
+            damage = QStringLiteral("not a JSON object");
+        else if (const std::optional<UnitRecord> record = UnitRecord::fromJson(document.object(), &damage)) {
             records.append(*record);
             continue;
         }
         if (i == lines.size() - 1)
-            why += QStringLiteral("; it is the last line and has no end, as a write cut short leaves it");
-        qWarning("%s, line %d: %s; moved to %s", qPrintable(m_filePath), int(i + 1), qPrintable(why), qPrintable(damagedPath()));
+            damage += QStringLiteral("; it is the last line and has no end, as a write cut short leaves it");
+        qWarning("%s, line %d: %s; moved to %s", qPrintable(m_filePath), int(i + 1), qPrintable(damage), qPrintable(damagedPath()));
         damaged.append(line);
     }
     *setAside = int(damaged.size());
@@ -195,29 +195,29 @@ std::optional<QList<UnitRecord>> PendingRecords::readLocked(int *setAside, QStri
         if (!asideLines.contains(line))
             toAdd += line + '\n';
     }
-    if (!toAdd.isEmpty() && !appendDurably(damagedPath(), toAdd, error))
+    if (!toAdd.isEmpty() && !appendDurably(damagedPath(), toAdd, why))
         return std::nullopt;
-    if (!rewriteLocked(records, error))
+    if (!rewriteLocked(records, why))
         return std::nullopt;
     return records;
 }
 
-bool PendingRecords::rewriteLocked(const QList<UnitRecord> &records, QString *error)
+bool PendingRecords::rewriteLocked(const QList<UnitRecord> &records, QString *why)
 {
     if (records.isEmpty()) {
         if (QFile::exists(m_filePath) && !QFile::remove(m_filePath))
-            return fail(error, QStringLiteral("cannot remove %1").arg(m_filePath));
+            return fail(why, QStringLiteral("cannot remove %1").arg(m_filePath));
         return true;
     }
     // QSaveFile writes beside the file and renames over it: the old content stays whole until
     // the new is complete on the disk.
     QSaveFile file(m_filePath);
     if (!file.open(QIODevice::WriteOnly))
-        return fail(error, QStringLiteral("cannot rewrite %1: %2").arg(m_filePath, file.errorString()));
+        return fail(why, QStringLiteral("cannot rewrite %1: %2").arg(m_filePath, file.errorString()));
     for (const UnitRecord &record : records)
         file.write(jsonLine(record));
     if (!file.commit())
-        return fail(error, QStringLiteral("cannot rewrite %1: %2").arg(m_filePath, file.errorString()));
+        return fail(why, QStringLiteral("cannot rewrite %1: %2").arg(m_filePath, file.errorString()));
     return true;
 }
 
@@ -225,9 +225,9 @@ PendingRecords::Delivery PendingRecords::deliver(RecordStore &store)
 {
     Delivery delivery;
     QLockFile lockFile(m_filePath + QStringLiteral(".lock"));
-    if (!lock(lockFile, m_filePath, &delivery.error))
+    if (!lock(lockFile, m_filePath, &delivery.why))
         return delivery;
-    const std::optional<QList<UnitRecord>> waiting = readLocked(&delivery.setAside, &delivery.error);
+    const std::optional<QList<UnitRecord>> waiting = readLocked(&delivery.setAside, &delivery.why);
     if (!waiting || waiting->isEmpty())
         return delivery;
 
@@ -247,18 +247,18 @@ PendingRecords::Delivery PendingRecords::deliver(RecordStore &store)
             [[fallthrough]];
         case RecordStore::WriteResult::Refused:
             // One record the store will not take does not hold back the others.
-            if (delivery.error.isEmpty())
-                delivery.error = store.lastError();
+            if (delivery.why.isEmpty())
+                delivery.why = store.why();
             kept.append(record);
             break;
         }
     }
     delivery.remaining = int(kept.size());
     if (delivery.delivered > 0) {
-        QString error;
-        if (!rewriteLocked(kept, &error)) {
+        QString why;
+        if (!rewriteLocked(kept, &why)) {
             // The confirmed records stay in the file; the next delivery finds them stored already.
-            delivery.error = error;
+            delivery.why = why;
             delivery.remaining = int(waiting->size());
         }
     }

@@ -26,7 +26,7 @@ public:
         int remaining = 0;       // still waiting
         int setAside = 0;        // damaged lines moved to damagedPath()
         bool storeReached = true; // false when the store could not be reached
-        QString error;           // the first thing that went wrong; empty when nothing did
+        QString why;             // the first thing that went wrong; empty when nothing did
     };
 
     // A pending file larger than this is not read (and not changed): it is not ours.
@@ -39,16 +39,16 @@ public:
     QString filePath() const { return m_filePath; }
     QString damagedPath() const;
 
-    bool append(const UnitRecord &record, QString *error = nullptr);
+    bool append(const UnitRecord &record, QString *why = nullptr);
     // The waiting records, oldest first; nothing when the file cannot be read.
-    std::optional<QList<UnitRecord>> records(QString *error = nullptr);
+    std::optional<QList<UnitRecord>> records(QString *why = nullptr);
     // Sends every waiting record, oldest first, and keeps those the store did not confirm. It
     // stops at the first record the store cannot be reached for.
     Delivery deliver(RecordStore &store);
 
 private:
-    std::optional<QList<UnitRecord>> readLocked(int *setAside, QString *error);
-    bool rewriteLocked(const QList<UnitRecord> &records, QString *error);
+    std::optional<QList<UnitRecord>> readLocked(int *setAside, QString *why);
+    bool rewriteLocked(const QList<UnitRecord> &records, QString *why);
 
     QString m_filePath;
 };

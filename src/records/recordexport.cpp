@@ -8,10 +8,10 @@
 
 namespace {
 
-bool fail(QString *error, const QString &message)
+bool fail(QString *why, const QString &text)
 {
-    if (error)
-        *error = message;
+    if (why)
+        *why = text;
     return false;
 }
 
@@ -75,17 +75,17 @@ QByteArray RecordExport::csv(const QList<UnitRecord> &records)
             appendRow(out, unit + QStringList{ {}, {}, {}, {}, {}, {} });
         for (const StepRecord &s : r.steps) {
             appendRow(out, unit + QStringList{ QString::number(s.index), s.name, s.expected, s.measured,
-                                               s.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL"), s.reason });
+                                               s.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL"), s.why });
         }
     }
     return QByteArray("\xEF\xBB\xBF") + out.toUtf8();
 }
 
-bool RecordExport::writeCsv(const QList<UnitRecord> &records, const QString &path, QString *error)
+bool RecordExport::writeCsv(const QList<UnitRecord> &records, const QString &path, QString *why)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(csv(records)) < 0 || !file.commit())
-        return fail(error, QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+        return fail(why, QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
     return true;
 }
 
@@ -103,28 +103,28 @@ QString RecordExport::jsonFileName(const UnitRecord &record)
              record.recordId.toString(QUuid::WithoutBraces));
 }
 
-bool RecordExport::writeJsonFiles(const QList<UnitRecord> &records, const QString &folder, QString *error)
+bool RecordExport::writeJsonFiles(const QList<UnitRecord> &records, const QString &folder, QString *why)
 {
     if (!QDir().mkpath(folder))
-        return fail(error, QStringLiteral("cannot make the folder %1").arg(folder));
+        return fail(why, QStringLiteral("cannot make the folder %1").arg(folder));
     const QDir dir(folder);
     for (const UnitRecord &record : records) {
         QSaveFile file(dir.filePath(jsonFileName(record)));
         if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(record.toJson()).toJson(QJsonDocument::Indented)) < 0
             || !file.commit()) {
-            return fail(error, QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString()));
+            return fail(why, QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString()));
         }
     }
     return true;
 }
 
 bool RecordExport::exportRange(RecordStore &store, const QDateTime &from, const QDateTime &to, const QString &csvPath,
-                               const QString &jsonFolder, QString *error)
+                               const QString &jsonFolder, QString *why)
 {
     const std::optional<QList<UnitRecord>> records = store.unitsBetween(from, to);
     if (!records)
-        return fail(error, store.lastError());
-    if (!csvPath.isEmpty() && !writeCsv(*records, csvPath, error))
+        return fail(why, store.why());
+    if (!csvPath.isEmpty() && !writeCsv(*records, csvPath, why))
         return false;
-    return jsonFolder.isEmpty() || writeJsonFiles(*records, jsonFolder, error);
+    return jsonFolder.isEmpty() || writeJsonFiles(*records, jsonFolder, why);
 }

@@ -27,14 +27,14 @@ class RecordExport
 public:
     static QStringList csvHeader();
     static QByteArray csv(const QList<UnitRecord> &records);
-    static bool writeCsv(const QList<UnitRecord> &records, const QString &path, QString *error = nullptr);
+    static bool writeCsv(const QList<UnitRecord> &records, const QString &path, QString *why = nullptr);
 
     // "<local start yyyyMMdd-HHmmss>_<serial number>_<record id>.json"; characters a file
     // system may not take in the serial number become "_".
     static QString jsonFileName(const UnitRecord &record);
-    static bool writeJsonFiles(const QList<UnitRecord> &records, const QString &folder, QString *error = nullptr);
+    static bool writeJsonFiles(const QList<UnitRecord> &records, const QString &folder, QString *why = nullptr);
 
     // Both, for the units that started in [from, to). An empty csvPath or jsonFolder leaves that one out.
     static bool exportRange(RecordStore &store, const QDateTime &from, const QDateTime &to,
-                            const QString &csvPath, const QString &jsonFolder, QString *error = nullptr);
+                            const QString &csvPath, const QString &jsonFolder, QString *why = nullptr);
 };

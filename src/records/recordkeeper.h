@@ -21,7 +21,7 @@ public:
     struct Outcome
     {
         Place place = Place::Nowhere;
-        QString message;   // for the operator, in English
+        QString why;       // where the record went and why, for the operator, in English
         int waiting = 0;   // records in the pending file after this call
     };
 

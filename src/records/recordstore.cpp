@@ -118,7 +118,7 @@ void RecordStore::close()
 
 bool RecordStore::failWith(const QString &what, const QString &detail)
 {
-    m_lastError = QStringLiteral("%1 (%2): %3").arg(what, m_settings.displayString(), detail.trimmed());
+    m_why = QStringLiteral("%1 (%2): %3").arg(what, m_settings.displayString(), detail.trimmed());
     return false;
 }
 
@@ -158,7 +158,7 @@ bool RecordStore::open()
         close();
         return false;
     }
-    m_lastError.clear();
+    m_why.clear();
     return true;
 }
 
@@ -259,8 +259,8 @@ bool RecordStore::withConnection(Attempt attempt)
 
 RecordStore::WriteResult RecordStore::write(const UnitRecord &record)
 {
-    if (const QString why = record.validationError(); !why.isEmpty()) {
-        failWith(QStringLiteral("The record cannot be stored"), why);
+    if (const QString invalid = record.whyInvalid(); !invalid.isEmpty()) {
+        failWith(QStringLiteral("The record cannot be stored"), invalid);
         return WriteResult::Refused;
     }
     WriteResult result = WriteResult::Unreachable;
@@ -323,7 +323,7 @@ RecordStore::WriteResult RecordStore::writeOnce(const UnitRecord &record)
         step.addBindValue(textValue(s.expected));
         step.addBindValue(textValue(s.measured));
         step.addBindValue(s.passed ? 1 : 0);
-        step.addBindValue(textValue(s.reason));
+        step.addBindValue(textValue(s.why));
         if (!step.exec())
             return abandon(step);
     }
@@ -405,7 +405,7 @@ std::optional<QList<UnitRecord>> RecordStore::readUnits(const QString &where, co
         s.expected = steps.value(3).toString();
         s.measured = steps.value(4).toString();
         s.passed = steps.value(5).toInt() != 0;
-        s.reason = steps.value(6).toString();
+        s.why = steps.value(6).toString();
         records[*at].steps.append(s);
     }
     steps.finish();
@@ -414,11 +414,11 @@ std::optional<QList<UnitRecord>> RecordStore::readUnits(const QString &where, co
     QList<UnitRecord> valid;
     for (const UnitRecord &r : std::as_const(records)) {
         const QString id = idText(r.recordId);
-        const QString why = damage.contains(id) ? damage.value(id) : r.validationError();
-        if (why.isEmpty())
+        const QString problem = damage.contains(id) ? damage.value(id) : r.whyInvalid();
+        if (problem.isEmpty())
             valid.append(r);
         else
-            qWarning("Record %s in %s is damaged and left out: %s", qPrintable(id), qPrintable(m_settings.displayString()), qPrintable(why));
+            qWarning("Record %s in %s is damaged and left out: %s", qPrintable(id), qPrintable(m_settings.displayString()), qPrintable(problem));
     }
     return valid;
 }

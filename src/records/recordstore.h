@@ -26,7 +26,7 @@ public:
     enum class WriteResult {
         Stored,         // written now
         AlreadyStored,  // a record with this id was there: a retry, nothing written
-        Refused,        // the store answers but did not take this record (lastError says why)
+        Refused,        // the store answers but did not take this record (why() tells what it said)
         Unreachable,    // the store could not be opened or stopped answering
     };
     enum class FindResult { Found, NotFound, Failed };
@@ -54,13 +54,13 @@ public:
     RecordStore(const RecordStore &) = delete;
     RecordStore &operator=(const RecordStore &) = delete;
 
-    // Connects and makes the tables when they are missing. False, with lastError(), when the
+    // Connects and makes the tables when they are missing. False, with why(), when the
     // store cannot be reached or is not a record store (a damaged file, tables of another
     // program, a newer schema). The other calls open on their own.
     bool open();
     void close();
     bool isOpen() const;
-    QString lastError() const { return m_lastError; }
+    QString why() const { return m_why; }
     const RecordStoreSettings &settings() const { return m_settings; }
 
     WriteResult write(const UnitRecord &record);
@@ -75,7 +75,7 @@ private:
     bool createSchema();
     bool answers();
     // Runs attempt on an open connection; when it fails and the connection turns out lost, once
-    // more on a new one. Nothing opened: false with lastError() set.
+    // more on a new one. Nothing opened: false with why() set.
     template<typename Attempt>
     bool withConnection(Attempt attempt);
     bool failWith(const QString &what, const QSqlQuery &query);
@@ -85,5 +85,5 @@ private:
 
     RecordStoreSettings m_settings;
     QString m_connectionName;
-    QString m_lastError;
+    QString m_why;
 };

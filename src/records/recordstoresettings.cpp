@@ -53,11 +53,11 @@ QString RecordStoreSettings::defaultSqlitePath()
     return QDir(dataFolder()).filePath(QStringLiteral("records.sqlite"));
 }
 
-std::optional<RecordStoreSettings> RecordStoreSettings::parse(const QString &input, QString *error)
+std::optional<RecordStoreSettings> RecordStoreSettings::parse(const QString &input, QString *why)
 {
-    auto refuse = [error](const QString &why) {
-        if (error)
-            *error = why;
+    auto refuse = [why](const QString &text) {
+        if (why)
+            *why = text;
         return std::nullopt;
     };
     const QString text = input.trimmed();
@@ -104,11 +104,11 @@ std::optional<RecordStoreSettings> RecordStoreSettings::parse(const QString &inp
     return settings;
 }
 
-std::optional<RecordStoreSettings> RecordStoreSettings::fromSetting(const QString &text, QString *error)
+std::optional<RecordStoreSettings> RecordStoreSettings::fromSetting(const QString &text, QString *why)
 {
     if (text.trimmed().isEmpty())
         return defaultSettings();
-    return parse(text, error);
+    return parse(text, why);
 }
 
 QString RecordStoreSettings::toString() const

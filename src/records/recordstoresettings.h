@@ -31,10 +31,10 @@ struct RecordStoreSettings
     static QString defaultSqlitePath();
 
     // Nothing and why when the text is not one of the forms above.
-    static std::optional<RecordStoreSettings> parse(const QString &text, QString *error = nullptr);
+    static std::optional<RecordStoreSettings> parse(const QString &text, QString *why = nullptr);
     // The store a program's setting names: the text as parse() reads it, or, when the setting is
     // empty, the default store. Every program that keeps records chooses its store this way.
-    static std::optional<RecordStoreSettings> fromSetting(const QString &text, QString *error = nullptr);
+    static std::optional<RecordStoreSettings> fromSetting(const QString &text, QString *why = nullptr);
     // The text parse() reads back, password included.
     QString toString() const;
     // For messages and logs: the same without the password.

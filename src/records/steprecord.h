@@ -13,11 +13,11 @@ struct StepRecord
     QString expected;
     QString measured;
     bool passed = false;
-    QString reason;    // empty unless the step could not be measured
+    QString why;       // empty unless the step could not be measured; "reason" in the JSON and the store
 
     QJsonObject toJson() const;
     // place names the object in messages, e.g. "steps[2]".
-    static std::optional<StepRecord> fromJson(const QJsonObject &object, const QString &place, QString *error);
+    static std::optional<StepRecord> fromJson(const QJsonObject &object, const QString &place, QString *why);
 
     friend bool operator==(const StepRecord &, const StepRecord &) = default;
 };

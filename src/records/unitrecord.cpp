@@ -47,7 +47,7 @@ void UnitRecord::finish(const QDateTime &endTime)
         StepRecord &step = steps[i];
         step.index = int(i + 1);
         allPassed = allPassed && step.passed;
-        for (QString *text : { &step.name, &step.expected, &step.measured, &step.reason })
+        for (QString *text : { &step.name, &step.expected, &step.measured, &step.why })
             *text = storable(*text);
     }
     verdict = allPassed ? Verdict::Pass : Verdict::Fail;
@@ -55,7 +55,7 @@ void UnitRecord::finish(const QDateTime &endTime)
         *text = storable(*text);
 }
 
-QString UnitRecord::validationError() const
+QString UnitRecord::whyInvalid() const
 {
     if (recordId.isNull())
         return QStringLiteral("recordId is not set");
@@ -83,7 +83,7 @@ QString UnitRecord::validationError() const
         if (step.index != i + 1)
             return QStringLiteral("%1.index is %2; steps are numbered 1, 2, ... in order").arg(place).arg(step.index);
         const std::pair<const char *, const QString *> stepTexts[] = {
-            { "name", &step.name }, { "expected", &step.expected }, { "measured", &step.measured }, { "reason", &step.reason },
+            { "name", &step.name }, { "expected", &step.expected }, { "measured", &step.measured }, { "reason", &step.why },
         };
         for (const auto &[name, text] : stepTexts) {
             if (QString why = textError(place + QLatin1Char('.') + QLatin1String(name), *text); !why.isEmpty())
@@ -119,18 +119,18 @@ QJsonObject UnitRecord::toJson() const
     };
 }
 
-std::optional<UnitRecord> UnitRecord::fromJson(const QJsonObject &object, QString *error)
+std::optional<UnitRecord> UnitRecord::fromJson(const QJsonObject &object, QString *why)
 {
-    auto refuse = [error](const QString &why) {
-        if (error)
-            *error = why;
+    auto refuse = [why](const QString &text) {
+        if (why)
+            *why = text;
         return std::nullopt;
     };
 
     JsonFields fields(object, QString());
     int format = 0;
     if (!fields.integer("format", &format))
-        return refuse(fields.error());
+        return refuse(fields.why());
     if (format != FormatVersion)
         return refuse(QStringLiteral("format %1 is not the record format %2 this program reads").arg(format).arg(FormatVersion));
 
@@ -142,7 +142,7 @@ std::optional<UnitRecord> UnitRecord::fromJson(const QJsonObject &object, QStrin
           && fields.text("operator", &record.operatorName) && fields.text("start", &start)
           && fields.text("end", &end) && fields.text("jigMap", &record.jigMapName)
           && fields.text("verdict", &verdict))) {
-        return refuse(fields.error());
+        return refuse(fields.why());
     }
     record.recordId = QUuid::fromString(id);
     if (record.recordId.isNull())
@@ -174,7 +174,7 @@ std::optional<UnitRecord> UnitRecord::fromJson(const QJsonObject &object, QStrin
         record.steps.append(*step);
     }
 
-    if (QString why = record.validationError(); !why.isEmpty())
+    if (QString why = record.whyInvalid(); !why.isEmpty())
         return refuse(why);
     return record;
 }

@@ -41,11 +41,11 @@ struct UnitRecord
     void finish(const QDateTime &endTime = QDateTime::currentDateTimeUtc());
 
     // Empty when the record may be stored; else the first thing wrong with it.
-    QString validationError() const;
+    QString whyInvalid() const;
 
     QJsonObject toJson() const;
     // A damaged or partial object gives nothing and the reason.
-    static std::optional<UnitRecord> fromJson(const QJsonObject &object, QString *error = nullptr);
+    static std::optional<UnitRecord> fromJson(const QJsonObject &object, QString *why = nullptr);
 
     static QString verdictText(Verdict verdict);
     static std::optional<Verdict> verdictFromText(const QString &text);

@@ -102,12 +102,12 @@ QByteArray TrafficExport::text(const QList<TrafficRow> &rows)
     return out;
 }
 
-bool TrafficExport::save(const QString &path, const QByteArray &content, QString *error)
+bool TrafficExport::save(const QString &path, const QByteArray &content, QString *why)
 {
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit())
         return true;
-    if (error)
-        *error = file.errorString();
+    if (why)
+        *why = file.errorString();
     return false;
 }

@@ -33,5 +33,5 @@ public:
     static QByteArray text(const QList<TrafficRow> &rows);
 
     // Replaces the file as a whole (QSaveFile): an interrupted save leaves the old file.
-    static bool save(const QString &path, const QByteArray &content, QString *error);
+    static bool save(const QString &path, const QByteArray &content, QString *why);
 };

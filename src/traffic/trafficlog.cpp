@@ -44,20 +44,20 @@ QDateTime TrafficLog::now() const
 bool TrafficLog::setEnabled(bool enabled)
 {
     if (enabled == m_enabled)
-        return m_error.isEmpty();
+        return m_why.isEmpty();
     m_enabled = enabled;
     if (!enabled) {
         m_file.close();
         m_day = QDate();
         m_waiting.clear();
         m_lost = 0;
-        m_error.clear();
+        m_why.clear();
         Q_EMIT stateChanged();
         return true;
     }
     const bool ok = openFor(now().date());
     if (ok)
-        setError(QString());
+        setWhy(QString());
     Q_EMIT stateChanged();
     return ok;
 }
@@ -76,12 +76,12 @@ bool TrafficLog::openFor(const QDate &day)
     m_file.close();
     m_day = day;
     if (!QDir().mkpath(m_folder)) {
-        setError(QStringLiteral("%1: the folder cannot be created").arg(QDir::toNativeSeparators(m_folder)));
+        setWhy(QStringLiteral("%1: the folder cannot be created").arg(QDir::toNativeSeparators(m_folder)));
         return false;
     }
     m_file.setFileName(pathFor(day));
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        setError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_file.fileName()), m_file.errorString()));
+        setWhy(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_file.fileName()), m_file.errorString()));
         return false;
     }
     return true;
@@ -93,7 +93,7 @@ bool TrafficLog::writeLine(const QDate &day, const QByteArray &line)
         return false;
     // flush() hands the line to the operating system: it survives a crash of the tool.
     if (m_file.write(line) != line.size() || !m_file.flush()) {
-        setError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_file.fileName()), m_file.errorString()));
+        setWhy(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_file.fileName()), m_file.errorString()));
         m_file.close();
         return false;
     }
@@ -133,13 +133,13 @@ void TrafficLog::flushWaiting()
             return;
         m_waiting.pop_front();
     }
-    setError(QString());
+    setWhy(QString());
 }
 
-void TrafficLog::setError(const QString &error)
+void TrafficLog::setWhy(const QString &why)
 {
-    if (error == m_error)
+    if (why == m_why)
         return;
-    m_error = error;
+    m_why = why;
     Q_EMIT stateChanged();
 }

@@ -16,7 +16,7 @@
 // before it. A line goes into the file of the day its event started; the clock gives the day
 // where an event has no time, and the day whose file is opened when the log is switched on.
 //
-// A folder that cannot be written never stops the tool: the log says why (error()), keeps the
+// A folder that cannot be written never stops the tool: the log says why (why()), keeps the
 // lines that could not be written, up to MaxWaitingLines (beyond that the oldest go and are
 // counted), and tries again with the next event; the first line that gets through writes the
 // waiting ones before it, and a note of any that were lost.
@@ -50,19 +50,19 @@ public:
     // The file the log writes to (or would, today); empty while switched off.
     QString currentPath() const;
     // Why the last attempt failed ("<path>: <reason>"); empty while the log works.
-    QString error() const { return m_error; }
+    QString why() const { return m_why; }
     int waitingLines() const { return int(m_waiting.size()); }
 
 Q_SIGNALS:
-    // Whenever the path or the error changes.
+    // Whenever the path or the failure changes.
     void stateChanged();
 
 private:
     QDateTime now() const;
-    // Opens the day's file unless it is open; false with m_error set when it cannot be.
+    // Opens the day's file unless it is open; false with m_why set when it cannot be.
     bool openFor(const QDate &day);
     bool writeLine(const QDate &day, const QByteArray &line);
-    void setError(const QString &error);
+    void setWhy(const QString &why);
     void flushWaiting();
 
     QString m_folder;
@@ -70,7 +70,7 @@ private:
     bool m_enabled = false;
     QFile m_file;
     QDate m_day; // of the open file
-    QString m_error;
+    QString m_why;
     std::deque<std::pair<QDate, QByteArray>> m_waiting;
     qint64 m_lost = 0;
 };
