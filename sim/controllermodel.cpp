@@ -140,6 +140,10 @@ std::optional<ControllerModel::Reply> ControllerModel::handle(const QByteArray &
         m_params[0x0D] = char(lines);
         return Reply { head, {} };
     }
+    if (m_options.cardBitsByCommand && (body == "AF24" || body == "AF32")) {
+        m_params[0x16] = char(body == "AF32" ? 0x20 : 0x18);
+        return Reply { head, {} };
+    }
     if (body.startsWith("AF") || body.startsWith("AE") || body.startsWith("BA") || body.startsWith("AT"))
         return Reply { head, {} };
 
@@ -168,7 +172,8 @@ std::optional<ControllerModel::Reply> ControllerModel::handleParameters(const QB
         int value = 0;
         if (!parseHex(body.mid(8 + 2 * i, 2), &value))
             return std::nullopt;
-        m_params[address + i] = char(value);
+        if (!m_options.ignoredWrites.contains(address + i))
+            m_params[address + i] = char(value);
     }
     return Reply { head, {} };
 }

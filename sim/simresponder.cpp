@@ -30,11 +30,19 @@ SimResponder::Result SimResponder::handle(const QByteArray &frame, bool connecti
     result.logged = command ? *command : frame;
     if (!result.crcOk || (m_requestCount <= INT_MAX && m_options.failNth.contains(int(m_requestCount))))
         return result;
+    // A restarting controller hears nothing, so the request does not reach the bus at all.
+    if (m_silentLeft > 0) {
+        --m_silentLeft;
+        return result;
+    }
 
     // The random faults of a soak run strike after the controller has acted, as a line would: a
     // lost acknowledgement leaves the parameter written. Both schedules count every reply, so
     // that each keeps its rate whatever the other does; a reply both strike is lost.
-    for (const ControllerBus::Answer &answer : m_bus.handle(*command)) {
+    const QList<ControllerBus::Answer> answers = m_bus.handle(*command);
+    if (!answers.isEmpty() && command->mid(3) == "AJ")
+        m_silentLeft = m_options.silentAfterRestart;
+    for (const ControllerBus::Answer &answer : answers) {
         const QByteArray reply = CommandFrame::encodeReply(answer.id, answer.reply.head, answer.reply.data);
         const bool lose = m_lose.next();
         const bool cut = m_cut.next();

@@ -37,4 +37,5 @@ private:
     StrikeSchedule m_lose;
     StrikeSchedule m_cut;
     qint64 m_requestCount = 0; // a soak run may outlast an int
+    int m_silentLeft = 0;      // requests still to meet a restarting controller
 };

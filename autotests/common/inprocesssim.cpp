@@ -4,14 +4,22 @@
 
 std::shared_ptr<InProcessSim> InProcessSim::create(const QStringList &arguments, QString *error)
 {
+    return create(arguments, {}, error);
+}
+
+std::shared_ptr<InProcessSim> InProcessSim::create(const QStringList &arguments,
+                                                   const std::function<void(SimOptions &)> &adjust, QString *error)
+{
     QString why;
-    const std::optional<SimOptions> options =
+    std::optional<SimOptions> options =
         SimOptions::parse(QStringList { QStringLiteral("zu42sim") } + arguments, &why);
     if (!options) {
         if (error)
             *error = why;
         return nullptr;
     }
+    if (adjust)
+        adjust(*options);
     return std::make_shared<InProcessSim>(*options);
 }
 

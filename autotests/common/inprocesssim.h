@@ -21,6 +21,10 @@ class InProcessSim : public std::enable_shared_from_this<InProcessSim>
 public:
     // zu42sim's arguments (without the program); nothing, with *error, when they are wrong.
     static std::shared_ptr<InProcessSim> create(const QStringList &arguments, QString *error = nullptr);
+    // The same, with what only the in-process simulator can be asked for set by adjust on the
+    // parsed options (see the last fields of SimOptions).
+    static std::shared_ptr<InProcessSim> create(const QStringList &arguments,
+                                                const std::function<void(SimOptions &)> &adjust, QString *error = nullptr);
     explicit InProcessSim(const SimOptions &options);
 
     // A transport on this bus for every open, whatever the settings name.

@@ -3,8 +3,9 @@
 #include "controller/controllersession.h"
 #include "profile/parametercatalog.h"
 #include "profile/parameterprocedures.h"
-#include "scriptedcontroller.h"
+#include "inprocesssim.h"
 
+#include <QSet>
 #include <QTest>
 
 namespace {
@@ -14,26 +15,62 @@ using Result = ParameterProcedures::ApplyResult;
 
 const QList<QByteArray> Reads { "AV", "AP000A15", "AP008608" };
 
-// The controller with its session on an open link, pauses skipped.
+// How the controller misbehaves, beyond what zu42sim does by default.
+struct Quirks
+{
+    QSet<int> ignoredWrites;     // addresses whose writes are acknowledged but not kept
+    QStringList silentFor;       // command letters that get no answer
+    int silentAfterRestart = 0;  // requests left unanswered after each "AJ", as a restart does
+};
+
+// The simulated controller, ID "001", with its session on an open link, pauses skipped. Its card
+// bits command lands in the parameter memory, so that an RO420's write reads back.
 struct Bench
 {
-    ScriptedController controller;
-    std::shared_ptr<ControllerScript> script = controller.script();
-    ControllerSession session { ControllerScript::factory(script) };
+    static constexpr const char *Id = "001";
+    std::shared_ptr<InProcessSim> sim;
+    ControllerSession session;
 
-    explicit Bench(const QByteArray &version = "ZO425V05", const LinkSettings &link = LinkSettings::tcp(QStringLiteral("127.0.0.1"), QStringLiteral("5003")))
+    explicit Bench(const QByteArray &version = "ZO425V05",
+                   const LinkSettings &link = LinkSettings::tcp(QStringLiteral("127.0.0.1"), QStringLiteral("5003")),
+                   const Quirks &quirks = {})
+        : sim(makeSim(version, quirks))
+        , session(sim->factory())
     {
-        controller.version = version;
         session.setPause([](int) {});
-        session.setDeviceId(controller.id);
+        session.setDeviceId(Id);
         session.open(link);
+    }
+    explicit Bench(const Quirks &quirks)
+        : Bench("ZO425V05", LinkSettings::tcp(QStringLiteral("127.0.0.1"), QStringLiteral("5003")), quirks)
+    {
+    }
+
+    static std::shared_ptr<InProcessSim> makeSim(const QByteArray &version, const Quirks &quirks)
+    {
+        QStringList arguments { QStringLiteral("--id"), QString::fromLatin1(Id), QStringLiteral("--version-text"),
+                                QString::fromLatin1(version) };
+        for (const QString &letters : quirks.silentFor)
+            arguments << QStringLiteral("--fault") << letters + QStringLiteral(":noreply");
+        QString error;
+        auto sim = InProcessSim::create(
+            arguments,
+            [&](SimOptions &options) {
+                options.ignoredWrites = quirks.ignoredWrites;
+                options.silentAfterRestart = quirks.silentAfterRestart;
+                options.cardBitsByCommand = true;
+            },
+            &error);
+        if (!sim)
+            qFatal("The simulator would not start: %s", qPrintable(error));
+        return sim;
     }
 
     // What was sent after the ID, reads left out.
     QList<QByteArray> writes() const
     {
         QList<QByteArray> out;
-        for (const QByteArray &c : script->sent)
+        for (const QByteArray &c : sim->requests())
             if (!Reads.contains(c.mid(3)))
                 out.append(c.mid(3));
         return out;
@@ -41,7 +78,7 @@ struct Bench
     QList<QByteArray> sent() const
     {
         QList<QByteArray> out;
-        for (const QByteArray &c : script->sent)
+        for (const QByteArray &c : sim->requests())
             out.append(c.mid(3));
         return out;
     }
@@ -170,8 +207,9 @@ private slots:
 
     void shouldSayWhichValuesDidNotTake()
     {
-        Bench bench;
-        bench.controller.ignoredWrites = { 0x8B, 0x1C };
+        Quirks quirks;
+        quirks.ignoredWrites = { 0x8B, 0x1C };
+        Bench bench(quirks);
         const Result result = ParameterProcedures::apply(
             bench.session, values({ { C::DoorLog, "off" }, { C::ShowStatus, "off" }, { C::SameCardDelay, "99" } }), {});
         QCOMPARE(result.stage, Result::Stage::Done);
@@ -186,8 +224,9 @@ private slots:
     // A controller that restarts is silent for a moment: the read-back waits for it.
     void shouldReadBackAfterTheRestartOnceTheControllerAnswers()
     {
-        Bench bench;
-        bench.controller.silentAfterRestart = 3;
+        Quirks quirks;
+        quirks.silentAfterRestart = 3;
+        Bench bench(quirks);
         const Result result = ParameterProcedures::apply(bench.session, values({ { C::Language, "traditional-chinese" } }), {});
         QVERIFY2(result.ok(), qPrintable(result.why));
         QVERIFY(result.restarted);
@@ -196,8 +235,9 @@ private slots:
 
     void shouldSayWhenTheReadBackAfterWritingDoesNotCome()
     {
-        Bench bench;
-        bench.controller.silentAfterRestart = 1000;
+        Quirks quirks;
+        quirks.silentAfterRestart = 1000;
+        Bench bench(quirks);
         const Result result = ParameterProcedures::apply(bench.session, values({ { C::Language, "traditional-chinese" } }), {});
         QVERIFY(!result.ok());
         QCOMPARE(result.notTaken.size(), 1);
@@ -208,8 +248,9 @@ private slots:
 
     void shouldStopAtAWriteThatIsNotAnswered()
     {
-        Bench bench;
-        bench.controller.silentFor = { "AP008B" };
+        Quirks quirks;
+        quirks.silentFor = { QStringLiteral("AP008B") };
+        Bench bench(quirks);
         const Result result = ParameterProcedures::apply(
             bench.session, values({ { C::ShowStatus, "off" }, { C::DoorLog, "off" }, { C::ExtReader, "entry" } }), {});
         QCOMPARE(result.stage, Result::Stage::WriteFailed);
@@ -276,8 +317,9 @@ private slots:
 
     void shouldWriteNothingWhenTheControllerCannotBeRead()
     {
-        Bench bench;
-        bench.controller.silentFor = { "AP0086" };
+        Quirks quirks;
+        quirks.silentFor = { QStringLiteral("AP0086") };
+        Bench bench(quirks);
         const Result result = ParameterProcedures::apply(bench.session, values({ { C::DoorLog, "off" } }), {});
         QCOMPARE(result.stage, Result::Stage::ReadFailed);
         QVERIFY2(result.why.startsWith(QStringLiteral("The read-back gave only its first range")), qPrintable(result.why));

@@ -1,4 +1,6 @@
 #include "controllerbus.h"
+#include "protocol/commandframe.h"
+#include "simresponder.h"
 
 #include <QTest>
 
@@ -31,6 +33,52 @@ class SimModelTest : public QObject
 {
     Q_OBJECT
 private slots:
+    // zu42sim keeps every write and leaves the card bits command out of the memory; only the
+    // tests' in-process simulator asks for otherwise.
+    void shouldKeepWritesAndCardBitsAsAskedFor()
+    {
+        SimOptions plain = optionsOf({ "--id", "001" });
+        ControllerBus plainBus(plain);
+        QCOMPARE(ask(plainBus, "001AP008B0100"), QByteArray("001 AP"));
+        QCOMPARE(ask(plainBus, "001AF32"), QByteArray("001 AF"));
+        QCOMPARE(plainBus.controller(0).param(0x8B), quint8(0));
+        QCOMPARE(plainBus.controller(0).param(0x16), quint8(0x18));
+
+        SimOptions quirky = plain;
+        quirky.ignoredWrites = { 0x8B };
+        quirky.cardBitsByCommand = true;
+        ControllerBus quirkyBus(quirky);
+        QCOMPARE(ask(quirkyBus, "001AP008A020101"), QByteArray("001 AP"));
+        QCOMPARE(ask(quirkyBus, "001AF32"), QByteArray("001 AF"));
+        QCOMPARE(quirkyBus.controller(0).param(0x8A), quint8(1));
+        QCOMPARE(quirkyBus.controller(0).param(0x8B), quint8(1)); // acknowledged, not kept
+        QCOMPARE(quirkyBus.controller(0).param(0x16), quint8(0x20));
+        QCOMPARE(ask(quirkyBus, "001AF24"), QByteArray("001 AF"));
+        QCOMPARE(quirkyBus.controller(0).param(0x16), quint8(0x18));
+    }
+
+    void shouldStaySilentAfterARestartOnlyWhenAsked()
+    {
+        const auto answered = [](SimResponder &responder, const QByteArray &command) {
+            return !responder.handle(*CommandFrame::encodeRequest(command), true).replies.isEmpty();
+        };
+        SimOptions plain = optionsOf({ "--id", "001" });
+        SimResponder plainResponder(plain);
+        QVERIFY(answered(plainResponder, "001AJ"));
+        QVERIFY(answered(plainResponder, "001AV"));
+
+        SimOptions slow = plain;
+        slow.silentAfterRestart = 2;
+        SimResponder slowResponder(slow);
+        QVERIFY(answered(slowResponder, "001AV"));
+        QVERIFY(answered(slowResponder, "001AJ"));
+        QVERIFY(!answered(slowResponder, "001AV"));
+        QVERIFY(!answered(slowResponder, "001AP008B0100"));
+        QVERIFY(answered(slowResponder, "001AV"));
+        // The writes it did not hear did not land.
+        QCOMPARE(slowResponder.bus().controller(0).param(0x8B), quint8(1));
+    }
+
     void shouldRefuseBadOption_data()
     {
         QTest::addColumn<QStringList>("args");
