@@ -152,6 +152,23 @@ private slots:
         QVERIFY(p.text.endsWith(QStringLiteral("Try 'zu42cli --help'.\n")));
     }
 
+    // A script reading the JSON of a refusal learns which command was refused, once it was read.
+    void shouldNameTheRefusedCommand_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("command");
+        QTest::newRow("before any command") << QStringList { Tcp, "fly" } << "";
+        QTest::newRow("option of another command") << QStringList { Tcp, "identify", "--all" } << "identify";
+        QTest::newRow("a bad value") << QStringList { Tcp, "set", "door-log" } << "set";
+    }
+
+    void shouldNameTheRefusedCommand()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, command);
+        QCOMPARE(parse(args + QStringList { "--json" }).command, command);
+    }
+
     // Help and version need no link and succeed.
     void shouldHelpWithoutALink_data()
     {

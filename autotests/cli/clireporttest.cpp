@@ -52,6 +52,30 @@ private slots:
         }
         QCOMPARE(errText, err);
     }
+
+    // A refusal before the run: the hint goes to standard error, the JSON names the command once
+    // it was read.
+    void shouldTellARefusalAsJson_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("no command read") << "" << R"({"error":"no command given","exit":2,"ok":false})";
+        QTest::newRow("identify") << "identify" << R"({"command":"identify","error":"no command given","exit":2,"ok":false})";
+    }
+
+    void shouldTellARefusalAsJson()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, out);
+        QString outText;
+        QString errText;
+        QTextStream outStream(&outText);
+        QTextStream errStream(&errText);
+        const QString text = QStringLiteral("zu42cli: no command given\nTry 'zu42cli --help'.\n");
+        QCOMPARE(CliReport(outStream, errStream, true, command).finishWithoutRequest(2, text), 2);
+        QCOMPARE(QString::fromUtf8(QJsonDocument::fromJson(outText.toUtf8()).toJson(QJsonDocument::Compact)), out);
+        QCOMPARE(errText, text);
+    }
 };
 
 QTEST_APPLESS_MAIN(CliReportTest)

@@ -98,9 +98,10 @@ QString commandHelp(const CliCommand &c, const Options &options)
     return text;
 }
 
-CliArguments::Parsed usageError(const QString &why, bool json)
+CliArguments::Parsed usageError(const QString &why, bool json, const QString &command = QString())
 {
     CliArguments::Parsed parsed;
+    parsed.command = command;
     parsed.status = 2;
     parsed.text = QStringLiteral("zu42cli: %1\nTry 'zu42cli --help'.\n").arg(why);
     parsed.json = json;
@@ -206,35 +207,35 @@ CliArguments::Parsed CliArguments::parse(const QStringList &arguments)
     QCommandLineParser parser;
     parser.addOptions(o.global() + info->options);
     if (!parser.parse(arguments))
-        return usageError(QStringLiteral("%1 (%2)").arg(parser.errorText(), name), json);
+        return usageError(QStringLiteral("%1 (%2)").arg(parser.errorText(), name), json, name);
     if (parser.isSet(o.help))
         return done(commandHelp(*info, o));
 
     const QStringList args = parser.positionalArguments().mid(1);
     if (args.size() < info->minArguments || (info->maxArguments >= 0 && args.size() > info->maxArguments))
-        return usageError(QStringLiteral("usage: zu42cli --link LINK [--id ID] %1 %2").arg(name, QLatin1String(info->arguments)).trimmed(), json);
+        return usageError(QStringLiteral("usage: zu42cli --link LINK [--id ID] %1 %2").arg(name, QLatin1String(info->arguments)).trimmed(), json, name);
 
     CliRequest request;
     request.command = info->command;
     request.commandName = name;
     request.json = json;
     if (!parser.isSet(o.link))
-        return usageError(QStringLiteral("--link is missing"), json);
+        return usageError(QStringLiteral("--link is missing"), json, name);
     QString why;
     const std::optional<LinkSettings> link = parseLink(parser.value(o.link), &why);
     if (!link)
-        return usageError(why, json);
+        return usageError(why, json, name);
     request.link = *link;
     if (parser.isSet(o.id)) {
         const QString id = parser.value(o.id);
         if (id.isEmpty() || id.size() > 3 || !isAsciiDigits(id))
-            return usageError(QStringLiteral("--id wants up to three digits, got \"%1\"").arg(id), json);
+            return usageError(QStringLiteral("--id wants up to three digits, got \"%1\"").arg(id), json, name);
         request.id = id.rightJustified(3, QLatin1Char('0')).toLatin1();
     }
     if (info->take) {
         why = info->take(request, args, parser);
         if (!why.isEmpty())
-            return usageError(why, json);
+            return usageError(why, json, name);
     }
     Parsed parsed;
     parsed.request = request;

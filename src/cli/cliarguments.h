@@ -21,6 +21,7 @@ public:
         int status = 0;
         QString text;
         bool json = false; // --json was given: a usage error is also reported as JSON
+        QString command;   // as far as it was read: a usage error's JSON names it
     };
 
     static Parsed parse(const QStringList &arguments);

@@ -72,9 +72,10 @@ int CliReport::finishWithoutRequest(int status, const QString &text)
     (status == 0 ? m_out : m_err) << text;
     if (status != 0 && m_json) {
         // The text goes to standard error whole, with its hint; its first line is the reason.
-        const QJsonObject object { { QStringLiteral("ok"), false },
-                                   { QStringLiteral("exit"), status },
-                                   { QStringLiteral("error"), text.section(QLatin1Char('\n'), 0, 0).mid(Prefix.size()) } };
+        QJsonObject object = m_object;
+        object.insert(QStringLiteral("ok"), false);
+        object.insert(QStringLiteral("exit"), status);
+        object.insert(QStringLiteral("error"), text.section(QLatin1Char('\n'), 0, 0).mid(Prefix.size()));
         m_out << QJsonDocument(object).toJson(QJsonDocument::Indented);
     }
     m_err.flush();

@@ -16,6 +16,6 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
     const CliArguments::Parsed parsed = CliArguments::parse(app.arguments());
     if (!parsed.request)
-        return CliReport(out, err, parsed.json).finishWithoutRequest(parsed.status, parsed.text);
+        return CliReport(out, err, parsed.json, parsed.command).finishWithoutRequest(parsed.status, parsed.text);
     return CliRunner(*parsed.request, out, err).run();
 }
