@@ -1,41 +1,21 @@
 // The jig test window's values in the settings file: read under their own names, each on its
 // own, and written without touching the main window's values.
 #include "settings/jigsettings.h"
+#include "scratchstore.h"
 #include "storefile.h"
 
 #include <QSysInfo>
-#include <QTemporaryDir>
 #include <QTest>
-
-#ifdef Q_OS_WIN
-#include "registrystore.h"
-#endif
 
 class JigSettingsTest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-#ifdef Q_OS_WIN
-    std::unique_ptr<RegistryStore::Scratch> m_registry;
-#endif
+    std::unique_ptr<ScratchStore> m_dir;
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_CONFIG_DIRS", m_dir->path().toLocal8Bit());
-#ifdef Q_OS_WIN
-        m_registry = std::make_unique<RegistryStore::Scratch>();
-#endif
-    }
-
-    void cleanup()
-    {
-#ifdef Q_OS_WIN
-        m_registry.reset();
-#endif
-    }
+    void init() { m_dir = std::make_unique<ScratchStore>(); }
+    void cleanup() { m_dir.reset(); }
 
     void shouldReadEachValueOnItsOwn_data()
     {

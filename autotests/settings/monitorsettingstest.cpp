@@ -2,40 +2,20 @@
 // names beside the link and language values, which stay exactly as they were.
 #include "settings/monitorsettings.h"
 #include "settings/storedsettings.h"
+#include "scratchstore.h"
 #include "storefile.h"
 
-#include <QTemporaryDir>
 #include <QTest>
-
-#ifdef Q_OS_WIN
-#include "registrystore.h"
-#endif
 
 class MonitorSettingsTest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-#ifdef Q_OS_WIN
-    std::unique_ptr<RegistryStore::Scratch> m_registry;
-#endif
+    std::unique_ptr<ScratchStore> m_dir;
 
 private Q_SLOTS:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_CONFIG_DIRS", m_dir->path().toLocal8Bit());
-#ifdef Q_OS_WIN
-        m_registry = std::make_unique<RegistryStore::Scratch>();
-#endif
-    }
-
-    void cleanup()
-    {
-#ifdef Q_OS_WIN
-        m_registry.reset();
-#endif
-    }
+    void init() { m_dir = std::make_unique<ScratchStore>(); }
+    void cleanup() { m_dir.reset(); }
 
     void shouldReadEachValueOnItsOwn_data()
     {

@@ -1,4 +1,5 @@
 #include "settings/storedsettings.h"
+#include "scratchstore.h"
 #include "storefile.h"
 
 #include <QDir>
@@ -54,11 +55,8 @@ class StoredSettingsTest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ScratchStore> m_dir;
     QString m_path;
-#ifdef Q_OS_WIN
-    std::unique_ptr<RegistryStore::Scratch> m_registry;
-#endif
 
     void store(const QByteArray &bytes) { QVERIFY(StoreFile::write(m_dir->path(), bytes)); }
     // The store's bytes; on Windows the key's values sorted by name (expect them through stored()).
@@ -68,22 +66,17 @@ class StoredSettingsTest : public QObject
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_CONFIG_DIRS", (m_dir->path() + QDir::listSeparator() + QStringLiteral("/etc/xdg")).toLocal8Bit());
+        m_dir = std::make_unique<ScratchStore>(QStringList { QStringLiteral("/etc/xdg") });
         m_path = StoreFile::path(m_dir->path());
-#ifdef Q_OS_WIN
-        m_registry = std::make_unique<RegistryStore::Scratch>();
-#endif
     }
 
     void cleanup()
     {
-#ifdef Q_OS_WIN
-        m_registry.reset();
-#else
+#ifndef Q_OS_WIN
         chmod(QFile::encodeName(m_path).constData(), 0644);
         chmod(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(), 0755);
 #endif
+        m_dir.reset();
     }
 
     void shouldGiveDefaultsOnFirstRunWithoutCreatingTheStore()
@@ -319,7 +312,7 @@ private slots:
         QSKIP("no folder holds the registry key; a key that refuses writes is "
               "shouldSaveUnderTheUserKeyWhenTheMachineKeyRefuses");
 #endif
-        const QString blocker = m_dir->filePath(QStringLiteral("blocker"));
+        const QString blocker = m_dir->path() + QStringLiteral("/blocker");
         QFile file(blocker);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
