@@ -4,6 +4,7 @@
 #include "controller/controllersession.h"
 #include "controller/commandplan.h"
 #include "i18n/texttable.h"
+#include "link/adapteridentity.h"
 #include "link/linksettings.h"
 #include "profile/profile.h"
 
@@ -19,6 +20,7 @@ class TfrmModule;
 class BusScanWindow;
 class ExchangeObserver;
 class OperationBracket;
+class PortListRefresher;
 class Tone;
 class TrafficMonitorWindow;
 
@@ -169,6 +171,9 @@ private:
     void chooseLanguage(int index);
     void applyLanguageFont(QWidget *target);
     LinkSettings captureLinkSettings();
+    // When the port box holds the port the remembered adapter was saved with and the adapter is
+    // present under another name: that name into the box, and the sentence that says so.
+    QString followRememberedAdapter(const QList<SerialPortEntry> &present);
     void onOperationEnded();
 
     // A press that sends a plan: refused before the link opens when it cannot go out.
@@ -190,6 +195,10 @@ private:
     ControllerSession m_session;
     OperationBracket *m_bracket = nullptr;
     LinkSettings m_linkSettings;
+    // The adapter the stored port name stood for, and that name as it is now.
+    AdapterIdentity m_rememberedAdapter;
+    QString m_rememberedPort;
+    PortListRefresher *m_portList = nullptr;
     int m_languageIndex = TextTable::English;
     QString m_languageFlag;
     bool m_autoTestRunning = false;
