@@ -88,7 +88,9 @@ ParameterProcedures::ApplyResult ParameterProcedures::apply(ControllerSession &s
         return ended(result, Result::Stage::Refused, plan.commands.refusal);
     result.written = plan.names;
     result.commands = plan.commands.commands;
-    if (plan.needsRestart)
+    // Values written before a cut still need their restart, though they no longer differ.
+    result.needsRestart = plan.needsRestart || options.restartOwed;
+    if (result.needsRestart)
         result.commands.append(MaintenanceCommands::restart());
     if (plan.lineSettingsCommand)
         result.commands.append(*plan.lineSettingsCommand);
@@ -100,7 +102,7 @@ ParameterProcedures::ApplyResult ParameterProcedures::apply(ControllerSession &s
         if (!written.ok)
             return ended(result, Result::Stage::WriteFailed, written.why);
     }
-    if (plan.needsRestart) {
+    if (result.needsRestart) {
         const Outcome restart = session.reboot(false);
         if (!restart.ok)
             return ended(result, Result::Stage::WriteFailed, QStringLiteral("The restart was not acknowledged: %1").arg(restart.why));
@@ -135,4 +137,14 @@ ParameterProcedures::ApplyResult ParameterProcedures::apply(ControllerSession &s
     }
     result.stage = Result::Stage::Done;
     return result;
+}
+
+ParameterProcedures::ApplyOptions ParameterProcedures::resumeOptions(const ApplyOptions &first, const ApplyResult &cut)
+{
+    ApplyOptions options = first;
+    if (cut.stage == ApplyResult::Stage::Refused || cut.stage == ApplyResult::Stage::ReadFailed)
+        return options;
+    options.everything = false;
+    options.restartOwed = first.restartOwed || (cut.needsRestart && !cut.restarted);
+    return options;
 }
