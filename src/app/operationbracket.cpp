@@ -156,8 +156,7 @@ QString OperationBracket::reason(const QString &why) const
 void OperationBracket::noteLink(const QString &note)
 {
     m_note = note;
-    if (!note.isEmpty())
-        m_controls.banner->setToolTip(note);
+    m_controls.banner->setToolTip(note);
 }
 
 void OperationBracket::endOk()

@@ -81,6 +81,10 @@ public:
     // the link did not open. Either way body is not called.
     BracketRun runInBracket(const std::function<QString(ControllerSession &session, const QString &scanId)> &body,
                             QString *why = nullptr);
+    // Inside an operation whose serial adapter was just pulled out: waits up to a minute for it
+    // (the banner's tool tip says so), opens the link again where it comes back, and asks the
+    // question questionId (its %1 the port) once. True when the operation goes on.
+    bool recoverLink(int questionId);
 
 Q_SIGNALS:
     // Every caption has been set in the language in force.

@@ -91,7 +91,8 @@ LinkSettings TfrmModule::captureLinkSettings()
     if (ui->pcPort->currentWidget() == ui->tsCom) {
         m_linkSettings.mode = LinkSettings::Com;
         if (m_bracket && ui->cmbPort->currentText() == m_rememberedPort && !m_rememberedAdapter.isEmpty())
-            m_bracket->noteLink(followRememberedAdapter(m_portList->entries()));
+            if (const QString moved = followRememberedAdapter(m_portList->entries()); !moved.isEmpty())
+                m_bracket->noteLink(moved);
         m_linkSettings.portName = ui->cmbPort->currentText();
         m_linkSettings.lineMode = ui->cmbBaudrate->currentText();
     } else {

@@ -248,6 +248,7 @@ const char8_t *const messages[TextTable::MessageCount][TextTable::ColumnCount] =
     /* 225 */ { u8"The serial adapter is back on %1. Test this unit again from its first step?",
                 u8"串口适配器已在 %1 重新连接. 是否从第一步起重新测试这台设备?",
                 u8"序列埠轉接器已在 %1 重新連接. 是否從第一步起重新測試這台設備?" },
+    /* 226 */ { u8"Go on", u8"继续", u8"繼續" },
 };
 
 } // namespace

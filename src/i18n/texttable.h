@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 226;
+    static constexpr int MessageCount = 227;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -244,6 +244,7 @@ public:
     static constexpr int AdapterWaitingTip = 223;     // %1 the port
     static constexpr int ResumeProfileQuestion = 224; // %1 the port it came back on
     static constexpr int ResumeJigQuestion = 225;     // %1 the port it came back on
+    static constexpr int GoOnButton = 226;
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.
