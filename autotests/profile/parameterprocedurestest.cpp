@@ -285,12 +285,6 @@ private slots:
         ParameterProcedures::ApplyOptions options;
         options.everything = everything;
 
-        Bench whole("ZO425V05", line);
-        QVERIFY(ParameterProcedures::apply(whole.session, wanted, options).ok());
-        const QList<QByteArray> once = whole.writes();
-        QCOMPARE(once.size(), 5);
-        QCOMPARE(once.last(), QByteArray("AJ"));
-
         Bench bench("ZO425V05", line);
         bench.sim->setVanishAfter(cutOn);
         const Result cut = ParameterProcedures::apply(bench.session, wanted, options);
@@ -304,7 +298,7 @@ private slots:
         const Result resumed = ParameterProcedures::apply(bench.session, wanted, ParameterProcedures::resumeOptions(options, cut));
         QVERIFY2(resumed.ok(), qPrintable(resumed.why));
 
-        QCOMPARE(bench.writes(), once);
+        QCOMPARE(bench.writes(), (QList<QByteArray> { "AP000A020202", "AP000C0101", "AP001B03020001", "AP008B0100", "AJ" }));
         const ParameterValues now = ParameterProcedures::read(bench.session).values;
         for (auto it = wanted.cbegin(); it != wanted.cend(); ++it)
             QCOMPARE(now.value(it.key()), it.value());
