@@ -297,6 +297,7 @@ private slots:
         QVERIFY(bench.session.open(line));
         const Result resumed = ParameterProcedures::apply(bench.session, wanted, ParameterProcedures::resumeOptions(options, cut));
         QVERIFY2(resumed.ok(), qPrintable(resumed.why));
+        QCOMPARE(resumed.written.size(), wanted.size()); // what went out before the cut is told too
 
         QCOMPARE(bench.writes(), (QList<QByteArray> { "AP000A020202", "AP000C0101", "AP001B03020001", "AP008B0100", "AJ" }));
         const ParameterValues now = ParameterProcedures::read(bench.session).values;

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -37,6 +38,9 @@ public:
         bool dryRun = false;     // read and plan, write nothing
         QByteArray model;        // the model the values were made for; empty for any
         bool restartOwed = false; // values written by an apply cut short need a restart it did not get to
+        // The values an apply cut short set out to write, with the controller's value before it:
+        // those found already as wanted count as written (from that value) and are read back.
+        QMap<QString, QString> cutShort;
     };
 
     // A value written that the read-back does not show.
