@@ -40,7 +40,9 @@ LinkRecovery::Result LinkRecovery::recover(ControllerSession &session, const Ada
     // The waits are counted, not timed: a pause that took longer (a window repainting) only
     // makes the minute a little longer.
     for (int waitedMs = 0; waitedMs <= WithinMs; waitedMs += LookEveryMs) {
-        if (const std::optional<QString> port = lookFor(portName, adapter, hooks.ports ? hooks.ports() : QList<SerialPortEntry>())) {
+        // The device list only for an adapter it can tell apart: listing the ports costs more than an open.
+        const QList<SerialPortEntry> ports = adapter.isEmpty() || !hooks.ports ? QList<SerialPortEntry>() : hooks.ports();
+        if (const std::optional<QString> port = lookFor(portName, adapter, ports)) {
             settings.portName = *port;
             // A device just listed may not open yet; the next look tries again.
             if (session.open(settings)) {
