@@ -59,12 +59,13 @@ bool TfrmModule::recoverLink(int questionId)
     m_bracket->noteLink(localText(TextTable::AdapterWaitingTip).arg(lostPort));
     LinkRecovery::Hooks hooks;
     hooks.ports = [this] { return m_portList->entries(); };
-    // The window paints while it waits; the wait itself is the event loop's, in the system.
-    hooks.pause = [](int ms) {
+    // The window paints while it waits; the wait itself is the event loop's, in the system. An
+    // operator who closes the window gives the wait up.
+    hooks.pause = [this](int ms) {
         QEventLoop loop;
         QTimer::singleShot(ms, &loop, &QEventLoop::quit);
         loop.exec();
-        return true;
+        return !m_closePending;
     };
     hooks.goOn = [this, questionId](const QString &port) {
         // Without a parent: the main window and its children are disabled while it works.
