@@ -266,11 +266,12 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
     const QCommandLineOption loseEveryOpt(QStringLiteral("lose-every"), QStringLiteral("Leave one reply in every N unsent, at a place in each run of N drawn from --seed; the command is still carried out (0: never, the default)."), QStringLiteral("n"));
     const QCommandLineOption cutEveryOpt(QStringLiteral("cut-every"), QStringLiteral("Cut one reply in every N off half-way, placed like --lose-every: TCP then closes the connection, the pseudo-terminal stays open (0: never, the default)."), QStringLiteral("n"));
     const QCommandLineOption vanishAfterOpt(QStringLiteral("vanish-after"), QStringLiteral("With --pty: on the N-th request (counted over the whole run, as --fail-nth) the pseudo-terminal goes away unanswered, its device and --pty-link with it, as a USB adapter pulled out mid-exchange (0: never, the default)."), QStringLiteral("n"));
+    const QCommandLineOption returnAfterOpt(QStringLiteral("return-after"), QStringLiteral("With --vanish-after: this many milliseconds after it went, a new pseudo-terminal comes (printed as \"pty PATH\", --pty-link made again to it), as the adapter plugged in again; the controller has kept its state (0: never, the default)."), QStringLiteral("ms"));
     const QCommandLineOption clockOpt(QStringLiteral("clock"), QStringLiteral("The controller's clock at start, yyyyMMddHHmmss (default the PC's time); it runs on from there."), QStringLiteral("time"));
     const QCommandLineOption seedOpt(QStringLiteral("seed"), QStringLiteral("Where --lose-every and --cut-every strike; the same seed strikes the same replies (default 1)."), QStringLiteral("s"));
     parser.addOptions({ clockOpt, tcpOpt, noTcpOpt, ptyOpt, ptyLinkOpt, announceOpt, untilGoneOpt, idOpt, anyIdOpt, serialOpt, versionOpt, modelOpt, logOpt, replyOpt,
                         faultOpt, failNthOpt, jigOpt, inputsOpt, recordEveryOpt, recordOpt, paramOpt, busOpt,
-                        jigFaultOpt, loseEveryOpt, cutEveryOpt, vanishAfterOpt, seedOpt });
+                        jigFaultOpt, loseEveryOpt, cutEveryOpt, vanishAfterOpt, returnAfterOpt, seedOpt });
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -432,6 +433,14 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
             return std::nullopt;
         if (o.vanishAfter > 0 && !o.pty) {
             *error = QStringLiteral("--vanish-after takes the pseudo-terminal away: add --pty");
+            return std::nullopt;
+        }
+    }
+    if (parser.isSet(returnAfterOpt)) {
+        if (!parseCount(QStringLiteral("--return-after"), parser.value(returnAfterOpt), &o.returnAfterMs, error))
+            return std::nullopt;
+        if (o.returnAfterMs > 0 && o.vanishAfter == 0) {
+            *error = QStringLiteral("--return-after brings back what --vanish-after took away: add --vanish-after");
             return std::nullopt;
         }
     }

@@ -70,6 +70,7 @@ struct SimOptions
     int loseEvery = 0;                    // one reply in each run of this many is not sent (0: none)
     int cutEvery = 0;                     // one reply in each run of this many is cut off (0: none)
     int vanishAfter = 0;                  // the pseudo-terminal goes after this request (0: never)
+    int returnAfterMs = 0;                // and comes back, a new one, this long after (0: never)
     quint64 seed = 1;
     qint64 clockOffsetMs = 0;             // the clock at start, as an offset from the PC's
 

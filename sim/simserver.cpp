@@ -53,52 +53,8 @@ bool SimServer::start(QString *error)
         connect(m_tcp, &QTcpServer::newConnection, this, &SimServer::onTcpConnection);
         std::printf("tcp %s:%u\n", qPrintable(m_tcp->serverAddress().toString()), unsigned(m_tcp->serverPort()));
     }
-    if (m_options.pty) {
-#ifdef Q_OS_UNIX
-        m_ptyMaster = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (m_ptyMaster < 0 || ::grantpt(m_ptyMaster) != 0 || ::unlockpt(m_ptyMaster) != 0) {
-            *error = QStringLiteral("cannot create a pseudo-terminal: %1").arg(QString::fromLocal8Bit(strerror(errno)));
-            return false;
-        }
-        const char *slave = ::ptsname(m_ptyMaster);
-        // Raw line, like a controller's UART: no echo, no line editing, no CR translation.
-        termios t {};
-        ::tcgetattr(m_ptyMaster, &t);
-        ::cfmakeraw(&t);
-        ::tcsetattr(m_ptyMaster, TCSANOW, &t);
-        // Holding the slave open keeps the master from reading EIO between the tool's opens.
-        m_ptyKeepAlive = ::open(slave, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        m_ptyNotifier = new QSocketNotifier(m_ptyMaster, QSocketNotifier::Read, this);
-        connect(m_ptyNotifier, &QSocketNotifier::activated, this, &SimServer::onPtyReadable);
-        m_ptyChannel = std::make_shared<Channel>();
-        m_ptyChannel->connection = false;
-        m_ptyChannel->write = [this](const QByteArray &bytes) {
-            qsizetype done = 0;
-            while (m_ptyMaster >= 0 && done < bytes.size()) {
-                const ssize_t n = ::write(m_ptyMaster, bytes.constData() + done, size_t(bytes.size() - done));
-                if (n > 0)
-                    done += n;
-                else if (n < 0 && errno == EINTR)
-                    continue;
-                else
-                    break; // nobody reads the line: the rest is lost, as on a real UART
-            }
-        };
-        m_ptyChannel->hangUp = [this] { closePty(); };
-        if (!m_options.ptyLink.isEmpty()) {
-            if (::symlink(slave, QFile::encodeName(m_options.ptyLink).constData()) != 0) {
-                *error = QStringLiteral("cannot link %1 to the pseudo-terminal: %2")
-                             .arg(m_options.ptyLink, QString::fromLocal8Bit(strerror(errno)));
-                return false;
-            }
-            m_ptyLinkMade = m_options.ptyLink;
-        }
-        std::printf("pty %s\n", slave);
-#else
-        *error = QStringLiteral("pseudo-terminals need a Unix system");
+    if (m_options.pty && !openPty(error))
         return false;
-#endif
-    }
     if (!m_options.untilGonePath.isEmpty()) {
         auto *watcher = new QFileSystemWatcher(this);
         if (!watcher->addPath(m_options.untilGonePath)) {
@@ -133,6 +89,56 @@ void SimServer::announce(const SimOptions &options, const QByteArray &text)
         file.write(text);
         file.commit();
     }
+}
+
+bool SimServer::openPty(QString *error)
+{
+#ifdef Q_OS_UNIX
+    m_ptyMaster = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (m_ptyMaster < 0 || ::grantpt(m_ptyMaster) != 0 || ::unlockpt(m_ptyMaster) != 0) {
+        *error = QStringLiteral("cannot create a pseudo-terminal: %1").arg(QString::fromLocal8Bit(strerror(errno)));
+        return false;
+    }
+    const char *slave = ::ptsname(m_ptyMaster);
+    // Raw line, like a controller's UART: no echo, no line editing, no CR translation.
+    termios t {};
+    ::tcgetattr(m_ptyMaster, &t);
+    ::cfmakeraw(&t);
+    ::tcsetattr(m_ptyMaster, TCSANOW, &t);
+    // Holding the slave open keeps the master from reading EIO between the tool's opens.
+    m_ptyKeepAlive = ::open(slave, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    m_ptyNotifier = new QSocketNotifier(m_ptyMaster, QSocketNotifier::Read, this);
+    connect(m_ptyNotifier, &QSocketNotifier::activated, this, &SimServer::onPtyReadable);
+    m_ptyChannel = std::make_shared<Channel>();
+    m_ptyChannel->connection = false;
+    m_ptyChannel->write = [this](const QByteArray &bytes) {
+        qsizetype done = 0;
+        while (m_ptyMaster >= 0 && done < bytes.size()) {
+            const ssize_t n = ::write(m_ptyMaster, bytes.constData() + done, size_t(bytes.size() - done));
+            if (n > 0)
+                done += n;
+            else if (n < 0 && errno == EINTR)
+                continue;
+            else
+                break; // nobody reads the line: the rest is lost, as on a real UART
+        }
+    };
+    m_ptyChannel->hangUp = [this] { closePty(); };
+    if (!m_options.ptyLink.isEmpty()) {
+        if (::symlink(slave, QFile::encodeName(m_options.ptyLink).constData()) != 0) {
+            *error = QStringLiteral("cannot link %1 to the pseudo-terminal: %2")
+                         .arg(m_options.ptyLink, QString::fromLocal8Bit(strerror(errno)));
+            return false;
+        }
+        m_ptyLinkMade = m_options.ptyLink;
+    }
+    std::printf("pty %s\n", slave);
+    std::fflush(stdout);
+#else
+    *error = QStringLiteral("pseudo-terminals need a Unix system");
+    return false;
+#endif
+    return true;
 }
 
 void SimServer::closePty()
@@ -233,6 +239,12 @@ void SimServer::handleFrame(const std::shared_ptr<Channel> &channel, const QByte
     if (m_options.vanishAfter > 0 && ++m_framesSeen == m_options.vanishAfter) {
         // Pulled out: the device node goes with the master, and the tool's side reads EIO.
         closePty();
+        if (m_options.returnAfterMs > 0)
+            QTimer::singleShot(m_options.returnAfterMs, this, [this] {
+                QString error;
+                if (!openPty(&error))
+                    std::fprintf(stderr, "%s\n", qPrintable(error));
+            });
         return;
     }
     for (const ReplyAction &action : result.replies) {

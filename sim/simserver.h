@@ -49,6 +49,8 @@ private:
     void handleFrame(const std::shared_ptr<Channel> &channel, const QByteArray &frame);
     void carryOut(const std::shared_ptr<Channel> &channel, const ReplyAction &action);
     void log(bool crcOk, const QByteArray &command);
+    // A new pseudo-terminal, printed as "pty PATH", with --pty-link made to it.
+    bool openPty(QString *error);
     void closePty();
 
     SimOptions m_options;

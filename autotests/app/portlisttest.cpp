@@ -1,10 +1,13 @@
 // Ports a person can tell apart: each entry of the port box is the port's name and carries, as
 // its tool tip, what the system says of the adapter, in the window's language. The listing is
 // handed in, so no adapter needs to be plugged in.
+#include "app/portitemdelegate.h"
 #include "app/portlistrefresher.h"
 #include "app/porttooltip.h"
 #include "i18n/texttable.h"
 #include "link/serialportlist.h"
+#include "settings/settingskey.h"
+#include "storefile.h"
 #include "windowharness.h"
 
 #include <QAbstractItemView>
@@ -14,9 +17,11 @@
 
 namespace {
 
-const SerialPortEntry ftdiA { "ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A50285BI" };
-const SerialPortEntry ftdiB { "ttyUSB1", "/dev/ttyUSB1", "FT232R USB UART", "FTDI", "A9K3QX01" };
-const SerialPortEntry builtIn { "ttyS0", "/dev/ttyS0", {}, {}, {} };
+const SerialPortEntry ftdiA { "ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A50285BI", {} };
+const SerialPortEntry ftdiB { "ttyUSB1", "/dev/ttyUSB1", "FT232R USB UART", "FTDI", "A9K3QX01", {} };
+const QString stableA = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+const SerialPortEntry ftdiAStable { "ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A50285BI", stableA };
+const SerialPortEntry builtIn { "ttyS0", "/dev/ttyS0", {}, {}, {}, {} };
 
 QStringList itemsOf(const QComboBox *box)
 {
@@ -62,11 +67,14 @@ private slots:
         QTest::newRow("USB adapter, Traditional Chinese")
             << ftdiA << int(TextTable::TraditionalChinese)
             << "FT232R USB UART\n製造商: FTDI\n序號: A50285BI\n裝置: /dev/ttyUSB0";
+        QTest::newRow("USB adapter with a stable name")
+            << ftdiAStable << int(TextTable::English)
+            << "FT232R USB UART\nMaker: FTDI\nSerial number: A50285BI\nDevice: /dev/ttyUSB0\nStable name: " + stableA;
         QTest::newRow("built-in port: the device only") << builtIn << int(TextTable::English) << "Device: /dev/ttyS0";
         QTest::newRow("adapter without a description")
-            << SerialPortEntry { "ttyACM0", "/dev/ttyACM0", {}, {}, "0042" } << int(TextTable::English)
+            << SerialPortEntry { "ttyACM0", "/dev/ttyACM0", {}, {}, "0042", {} } << int(TextTable::English)
             << "Serial number: 0042\nDevice: /dev/ttyACM0";
-        QTest::newRow("a name nobody listed") << SerialPortEntry { "COM3", {}, {}, {}, {} } << int(TextTable::English)
+        QTest::newRow("a name nobody listed") << SerialPortEntry { "COM3", {}, {}, {}, {}, {} } << int(TextTable::English)
                                               << QString();
     }
     void shouldDescribeWhatTheSystemToldOfAPort()
@@ -75,6 +83,52 @@ private slots:
         QFETCH(int, language);
         QFETCH(QString, tip);
         QCOMPARE(PortToolTip::text(port, language), tip);
+    }
+
+    // The settings remember the adapter of ttyUSB0, which is back as ttyUSB1: the connect opens it
+    // there, says so in the banner's tool tip, and the settings keep the new name with the adapter.
+    void shouldConnectToTheRememberedAdapterUnderItsNewName()
+    {
+        WindowHarness h([](const QString &dir) {
+            QVERIFY(StoreFile::write(dir, StoreFile::withValues("\"ComPortName\"=\"ttyUSB0\"\n\"ComPortStablePath\"=\""
+                                                                + stableA.toUtf8() + "\"")));
+        });
+        Simulator sim;
+        QVERIFY(sim.start());
+        h.window->setTransportFactory(sim.factory());
+        SerialPortEntry back = ftdiAStable;
+        back.name = "ttyUSB1";
+        auto *box = h.find<QComboBox>("cmbPort");
+        box->findChild<PortListRefresher *>()->setSource([=] { return QList<SerialPortEntry> { ftdiB, back }; });
+
+        h.click("btnConnect");
+
+        QVERIFY(h.find("pcMain")->isEnabled());
+        QCOMPARE(box->currentText(), QStringLiteral("ttyUSB1"));
+        QCOMPARE(h.find("pnMsg")->toolTip(), TextTable::text(TextTable::AdapterMovedTip, TextTable::English)
+                                                  .arg("FTDI FT232R USB UART A50285BI", "ttyUSB1", "ttyUSB0"));
+        const auto key = StoreFile::open(h.configDir());
+        QCOMPARE(key->readString("ComPortName").value_or(QString()), QStringLiteral("ttyUSB1"));
+        QCOMPARE(key->readString("ComPortSerialNumber").value_or(QString()), QStringLiteral("A50285BI"));
+    }
+
+    // The open list shows the adapter beside the name and grows for it; the closed box does not.
+    void shouldWidenTheOpenListForTheWordsBesideTheNames()
+    {
+        WindowHarness h;
+        h.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        auto *box = h.find<QComboBox>("cmbPort");
+        const QSize closed = box->size();
+        box->findChild<PortListRefresher *>()->setSource([] { return QList<SerialPortEntry> { ftdiAStable, builtIn }; });
+        openList(box);
+        QAbstractItemView *view = box->view();
+        QCOMPARE(box->itemData(0, PortItemDelegate::BesideRole).toString(), "FTDI FT232R USB UART A50285BI  " + stableA);
+        QCOMPARE(box->itemData(1, PortItemDelegate::BesideRole).toString(), QString());
+        QVERIFY(view->width() >= view->sizeHintForColumn(0));
+        QVERIFY(view->width() > closed.width());
+        QCOMPARE(box->size(), closed);
+        box->hidePopup();
     }
 
     // Two alike adapters differ in the window only by their tool tips; the entries stay the names.

@@ -1,6 +1,7 @@
 // Profiles through the window, against two controllers on the simulator's bus: saved from one
 // with the window's own fields, compared with and applied to the other, loaded into the
 // controls; a bad profile refused with nothing sent; the menu entries with their dialogs.
+#include "app/portlistrefresher.h"
 #include "i18n/texttable.h"
 #include "operationprobe.h"
 #include "windowcontrols.h"
@@ -215,6 +216,52 @@ private slots:
         QCOMPARE(sim.requests(), requests);
         QCOMPARE(h.traffic.opens() - opens, requests.isEmpty() ? 0 : 1);
         QCOMPARE(h.lamp("shComm"), LampRed);
+    }
+
+    // The adapter pulled out during an apply and plugged in again as ttyUSB1: asked once, the
+    // window goes on where it came back and writes each value once.
+    void shouldAskOnceToGoOnWhenTheAdapterComesBack()
+    {
+        QTemporaryDir dir;
+        const QString path = writeFile(dir, R"({"format": "zu42-profile", "version": 1, "model": "ZO425",
+            "created": "2026-12-07T10:00:00Z", "values": {"door-log": false, "hour-format": "12h",
+            "show-status": false, "language": "simplified-chinese"}})");
+        Simulator sim;
+        QVERIFY(sim.start());
+        WindowHarness h;
+        h.window->setTransportFactory(sim.factory());
+        QString adapterAt = QStringLiteral("ttyUSB0");
+        h.find<QComboBox>("cmbPort")->findChild<PortListRefresher *>()->setSource([&] {
+            if (sim.model()->unplugged())
+                return QList<SerialPortEntry> {};
+            return QList<SerialPortEntry> { { adapterAt, "/dev/" + adapterAt, "FT232R USB UART", "FTDI", "A50285BI", "/dev/serial/by-id/A" } };
+        });
+        h.useSerial(adapterAt);
+        h.click("btnConnect");
+        int questions = 0;
+        DialogAnswerer answerer([&](QWidget *dialog) {
+            if (auto *goOn = dialog->findChild<QPushButton *>("btnResumeGoOn"); goOn && ++questions)
+                goOn->click();
+        });
+        // Plugged in again during the wait, under the next name.
+        QTimer plug;
+        QObject::connect(&plug, &QTimer::timeout, [&] {
+            if (sim.model()->unplugged()) {
+                adapterAt = QStringLiteral("ttyUSB1");
+                sim.model()->plugBackIn();
+            }
+        });
+        plug.start(100);
+        sim.clearRequests();
+        sim.model()->setVanishAfter(5); // the model, two read-backs, a write, then the second write
+
+        h.window->applyProfile(path, false);
+
+        QCOMPARE(questions, 1);
+        QCOMPARE(h.banner(), english(TextTable::CommandOk));
+        QCOMPARE(writesTo(sim, "000"), (QList<QByteArray> { "AP000A020202", "AP000C0101", "AP001B03020001", "AP008B0100", "AJ" }));
+        QCOMPARE(h.find<QComboBox>("cmbPort")->currentText(), QStringLiteral("ttyUSB1"));
+        QVERIFY(h.find<QLabel>("pnMsg")->toolTip().startsWith(english(TextTable::AdapterMovedTip).arg("FTDI FT232R USB UART A50285BI", "ttyUSB1", "ttyUSB0")));
     }
 
     // Before a connect the window knows no controller to save from or write to.

@@ -27,7 +27,7 @@ QList<SerialPortEntry> portsNamed(const QStringList &names)
 {
     QList<SerialPortEntry> ports;
     for (const QString &name : names)
-        ports.append({ name, {}, {}, {}, {} });
+        ports.append({ name, {}, {}, {}, {}, {} });
     return ports;
 }
 

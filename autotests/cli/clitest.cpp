@@ -189,6 +189,36 @@ private slots:
         QVERIFY(writesIn(sim.requests()).isEmpty());
     }
 
+    // The adapter pulled out after the apply's second write and plugged in again (zu42sim makes
+    // a new pseudo-terminal behind the same link): with --resume each write reaches it once.
+    void shouldGoOnWithAnApplyWhenTheAdapterComesBack()
+    {
+        if (const QString why = SimProcess::serialLineUnavailable(); !why.isEmpty())
+            QSKIP(qPrintable(why));
+        if (SimProcess::underWine())
+            QSKIP("a Windows program reaches the line as a COM port the simulator cannot make again");
+        QTemporaryDir dir;
+        const QString profile = write(dir, QStringLiteral("site.json"), R"({"format": "zu42-profile", "version": 1,
+            "model": "ZO425", "created": "2026-12-07T10:00:00Z", "values": {"door-log": false, "hour-format": "12h",
+            "show-status": false, "language": "simplified-chinese"}})");
+        const auto apply = [&](const QString &at) { return QStringList { "--link", "serial:" + at + ":19200,e,8,1", "apply", profile, "--resume" }; };
+        // Where the writes begin, from an apply that nobody interrupts.
+        SimProcess plain({}, true);
+        QVERIFY(plain.start());
+        QCOMPARE(cli(apply(plain.ptyPath())).status, 0);
+        const QList<QByteArray> whole = writesIn(plain.requests());
+        QCOMPARE(whole.size(), 5);
+
+        const QString link = dir.filePath(QStringLiteral("adapter"));
+        const qsizetype secondWrite = plain.requests().indexOf(whole.first()) + 2;
+        SimProcess sim({ "--pty-link", link, "--vanish-after", QString::number(secondWrite), "--return-after", "300" }, true);
+        QVERIFY(sim.start());
+        const Run run = cli(apply(link));
+        QVERIFY2(run.status == 0, qPrintable(run.err + run.out));
+        QVERIFY2(run.out.contains("the serial adapter is back on " + link), qPrintable(run.out));
+        QCOMPARE(writesIn(sim.requests()), whole);
+    }
+
     // The scan lists exactly the controllers on the line.
     void shouldScanTheBus()
     {

@@ -46,6 +46,14 @@ public:
     void setHangUpAfter(const QList<QByteArray> &commands) { m_hangUpAfter = commands; }
     bool hangsUpAfter(const QByteArray &command) const { return m_hangUpAfter.contains(command.mid(3)); }
 
+    // The adapter is pulled out on the n-th request from now (counted over the simulator's
+    // life, as zu42sim's --vanish-after counts them): that request goes unanswered, the line is
+    // lost as a serial device that went away, and opens are refused until plugBackIn().
+    void setVanishAfter(int nthRequest) { m_vanishAfter = m_requestsSeen + nthRequest; }
+    bool vanishesOn() { return m_vanishAfter > 0 && ++m_requestsSeen == m_vanishAfter && (m_unplugged = true); }
+    bool unplugged() const { return m_unplugged; }
+    void plugBackIn() { m_unplugged = false; }
+
     SimResponder &responder() { return m_responder; }
     const SimOptions &options() const { return m_options; }
 
@@ -70,4 +78,7 @@ private:
     QList<QPair<QByteArray, bool>> m_log;
     qint64 m_bytesReceived = 0;
     bool m_stopped = false;
+    bool m_unplugged = false;
+    qint64 m_vanishAfter = 0;
+    qint64 m_requestsSeen = 0;
 };

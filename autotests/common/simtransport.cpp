@@ -30,6 +30,12 @@ bool SimTransport::open(OpenFailure *failure, QString *detail)
         *detail = QStringLiteral("the simulated controller is stopped");
         return false;
     }
+    if (m_sim->unplugged() && !m_settings.isNet()) {
+        *failure = OpenFailure::NoSuchPort;
+        *detail = m_settings.portName;
+        return false;
+    }
+    m_vanished = false;
     ++m_sim->opens;
     m_open = true;
     m_closing = false;
@@ -90,6 +96,13 @@ Transport::IoResult SimTransport::write(QByteArrayView data, int)
 
     m_requests.add(data.toByteArray());
     for (QByteArray frame = m_requests.next(); !frame.isEmpty() && !m_closing; frame = m_requests.next()) {
+        if (!m_settings.isNet() && m_sim->vanishesOn()) {
+            // Gone before it could answer: the device, and the line with it.
+            m_vanished = true;
+            m_closing = true;
+            add({ 0, QByteArray(), true });
+            break;
+        }
         const SimResponder::Result result = m_sim->responder().handle(frame, m_settings.isNet());
         m_sim->logged(result.crcOk, result.logged);
         if (m_sim->rewrite()) {
@@ -166,7 +179,8 @@ Transport::IoResult SimTransport::read(char *buffer, qsizetype capacity, int tim
     m_nowMs = std::max(m_nowMs, next.atMs);
     if (next.hangUp) {
         close();
-        return { Io::Closed, 0, QStringLiteral("the simulated controller hung up") };
+        return { Io::Closed, 0, m_vanished ? QStringLiteral("the simulated adapter was pulled out")
+                                           : QStringLiteral("the simulated controller hung up") };
     }
     const qsizetype n = std::min<qsizetype>(capacity, next.bytes.size());
     std::copy_n(next.bytes.constData(), n, buffer);

@@ -26,6 +26,7 @@ public:
     bool open(OpenFailure *failure, QString *detail) override;
     void close() override;
     bool isOpen() const override { return m_open; }
+    OpenFailure lostBecause() const override { return m_vanished ? OpenFailure::DeviceRemoved : OpenFailure::None; }
     ExchangeLimits defaultLimits() const override;
     QString description() const override;
     IoResult discardInput() override;
@@ -52,4 +53,5 @@ private:
     qint64 m_horizonMs = -1; // the exchange's overall limit, once known
     bool m_open = false;
     bool m_closing = false; // hung up mid-reply: answers nothing more
+    bool m_vanished = false; // the adapter was pulled out (InProcessSim::setVanishAfter)
 };

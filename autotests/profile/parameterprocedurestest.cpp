@@ -1,6 +1,7 @@
 // Writing values to a controller: only what differs (or everything), one restart at the end when
 // needed, a read-back that names what did not take, and nothing written when anything is wrong.
 #include "controller/controllersession.h"
+#include "controller/linkrecovery.h"
 #include "profile/parametercatalog.h"
 #include "profile/parameterprocedures.h"
 #include "inprocesssim.h"
@@ -255,6 +256,53 @@ private slots:
             bench.session, values({ { C::ShowStatus, "off" }, { C::DoorLog, "off" }, { C::ExtReader, "entry" } }), {});
         QCOMPARE(result.stage, Result::Stage::WriteFailed);
         QCOMPARE(bench.writes(), (QList<QByteArray> { "AP001B03020001", "AP008B0100" })); // no ext reader, no restart
+    }
+
+    // The adapter pulled out on a given request of an apply and plugged in again: going on
+    // reads the controller again and writes what still differs, so across both every write and
+    // the one restart reach the controller exactly once and every value ends as wanted.
+    void shouldGoOnWithAnApplyCutShortWithoutWritingTwice_data()
+    {
+        QTest::addColumn<int>("cutOn");         // the request that goes unanswered, from 1
+        QTest::addColumn<bool>("everything");
+        QTest::addColumn<int>("firstStage");    // of the apply cut short
+        // Reads: model and two read-backs (3), then the four writes and the restart.
+        QTest::newRow("during the first read") << 2 << false << int(Result::Stage::ReadFailed);
+        QTest::newRow("at the first write") << 4 << false << int(Result::Stage::WriteFailed);
+        QTest::newRow("at the third write") << 6 << false << int(Result::Stage::WriteFailed);
+        QTest::newRow("at the third write, everything asked") << 6 << true << int(Result::Stage::WriteFailed);
+        QTest::newRow("at the restart: still owed") << 8 << false << int(Result::Stage::WriteFailed);
+        QTest::newRow("at the read-back after the restart") << 9 << false << int(Result::Stage::Done);
+    }
+    void shouldGoOnWithAnApplyCutShortWithoutWritingTwice()
+    {
+        QFETCH(int, cutOn);
+        QFETCH(bool, everything);
+        QFETCH(int, firstStage);
+        const ParameterValues wanted = values(
+            { { C::ShowStatus, "off" }, { C::Language, "simplified-chinese" }, { C::HourFormat, "12h" }, { C::DoorLog, "off" } });
+        const LinkSettings line = LinkSettings::serial(QStringLiteral("ttyUSB0"), QStringLiteral("19200,e,8,1"));
+        ParameterProcedures::ApplyOptions options;
+        options.everything = everything;
+
+        Bench bench("ZO425V05", line);
+        bench.sim->setVanishAfter(cutOn);
+        const Result cut = ParameterProcedures::apply(bench.session, wanted, options);
+        QCOMPARE(int(cut.stage), firstStage);
+        QVERIFY(!cut.ok());
+        QVERIFY(LinkRecovery::lost(bench.session));
+
+        bench.sim->plugBackIn();
+        bench.session.close();
+        QVERIFY(bench.session.open(line));
+        const Result resumed = ParameterProcedures::apply(bench.session, wanted, ParameterProcedures::resumeOptions(options, cut));
+        QVERIFY2(resumed.ok(), qPrintable(resumed.why));
+        QCOMPARE(resumed.written.size(), wanted.size()); // what went out before the cut is told too
+
+        QCOMPARE(bench.writes(), (QList<QByteArray> { "AP000A020202", "AP000C0101", "AP001B03020001", "AP008B0100", "AJ" }));
+        const ParameterValues now = ParameterProcedures::read(bench.session).values;
+        for (auto it = wanted.cbegin(); it != wanted.cend(); ++it)
+            QCOMPARE(now.value(it.key()), it.value());
     }
 
     // Nothing at all is sent for values that cannot be right, and nothing written for a

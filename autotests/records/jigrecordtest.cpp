@@ -1,5 +1,7 @@
 // The record of a unit from its jig test, and the station that keeps it: what goes into the
 // record, which results make one at all, and where a program's settings send it.
+#include "controller/controllersession.h"
+#include "inprocesssim.h"
 #include "jigresults.h"
 #include "records/jigrecord.h"
 #include "records/jigstation.h"
@@ -103,6 +105,31 @@ private slots:
 
     // Without a serial number nothing can be counted or found again: no record is made, the
     // store is not touched and the operator is told.
+    // The adapter pulled out mid-test and plugged in again: the unit is tested again from its
+    // first step and that test is the result.
+    void shouldTestTheUnitAgainWhenTheAdapterComesBack()
+    {
+        auto sim = InProcessSim::create({ "--jig" });
+        ControllerSession session(sim->factory());
+        session.setPause([](int) {});
+        const LinkSettings line = LinkSettings::serial(QStringLiteral("ttyUSB0"), QStringLiteral("19200,e,8,1"));
+        QVERIFY(session.open(line));
+        JigStation::Setup setup { QStringLiteral("Line 2"), QStringLiteral("Li Wei"), JigMap::defaultMap(), {} };
+        setup.options.settleMs = 0;
+        sim->setVanishAfter(6);
+        QStringList steps;
+        const JigTest::Result result = JigStation::test(
+            session, setup, [&](const JigTest::Step &step) { steps.append(step.name); },
+            [&] {
+                sim->plugBackIn();
+                steps.append(QStringLiteral("again"));
+                return session.open(line);
+            });
+        QVERIFY(result.passed());
+        QCOMPARE(steps.count(QStringLiteral("again")), 1);
+        QCOMPARE(steps.mid(steps.indexOf(QStringLiteral("again")) + 1).size(), result.steps.size());
+    }
+
     void shouldKeepOnlyUnitsThatIdentifiedThemselves_data()
     {
         QTest::addColumn<JigTest::Result>("result");

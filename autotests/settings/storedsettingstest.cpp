@@ -230,6 +230,20 @@ private slots:
         QCOMPARE(StoredSettings::read().languageIndex, 2);
     }
 
+    // The adapter goes beside the port's name, which stays as written; a damaged adapter value
+    // costs itself only.
+    void shouldKeepTheAdapterBesideThePortName()
+    {
+        store(header + "\"ComPortName\"=\"ttyUSB0\"\n\"ComPortStablePath\"=dword:00000007\n\"LanguageFlag\"=\"ChineseGB\"\n");
+        QCOMPARE(StoredSettings::read().comPortStablePath, QString());
+        QCOMPARE(StoredSettings::read().languageIndex, 1);
+        StoredSettings::saveAdapter(QStringLiteral("/dev/serial/by-id/usb-FTDI_A50285BI"), QStringLiteral("A50285BI"));
+        const StoredSettings settings = StoredSettings::read();
+        QCOMPARE(settings.comPortName, QStringLiteral("ttyUSB0"));
+        QCOMPARE(settings.comPortStablePath, QStringLiteral("/dev/serial/by-id/usb-FTDI_A50285BI"));
+        QCOMPARE(settings.comPortSerialNumber, QStringLiteral("A50285BI"));
+    }
+
     void shouldStopSavingAtTextTheStoreCannotHold()
     {
 #ifdef Q_OS_WIN

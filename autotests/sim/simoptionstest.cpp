@@ -39,6 +39,7 @@ private slots:
         QTest::newRow("pty link without pty") << QStringList { "--pty-link", "/tmp/zu42-com" } << "--pty-link";
         QTest::newRow("vanish without pty") << QStringList { "--vanish-after", "1" } << "--vanish-after";
         QTest::newRow("vanish-after negative") << QStringList { "--pty", "--vanish-after", "-1" } << "--vanish-after";
+        QTest::newRow("return without vanish") << QStringList { "--pty", "--return-after", "300" } << "--return-after";
         QTest::newRow("unknown option") << QStringList { "--bogus" } << "bogus";
         QTest::newRow("stray argument") << QStringList { "stray" } << "stray";
         QTest::newRow("missing value") << QStringList { "--id" } << "id";

@@ -213,7 +213,13 @@ void JigWindow::runUnit(JigStation::Setup setup)
     const TfrmModule::BracketRun run = m_main.runInBracket(
         [&](ControllerSession &session, const QString &scanId) {
             setup.options.scanId = scanId;
-            result = JigStation::test(session, setup, [this](const JigTest::Step &step) { m_steps->stepDone(step); });
+            const auto goOn = [this] {
+                if (!m_main.recoverLink(TextTable::ResumeJigQuestion))
+                    return false;
+                m_steps->start(JigTest::stepPhrases());
+                return true;
+            };
+            result = JigStation::test(session, setup, [this](const JigTest::Step &step) { m_steps->stepDone(step); }, goOn);
             if (result->passed())
                 return QString();
             const JigTest::Step *failed = result->firstFailure();

@@ -97,6 +97,7 @@ bool OperationBracket::begin(const std::function<LinkSettings()> &settings)
 {
     Q_ASSERT(!m_active);
     m_active = true;
+    m_note.clear();
     m_controls.banner->setToolTip(QString());
     setBusyCursor(true);
     processMessages();
@@ -144,9 +145,18 @@ QString OperationBracket::reason(const QString &why) const
     const QString linkSays = LinkFailureTip::text(link.openFailure(), link.openFailureDetail(), m_text);
     // A device that went away tells the operator more than what the exchange made of it, which
     // follows for whoever looks further.
+    QString says;
     if (link.openFailure() == OpenFailure::DeviceRemoved)
-        return why.isEmpty() ? linkSays : linkSays + QLatin1Char('\n') + why;
-    return why.isEmpty() ? linkSays : why;
+        says = why.isEmpty() ? linkSays : linkSays + QLatin1Char('\n') + why;
+    else
+        says = why.isEmpty() ? linkSays : why;
+    return m_note.isEmpty() ? says : m_note + QLatin1Char('\n') + says;
+}
+
+void OperationBracket::noteLink(const QString &note)
+{
+    m_note = note;
+    m_controls.banner->setToolTip(note);
 }
 
 void OperationBracket::endOk()

@@ -61,6 +61,9 @@ public:
     void setBusyCursor(bool on);
     void setBanner(const QString &text);
     void processMessages();
+    // A word about the link the operation opened (the adapter found under another name): the
+    // banner's tool tip says it first, whatever the ending. Forgotten at the next begin().
+    void noteLink(const QString &note);
 
 private:
     QString reason(const QString &why) const;
@@ -73,6 +76,7 @@ private:
     ControllerSession &m_session;
     std::function<QString(int)> m_text;
     std::function<void()> m_ended;
+    QString m_note;
     std::unique_ptr<Tone> m_tone;
     QTimer *m_blink = nullptr;
     int m_blinkPhase = 0;

@@ -1,9 +1,13 @@
 #include "app/portlistrefresher.h"
 
+#include "app/portitemdelegate.h"
+#include "app/porttooltip.h"
+
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 namespace {
 
@@ -24,7 +28,13 @@ PortListRefresher::PortListRefresher(QComboBox *box, Source source, Describe des
     , m_source(std::move(source))
     , m_describe(std::move(describe))
 {
+    box->setItemDelegate(new PortItemDelegate(box));
     box->installEventFilter(this);
+}
+
+QList<SerialPortEntry> PortListRefresher::entries() const
+{
+    return m_source ? m_source() : QList<SerialPortEntry>();
 }
 
 void PortListRefresher::setSource(Source source)
@@ -40,8 +50,22 @@ void PortListRefresher::fill(QComboBox *box, const QList<SerialPortEntry> &ports
         const QString tip = describe ? describe(port) : QString();
         if (!tip.isEmpty())
             box->setItemData(box->count() - 1, tip, Qt::ToolTipRole);
+        const QString beside = PortToolTip::beside(port);
+        if (!beside.isEmpty())
+            box->setItemData(box->count() - 1, beside, PortItemDelegate::BesideRole);
     }
     box->setCurrentIndex(ports.isEmpty() ? -1 : 0);
+
+    // QComboBox makes its list as wide as the names; the words beside them need more.
+    QAbstractItemView *view = box->view();
+    if (auto *delegate = qobject_cast<PortItemDelegate *>(box->itemDelegate())) {
+        int nameWidth = 0;
+        for (const SerialPortEntry &port : ports)
+            nameWidth = qMax(nameWidth, view->fontMetrics().horizontalAdvance(port.name));
+        delegate->setNameWidth(nameWidth);
+        const int wanted = view->sizeHintForColumn(0) + view->verticalScrollBar()->sizeHint().width() + 2 * view->frameWidth();
+        view->setMinimumWidth(wanted > box->width() ? wanted : 0);
+    }
 }
 
 void PortListRefresher::refill(QComboBox *box, const QList<SerialPortEntry> &ports, const Describe &describe)

@@ -4,6 +4,7 @@
 #include "controller/controllersession.h"
 #include "controller/commandplan.h"
 #include "i18n/texttable.h"
+#include "link/adapteridentity.h"
 #include "link/linksettings.h"
 #include "profile/profile.h"
 
@@ -19,6 +20,7 @@ class TfrmModule;
 class BusScanWindow;
 class ExchangeObserver;
 class OperationBracket;
+class PortListRefresher;
 class Tone;
 class TrafficMonitorWindow;
 
@@ -79,6 +81,10 @@ public:
     // the link did not open. Either way body is not called.
     BracketRun runInBracket(const std::function<QString(ControllerSession &session, const QString &scanId)> &body,
                             QString *why = nullptr);
+    // Inside an operation whose serial adapter was just pulled out: waits up to a minute for it
+    // (the banner's tool tip says so), opens the link again where it comes back, and asks the
+    // question questionId (its %1 the port) once. True when the operation goes on.
+    bool recoverLink(int questionId);
 
 Q_SIGNALS:
     // Every caption has been set in the language in force.
@@ -169,6 +175,9 @@ private:
     void chooseLanguage(int index);
     void applyLanguageFont(QWidget *target);
     LinkSettings captureLinkSettings();
+    // When the port box holds the port the remembered adapter was saved with and the adapter is
+    // present under another name: that name into the box, and the sentence that says so.
+    QString followRememberedAdapter(const QList<SerialPortEntry> &present);
     void onOperationEnded();
 
     // A press that sends a plan: refused before the link opens when it cannot go out.
@@ -190,6 +199,10 @@ private:
     ControllerSession m_session;
     OperationBracket *m_bracket = nullptr;
     LinkSettings m_linkSettings;
+    // The adapter the stored port name stood for, and that name as it is now.
+    AdapterIdentity m_rememberedAdapter;
+    QString m_rememberedPort;
+    PortListRefresher *m_portList = nullptr;
     int m_languageIndex = TextTable::English;
     QString m_languageFlag;
     bool m_autoTestRunning = false;

@@ -3,7 +3,16 @@
 
 #include "app/operationbracket.h"
 #include "app/jigwindow.h"
+#include "app/linkfailuretip.h"
+#include "app/portlistrefresher.h"
+#include "app/porttooltip.h"
+#include "controller/linkrecovery.h"
 #include "ui_tfrmmodule.h"
+
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 
 void TfrmModule::mnuJigClick()
 {
@@ -40,4 +49,62 @@ TfrmModule::BracketRun TfrmModule::runInBracket(const std::function<QString(Cont
     else
         m_bracket->endFailed(failure);
     return BracketRun::Ran;
+}
+
+bool TfrmModule::recoverLink(int questionId)
+{
+    if (!LinkRecovery::lost(m_session))
+        return false;
+    const QString lostPort = m_session.link().settings().portName;
+    m_bracket->noteLink(localText(TextTable::AdapterWaitingTip).arg(lostPort));
+    LinkRecovery::Hooks hooks;
+    hooks.ports = [this] { return m_portList->entries(); };
+    // The window paints while it waits; the wait itself is the event loop's, in the system. An
+    // operator who closes the window gives the wait up.
+    hooks.pause = [this](int ms) {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+        return !m_closePending;
+    };
+    hooks.goOn = [this, questionId](const QString &port) {
+        // Without a parent: the main window and its children are disabled while it works.
+        QMessageBox question(QMessageBox::Question, localText(TextTable::WindowTitle), localText(questionId).arg(port),
+                             QMessageBox::NoButton);
+        question.setObjectName(QStringLiteral("frmResume"));
+        applyLanguageFont(&question);
+        QPushButton *goOn = question.addButton(localText(TextTable::GoOnButton), QMessageBox::AcceptRole);
+        goOn->setObjectName(QStringLiteral("btnResumeGoOn"));
+        QPushButton *stop = question.addButton(localText(TextTable::CancelButton), QMessageBox::RejectRole);
+        stop->setObjectName(QStringLiteral("btnResumeStop"));
+        question.setDefaultButton(goOn);
+        question.setEscapeButton(stop);
+        question.exec();
+        return question.clickedButton() == goOn;
+    };
+    // The adapter the settings remember for the port; else whatever the list still says of it
+    // (the system may not have dropped it yet); else the port's name is all there is.
+    const AdapterIdentity adapter = m_rememberedPort == lostPort && !m_rememberedAdapter.isEmpty()
+        ? m_rememberedAdapter
+        : LinkRecovery::identityOf(lostPort, m_portList->entries());
+    const LinkRecovery::Result back = LinkRecovery::recover(m_session, adapter, hooks);
+    if (!back.resumed) {
+        // What the operator is told is that the adapter went, whatever the failed opens said.
+        const bool linkSaysSo = m_session.link().openFailure() == OpenFailure::DeviceRemoved;
+        m_bracket->noteLink(linkSaysSo ? QString()
+                                       : LinkFailureTip::text(OpenFailure::DeviceRemoved, lostPort, [this](int id) { return localText(id); }));
+        return false;
+    }
+    QString note;
+    if (back.port != lostPort) {
+        if (const std::optional<SerialPortEntry> entry = adapter.findIn(m_portList->entries()))
+            note = localText(TextTable::AdapterMovedTip).arg(PortToolTip::adapter(*entry), back.port, lostPort);
+        if (ui->cmbPort->currentText() == lostPort)
+            ui->cmbPort->setEditText(back.port);
+        if (m_rememberedPort == lostPort)
+            m_rememberedPort = back.port;
+        m_linkSettings.portName = back.port;
+    }
+    m_bracket->noteLink(note);
+    return true;
 }

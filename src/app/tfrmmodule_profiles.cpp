@@ -268,7 +268,11 @@ void TfrmModule::applyProfile(const QString &path, bool everything)
     ParameterProcedures::ApplyOptions options;
     options.everything = everything;
     options.model = profile->model;
-    const ParameterProcedures::ApplyResult result = ParameterProcedures::apply(m_session, profile->values, options);
+    ParameterProcedures::ApplyResult result = ParameterProcedures::apply(m_session, profile->values, options);
+    if (recoverLink(TextTable::ResumeProfileQuestion)) {
+        m_bracket->setBanner(localText(TextTable::SetBanner));
+        result = ParameterProcedures::apply(m_session, profile->values, ParameterProcedures::resumeOptions(options, result));
+    }
 
     using Stage = ParameterProcedures::ApplyResult::Stage;
     if (result.stage == Stage::Refused || result.stage == Stage::ReadFailed) {

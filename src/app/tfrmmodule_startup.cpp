@@ -60,11 +60,16 @@ void TfrmModule::loadStoredSettings()
     m_linkSettings.hostPort = stored.netPort;
     m_languageFlag = stored.languageFlag;
     m_languageIndex = stored.languageIndex;
+    m_rememberedAdapter = { stored.comPortStablePath, stored.comPortSerialNumber };
+    m_rememberedPort = stored.comPortName;
 
     const auto describe = [this](const SerialPortEntry &port) { return PortToolTip::text(port, m_languageIndex); };
-    PortListRefresher::fill(ui->cmbPort, SerialPortList::entries(), describe);
+    const QList<SerialPortEntry> present = SerialPortList::entries();
+    m_portList = new PortListRefresher(ui->cmbPort, &SerialPortList::entries, describe);
+    PortListRefresher::fill(ui->cmbPort, present, describe);
     ui->cmbPort->setEditText(m_linkSettings.portName);
-    new PortListRefresher(ui->cmbPort, &SerialPortList::entries, describe);
+    ui->pnMsg->setToolTip(followRememberedAdapter(present));
+    m_linkSettings.portName = ui->cmbPort->currentText();
     ui->cmbBaudrate->setEditText(m_linkSettings.lineMode);
     ui->edIP->setText(m_linkSettings.hostAddress);
     ui->edPort->setText(m_linkSettings.hostPort);
@@ -85,6 +90,9 @@ LinkSettings TfrmModule::captureLinkSettings()
 {
     if (ui->pcPort->currentWidget() == ui->tsCom) {
         m_linkSettings.mode = LinkSettings::Com;
+        if (m_bracket && ui->cmbPort->currentText() == m_rememberedPort && !m_rememberedAdapter.isEmpty())
+            if (const QString moved = followRememberedAdapter(m_portList->entries()); !moved.isEmpty())
+                m_bracket->noteLink(moved);
         m_linkSettings.portName = ui->cmbPort->currentText();
         m_linkSettings.lineMode = ui->cmbBaudrate->currentText();
     } else {
@@ -93,6 +101,20 @@ LinkSettings TfrmModule::captureLinkSettings()
         m_linkSettings.hostPort = ui->edPort->text();
     }
     return m_linkSettings;
+}
+
+QString TfrmModule::followRememberedAdapter(const QList<SerialPortEntry> &present)
+{
+    const QString written = ui->cmbPort->currentText();
+    if (written != m_rememberedPort)
+        return QString();
+    const AdapterIdentity::Choice choice = m_rememberedAdapter.portFor(written, present);
+    if (!choice.moved)
+        return QString();
+    ui->cmbPort->setEditText(choice.portName);
+    m_rememberedPort = choice.portName;
+    const SerialPortEntry adapter = *m_rememberedAdapter.findIn(present);
+    return localText(TextTable::AdapterMovedTip).arg(PortToolTip::adapter(adapter), choice.portName, written);
 }
 
 void TfrmModule::applyLanguage()
@@ -181,6 +203,20 @@ void TfrmModule::saveLinkSettings()
     // The page not in front is stored from the window's copy, so working over one kind of
     // link never loses what was stored for the other.
     StoredSettings::saveLink(s.isNet() ? 1 : 0, s.hostPort, s.hostAddress, s.lineMode, s.portName);
+    if (s.isNet())
+        return;
+    // The adapter behind the port now; a port not listed keeps what was remembered of it, as
+    // long as it is the same name (the adapter may just be out for a moment).
+    std::optional<SerialPortEntry> listed;
+    for (const SerialPortEntry &port : m_portList->entries())
+        if (port.name == s.portName)
+            listed = port;
+    if (listed)
+        m_rememberedAdapter = AdapterIdentity::of(*listed);
+    else if (s.portName != m_rememberedPort)
+        m_rememberedAdapter = {};
+    m_rememberedPort = s.portName;
+    StoredSettings::saveAdapter(m_rememberedAdapter.stablePath, m_rememberedAdapter.serialNumber);
 }
 
 void TfrmModule::saveLanguageSetting()

@@ -60,6 +60,7 @@ QString takeApply(CliRequest &request, const QStringList &args, const QCommandLi
 {
     request.everything = parser.isSet(QStringLiteral("all"));
     request.dryRun = parser.isSet(QStringLiteral("dry-run"));
+    request.resume = parser.isSet(QStringLiteral("resume"));
     return takeFile(request, args, parser);
 }
 
@@ -114,6 +115,7 @@ QString takeJig(CliRequest &request, const QStringList &, const QCommandLinePars
     request.operatorName = parser.value(QStringLiteral("operator"));
     request.store = parser.value(QStringLiteral("store"));
     request.allSteps = parser.isSet(QStringLiteral("all-steps"));
+    request.resume = parser.isSet(QStringLiteral("resume"));
     // A map of blanks would quietly be the default wiring: a script's empty variable, not a file.
     if (parser.isSet(map) && request.mapFile.trimmed().isEmpty())
         return QStringLiteral("--map wants a file");
@@ -143,13 +145,16 @@ QList<CliCommand> CliCommands::table()
           "Writes what get reports, with the model, the time and the serial number, as a profile file "
           "(docs/profiles.md).", 1, 1, {}, false,
           &takeFile, &CliRunner::refuseUnwritableFile, &CliRunner::save },
-        { "apply", Command::Apply, "FILE [--all] [--dry-run]", "writes a profile's values that differ",
+        { "apply", Command::Apply, "FILE [--all] [--dry-run] [--resume]", "writes a profile's values that differ",
           "Checks the file before the link opens, then the model before anything is written. Writes the "
           "values that differ from the controller's (--all: every value, also those it cannot report), "
           "restarts once at the end when one of them needs it, reads back and says which did not take. "
-          "--dry-run reads and says what it would write.", 1, 1,
+          "--dry-run reads and says what it would write. --resume: when the serial adapter is pulled out "
+          "during the apply and plugged in again within a minute (under its name or another), the controller "
+          "is read again and only what still differs is written, so no value is written twice or lost.", 1, 1,
           { option("all", "apply: write every value, not only those that differ."),
-            option("dry-run", "apply: say what would be written, write nothing.") }, false,
+            option("dry-run", "apply: say what would be written, write nothing."),
+            option("resume", "apply, jig: wait up to a minute for a serial adapter pulled out, then go on.") }, false,
           &takeApply, &CliRunner::refuseBadProfile, &CliRunner::apply },
         { "diff", Command::Diff, "FILE", "a profile beside the controller's values",
           "Prints each value of the profile that differs from the controller's, or that the controller "
@@ -173,19 +178,22 @@ QList<CliCommand> CliCommands::table()
           &takeReboot, nullptr, &CliRunner::reboot },
         { "initial", Command::Initial, "", "sets the factory values", "Sets every parameter back to its factory value.", 0, 0,
           {}, false, nullptr, nullptr, &CliRunner::initial },
-        { "jig", Command::Jig, "--operator NAME [--map FILE] [--station NAME] [--store STORE] [--all-steps]",
+        { "jig", Command::Jig, "--operator NAME [--map FILE] [--station NAME] [--store STORE] [--all-steps] [--resume]",
           "the jig test of the unit, and its record",
           "Identifies the unit, sets and reads back its clock, switches each output alone and checks the inputs "
           "the jig map (--map; default the simulator's wiring) says it drives, then all off. Stops at the first "
           "failed step unless --all-steps. The record names who tested the unit (--operator, which it needs) "
           "and where (--station; default this PC's name). It goes where the window's go (--store: sqlite:, sqlite:PATH "
           "or postgresql://...; default the records of this PC), or waits in the pending file when the store "
-          "cannot take it. Exit status 1 when a step failed or the record could be kept nowhere.", 0, 0,
+          "cannot take it. Exit status 1 when a step failed or the record could be kept nowhere. --resume: when "
+          "the serial adapter is pulled out during the test and plugged in again within a minute, the unit is "
+          "tested again from its first step and only that test is recorded.", 0, 0,
           { option("map", "jig: the jig map file.", "file"),
             option("station", "jig: the station's name in the record (default: this PC's name).", "name"),
             option("operator", "jig: the operator's name in the record (needed).", "name"),
             option("store", "jig: where the record goes (sqlite:, sqlite:PATH, postgresql://...).", "store"),
-            option("all-steps", "jig: run every step, also after one failed.") }, false,
+            option("all-steps", "jig: run every step, also after one failed."),
+            option("resume", "apply, jig: wait up to a minute for a serial adapter pulled out, then go on.") }, false,
           &takeJig, &CliRunner::refuseJigSetup, &CliRunner::jig },
     };
 }

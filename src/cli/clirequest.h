@@ -34,4 +34,5 @@ struct CliRequest
     QString operatorName;      // jig --operator
     QString store;             // jig --store; empty: the records of this PC
     bool allSteps = false;     // jig --all-steps
+    bool resume = false;       // apply --resume, jig --resume
 };

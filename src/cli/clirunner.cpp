@@ -1,9 +1,14 @@
 #include "cli/clirunner.h"
 
+#include "controller/linkrecovery.h"
+#include "link/serialportlist.h"
+
 #include "cli/clicommands.h"
 #include "controller/busscan.h"
 #include "controller/freecommand.h"
+#include "controller/linkrecovery.h"
 #include "controller/rawreplytext.h"
+#include "link/serialportlist.h"
 #include "profile/profilefile.h"
 #include "profile/parametercatalog.h"
 #include "profile/parametercomparison.h"
@@ -60,6 +65,9 @@ int CliRunner::run()
     // What can be refused without the link is refused before it opens.
     int status = command.refuse ? (this->*command.refuse)() : Done;
     if (status == Done) {
+        // Known before the link opens, while the adapter is surely listed.
+        if (m_request.resume && !m_request.link.isNet())
+            m_adapter = LinkRecovery::identityOf(m_request.link.portName, SerialPortList::entries());
         status = m_session.open(m_request.link)
             ? (this->*command.run)()
             : fail(NoLink, QStringLiteral("The link did not open: %1").arg(m_session.link().openFailureText()));
@@ -234,7 +242,33 @@ int CliRunner::apply()
     options.dryRun = m_request.dryRun;
     options.model = m_profile.model;
     m_report.set(QStringLiteral("dry-run"), m_request.dryRun);
-    return applyResult(ParameterProcedures::apply(m_session, m_profile.values, options));
+    ParameterProcedures::ApplyResult result = ParameterProcedures::apply(m_session, m_profile.values, options);
+    if (recovered())
+        result = ParameterProcedures::apply(m_session, m_profile.values, ParameterProcedures::resumeOptions(options, result));
+    return applyResult(result);
+}
+
+bool CliRunner::recovered()
+{
+    if (!LinkRecovery::lost(m_session))
+        return false;
+    if (!m_request.resume) {
+        say(QStringLiteral("the serial adapter was pulled out (--resume waits up to a minute for it and goes on)"));
+        return false;
+    }
+    say(QStringLiteral("the serial adapter was pulled out: waiting up to a minute for it"));
+    m_report.flush();
+    LinkRecovery::Hooks hooks;
+    hooks.ports = &SerialPortList::entries;
+    hooks.goOn = [this](const QString &port) {
+        say(QStringLiteral("the serial adapter is back on %1: going on").arg(port));
+        return true;
+    };
+    const LinkRecovery::Result back = LinkRecovery::recover(m_session, m_adapter, hooks);
+    if (!back.resumed)
+        say(QStringLiteral("the serial adapter did not come back within a minute"));
+    m_report.set(QStringLiteral("resumed-on"), back.resumed ? QJsonValue(back.port) : QJsonValue());
+    return back.resumed;
 }
 
 int CliRunner::applyResult(const ParameterProcedures::ApplyResult &result)
@@ -419,6 +453,14 @@ int CliRunner::acknowledged(const Outcome &outcome)
 int CliRunner::jig()
 {
     QJsonArray steps;
+    const auto goOn = [&] {
+        if (!recovered())
+            return false;
+        // Only the test from the first step again counts.
+        steps = QJsonArray();
+        say(QStringLiteral("testing the unit again from its first step"));
+        return true;
+    };
     const JigTest::Result result = JigStation::test(m_session, m_jigSetup, [&](const JigTest::Step &step) {
         steps.append(QJsonObject { { QStringLiteral("name"), step.name },
                                    { QStringLiteral("expected"), step.expected },
@@ -429,7 +471,7 @@ int CliRunner::jig()
                 .arg(step.passed ? QStringLiteral("pass") : QStringLiteral("FAIL"), step.name.leftJustified(11), step.measured,
                      step.passed ? QString() : QStringLiteral(" (expected %1%2)").arg(step.expected, step.why.isEmpty() ? QString() : QStringLiteral("; ") + step.why)));
         m_report.flush();
-    });
+    }, goOn);
     // A store that is away may take seconds to say so: the unit's link is not held meanwhile.
     m_session.close();
 

@@ -3,6 +3,7 @@
 #include "cli/clireport.h"
 #include "cli/clirequest.h"
 #include "controller/controllersession.h"
+#include "link/adapteridentity.h"
 #include "profile/profile.h"
 #include "profile/parameterprocedures.h"
 #include "records/jigstation.h"
@@ -46,6 +47,9 @@ private:
 
     // identify() first for every command that works on the controller's values.
     bool identified();
+    // After a step that lost the serial adapter, with --resume: waits for it and opens the link
+    // again where it comes back. True when the command goes on.
+    bool recovered();
     int applyResult(const ParameterProcedures::ApplyResult &result);
     int acknowledged(const Outcome &outcome);
     int fail(int status, const QString &why) { return m_report.fail(status, why); }
@@ -58,4 +62,5 @@ private:
     QByteArray m_sendBytes;
     JigStation::Setup m_jigSetup;
     RecordStoreSettings m_store;
+    AdapterIdentity m_adapter; // the serial adapter at the start, for --resume
 };

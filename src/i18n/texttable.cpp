@@ -235,6 +235,20 @@ const char8_t *const messages[TextTable::MessageCount][TextTable::ColumnCount] =
     /* 220 */ { u8"The serial adapter (%1) was removed during the operation. Plug it in again and choose its port.",
                 u8"操作过程中串口适配器 (%1) 被拔出. 请重新插上, 再选择它的端口.",
                 u8"操作過程中序列埠轉接器 (%1) 被拔除. 請重新插上, 再選擇它的連接埠." },
+    /* 221 */ { u8"Stable name:", u8"固定名称:", u8"固定名稱:" },
+    /* 222 */ { u8"The serial adapter %1 is now %2 (it was %3), so %2 was chosen.",
+                u8"串口适配器 %1 现在是 %2 (原来是 %3), 已自动选择 %2.",
+                u8"序列埠轉接器 %1 現在是 %2 (原本是 %3), 已自動選擇 %2." },
+    /* 223 */ { u8"The serial adapter (%1) was removed. Waiting up to a minute for it to be plugged in again.",
+                u8"串口适配器 (%1) 已被拔出. 请在一分钟内重新插上, 程序正在等待.",
+                u8"序列埠轉接器 (%1) 已被拔除. 請在一分鐘內重新插上, 程式正在等待." },
+    /* 224 */ { u8"The serial adapter is back on %1. Read the controller again and write only what still differs?",
+                u8"串口适配器已在 %1 重新连接. 是否重新读取控制器, 只写入仍然不同的项目?",
+                u8"序列埠轉接器已在 %1 重新連接. 是否重新讀取控制器, 只寫入仍然不同的項目?" },
+    /* 225 */ { u8"The serial adapter is back on %1. Test this unit again from its first step?",
+                u8"串口适配器已在 %1 重新连接. 是否从第一步起重新测试这台设备?",
+                u8"序列埠轉接器已在 %1 重新連接. 是否從第一步起重新測試這台設備?" },
+    /* 226 */ { u8"Go on", u8"继续", u8"繼續" },
 };
 
 } // namespace

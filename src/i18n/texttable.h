@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 221;
+    static constexpr int MessageCount = 227;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -238,6 +238,13 @@ public:
     // Why a serial port would not open or went away: tool tips of the banner.
     static constexpr int PortPermissionTip = 219;     // %1 the device, %2 its group, %3 the user
     static constexpr int AdapterRemovedTip = 220;     // %1 the port
+    // An adapter found again under another name, and a batch that waits for its adapter.
+    static constexpr int PortStablePathTip = 221;     // label in a port's tool tip
+    static constexpr int AdapterMovedTip = 222;       // %1 the adapter, %2 its new port, %3 the old one
+    static constexpr int AdapterWaitingTip = 223;     // %1 the port
+    static constexpr int ResumeProfileQuestion = 224; // %1 the port it came back on
+    static constexpr int ResumeJigQuestion = 225;     // %1 the port it came back on
+    static constexpr int GoOnButton = 226;
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.

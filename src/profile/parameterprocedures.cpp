@@ -88,7 +88,18 @@ ParameterProcedures::ApplyResult ParameterProcedures::apply(ControllerSession &s
         return ended(result, Result::Stage::Refused, plan.commands.refusal);
     result.written = plan.names;
     result.commands = plan.commands.commands;
-    if (plan.needsRestart)
+    // What went out before a cut and took is part of this apply's work, said from the value it
+    // replaced, and read back with the rest.
+    for (ParameterDifference &row : result.rows) {
+        if (row.state != ParameterDifference::State::Same || !options.cutShort.contains(row.name) || result.written.contains(row.name))
+            continue;
+        row.controllerValue = options.cutShort.value(row.name);
+        row.state = row.controllerValue == row.profileValue ? ParameterDifference::State::Same : ParameterDifference::State::Differs;
+        result.written.append(row.name);
+    }
+    // Values written before a cut still need their restart, though they no longer differ.
+    result.needsRestart = plan.needsRestart || options.restartOwed;
+    if (result.needsRestart)
         result.commands.append(MaintenanceCommands::restart());
     if (plan.lineSettingsCommand)
         result.commands.append(*plan.lineSettingsCommand);
@@ -100,7 +111,7 @@ ParameterProcedures::ApplyResult ParameterProcedures::apply(ControllerSession &s
         if (!written.ok)
             return ended(result, Result::Stage::WriteFailed, written.why);
     }
-    if (plan.needsRestart) {
+    if (result.needsRestart) {
         const Outcome restart = session.reboot(false);
         if (!restart.ok)
             return ended(result, Result::Stage::WriteFailed, QStringLiteral("The restart was not acknowledged: %1").arg(restart.why));
@@ -121,8 +132,8 @@ ParameterProcedures::ApplyResult ParameterProcedures::apply(ControllerSession &s
             after = ParameterReader::readValues(session, model->model, &why);
         for (const QString &name : std::as_const(readable)) {
             const QString got = after ? after->value(name) : QString();
-            if (got != toWrite.value(name))
-                result.notTaken.append({ name, toWrite.value(name), got });
+            if (got != wanted.value(name))
+                result.notTaken.append({ name, wanted.value(name), got });
         }
         if (!after)
             result.why = QStringLiteral("The read-back after writing did not come: %1").arg(why);
@@ -135,4 +146,17 @@ ParameterProcedures::ApplyResult ParameterProcedures::apply(ControllerSession &s
     }
     result.stage = Result::Stage::Done;
     return result;
+}
+
+ParameterProcedures::ApplyOptions ParameterProcedures::resumeOptions(const ApplyOptions &first, const ApplyResult &cut)
+{
+    ApplyOptions options = first;
+    if (cut.stage == ApplyResult::Stage::Refused || cut.stage == ApplyResult::Stage::ReadFailed)
+        return options;
+    options.everything = false;
+    options.restartOwed = first.restartOwed || (cut.needsRestart && !cut.restarted);
+    for (const ParameterDifference &row : cut.rows)
+        if (cut.written.contains(row.name) && !options.cutShort.contains(row.name))
+            options.cutShort.insert(row.name, row.controllerValue);
+    return options;
 }

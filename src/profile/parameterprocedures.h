@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -36,6 +37,10 @@ public:
         bool everything = false; // write every value, not only those that differ
         bool dryRun = false;     // read and plan, write nothing
         QByteArray model;        // the model the values were made for; empty for any
+        bool restartOwed = false; // values written by an apply cut short need a restart it did not get to
+        // The values an apply cut short set out to write, with the controller's value before it:
+        // those found already as wanted count as written (from that value) and are read back.
+        QMap<QString, QString> cutShort;
     };
 
     // A value written that the read-back does not show.
@@ -61,6 +66,7 @@ public:
         QStringList written;            // values written (a dry run: that would be)
         QStringList notCompared;        // not written: the controller cannot report them
         QList<QByteArray> commands;     // the command texts sent (a dry run: that would be)
+        bool needsRestart = false;      // a value planned takes effect only after a restart
         bool restarted = false;
         QList<NotTaken> notTaken;
         QStringList unverified;         // written, but the controller cannot report them
@@ -73,4 +79,11 @@ public:
     // line settings if asked (last, since the controller then talks at the new ones). Names
     // and values are checked before anything is sent, the model before anything is written.
     static ApplyResult apply(ControllerSession &session, const ParameterValues &wanted, const ApplyOptions &options);
+
+    // How to go on with an apply that was cut short (its link lost mid-way): the controller is
+    // read again and only what still differs is written, so a value that went out before the
+    // cut is not written twice and one that did not is not lost, whatever `everything` said;
+    // the restart a value already written needs is still made. Before anything was written
+    // the apply simply starts again.
+    static ApplyOptions resumeOptions(const ApplyOptions &first, const ApplyResult &cut);
 };

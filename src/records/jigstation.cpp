@@ -1,6 +1,7 @@
 #include "records/jigstation.h"
 
 #include "controller/controllersession.h"
+#include "controller/linkrecovery.h"
 #include "records/jigrecord.h"
 
 JigStation::JigStation(const RecordStoreSettings &store, const QString &pendingPath)
@@ -31,10 +32,14 @@ QString JigStation::problemText(SetupProblem problem)
 }
 
 JigTest::Result JigStation::test(ControllerSession &session, const Setup &setup,
-                                 const std::function<void(const JigTest::Step &)> &stepDone)
+                                 const std::function<void(const JigTest::Step &)> &stepDone,
+                                 const std::function<bool()> &goOn)
 {
     Q_ASSERT(setupProblem(setup) == SetupProblem::None);
-    return JigTest(session, setup.map, setup.options).run(stepDone);
+    const JigTest::Result result = JigTest(session, setup.map, setup.options).run(stepDone);
+    if (goOn && LinkRecovery::lost(session) && goOn())
+        return JigTest(session, setup.map, setup.options).run(stepDone);
+    return result;
 }
 
 JigStation::Unit JigStation::keep(const JigTest::Result &result, const Setup &setup)

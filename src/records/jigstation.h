@@ -48,8 +48,12 @@ public:
 
     // The jig test on the session's open link, which it leaves open. The setup must have no
     // problem.
+    // When the link's serial adapter was pulled out mid-way, goOn (a LinkRecovery on the
+    // session) may get it back: the unit is then tested again from its first step, and only that
+    // test counts, so that no step of a unit half tested is kept.
     static JigTest::Result test(ControllerSession &session, const Setup &setup,
-                                const std::function<void(const JigTest::Step &)> &stepDone = {});
+                                const std::function<void(const JigTest::Step &)> &stepDone = {},
+                                const std::function<bool()> &goOn = {});
     // The record of a finished test goes to the store, or to the pending file on this PC; the
     // records that waited there go first.
     Unit keep(const JigTest::Result &result, const Setup &setup);

@@ -52,6 +52,9 @@ void readInto(const SettingsKey &key, StoredSettings &settings)
         && readString(key, QStringLiteral("NetIP"), settings.netIp)
         && readString(key, QStringLiteral("NetPort"), settings.netPort)
         && readString(key, QStringLiteral("LanguageFlag"), settings.languageFlag);
+    // Values an older tool never wrote: what they hold must not cost the ones above.
+    readString(key, QStringLiteral("ComPortStablePath"), settings.comPortStablePath);
+    readString(key, QStringLiteral("ComPortSerialNumber"), settings.comPortSerialNumber);
 }
 
 } // namespace
@@ -90,6 +93,15 @@ void StoredSettings::saveLanguage(const QString &languageFlag)
 {
     if (const auto key = SettingsKey::openForWriting()) {
         key->writeString(QStringLiteral("LanguageFlag"), languageFlag);
+        key->commit();
+    }
+}
+
+void StoredSettings::saveAdapter(const QString &stablePath, const QString &serialNumber)
+{
+    if (const auto key = SettingsKey::openForWriting()) {
+        key->writeString(QStringLiteral("ComPortStablePath"), stablePath)
+            && key->writeString(QStringLiteral("ComPortSerialNumber"), serialNumber);
         key->commit();
     }
 }
