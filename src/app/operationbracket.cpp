@@ -145,7 +145,7 @@ QString OperationBracket::reason(const QString &why) const
     // A device that went away tells the operator more than what the exchange made of it, which
     // follows for whoever looks further.
     if (link.openFailure() == OpenFailure::DeviceRemoved)
-        return why.isEmpty() ? linkSays : linkSays + QLatin1Char('\n') + why;
+        return why.isEmpty() ? linkSays : why.contains(linkSays) ? why : linkSays + QLatin1Char('\n') + why;
     return why.isEmpty() ? linkSays : why;
 }
 

@@ -235,6 +235,9 @@ const char8_t *const messages[TextTable::MessageCount][TextTable::ColumnCount] =
     /* 220 */ { u8"The serial adapter (%1) was removed during the operation. Plug it in again and choose its port.",
                 u8"操作过程中串口适配器 (%1) 被拔出. 请重新插上, 再选择它的端口.",
                 u8"操作過程中序列埠轉接器 (%1) 被拔除. 請重新插上, 再選擇它的連接埠." },
+    /* 221 */ { u8"The controller is not answering (%1): the inputs of the grey lamps are not known.",
+                u8"控制器无回应 (%1): 灰色指示灯的输入状态已无法读取.",
+                u8"控制器無回應 (%1): 灰色指示燈的輸入狀態已無法讀取." },
 };
 
 } // namespace

@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 221;
+    static constexpr int MessageCount = 222;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -238,6 +238,8 @@ public:
     // Why a serial port would not open or went away: tool tips of the banner.
     static constexpr int PortPermissionTip = 219;     // %1 the device, %2 its group, %3 the user
     static constexpr int AdapterRemovedTip = 220;     // %1 the port
+    // The automatic test's controller gone silent: tool tip of the banner.
+    static constexpr int NotAnsweringTip = 221;       // %1 the commands ("IE, DF")
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.
