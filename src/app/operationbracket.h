@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QObject>
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -61,6 +62,10 @@ public:
     void setBusyCursor(bool on);
     void setBanner(const QString &text);
     void processMessages();
+    // Handles the window's messages as they come until the deadline, blocked in the system in
+    // between: a wait of the automatic test, during which the window (and the traffic
+    // monitor) stays live.
+    void processMessagesUntil(std::chrono::steady_clock::time_point deadline);
 
 private:
     QString reason(const QString &why) const;

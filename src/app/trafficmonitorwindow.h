@@ -28,7 +28,7 @@ public:
     // New rows reach the view at most this often (TrafficModel::setPublishInterval): a
     // repaint of the table costs milliseconds, the automatic test makes some thirty
     // exchanges a second.
-    static constexpr int PublishIntervalMs = 1000;
+    static constexpr int PublishIntervalMs = 200;
 
     // logFolder and clock for the log file; empty, the user's data folder and the real clock.
     explicit TrafficMonitorWindow(const QString &logFolder = QString(), TrafficLog::Clock clock = {});
