@@ -557,18 +557,19 @@ private Q_SLOTS:
         QVERIFY(h.connectTo(sim));
         AutoTestRun run(h, sim);
         int stage = 0;
-        int dfAtCancel = 0;
+        int ieAtCancel = 0;
         bool inSamePass = false;
         QVERIFY(run.run([&](const QList<QByteArray> &log) {
-            if (stage == 0 && countOf(log, "DF") == 1) {
+            // Between the first pass's "IE" and its "DF"; the pass is told by its "IE".
+            if (stage == 0 && countOf(log, "IE") == 1 && log.last() == "IE") {
                 run.cancel();
-                dfAtCancel = countOf(log, "DF");
+                ieAtCancel = countOf(log, "IE");
                 stage = 1;
                 if (!sameMoment)
                     return;
             }
             if (stage == 1) {
-                inSamePass = countOf(log, "DF") == dfAtCancel;
+                inSamePass = countOf(log, "IE") == ieAtCancel;
                 run.cancel();
                 stage = 2;
             }
