@@ -456,7 +456,6 @@ private Q_SLOTS:
         QTest::addColumn<Simulator::Wiring>("wiring");
         QTest::addColumn<QString>("tipSays");
         QTest::newRow("falls silent") << "silent" << Simulator::Wiring::InProcess << "No answer";
-        QTest::newRow("line lost, controller gone") << "gone" << Simulator::Wiring::InProcess << "refused";
         QTest::newRow("simulator process stopped") << "stopped" << Simulator::Wiring::Tcp << "refused";
     }
     void shouldShowTheLampsUnknownWhenTheControllerStopsAnswering()
@@ -478,8 +477,6 @@ private Q_SLOTS:
                 stopped = true;
                 if (how == "silent")
                     sim.model()->setRewrite([](const QByteArray &, const QByteArray &) { return QByteArray(); });
-                else if (how == "gone")
-                    sim.model()->setHangUpAfter({ "DF" });
                 sim.stop();
                 return;
             }

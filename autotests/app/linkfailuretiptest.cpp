@@ -50,34 +50,6 @@ private slots:
         QVERIFY2(tip.contains(device), qPrintable(tip));
         QVERIFY2(!tip.contains(QStringLiteral("%1")) && !tip.contains(QStringLiteral("%2")), qPrintable(tip));
     }
-
-    void shouldSayTheControllerIsNotAnsweringAndWhy_data()
-    {
-        QTest::addColumn<int>("language");
-        QTest::addColumn<OpenFailure>("failure");
-        QTest::addColumn<QString>("says");
-        QTest::addColumn<QString>("why");
-        QTest::newRow("silent, English") << int(TextTable::English) << OpenFailure::None
-                                         << "The controller is not answering (IE, DF)" << "No answer";
-        QTest::newRow("refused, Simplified Chinese") << int(TextTable::SimplifiedChinese) << OpenFailure::ConnectionRefused
-                                                     << QStringLiteral("控制器无回应 (IE, DF)") << "refused";
-        QTest::newRow("adapter removed, Traditional Chinese") << int(TextTable::TraditionalChinese) << OpenFailure::DeviceRemoved
-                                                              << QStringLiteral("控制器無回應 (IE, DF)") << QStringLiteral("被拔除");
-    }
-    void shouldSayTheControllerIsNotAnsweringAndWhy()
-    {
-        QFETCH(int, language);
-        QFETCH(OpenFailure, failure);
-        QFETCH(QString, says);
-        QFETCH(QString, why);
-        const QString tip = LinkFailureTip::notAnswering({ "IE", "DF" }, failure, QStringLiteral("ttyUSB0"),
-                                                         QStringLiteral("No answer"),
-                                                         [language](int id) { return TextTable::text(id, language); });
-        const QStringList lines = tip.split(u'\n');
-        QCOMPARE(lines.size(), 2);
-        QVERIFY2(lines[0].startsWith(says), qPrintable(tip));
-        QVERIFY2(lines[1].contains(why, Qt::CaseInsensitive), qPrintable(tip));
-    }
 };
 
 QTEST_GUILESS_MAIN(LinkFailureTipTest)
