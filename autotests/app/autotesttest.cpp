@@ -168,6 +168,24 @@ private:
             QVERIFY(!h.find<QCheckBox>(box)->isChecked());
     }
 
+    // The end of a run whose last pass went unanswered: a failed operation, the lamps cleared.
+    void checkEndedNotAnswering(const WindowHarness &h)
+    {
+        QCOMPARE(h.banner(), TextTable::text(TextTable::CommandError, 0));
+        QCOMPARE(h.lamp("shComm"), QColor(255, 0, 0));
+        QVERIFY(!h.tone->played.isEmpty());
+        QCOMPARE(h.tone->played.last().frequencyHz, 300);
+        QVERIFY2(h.find<QLabel>("pnMsg")->toolTip().contains(TextTable::text(TextTable::NotAnsweringTip, 0).arg("IE, DF")),
+                 qPrintable(h.find<QLabel>("pnMsg")->toolTip()));
+        QVERIFY(!h.window->session().link().isOpen());
+        QVERIFY(!h.window->autoTestRunning());
+        QCOMPARE(h.find<QPushButton>("btnAuto")->text(), TextTable::text(TextTable::AutoTestButton, 0));
+        for (const char *lamp : InputLamps) {
+            QCOMPARE(h.lamp(lamp), White);
+            QVERIFY(!h.find(lamp)->property("unknown").toBool());
+        }
+    }
+
 private Q_SLOTS:
     void shouldFinishThePassInProgressWhenCancelled()
     {
@@ -396,7 +414,9 @@ private Q_SLOTS:
         checkEndedOk(h, run.log);
     }
 
-    void shouldEndOkWhenEveryExchangeFails()
+    // No pass answered: the lamps are given up after two passes (never lit), and the run is no
+    // success.
+    void shouldEndWithAnErrorWhenEveryExchangeFails()
     {
         Simulator sim;
         QVERIFY(sim.start());
@@ -408,17 +428,73 @@ private Q_SLOTS:
         h.use(broken);
         AutoTestRun run(h, broken);
         bool lampLit = false;
+        QStringList unknownAfterTwo;
         QVERIFY(run.run([&](const QList<QByteArray> &log) {
             for (const char *lamp : InputLamps)
-                lampLit = lampLit || h.lamp(lamp) != White;
-            if (countOf(log, "IE") == 2 && log.last() == "IE" && h.window->autoTestRunning())
+                lampLit = lampLit || h.lamp(lamp) == Yellow;
+            if (countOf(log, "IE") == 3 && log.last() == "IE" && h.window->autoTestRunning()) {
+                for (const char *lamp : InputLamps)
+                    if (h.find(lamp)->property("unknown").toBool())
+                        unknownAfterTwo << QString::fromLatin1(lamp);
                 run.cancel();
+            }
         }));
         QVERIFY(!lampLit);
+        QCOMPARE(unknownAfterTwo.size(), 6);
         QVERIFY(h.find<QLabel>("pnAuto")->text().isEmpty());
-        QCOMPARE(run.log, (QList<QByteArray> { run.log.first(), "IE", "DF", "IE", "DF", "JE" }));
+        QCOMPARE(run.log, (QList<QByteArray> { run.log.first(), "IE", "DF", "IE", "DF", "IE", "DF", "JE" }));
         QVERIFY(run.log.first().startsWith("AA"));
-        checkEndedOk(h, run.log);
+        checkEndedNotAnswering(h);
+    }
+
+    // The controller stops answering during a run: after two silent passes the six lamps show
+    // that their inputs are not known and the banner's tool tip says why; the run then ends as a
+    // failure. A lost link is tried again, not hammered.
+    void shouldShowTheLampsUnknownWhenTheControllerStopsAnswering_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<Simulator::Wiring>("wiring");
+        QTest::addColumn<QString>("tipSays");
+        QTest::newRow("falls silent") << "silent" << Simulator::Wiring::InProcess << "No answer";
+        QTest::newRow("simulator process stopped") << "stopped" << Simulator::Wiring::Tcp << "refused";
+    }
+    void shouldShowTheLampsUnknownWhenTheControllerStopsAnswering()
+    {
+        QFETCH(QString, how);
+        QFETCH(Simulator::Wiring, wiring);
+        QFETCH(QString, tipSays);
+        Simulator sim({ "--inputs", "111111" }, wiring);
+        QVERIFY(sim.start());
+        WindowHarness h;
+        QVERIFY(h.connectTo(sim));
+        AutoTestRun run(h, sim);
+        bool stopped = false, litBefore = false;
+        QStringList unknown;
+        QString tip;
+        QVERIFY(run.run([&](const QList<QByteArray> &log) {
+            if (!stopped && countOf(log, "DF") == 2 && log.last() == "DF") {
+                litBefore = h.lamp("shDI1") == Yellow && h.lamp("shDI6") == Yellow;
+                stopped = true;
+                if (how == "silent")
+                    sim.model()->setRewrite([](const QByteArray &, const QByteArray &) { return QByteArray(); });
+                sim.stop();
+                return;
+            }
+            if (!stopped || !unknown.isEmpty() || h.find<QLabel>("pnMsg")->toolTip().isEmpty())
+                return;
+            for (const char *lamp : InputLamps)
+                if (h.find(lamp)->property("unknown").toBool())
+                    unknown << QString::fromLatin1(lamp);
+            tip = h.find<QLabel>("pnMsg")->toolTip();
+            QCOMPARE(h.banner(), TextTable::text(TextTable::DidoTestBanner, 0));
+            run.cancel();
+        }));
+        QVERIFY(litBefore);
+        QCOMPARE(unknown.size(), 6);
+        QVERIFY2(tip.startsWith(TextTable::text(TextTable::NotAnsweringTip, 0).arg("IE, DF")), qPrintable(tip));
+        QVERIFY2(tip.contains(tipSays, Qt::CaseInsensitive), qPrintable(tip));
+        checkEndedNotAnswering(h);
+        QCOMPARE(h.traffic.opens(), h.traffic.closes());
     }
 
     void shouldKeepEveryOtherControllerButtonUnavailableDuringARun()
@@ -478,18 +554,19 @@ private Q_SLOTS:
         QVERIFY(h.connectTo(sim));
         AutoTestRun run(h, sim);
         int stage = 0;
-        int dfAtCancel = 0;
+        int ieAtCancel = 0;
         bool inSamePass = false;
         QVERIFY(run.run([&](const QList<QByteArray> &log) {
-            if (stage == 0 && countOf(log, "DF") == 1) {
+            // Between the first pass's "IE" and its "DF"; the pass is told by its "IE".
+            if (stage == 0 && countOf(log, "IE") == 1 && log.last() == "IE") {
                 run.cancel();
-                dfAtCancel = countOf(log, "DF");
+                ieAtCancel = countOf(log, "IE");
                 stage = 1;
                 if (!sameMoment)
                     return;
             }
             if (stage == 1) {
-                inSamePass = countOf(log, "DF") == dfAtCancel;
+                inSamePass = countOf(log, "IE") == ieAtCancel;
                 run.cancel();
                 stage = 2;
             }

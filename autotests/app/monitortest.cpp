@@ -16,6 +16,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -320,12 +321,14 @@ private Q_SLOTS:
         QCOMPARE(bar->value(), bar->maximum());
         QCOMPARE(cell(monitor, table(monitor)->rowCount() - 1, TrafficModel::NumberColumn), QStringLiteral("100"));
 
-        // Scrolled up: the rows in view stay in view, also while the oldest make room.
-        bar->setValue(20);
+        // Scrolled up: the rows in view stay in view, also while the oldest make room. The view
+        // scrolls by pixels.
+        const int rowHeight = view->verticalHeader()->defaultSectionSize();
+        bar->setValue(20 * rowHeight);
         QCOMPARE(topNumber(), QStringLiteral("21"));
         feed(30);
         QCOMPARE(topNumber(), QStringLiteral("21"));
-        bar->setValue(100);
+        bar->setValue(100 * rowHeight);
         const QString top = topNumber();
         QCOMPARE(top, QStringLiteral("101"));
         feed(150); // 280 rows for a ring of 200: rows 1 to 80 go
@@ -338,6 +341,50 @@ private Q_SLOTS:
         feed(10);
         QCOMPARE(bar->value(), bar->maximum());
         QVERIFY(view->indexAt(QPoint(2, view->viewport()->height() - 2)).row() >= table(monitor)->rowCount() - 2);
+    }
+
+    // New rows are painted on their own, the rest of the table moved as pixels: what is on the
+    // screen must be what a repaint of the whole table gives.
+    void shouldShowNewRowsAsAWholeRepaintWould_data()
+    {
+        QTest::addColumn<int>("rows");     // the ring
+        QTest::addColumn<QList<int>>("batches"); // rows published at a time
+        QTest::addColumn<bool>("scrolledUp");
+        QTest::newRow("fewer than the view holds") << 200 << QList<int> { 2, 1, 3 } << false;
+        QTest::newRow("following the end") << 200 << QList<int> { 40, 7, 1, 6, 3 } << false;
+        QTest::newRow("scrolled up") << 200 << QList<int> { 40, 7, 1 } << true;
+        QTest::newRow("the oldest make room") << 50 << QList<int> { 45, 7, 1, 6 } << false;
+    }
+    void shouldShowNewRowsAsAWholeRepaintWould()
+    {
+        QFETCH(int, rows);
+        QFETCH(QList<int>, batches);
+        QFETCH(bool, scrolledUp);
+        WindowHarness h;
+        TrafficMonitorWindow *monitor = open(h);
+        QVERIFY(QTest::qWaitForWindowExposed(monitor));
+        control<QSpinBox>(monitor, "edRows")->setValue(rows);
+        auto *view = control<QTableView>(monitor, "tblTraffic");
+        int number = 0;
+        for (const int batch : batches) {
+            for (int i = 0; i < batch; ++i) {
+                ExchangeEvent e;
+                e.time = QDateTime(QDate(2026, 12, 8), QTime(1, 2, 3).addMSecs(++number * 37));
+                e.request = "\x01" "000IE\x02" "0000\r";
+                e.reply = "\x03" "000IE" + QByteArray::number(20261208000000LL + number) + "\x04" "9CD2\r";
+                e.verdict = number % 5 == 0 ? Verdict::NoReply : Verdict::Answered;
+                monitor->observer()->exchangeEnded(e);
+            }
+            monitor->recorder().model().publish();
+            QCoreApplication::processEvents();
+            QCoreApplication::processEvents();
+            if (scrolledUp && number == batches.first())
+                view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
+        }
+        const QImage onScreen = monitor->screen()->grabWindow(monitor->winId()).toImage();
+        const QImage whole = monitor->grab().toImage().convertToFormat(onScreen.format());
+        QCOMPARE(onScreen.size(), whole.size());
+        QVERIFY(onScreen == whole);
     }
 
     void shouldCopyTheSelectedRowsAsShown()

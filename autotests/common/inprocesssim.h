@@ -32,6 +32,8 @@ public:
 
     // The controller went away: later opens are refused, as by a port nobody listens on.
     void stop() { m_stopped = true; }
+    // The controller is back: opens are taken again.
+    void restart() { m_stopped = false; }
     bool stopped() const { return m_stopped; }
 
     // Byte-exact misbehaviour the command line cannot ask for: given the command text (ID

@@ -67,6 +67,12 @@ public:
     {
         shown.append(QStringLiteral("extra %1%2").arg(int(states[0])).arg(int(states[1])));
     }
+    void showInputsUnknown() override { shown.append(QStringLiteral("inputs unknown")); }
+    void showExtraInputsUnknown() override { shown.append(QStringLiteral("extra unknown")); }
+    void showSilence(const AutoTestWatch &watch) override
+    {
+        shown.append(QStringLiteral("silent %1").arg(watch.silentCommands().join(u' ')));
+    }
 };
 
 } // namespace
@@ -334,14 +340,66 @@ private slots:
         Bench b(ControllerScript::withReplies({ { "IE", ieData }, { "DF", "10" } }));
         RecordingPanel panel;
         panel.switches = switches;
-        b.session.autoTestPass(lastSent, panel);
+        AutoTestWatch watch;
+        b.session.autoTestPass(lastSent, watch, panel);
         QCOMPARE(b.script->sent, sent);
         QCOMPARE(panel.shown, shown);
         QVERIFY(lastSent == switches);
         // A second pass with nothing changed switches nothing.
         b.script->sent.clear();
-        b.session.autoTestPass(lastSent, panel);
+        b.session.autoTestPass(lastSent, watch, panel);
         QVERIFY(!b.script->sent.first().contains("JD"));
+    }
+
+    // The line goes away after an "IE", the controller is gone, then back: the lamps of what
+    // went unanswered are given up after two passes, the link is tried again once a second and
+    // nothing is sent meanwhile, an output switched meanwhile goes out when the link is back.
+    void shouldOpenALostLinkAgainOnceASecondAndSendNothingMeanwhile()
+    {
+        auto script = ControllerScript::withReplies({ { "IE", "20240315142530001001" }, { "DF", "10" } });
+        script->hangUpAfter = { "IE" };
+        Bench b(script);
+        qint64 now = 0;
+        AutoTestWatch watch([&now] { return now; });
+        RecordingPanel panel;
+        std::array<bool, 4> lastSent {};
+        const auto pass = [&](qint64 at) {
+            now = at;
+            panel.shown.clear();
+            b.script->sent.clear();
+            b.session.autoTestPass(lastSent, watch, panel);
+        };
+
+        pass(0); // "IE" answered, then the line goes: "DF" meets it gone
+        QCOMPARE(b.script->sent, (QList<QByteArray> { "000IE" }));
+        QVERIFY(!b.session.link().isOpen());
+        b.script->sim->stop();
+        b.script->hangUpAfter.clear();
+        const int opens = b.script->sim->opens;
+
+        pass(100); // tried again at once, refused; "DF" waits for the next second
+        QCOMPARE(panel.shown, (QStringList { "extra unknown", "silent DF" }));
+        panel.switches[1] = true;
+        pass(200); // nothing tried, nothing sent, the switch kept for later
+        QCOMPARE(panel.shown, (QStringList { "inputs unknown", "silent IE DF" }));
+        QVERIFY(lastSent == Switches {});
+        pass(1099);
+        pass(1100); // a second after the last try
+        QCOMPARE(b.recorder.exchanges().size(), 2 + 2); // "IE", "DF", two tries that failed
+        QCOMPARE(b.script->sim->opens, opens);
+        QVERIFY(b.script->sent.isEmpty());
+        QVERIFY(!watch.lastPassAnswered());
+
+        b.script->sim->restart();
+        pass(1900); // not yet due
+        QVERIFY(b.script->sent.isEmpty());
+        pass(2100);
+        QCOMPARE(b.script->sent, (QList<QByteArray> { "000JD21", "000IE", "000DF" }));
+        QCOMPARE(panel.shown, (QStringList { "inputs 1001 2024/03/15  14:25:30", "extra 10", "silent " }));
+        QVERIFY(watch.lastPassAnswered());
+        QCOMPARE(b.script->sim->opens, opens + 1);
+        for (const ExchangeEvent &e : b.recorder.exchanges().mid(2, 2))
+            QCOMPARE(e.verdict, Verdict::LinkFailed);
     }
 
     void shouldTellObserversOfEveryExchangeOnce()

@@ -33,6 +33,9 @@ public:
     }
     void showRecord(const QString &) override { }
     void showExtraInputs(const std::array<bool, 2> &states) override { extra = states; }
+    void showInputsUnknown() override { }
+    void showExtraInputsUnknown() override { }
+    void showSilence(const AutoTestWatch &) override { }
 };
 
 QString wireLines;
@@ -75,12 +78,13 @@ private slots:
         JigPanel panel;
         panel.switches[0] = true;
         std::array<bool, 4> lastSent {};
+        AutoTestWatch watch;
         QVERIFY(session.autoTestStart(QDateTime::currentDateTime()).ok());
-        session.autoTestPass(lastSent, panel);
+        session.autoTestPass(lastSent, watch, panel);
         QVERIFY(panel.lit[0]);
         QVERIFY(!panel.lit[1]);
         QVERIFY(!panel.clock.isEmpty());
-        QVERIFY(session.autoTestEnd().ok());
+        QVERIFY(session.autoTestEnd(watch).ok());
 
         // A write, then the read-back shows it.
         QVERIFY(session.run(WritePlans::parameter(ParameterSetCommands::doorLog(0), QString())).ok);

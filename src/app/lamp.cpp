@@ -18,11 +18,20 @@ QColor Lamp::color() const
 
 void Lamp::setColor(const QColor &color)
 {
-    if (color == m_color)
+    if (color == m_color && !m_unknown)
         return;
+    m_unknown = false;
     m_color = color;
     update();
     emit colorChanged(m_color);
+}
+
+void Lamp::setUnknown()
+{
+    if (m_unknown)
+        return;
+    m_unknown = true;
+    update();
 }
 
 QSize Lamp::sizeHint() const
@@ -47,7 +56,21 @@ void Lamp::paintEvent(QPaintEvent *)
         return;
     const QRectF circle((width() - diameter) / 2.0, (height() - diameter) / 2.0, diameter, diameter);
 
-    painter.setPen(QPen(QColor(64, 64, 64), 1.0));
+    const QColor outline(64, 64, 64);
+    if (m_unknown) {
+        // Grey with a question mark: no colour a controller's input could give.
+        painter.setPen(QPen(outline, 1.0, Qt::DotLine));
+        painter.setBrush(QColor(192, 192, 192));
+        painter.drawEllipse(circle);
+        QFont mark = font();
+        mark.setBold(true);
+        mark.setPixelSize(std::max(6, int(diameter * 0.7)));
+        painter.setFont(mark);
+        painter.setPen(outline);
+        painter.drawText(circle, Qt::AlignCenter, QStringLiteral("?"));
+        return;
+    }
+    painter.setPen(QPen(outline, 1.0));
     painter.setBrush(m_color);
     painter.drawEllipse(circle);
 }

@@ -16,3 +16,11 @@ QString LinkFailureTip::text(OpenFailure failure, const QString &detail, const s
     }
     return openFailureText(failure, detail);
 }
+
+QString LinkFailureTip::notAnswering(const QStringList &commands, OpenFailure failure, const QString &detail,
+                                     const QString &why, const std::function<QString(int)> &text)
+{
+    const QString silent = text(TextTable::NotAnsweringTip).arg(commands.join(QStringLiteral(", ")));
+    const QString reason = failure == OpenFailure::None ? why : LinkFailureTip::text(failure, detail, text);
+    return reason.isEmpty() ? silent : silent + QLatin1Char('\n') + reason;
+}

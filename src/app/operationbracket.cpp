@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QTimer>
 
+#include <thread>
+
 const QColor OperationBracket::LampRed(255, 0, 0);
 const QColor OperationBracket::LampYellow(255, 255, 0);
 
@@ -57,6 +59,31 @@ void OperationBracket::setBanner(const QString &text)
 void OperationBracket::processMessages()
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void OperationBracket::processMessagesUntil(std::chrono::steady_clock::time_point deadline)
+{
+    using namespace std::chrono;
+    // What is pending is handled at once; then a short wait (the test's 20 ms steps) is one
+    // plain sleep, which wakes at the deadline and costs one wake-up. A long one (100 ms after
+    // an output switch or a record) keeps the window live: the event loop handles what comes,
+    // the traffic monitor's rows among them, and hands the last stretch to the sleep, since it
+    // wakes for timers in whole milliseconds and may wake one late.
+    constexpr auto liveFrom = 50ms;
+    constexpr auto sleptLast = 2ms;
+    processMessages();
+    const auto now = steady_clock::now();
+    if (deadline - now >= liveFrom) {
+        QTimer wake;
+        wake.setSingleShot(true);
+        wake.setTimerType(Qt::PreciseTimer);
+        bool woke = false;
+        connect(&wake, &QTimer::timeout, this, [&woke] { woke = true; });
+        wake.start(duration_cast<milliseconds>(deadline - sleptLast - now));
+        while (!woke)
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    std::this_thread::sleep_until(deadline);
 }
 
 void OperationBracket::setBusyCursor(bool on)
@@ -147,7 +174,7 @@ QString OperationBracket::reason(const QString &why) const
     // follows for whoever looks further.
     QString says;
     if (link.openFailure() == OpenFailure::DeviceRemoved)
-        says = why.isEmpty() ? linkSays : linkSays + QLatin1Char('\n') + why;
+        says = why.isEmpty() ? linkSays : why.contains(linkSays) ? why : linkSays + QLatin1Char('\n') + why;
     else
         says = why.isEmpty() ? linkSays : why;
     return m_note.isEmpty() ? says : m_note + QLatin1Char('\n') + says;

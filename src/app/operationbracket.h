@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QObject>
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -64,6 +65,10 @@ public:
     // A word about the link the operation opened (the adapter found under another name): the
     // banner's tool tip says it first, whatever the ending. Forgotten at the next begin().
     void noteLink(const QString &note);
+    // Handles the window's messages as they come until the deadline, blocked in the system in
+    // between: a wait of the automatic test, during which the window (and the traffic
+    // monitor) stays live.
+    void processMessagesUntil(std::chrono::steady_clock::time_point deadline);
 
 private:
     QString reason(const QString &why) const;

@@ -39,6 +39,7 @@ TfrmModule::TfrmModule(QWidget *parent)
                                      [this](int id) { return localText(id); });
     m_bracket->setEndedCallback([this] { onOperationEnded(); });
     m_session.setProcessMessages([this] { m_bracket->processMessages(); });
+    m_session.setLiveWait([this](ControllerSession::Deadline deadline) { m_bracket->processMessagesUntil(deadline); });
 
     connectHandlers();
     loadStoredSettings();

@@ -3,7 +3,9 @@
 #include "app/tfrmmodule.h"
 
 #include "app/lamp.h"
+#include "app/linkfailuretip.h"
 #include "app/operationbracket.h"
+#include "controller/autotestcommands.h"
 #include "controller/autotestpanel.h"
 #include "i18n/texttable.h"
 #include "ui_tfrmmodule.h"
@@ -34,8 +36,10 @@ std::array<QCheckBox *, 4> outputBoxes(const Ui::TfrmModule &ui)
 class FactoryPagePanel : public AutoTestPanel
 {
 public:
-    explicit FactoryPagePanel(Ui::TfrmModule &ui)
+    // silenceTip: what the banner's tool tip says while the controller does not answer.
+    FactoryPagePanel(Ui::TfrmModule &ui, std::function<QString(const AutoTestWatch &)> silenceTip)
         : m_ui(ui)
+        , m_silenceTip(std::move(silenceTip))
     {
     }
     std::array<bool, 4> outputs() const override
@@ -59,9 +63,24 @@ public:
         setLamp(m_ui.shDI5, states[0]);
         setLamp(m_ui.shDI6, states[1]);
     }
+    void showInputsUnknown() override
+    {
+        for (Lamp *lamp : { m_ui.shDI1, m_ui.shDI2, m_ui.shDI3, m_ui.shDI4 })
+            lamp->setUnknown();
+    }
+    void showExtraInputsUnknown() override
+    {
+        m_ui.shDI5->setUnknown();
+        m_ui.shDI6->setUnknown();
+    }
+    void showSilence(const AutoTestWatch &watch) override
+    {
+        m_ui.pnMsg->setToolTip(watch.notAnswering() ? m_silenceTip(watch) : QString());
+    }
 
 private:
     Ui::TfrmModule &m_ui;
+    std::function<QString(const AutoTestWatch &)> m_silenceTip;
 };
 
 // Every button whose handler talks to the controller. The run holds the link and re-enables the
@@ -148,15 +167,28 @@ void TfrmModule::autoTestRun()
 
     // Unchecked, as the previous run left the boxes: only boxes ticked since go out first.
     std::array<bool, 4> lastSent {};
-    FactoryPagePanel panel(*ui);
+    AutoTestWatch watch;
+    const auto silenceTip = [this](const QStringList &commands, const QString &why) {
+        const ControllerLink &link = m_session.link();
+        return LinkFailureTip::notAnswering(commands, link.openFailure(), link.openFailureDetail(), why,
+                                            [this](int id) { return localText(id); });
+    };
+    FactoryPagePanel panel(*ui, [&](const AutoTestWatch &w) { return silenceTip(w.silentCommands(), w.why()); });
     while (m_autoTestRunning)
-        m_session.autoTestPass(lastSent, panel);
+        m_session.autoTestPass(lastSent, watch, panel);
 
     for (Lamp *lamp : inputLamps(*ui))
         setLamp(lamp, false);
     // Unchecking by the program sends nothing: the boxes have no handler of their own.
     for (QCheckBox *box : outputBoxes(*ui))
         box->setChecked(false);
-    m_session.autoTestEnd();
-    m_bracket->endOk();
+    m_session.autoTestEnd(watch);
+    // A run whose last pass went unanswered did not test the controller: it is not a success.
+    if (watch.lastPassAnswered()) {
+        m_bracket->endOk();
+    } else {
+        const QStringList both { QString::fromLatin1(AutoTestCommands::readInputs()),
+                                 QString::fromLatin1(AutoTestCommands::readExtraInputs()) };
+        m_bracket->endFailed(silenceTip(both, watch.why()));
+    }
 }

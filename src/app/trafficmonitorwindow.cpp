@@ -160,8 +160,9 @@ void TrafficMonitorWindow::connectControls()
             scheduleScrollToEnd();
     });
     connect(m_filter, &QAbstractItemModel::rowsRemoved, this, [this, bar](const QModelIndex &, int first, int last) {
+        // The view scrolls by pixels (TrafficTableView); its rows are all of one height.
         if (!m_followEnd && first == 0)
-            bar->setValue(bar->value() - (last - first + 1));
+            bar->setValue(bar->value() - (last - first + 1) * ui->tblTraffic->verticalHeader()->defaultSectionSize());
     });
     connect(m_filter, &QAbstractItemModel::modelReset, this, &TrafficMonitorWindow::scheduleScrollToEnd);
     connect(m_filter, &QAbstractItemModel::layoutChanged, this, &TrafficMonitorWindow::scheduleScrollToEnd);

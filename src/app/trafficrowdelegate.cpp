@@ -45,7 +45,10 @@ void TrafficRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     opt.text.clear();
     const QWidget *widget = opt.widget;
     QStyle *style = widget ? widget->style() : QApplication::style();
-    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+    // With no text the style draws only a selection, a focus frame or a background brush: a
+    // plain cell, most of any repaint, has none of them.
+    if ((opt.state & (QStyle::State_Selected | QStyle::State_HasFocus)) || opt.backgroundBrush.style() != Qt::NoBrush)
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
     if (text.isEmpty())
         return;
 
@@ -70,6 +73,18 @@ void TrafficRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     painter->restore();
 }
 
+const QString &TrafficRowDelegate::fontKey(const QFont &font) const
+{
+    for (const auto &[known, key] : std::as_const(m_fontKeys))
+        if (known == font)
+            return key;
+    // The faces of one language (rows, bytes); a language switch brings others.
+    if (m_fontKeys.size() >= 8)
+        m_fontKeys.removeFirst();
+    m_fontKeys.append({ font, font.key() });
+    return m_fontKeys.last().second;
+}
+
 int TrafficRowDelegate::textMargin(const QStyle *style, const QWidget *widget)
 {
     return style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
@@ -85,7 +100,7 @@ int TrafficRowDelegate::cellWidth(const QString &text, const QFont &font, const 
 QStaticText TrafficRowDelegate::laidOut(const QString &text, const QFont &font, int width) const
 {
     // The same text in the same face and cell width looks the same: one layout serves all.
-    QString key = font.key();
+    QString key = fontKey(font);
     key += QChar(0);
     key += QString::number(width);
     key += QChar(0);

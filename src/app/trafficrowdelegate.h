@@ -34,7 +34,11 @@ private:
     // The text as laid out in the font, cut to the width with an ellipsis where it is wider.
     QStaticText laidOut(const QString &text, const QFont &font, int width) const;
 
+    // QFont::key() spells out every attribute of the face: asked once per face, not per cell.
+    const QString &fontKey(const QFont &font) const;
+
     QFont m_bytesFont;
+    mutable QList<std::pair<QFont, QString>> m_fontKeys;
     // Some screens of cells; the least recently drawn go first. Most texts of a stream are
     // new (times, clock replies), so a larger store only holds more of what is never drawn again.
     static constexpr int MaxKept = 1000;

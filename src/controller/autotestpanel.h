@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controller/autotestreplies.h"
+#include "controller/autotestwatch.h"
 
 #include <QString>
 #include <array>
@@ -18,4 +19,11 @@ public:
     virtual void showRecord(const QString &text) = 0;
     // The two further inputs of a "DF" reply.
     virtual void showExtraInputs(const std::array<bool, 2> &states) = 0;
+    // The lamps of "IE" (inputs 1 to 4), or of "DF", no longer show what the inputs are: the
+    // command has gone unanswered (AutoTestWatch). A reply that drives them makes them known.
+    virtual void showInputsUnknown() = 0;
+    virtual void showExtraInputsUnknown() = 0;
+    // The controller stopped answering (watch.notAnswering(): which commands, and why), or
+    // answers again.
+    virtual void showSilence(const AutoTestWatch &watch) = 0;
 };

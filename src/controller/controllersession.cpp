@@ -28,6 +28,11 @@ void ControllerSession::setPause(std::function<void(int)> pause)
     m_pause = std::move(pause);
 }
 
+void ControllerSession::setLiveWait(std::function<void(Deadline)> wait)
+{
+    m_liveWait = std::move(wait);
+}
+
 void ControllerSession::processMessages()
 {
     if (m_processMessages)
@@ -180,11 +185,12 @@ ControllerSession::ReadBackResult ControllerSession::readBack(const std::functio
 Reply ControllerSession::autoTestStart(const QDateTime &now)
 {
     const Reply reply = send(AutoTestCommands::setClock(now));
-    pause(Pauses::Step);
+    m_stepMark = std::chrono::steady_clock::now();
+    autoTestWait(Pauses::Step);
     return reply;
 }
 
-void ControllerSession::autoTestPass(std::array<bool, 4> &lastSent, AutoTestPanel &panel)
+void ControllerSession::autoTestPass(std::array<bool, 4> &lastSent, AutoTestWatch &watch, AutoTestPanel &panel)
 {
     processMessages();
     const std::array<bool, 4> wanted = panel.outputs();
@@ -192,48 +198,99 @@ void ControllerSession::autoTestPass(std::array<bool, 4> &lastSent, AutoTestPane
         const std::size_t n = std::size_t(i);
         if (wanted[n] == lastSent[n])
             continue;
+        // Nothing goes out while the link is away: the switch is sent when it is back.
+        if (autoTestSend(*AutoTestCommands::switchOutput(i + 1, wanted[n]), watch).verdict == Verdict::LinkFailed)
+            continue;
         lastSent[n] = wanted[n];
-        send(*AutoTestCommands::switchOutput(i + 1, wanted[n]));
-        pause(Pauses::BeforeCommand);
+        autoTestWait(Pauses::BeforeCommand);
     }
     processMessages();
-    pause(Pauses::Step);
-    autoTestReadInputs(panel);
+    autoTestWait(Pauses::Step);
+    const Reply inputs = autoTestReadInputs(watch, panel);
     processMessages();
-    pause(Pauses::Step);
-    autoTestReadExtraInputs(panel);
-    pause(Pauses::Step);
+    autoTestWait(Pauses::Step);
+    const Reply extra = autoTestReadExtraInputs(watch, panel);
+
+    const QStringList silentBefore = watch.silentCommands();
+    const QString whyBefore = watch.why();
+    watch.passEnded(inputs.ok(), extra.ok(), extra.ok() ? inputs.detail : extra.detail);
+    if (watch.inputsUnknown() && !silentBefore.contains(QString::fromLatin1(AutoTestCommands::readInputs())))
+        panel.showInputsUnknown();
+    if (watch.extraInputsUnknown() && !silentBefore.contains(QString::fromLatin1(AutoTestCommands::readExtraInputs())))
+        panel.showExtraInputsUnknown();
+    const bool silent = watch.notAnswering() || !silentBefore.isEmpty();
+    if (silent && (watch.silentCommands() != silentBefore || watch.why() != whyBefore))
+        panel.showSilence(watch);
+    autoTestWait(Pauses::Step);
 }
 
-void ControllerSession::autoTestReadInputs(AutoTestPanel &panel)
+Reply ControllerSession::autoTestSend(QByteArrayView commandAfterId, AutoTestWatch &watch)
+{
+    if (!m_link.isOpen()) {
+        Reply none;
+        none.verdict = Verdict::LinkFailed;
+        if (watch.reopenDue()) {
+            watch.reopenTried();
+            if (m_link.reopen())
+                return autoTestSend(commandAfterId, watch);
+        }
+        none.detail = m_link.openFailureText();
+        if (none.detail.isEmpty())
+            none.detail = QStringLiteral("The link is not open");
+        return none;
+    }
+    const Reply reply = send(commandAfterId);
+    m_stepMark = std::chrono::steady_clock::now();
+    return reply;
+}
+
+void ControllerSession::autoTestWait(int milliseconds)
+{
+    using namespace std::chrono;
+    const Deadline deadline = m_stepMark + std::chrono::milliseconds(milliseconds);
+    if (m_liveWait) {
+        m_liveWait(deadline);
+    } else {
+        const auto left = duration_cast<microseconds>(deadline - steady_clock::now()).count();
+        if (left > 0)
+            pause(int((left + 500) / 1000));
+    }
+    // The next wait counts from here even when this one woke late, so a late wake-up is not
+    // carried from pass to pass; the gap before the next command is never less than asked.
+    m_stepMark = deadline;
+}
+
+Reply ControllerSession::autoTestReadInputs(AutoTestWatch &watch, AutoTestPanel &panel)
 {
     // A failed exchange or a reply of another length leaves the panel as it was.
-    const Reply reply = send(AutoTestCommands::readInputs());
+    const Reply reply = autoTestSend(AutoTestCommands::readInputs(), watch);
     if (!reply.ok())
-        return;
+        return reply;
     const auto inputs = AutoTestReplies::inputs(reply.bytes, reply.length());
     if (!inputs)
-        return;
+        return reply;
     panel.showInputs(*inputs);
     if (!inputs->recordText)
-        return;
+        return reply;
     panel.showRecord(*inputs->recordText);
-    pause(Pauses::BeforeCommand);
+    autoTestWait(Pauses::BeforeCommand);
     processMessages();
-    send(AutoTestCommands::recordShown());
-    pause(Pauses::BeforeCommand);
+    autoTestSend(AutoTestCommands::recordShown(), watch);
+    autoTestWait(Pauses::BeforeCommand);
+    return reply;
 }
 
-void ControllerSession::autoTestReadExtraInputs(AutoTestPanel &panel)
+Reply ControllerSession::autoTestReadExtraInputs(AutoTestWatch &watch, AutoTestPanel &panel)
 {
-    const Reply reply = send(AutoTestCommands::readExtraInputs());
+    const Reply reply = autoTestSend(AutoTestCommands::readExtraInputs(), watch);
     if (!reply.ok())
-        return;
+        return reply;
     if (const auto states = AutoTestReplies::extraInputs(reply.bytes, reply.length()))
         panel.showExtraInputs(*states);
+    return reply;
 }
 
-Reply ControllerSession::autoTestEnd()
+Reply ControllerSession::autoTestEnd(AutoTestWatch &watch)
 {
-    return send(AutoTestCommands::endTest());
+    return autoTestSend(AutoTestCommands::endTest(), watch);
 }

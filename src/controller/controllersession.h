@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controller/autotestpanel.h"
+#include "controller/autotestwatch.h"
 #include "controller/commandplan.h"
 #include "controller/identification.h"
 #include "controller/outcome.h"
@@ -11,6 +12,7 @@
 #include <QDateTime>
 #include <QString>
 #include <array>
+#include <chrono>
 #include <functional>
 
 // Everything the tool does with a controller, without a window: the link, the controller's ID
@@ -37,6 +39,11 @@ public:
     void setProcessMessages(std::function<void()> processMessages);
     // How the fixed pauses are waited: a blocking sleep by default; tests record them instead.
     void setPause(std::function<void(int milliseconds)> pause);
+    // How the automatic test waits while the window stays live: the caller handles what comes
+    // until the deadline, blocked in the system between times. Unset, the pause above waits
+    // out what is left to the deadline.
+    using Deadline = std::chrono::steady_clock::time_point;
+    void setLiveWait(std::function<void(Deadline deadline)> wait);
 
     bool open(const LinkSettings &settings) { return m_link.open(settings); }
     void close() { m_link.close(); }
@@ -81,13 +88,20 @@ public:
     ReadBackResult readBack(const std::function<void(const ReadBack::First &)> &firstRead = {});
 
     // ---- automatic product test ---------------------------------------------------------------
+    // Each wait of the test counts from the end of the exchange before it, so that what the
+    // window does meanwhile (repaints, the operator's clicks, the traffic monitor's rows) falls
+    // inside the wait instead of after it: the controller sees the gaps it needs, no longer.
+    //
     // Sets the controller's clock to `now`; the reply is not judged.
     Reply autoTestStart(const QDateTime &now);
     // One pass: outputs switched where the panel's switches differ from lastSent, then the
-    // inputs, the clock and any record are read and shown.
-    void autoTestPass(std::array<bool, 4> &lastSent, AutoTestPanel &panel);
+    // inputs, the clock and any record are read and shown. The watch counts the answers; the
+    // panel is told when the lamps of a command gone silent are no longer known, and when the
+    // controller stops or starts answering again. A link that is not open is opened again as
+    // the watch allows; until then nothing is sent, an output switch included.
+    void autoTestPass(std::array<bool, 4> &lastSent, AutoTestWatch &watch, AutoTestPanel &panel);
     // Tells the controller the test is over; the reply is not judged.
-    Reply autoTestEnd();
+    Reply autoTestEnd(AutoTestWatch &watch);
 
     // For procedures built on the session (the jig test): its pauses and message points.
     void processMessages();
@@ -95,12 +109,16 @@ public:
 
 private:
     Outcome acknowledged(const QByteArray &command);
-    void autoTestReadInputs(AutoTestPanel &panel);
-    void autoTestReadExtraInputs(AutoTestPanel &panel);
+    Reply autoTestSend(QByteArrayView commandAfterId, AutoTestWatch &watch);
+    void autoTestWait(int milliseconds);
+    Reply autoTestReadInputs(AutoTestWatch &watch, AutoTestPanel &panel);
+    Reply autoTestReadExtraInputs(AutoTestWatch &watch, AutoTestPanel &panel);
 
     ControllerLink m_link;
     QByteArray m_deviceId;
     QByteArray m_serialNumber;
     std::function<void()> m_processMessages;
     std::function<void(int)> m_pause;
+    std::function<void(Deadline)> m_liveWait;
+    Deadline m_stepMark; // where the automatic test's next wait counts from
 };

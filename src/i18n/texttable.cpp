@@ -249,6 +249,9 @@ const char8_t *const messages[TextTable::MessageCount][TextTable::ColumnCount] =
                 u8"串口适配器已在 %1 重新连接. 是否从第一步起重新测试这台设备?",
                 u8"序列埠轉接器已在 %1 重新連接. 是否從第一步起重新測試這台設備?" },
     /* 226 */ { u8"Go on", u8"继续", u8"繼續" },
+    /* 227 */ { u8"The controller is not answering (%1): the inputs of the grey lamps are not known.",
+                u8"控制器无回应 (%1): 灰色指示灯的输入状态已无法读取.",
+                u8"控制器無回應 (%1): 灰色指示燈的輸入狀態已無法讀取." },
 };
 
 } // namespace

@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 227;
+    static constexpr int MessageCount = 228;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -245,6 +245,8 @@ public:
     static constexpr int ResumeProfileQuestion = 224; // %1 the port it came back on
     static constexpr int ResumeJigQuestion = 225;     // %1 the port it came back on
     static constexpr int GoOnButton = 226;
+    // The automatic test's controller gone silent: tool tip of the banner.
+    static constexpr int NotAnsweringTip = 227;       // %1 the commands ("IE, DF")
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.

@@ -98,6 +98,38 @@ bool ControllerLink::open(const LinkSettings &settings)
     return ok;
 }
 
+bool ControllerLink::reopen()
+{
+    if (isOpen())
+        return true;
+    if (m_transport && m_opened) {
+        // What is left of a serial device that went away is let go of first, and said.
+        const QString link = m_transport->description();
+        m_transport->close();
+        m_opened = false;
+        if (observed()) {
+            ExchangeEvent event;
+            event.kind = ExchangeEvent::Kind::LinkClosed;
+            event.time = QDateTime::currentDateTime();
+            event.link = link;
+            event.detail = openFailureText();
+            notify(std::move(event));
+        }
+    }
+    const OpenFailure before = m_openFailure;
+    const QString beforeDetail = m_openFailureDetail;
+    m_transport = m_factory(m_settings);
+    const bool ok = openTransport();
+    if (ok)
+        m_lost = false;
+    // An adapter still away is still the adapter that was removed, not a port never there.
+    else if (before == OpenFailure::DeviceRemoved && m_openFailure == OpenFailure::NoSuchPort) {
+        m_openFailure = before;
+        m_openFailureDetail = beforeDetail;
+    }
+    return ok;
+}
+
 // Opens the transport there is and tells the observers how that went.
 bool ControllerLink::openTransport()
 {

@@ -38,6 +38,10 @@ public:
     static std::unique_ptr<Transport> makeTransport(const LinkSettings &settings);
 
     bool open(const LinkSettings &settings);
+    // Opens the operation's link again, with the settings of its open, after it went away (a
+    // TCP connection closed, a serial device gone) or a connect again was refused: for a
+    // procedure that paces its own tries. The observers hear of it as of any open.
+    bool reopen();
     void close();
     bool isOpen() const;
     // Why the last open failed, in plain English; empty after a good one. A serial device that

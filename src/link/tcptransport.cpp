@@ -33,11 +33,14 @@ TcpTransport::~TcpTransport()
 
 QString TcpTransport::description() const
 {
+    // Asked for every exchange the monitor sees; the address does not change.
+    if (!m_description.isEmpty())
+        return m_description;
     const std::optional<std::uint32_t> address = LinkAddress::ipv4Address(m_hostAddress);
     const std::uint16_t port = LinkAddress::tcpPort(m_hostPort);
-    if (!address)
-        return m_hostAddress + QLatin1Char(':') + m_hostPort;
-    return QHostAddress(*address).toString() + QLatin1Char(':') + QString::number(port);
+    m_description = address ? QHostAddress(*address).toString() + QLatin1Char(':') + QString::number(port)
+                            : m_hostAddress + QLatin1Char(':') + m_hostPort;
+    return m_description;
 }
 
 bool TcpTransport::isOpen() const

@@ -29,6 +29,7 @@ private:
 
     QString m_hostAddress;
     QString m_hostPort;
+    mutable QString m_description; // made at the first ask
     int m_connectLimitMs;
     std::unique_ptr<QTcpSocket> m_socket;
 };
