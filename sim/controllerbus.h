@@ -4,6 +4,7 @@
 #include "simoptions.h"
 
 #include <QList>
+#include <QSet>
 #include <vector>
 
 // The controllers that share one line, each with a memory of its own. Only the controller a
@@ -28,5 +29,7 @@ public:
 
 private:
     std::vector<ControllerModel> m_controllers;
+    std::vector<bool> m_dead; // restarted for good: silent from then on
+    QSet<QByteArray> m_deadAfterRestart;
     bool m_anyId;
 };

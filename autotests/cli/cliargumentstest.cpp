@@ -90,7 +90,7 @@ private slots:
 
         p = parse({ Tcp, QStringLiteral("scan") });
         QCOMPARE(p.request->first, 0);
-        QCOMPARE(p.request->last, 255);
+        QCOMPARE(p.request->last, 999);
 
         p = parse({ Tcp, QStringLiteral("send"), QStringLiteral("--encoding"), QStringLiteral("BIG5"), QStringLiteral("--"), QStringLiteral("-AB") });
         QVERIFY2(p.request, qPrintable(p.text));

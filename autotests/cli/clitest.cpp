@@ -192,16 +192,16 @@ private slots:
     // The scan lists exactly the controllers on the line.
     void shouldScanTheBus()
     {
-        SimProcess sim({ "--bus", "003,005:RO420,250:RO426" }, true);
+        SimProcess sim({ "--bus", "003,005:RO420,300:RO426" }, true);
         QVERIFY(sim.start());
-        const Run run = cli({ "--link", linkTo(sim), "scan", "--wait", "100", "--json" });
+        const Run run = cli({ "--link", linkTo(sim), "scan", "000-300", "--wait", "100", "--json" });
         QCOMPARE(run.status, 0);
         QStringList found;
         for (const QJsonValue &f : run.json().value(QStringLiteral("found")).toArray())
             found.append(f[QStringLiteral("id")].toString() + QLatin1Char(' ') + f[QStringLiteral("model")].toString() + QLatin1Char(' ')
                          + f[QStringLiteral("serial-number")].toString());
-        QCOMPARE(found, (QStringList { "003 ZO425 24010042", "005 RO420 24010044", "250 RO426 24010289" }));
-        QCOMPARE(run.json().value(QStringLiteral("scanned")), QJsonValue(256));
+        QCOMPARE(found, (QStringList { "003 ZO425 24010042", "005 RO420 24010044", "300 RO426 24010339" }));
+        QCOMPARE(run.json().value(QStringLiteral("scanned")), QJsonValue(301));
     }
 
     void shouldSayWhatADryRunWouldWrite()

@@ -79,6 +79,9 @@ QString takeScan(CliRequest &request, const QStringList &args, const QCommandLin
         if (!ok || request.scanWaitMs < 1 || request.scanWaitMs > 60000)
             return QStringLiteral("--wait wants milliseconds from 1 to 60000, got \"%1\"").arg(parser.value(wait));
     }
+    request.quick = parser.isSet(QStringLiteral("quick"));
+    if (request.quick && (parser.isSet(QStringLiteral("thorough")) || parser.isSet(wait)))
+        return QStringLiteral("scan takes one of --quick, --thorough and --wait");
     return QString();
 }
 
@@ -155,12 +158,15 @@ QList<CliCommand> CliCommands::table()
           "Prints each value of the profile that differs from the controller's, or that the controller "
           "cannot report.", 1, 1, {}, false,
           &takeFile, &CliRunner::refuseBadProfile, &CliRunner::diff },
-        { "scan", Command::Scan, "[FROM-TO] [--wait MS]", "which IDs answer on the line (000-255)",
+        { "scan", Command::Scan, "[FROM-TO] [--quick|--thorough|--wait MS]", "which IDs answer on the line (000-999)",
           "Sends the connect's scan to each ID of the range, one exchange each, and lists each ID that "
-          "answers with its model and serial number. A silent ID costs the link's exchange limit (serial: "
-          "300 ms, TCP: 1200 ms); --wait sets a shorter one for the scan alone. Exit status 1 when no ID "
-          "answered.", 0, 1,
-          { option("wait", "scan: wait this long (ms) for each ID instead of the link's limit.", "ms") }, false,
+          "answers with its model and serial number, and each ID where more than one controller answers "
+          "(a conflict). --thorough (the default): a silent ID costs the link's exchange limit (serial: "
+          "300 ms, TCP: 1200 ms); --quick waits what the line speed and the controllers heard so far need, "
+          "at least 50 ms; --wait sets a fixed wait. Exit status 1 when no ID answered or a conflict was heard.", 0, 1,
+          { option("quick", "scan: wait per ID from the line speed and the answers heard (at least 50 ms)."),
+            option("thorough", "scan: wait the link's own limit for each ID (the default)."),
+            option("wait", "scan: wait this long (ms) for each ID instead of the link's limit.", "ms") }, false,
           &takeScan, nullptr, &CliRunner::scan },
         { "send", Command::Send, "TEXT [--encoding NAME]", "sends TEXT after the ID, prints the raw reply",
           "The reply is printed whole, its control bytes as the Unicode control pictures (U+2400..). Text "

@@ -24,8 +24,9 @@ struct CliRequest
     bool everything = false;   // apply --all
     bool dryRun = false;       // apply --dry-run
     int first = 0;             // scan
-    int last = 255;
-    int scanWaitMs = 0;        // scan --wait; 0: the link's limits
+    int last = 999;
+    int scanWaitMs = 0;        // scan --wait; 0: the speed decides
+    bool quick = false;        // scan --quick: the wait from the line speed and the answers heard
     QString text;              // send
     int encoding = 0;          // send --encoding: position in the text-encoding list
     bool net = false;          // reboot --net

@@ -345,6 +345,10 @@ int CliRunner::scan()
     BusScan scan(m_session.link());
     scan.setRange(m_request.first, m_request.last);
     scan.setScanWaitMs(m_request.scanWaitMs);
+    scan.setSpeed(m_request.quick ? BusScan::Speed::Quick : BusScan::Speed::Thorough);
+    scan.setConflictSeen([&](const BusScan::Conflict &conflict) {
+        say(QStringLiteral("%1 conflict: %2").arg(QString::fromLatin1(conflict.id), conflict.why));
+    });
 #ifdef Q_OS_WIN
     const bool progressShown = !m_report.json() && _isatty(_fileno(stderr));
 #else
@@ -369,12 +373,19 @@ int CliRunner::scan()
                                    { QStringLiteral("serial-number"), QString::fromLatin1(f.serialNumber) },
                                    { QStringLiteral("version"), f.versionText } });
     m_report.set(QStringLiteral("found"), found);
+    QJsonArray conflicts;
+    for (const BusScan::Conflict &c : result.conflicts)
+        conflicts.append(QJsonObject { { QStringLiteral("id"), QString::fromLatin1(c.id) }, { QStringLiteral("why"), c.why } });
+    m_report.set(QStringLiteral("conflicts"), conflicts);
     m_report.set(QStringLiteral("scanned"), result.scanned);
     m_report.set(QStringLiteral("milliseconds"), clock.elapsed());
     say(QStringLiteral("%1 of %2 IDs answered (%3 s)")
             .arg(result.found.size())
             .arg(result.scanned)
             .arg(double(clock.elapsed()) / 1000.0, 0, 'f', 1));
+    if (!result.conflicts.isEmpty())
+        return fail(ControllerFailed, QStringLiteral("More than one controller answers ID %1")
+                                          .arg(QString::fromLatin1(result.conflicts.first().id)));
     if (result.found.isEmpty())
         return fail(ControllerFailed, QStringLiteral("No ID from %1 to %2 answered")
                                           .arg(m_request.first, 3, 10, QLatin1Char('0'))
