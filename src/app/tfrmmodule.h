@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/profilereportdialog.h"
+#include "controller/busscan.h"
 #include "controller/controllersession.h"
 #include "controller/commandplan.h"
 #include "i18n/texttable.h"
@@ -178,7 +179,7 @@ private:
 
     void connectProfileHandlers();
     void connectBusScanHandlers();
-    void runBusScan(int first, int last);
+    void runBusScan(int first, int last, BusScan::Speed speed);
     std::optional<Profile> beginWithProfile(const QString &path);
     // The report window, which follows the language; titleId then the file name as its title.
     void showProfileReport(int titleId, const QString &fileName, const QList<ProfileReportDialog::Row> &rows,

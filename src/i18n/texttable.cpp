@@ -187,7 +187,7 @@ const char8_t *const messages[TextTable::MessageCount][TextTable::ColumnCount] =
     /* 179 */ { u8"Scanning ID %1 ...", u8"正在扫描 ID %1 ...", u8"正在掃描 ID %1 ..." },
     /* 180 */ { u8"%1 of %2 IDs answered", u8"已扫描 %2 个 ID, %1 个有回应", u8"已掃描 %2 個 ID, %1 個有回應" },
     /* 181 */ { u8"Scan cancelled after %1 IDs", u8"扫描已取消 (已扫描 %1 个 ID)", u8"掃描已取消 (已掃描 %1 個 ID)" },
-    /* 182 */ { u8"Double-click an ID to connect to it", u8"双击 ID 即可设为连线 ID", u8"按兩下 ID 即可設為連線 ID" },
+    /* 182 */ { u8"Double-click an ID to connect to it", u8"双击 ID 即可连线该装置", u8"按兩下 ID 即可連線該裝置" },
     /* 183 */ { u8"Profiles (*.json)", u8"配置文件 (*.json)", u8"設定檔 (*.json)" },
     /* 184 */ { u8"Profile", u8"配置文件", u8"設定檔" },
     /* 185 */ { u8"Value", u8"项目", u8"項目" },
@@ -235,6 +235,10 @@ const char8_t *const messages[TextTable::MessageCount][TextTable::ColumnCount] =
     /* 220 */ { u8"The serial adapter (%1) was removed during the operation. Plug it in again and choose its port.",
                 u8"操作过程中串口适配器 (%1) 被拔出. 请重新插上, 再选择它的端口.",
                 u8"操作過程中序列埠轉接器 (%1) 被拔除. 請重新插上, 再選擇它的連接埠." },
+    /* 221 */ { u8"Quick", u8"快速", u8"快速" },
+    /* 222 */ { u8"Thorough", u8"完整", u8"完整" },
+    /* 223 */ { u8"Elapsed %1, remaining %2", u8"已用 %1, 剩余 %2", u8"已用 %1, 剩餘 %2" },
+    /* 224 */ { u8"Conflict: several answer", u8"冲突: 多台回应", u8"衝突: 多台回應" },
 };
 
 } // namespace

@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 221;
+    static constexpr int MessageCount = 225;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -238,6 +238,11 @@ public:
     // Why a serial port would not open or went away: tool tips of the banner.
     static constexpr int PortPermissionTip = 219;     // %1 the device, %2 its group, %3 the user
     static constexpr int AdapterRemovedTip = 220;     // %1 the port
+    // The bus scan's speeds, its clock and a conflict; the site window.
+    static constexpr int ScanQuick = 221;
+    static constexpr int ScanThorough = 222;
+    static constexpr int ScanTimes = 223;             // %1 elapsed, %2 remaining (m:ss)
+    static constexpr int ScanConflict = 224;          // in the model column of an ID two controllers answer
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.
