@@ -30,6 +30,8 @@ public:
 private:
     std::vector<ControllerModel> m_controllers;
     std::vector<bool> m_dead; // restarted for good: silent from then on
-    QSet<QByteArray> m_deadAfterRestart;
+    std::vector<bool> m_waiting; // a new unit not yet connected
+    void connectNextNewUnit();
+    std::vector<bool> m_diesAtRestart; // by the ID each had at the start
     bool m_anyId;
 };

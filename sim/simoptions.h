@@ -41,6 +41,7 @@ struct BusMember
     QByteArray id;
     QByteArray serial;
     QByteArray version;
+    bool spare = false; // a new unit at 000, put on the line once the one before has left 000
 };
 
 struct SimOptions
