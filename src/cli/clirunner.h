@@ -7,6 +7,7 @@
 #include "profile/parameterprocedures.h"
 #include "records/jigstation.h"
 #include "records/recordstoresettings.h"
+#include "site/site.h"
 
 #include <QTextStream>
 
@@ -31,6 +32,7 @@ private:
     int refuseBadProfile();
     int refuseUnsendableText();
     int refuseJigSetup();
+    int refuseSite();
 
     int identify();
     int get();
@@ -43,6 +45,16 @@ private:
     int reboot();
     int initial();
     int jig();
+    int site();
+
+    // The site's actions, each saving the site with its units' results.
+    int siteScan();
+    int siteAddress();
+    int siteReplace();
+    int siteReport();
+    int siteRun();
+    int saved(int status);
+    bool needsLink() const;
 
     // identify() first for every command that works on the controller's values.
     bool identified();
@@ -58,4 +70,5 @@ private:
     QByteArray m_sendBytes;
     JigStation::Setup m_jigSetup;
     RecordStoreSettings m_store;
+    Site m_site;
 };

@@ -81,24 +81,8 @@ SiteActions::Result SiteActions::run(Action action, const QList<QByteArray> &ids
         SiteUnit &unit = m_site.units[m_site.indexOf(ordered[done])];
         m_session.setDeviceId(unit.id);
         QString why;
-        bool ok = false;
-        switch (action) {
-        case Action::Read:
-            ok = readUnit(unit, &why);
-            break;
-        case Action::Apply:
-            ok = applyTo(unit, &why);
-            break;
-        case Action::Clock:
-            ok = setClockOf(unit, &why);
-            break;
-        case Action::Reboot: {
-            const Outcome outcome = m_session.reboot(false);
-            ok = outcome.ok;
-            why = outcome.why;
-            break;
-        }
-        }
+        // Nothing is written to a unit that is not the row's: another may have taken its ID.
+        const bool ok = action == Action::Read ? readUnit(unit, &why) : checkSerial(unit, &why) && act(action, unit, &why);
         unit.lastAction = word(action);
         unit.lastOk = ok;
         unit.lastWhy = ok ? QString() : why;
@@ -110,7 +94,41 @@ SiteActions::Result SiteActions::run(Action action, const QList<QByteArray> &ids
     return result;
 }
 
+bool SiteActions::act(Action action, SiteUnit &unit, QString *why)
+{
+    switch (action) {
+    case Action::Read:
+        return readUnit(unit, why);
+    case Action::Apply:
+        return applyTo(unit, why);
+    case Action::Clock:
+        return setClockOf(unit, why);
+    case Action::Reboot: {
+        const Outcome outcome = m_session.reboot(false);
+        *why = outcome.why;
+        return outcome.ok;
+    }
+    }
+    return false;
+}
+
 bool SiteActions::readUnit(SiteUnit &unit, QString *why)
+{
+    if (!checkSerial(unit, why))
+        return false;
+    const ParameterProcedures::Snapshot snapshot = ParameterProcedures::read(m_session);
+    if (!snapshot.ok()) {
+        *why = snapshot.why;
+        return false;
+    }
+    unit.model = snapshot.model;
+    unit.version = snapshot.versionText;
+    unit.values = snapshot.values;
+    compareWithProfile(unit);
+    return readClock(unit, why);
+}
+
+bool SiteActions::checkSerial(SiteUnit &unit, QString *why)
 {
     m_session.pause(Pauses::BeforeCommand);
     const Reply serial = m_session.send(IdentifyReplies::serialCommand());
@@ -127,16 +145,7 @@ bool SiteActions::readUnit(SiteUnit &unit, QString *why)
         return false;
     }
     unit.serialNumber = number->serialNumber;
-    const ParameterProcedures::Snapshot snapshot = ParameterProcedures::read(m_session);
-    if (!snapshot.ok()) {
-        *why = snapshot.why;
-        return false;
-    }
-    unit.model = snapshot.model;
-    unit.version = snapshot.versionText;
-    unit.values = snapshot.values;
-    compareWithProfile(unit);
-    return readClock(unit, why);
+    return true;
 }
 
 void SiteActions::compareWithProfile(SiteUnit &unit) const
@@ -195,6 +204,8 @@ bool SiteActions::applyTo(SiteUnit &unit, QString *why)
     ParameterProcedures::ApplyOptions options;
     options.model = m_site.profileModel;
     const ParameterProcedures::ApplyResult result = ParameterProcedures::apply(m_session, m_site.profileValues, options);
+    if (!result.model.isEmpty())
+        unit.model = result.model;
     if (result.stage == ParameterProcedures::ApplyResult::Stage::Done) {
         // What the read-back showed is what the unit now holds.
         for (const ParameterDifference &row : result.rows)

@@ -53,6 +53,9 @@ public:
     bool readUnit(SiteUnit &unit, QString *why);
 
 private:
+    bool act(Action action, SiteUnit &unit, QString *why);
+    // The serial number at the row's ID is the row's (or the row has none yet, and takes it).
+    bool checkSerial(SiteUnit &unit, QString *why);
     bool applyTo(SiteUnit &unit, QString *why);
     bool setClockOf(SiteUnit &unit, QString *why);
     bool readClock(SiteUnit &unit, QString *why);
