@@ -129,6 +129,7 @@ void TfrmModule::connectHandlers()
 
     connectProfileHandlers();
     connectBusScanHandlers();
+    connectSiteHandlers();
 }
 
 void TfrmModule::showEvent(QShowEvent *event)

@@ -7,6 +7,7 @@
 #include "i18n/texttable.h"
 #include "link/linksettings.h"
 #include "profile/profile.h"
+#include "site/siteactions.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -18,6 +19,7 @@ namespace Ui {
 class TfrmModule;
 }
 class BusScanWindow;
+class SiteWindow;
 class ExchangeObserver;
 class OperationBracket;
 class Tone;
@@ -145,6 +147,7 @@ public Q_SLOTS:
     void mnuProfileCompareClick();
     void mnuProfileApplyClick();
     void mnuBusScanClick();
+    void mnuSiteClick();
 
 public:
     // The connected controller's values, with the window's own for those it cannot report.
@@ -179,6 +182,12 @@ private:
 
     void connectProfileHandlers();
     void connectBusScanHandlers();
+    void connectSiteHandlers();
+    bool beginSiteWork();
+    void runSiteAction(SiteActions::Action action, const QList<QByteArray> &ids);
+    void runSiteScan();
+    // The new unit at 000 to the next free ID from `from`, or in place of `replacing`.
+    void runSiteAddressing(const QByteArray &replacing, int from);
     void runBusScan(int first, int last, BusScan::Speed speed);
     std::optional<Profile> beginWithProfile(const QString &path);
     // The report window, which follows the language; titleId then the file name as its title.
@@ -199,6 +208,8 @@ private:
     bool m_closePending = false;
     bool m_shownOnce = false;
     BusScanWindow *m_busScan = nullptr;
+    SiteWindow *m_siteWindow = nullptr;
+    QAction *m_mnuSite = nullptr;
     ProfileReportDialog *m_profileReport = nullptr;
     QString m_profileFolder;
 

@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 225;
+    static constexpr int MessageCount = 256;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -243,6 +243,37 @@ public:
     static constexpr int ScanThorough = 222;
     static constexpr int ScanTimes = 223;             // %1 elapsed, %2 remaining (m:ss)
     static constexpr int ScanConflict = 224;          // in the model column of an ID two controllers answer
+    static constexpr int SiteEntry = 225;
+    static constexpr int SiteTitle = 226;
+    static constexpr int SiteNameLabel = 227;
+    static constexpr int SiteOpenButton = 228;
+    static constexpr int SiteSaveButton = 229;
+    static constexpr int SiteReportButton = 230;
+    static constexpr int SiteScanButton = 231;
+    static constexpr int SiteAddButton = 232;
+    static constexpr int SiteAddressButton = 233;
+    static constexpr int SiteProfileButton = 234;
+    static constexpr int SiteReadButton = 235;
+    static constexpr int SiteApplyButton = 236;
+    static constexpr int SiteRebootButton = 237;
+    static constexpr int SiteFailedButton = 238;
+    static constexpr int SiteReplaceButton = 239;
+    static constexpr int SiteRetryButton = 240;
+    static constexpr int ClockOffsetColumn = 241;
+    static constexpr int LastActionColumn = 242;
+    static constexpr int ProfileMatches = 243;
+    static constexpr int ProfileDiffers = 244;
+    static constexpr int ProfileNotRead = 245;
+    static constexpr int ResultOk = 246;
+    static constexpr int ResultFailed = 247;
+    static constexpr int MarkedFailed = 248;
+    static constexpr int SiteProgress = 249;
+    static constexpr int SiteDone = 250;
+    static constexpr int SiteAddressed = 251;
+    static constexpr int SiteFileRefused = 252;
+    static constexpr int SiteFilesFilter = 253;
+    static constexpr int ReportFilesFilter = 254;
+    static constexpr int SiteReplaced = 255;
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.
