@@ -102,6 +102,64 @@ bool SiteReport::writeCsv(const QString &path, const Site &site, const QDateTime
     return true;
 }
 
+void SiteReport::draw(QPainter &painter, QPaintDevice &device, const std::function<void()> &newPage, const Site &site,
+                      const QDateTime &date, const QString &madeBy)
+{
+    const QRect page = painter.viewport();
+    const int dpi = device.logicalDpiY();
+    QFont title(QStringLiteral("Sans"));
+    title.setPointSizeF(16);
+    title.setBold(true);
+    QFont body(QStringLiteral("Sans"));
+    body.setPointSizeF(8);
+    QFont bold = body;
+    bold.setBold(true);
+
+    // The columns' shares of the width, the result and version widest.
+    const QList<int> shares { 4, 8, 6, 14, 10, 9, 7, 7, 22, 13 };
+    const int total = std::accumulate(shares.cbegin(), shares.cend(), 0);
+    QList<int> x { 0 };
+    for (const int share : shares)
+        x.append(x.last() + page.width() * share / total);
+
+    int y = 0;
+    const auto heading = [&] {
+        painter.setFont(title);
+        const int h = QFontMetrics(title, &device).height();
+        painter.drawText(QRect(0, y, page.width(), h), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Handover report: %1").arg(site.name));
+        y += h;
+        painter.setFont(body);
+        const int line = QFontMetrics(body, &device).height();
+        painter.drawText(QRect(0, y, page.width(), line), Qt::AlignLeft | Qt::AlignVCenter,
+                         QStringLiteral("Date: %1    Tool: %2    Controllers: %3%4")
+                             .arg(localTime(date), madeBy)
+                             .arg(site.units.size())
+                             .arg(site.profileName.isEmpty() ? QString() : QStringLiteral("    Profile: ") + site.profileName));
+        y += line * 2;
+    };
+    const auto tableRow = [&](const QStringList &cells, const QFont &font) {
+        const QFontMetrics metrics(font, &device);
+        int height = metrics.height();
+        for (int c = 0; c < cells.size(); ++c)
+            height = std::max(height, metrics.boundingRect(QRect(0, 0, x[c + 1] - x[c] - dpi / 25, 10000), Qt::TextWordWrap, cells[c]).height());
+        height += dpi / 40;
+        if (y + height > page.height()) {
+            newPage();
+            y = 0;
+            heading();
+        }
+        painter.setFont(font);
+        for (int c = 0; c < cells.size(); ++c)
+            painter.drawText(QRect(x[c], y, x[c + 1] - x[c] - dpi / 25, height), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, cells[c]);
+        y += height;
+        painter.drawLine(0, y - dpi / 80, page.width(), y - dpi / 80);
+    };
+    heading();
+    tableRow(header(), bold);
+    for (const QStringList &row : rows(site))
+        tableRow(row, body);
+}
+
 bool SiteReport::writePdf(const QString &path, const Site &site, const QDateTime &date, const QString &madeBy, QString *why)
 {
     QSaveFile file(path);
@@ -117,60 +175,7 @@ bool SiteReport::writePdf(const QString &path, const Site &site, const QDateTime
         pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter));
         pdf.setResolution(300);
         QPainter painter(&pdf);
-        const QRect page = painter.viewport();
-        const int dpi = pdf.resolution();
-        QFont title(QStringLiteral("Sans"));
-        title.setPointSizeF(16);
-        title.setBold(true);
-        QFont body(QStringLiteral("Sans"));
-        body.setPointSizeF(8);
-        QFont bold = body;
-        bold.setBold(true);
-
-        // The columns' shares of the width, the result and version widest.
-        const QList<int> shares { 4, 8, 6, 14, 10, 9, 7, 7, 22, 13 };
-        const int total = std::accumulate(shares.cbegin(), shares.cend(), 0);
-        QList<int> x { 0 };
-        for (const int share : shares)
-            x.append(x.last() + page.width() * share / total);
-
-        int y = 0;
-        const auto heading = [&] {
-            painter.setFont(title);
-            const int h = QFontMetrics(title, &pdf).height();
-            painter.drawText(QRect(0, y, page.width(), h), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Handover report: %1").arg(site.name));
-            y += h;
-            painter.setFont(body);
-            const int line = QFontMetrics(body, &pdf).height();
-            painter.drawText(QRect(0, y, page.width(), line), Qt::AlignLeft | Qt::AlignVCenter,
-                             QStringLiteral("Date: %1    Tool: %2    Controllers: %3%4")
-                                 .arg(localTime(date), madeBy)
-                                 .arg(site.units.size())
-                                 .arg(site.profileName.isEmpty() ? QString() : QStringLiteral("    Profile: ") + site.profileName));
-            y += line * 2;
-        };
-        const auto tableRow = [&](const QStringList &cells, const QFont &font) {
-            painter.setFont(font);
-            const QFontMetrics metrics(font, &pdf);
-            int height = metrics.height();
-            for (int c = 0; c < cells.size(); ++c)
-                height = std::max(height, metrics.boundingRect(QRect(0, 0, x[c + 1] - x[c] - dpi / 25, 10000), Qt::TextWordWrap, cells[c]).height());
-            height += dpi / 40;
-            if (y + height > page.height()) {
-                pdf.newPage();
-                y = 0;
-                heading();
-                painter.setFont(font);
-            }
-            for (int c = 0; c < cells.size(); ++c)
-                painter.drawText(QRect(x[c], y, x[c + 1] - x[c] - dpi / 25, height), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, cells[c]);
-            y += height;
-            painter.drawLine(0, y - dpi / 80, page.width(), y - dpi / 80);
-        };
-        heading();
-        tableRow(header(), bold);
-        for (const QStringList &row : rows(site))
-            tableRow(row, body);
+        draw(painter, pdf, [&pdf] { pdf.newPage(); }, site, date, madeBy);
     }
     if (!file.commit()) {
         if (why)
