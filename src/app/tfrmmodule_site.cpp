@@ -15,7 +15,9 @@ void TfrmModule::connectSiteHandlers()
     // Beside the bus scan in the Tools menu; the menu bar itself looks as it did.
     m_mnuSite = new QAction(this);
     m_mnuSite->setObjectName(QStringLiteral("mnuSite"));
-    ui->mnuTools->addAction(m_mnuSite);
+    const QList<QAction *> entries = ui->mnuTools->actions();
+    const qsizetype scan = entries.indexOf(ui->mnuBusScan);
+    ui->mnuTools->insertAction(scan >= 0 && scan + 1 < entries.size() ? entries.at(scan + 1) : nullptr, m_mnuSite);
     connect(m_mnuSite, &QAction::triggered, this, &TfrmModule::mnuSiteClick);
 }
 
