@@ -70,6 +70,18 @@ private slots:
         QVERIFY(back->units[1] == site.units[1]);
     }
 
+    // A local time is kept with its offset: the file says which moment it was wherever it is read.
+    void shouldKeepTimesWithTheirOffset()
+    {
+        Site site = sample();
+        site.units[0].lastAt = QDateTime(QDate(2026, 12, 8), QTime(9, 0), Qt::LocalTime);
+        const QByteArray text = SiteFile::toJson(site, QDateTime::currentDateTime(), QString());
+        const int offset = site.units[0].lastAt.offsetFromUtc();
+        const QString expected = QDateTime(QDate(2026, 12, 8), QTime(9, 0), Qt::OffsetFromUTC, offset).toString(Qt::ISODateWithMs);
+        QVERIFY2(text.contains(("\"last-at\": \"" + expected + "\"").toUtf8()), text.constData());
+        QVERIFY(SiteFile::parse(text)->units[0].lastAt == site.units[0].lastAt);
+    }
+
     void shouldRefuseABadFileWhole_data()
     {
         QTest::addColumn<QByteArray>("edit"); // what replaces the marker in a good file

@@ -141,6 +141,12 @@ std::optional<SiteUnit> unitFromJson(const QJsonValue &json, int row, QString *w
     return unit;
 }
 
+// With its offset, so the text still says which moment it was when read elsewhere.
+QString timeText(const QDateTime &time)
+{
+    return time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs);
+}
+
 QJsonObject unitToJson(const SiteUnit &unit)
 {
     QJsonObject o { { QStringLiteral("id"), QString::fromLatin1(unit.id) },
@@ -157,11 +163,11 @@ QJsonObject unitToJson(const SiteUnit &unit)
     if (unit.clockOffsetS)
         o.insert(QStringLiteral("clock-offset-s"), *unit.clockOffsetS);
     if (unit.lastAt.isValid())
-        o.insert(QStringLiteral("last-at"), unit.lastAt.toString(Qt::ISODateWithMs));
+        o.insert(QStringLiteral("last-at"), timeText(unit.lastAt));
     QJsonArray replaced;
     for (const ReplacedUnit &r : unit.replaced)
         replaced.append(QJsonObject { { QStringLiteral("serial-number"), QString::fromLatin1(r.serialNumber) },
-                                      { QStringLiteral("date"), r.replacedAt.toString(Qt::ISODateWithMs) } });
+                                      { QStringLiteral("date"), timeText(r.replacedAt) } });
     o.insert(QStringLiteral("replaced"), replaced);
     return o;
 }
