@@ -184,6 +184,8 @@ private:
     void connectBusScanHandlers();
     void connectSiteHandlers();
     bool beginSiteWork();
+    // The session's waits made to repaint and take Cancel; what it returns puts them back.
+    std::function<void()> siteWaitsProcessMessages();
     void runSiteAction(SiteActions::Action action, const QList<QByteArray> &ids);
     void runSiteScan();
     // The new unit at 000 to the next free ID from `from`, or in place of `replacing`.

@@ -8,7 +8,39 @@
 #include "site/siteaddressing.h"
 #include "ui_tfrmmodule.h"
 
+#include <QElapsedTimer>
 #include <QMenu>
+#include <QThread>
+
+namespace {
+
+// Undoes something at the end of a scope, on every way out.
+struct AtExit
+{
+    std::function<void()> undo;
+    ~AtExit() { undo(); }
+};
+
+} // namespace
+
+// A site's work lasts minutes: during its waits the window repaints and takes the operator's
+// Cancel (applied before the next unit, never half-way through one). The waits are slept in
+// slices of at most 20 ms, blocking in the system; the other operations keep their plain sleeps.
+std::function<void()> TfrmModule::siteWaitsProcessMessages()
+{
+    m_session.setPause([this](int milliseconds) {
+        QElapsedTimer waited;
+        waited.start();
+        for (;;) {
+            m_bracket->processMessages();
+            const qint64 left = milliseconds - waited.elapsed();
+            if (left <= 0)
+                return;
+            QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, 20)));
+        }
+    });
+    return [this] { m_session.setPause([](int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); }); };
+}
 
 void TfrmModule::connectSiteHandlers()
 {
@@ -70,6 +102,7 @@ void TfrmModule::runSiteAction(SiteActions::Action action, const QList<QByteArra
 {
     if (!beginSiteWork())
         return;
+    const AtExit plainWaits { siteWaitsProcessMessages() };
     m_siteWindow->workStarted(int(ids.size()));
     SiteActions actions(m_session, m_siteWindow->site());
     actions.setProgress([this](int done, int total, const QByteArray &id) {
@@ -120,6 +153,7 @@ void TfrmModule::runSiteAddressing(const QByteArray &replacing, int from)
 {
     if (!beginSiteWork())
         return;
+    const AtExit plainWaits { siteWaitsProcessMessages() };
     m_siteWindow->workStarted(1);
     SiteAddressing addressing(m_session, m_siteWindow->site());
     const SiteAddressing::Outcome outcome = replacing.isEmpty() ? addressing.addressNext(from) : addressing.replace(replacing);
