@@ -4,6 +4,7 @@
 #include "simoptions.h"
 
 #include <QList>
+#include <QSet>
 #include <vector>
 
 // The controllers that share one line, each with a memory of its own. Only the controller a
@@ -28,5 +29,9 @@ public:
 
 private:
     std::vector<ControllerModel> m_controllers;
+    std::vector<bool> m_dead; // restarted for good: silent from then on
+    std::vector<bool> m_waiting; // a new unit not yet connected
+    void connectNextNewUnit();
+    std::vector<bool> m_diesAtRestart; // by the ID each had at the start
     bool m_anyId;
 };

@@ -269,6 +269,12 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
     const QCommandLineOption returnAfterOpt(QStringLiteral("return-after"), QStringLiteral("With --vanish-after: this many milliseconds after it went, a new pseudo-terminal comes (printed as \"pty PATH\", --pty-link made again to it), as the adapter plugged in again; the controller has kept its state (0: never, the default)."), QStringLiteral("ms"));
     const QCommandLineOption clockOpt(QStringLiteral("clock"), QStringLiteral("The controller's clock at start, yyyyMMddHHmmss (default the PC's time); it runs on from there."), QStringLiteral("time"));
     const QCommandLineOption seedOpt(QStringLiteral("seed"), QStringLiteral("Where --lose-every and --cut-every strike; the same seed strikes the same replies (default 1)."), QStringLiteral("s"));
+    const QCommandLineOption twinOpt(QStringLiteral("twin"), QStringLiteral("A second controller at each of these IDs (comma-separated, each one --id or --bus has), with a serial number of its own (the first's plus 1000 plus the ID): two units given the same address. Both answer every request to it; see --collide."), QStringLiteral("ids"));
+    const QCommandLineOption collideOpt(QStringLiteral("collide"), QStringLiteral("Where several controllers answer one request, their replies mix byte by byte on the line, as two transmitters at once do (the check digits fail); without it they follow one another."));
+    const QCommandLineOption deadAfterRestartOpt(QStringLiteral("dead-after-restart"), QStringLiteral("The controllers at these IDs at the start (comma-separated; not the new units) never answer again once restarted (\"AJ\"), as a unit that does not come back."), QStringLiteral("ids"));
+    const QCommandLineOption silentAfterRestartOpt(QStringLiteral("silent-after-restart"), QStringLiteral("After each restart (\"AJ\") the line stays silent for the next N requests, as while a controller starts up (default 0)."), QStringLiteral("n"));
+    const QCommandLineOption newUnitsOpt(QStringLiteral("new-units"), QStringLiteral("N new units at ID 000, each with a serial number of its own (the first's plus 5000 and its number), connected one at a time: the next is on the line once the one before has been given another ID (at most 32)."), QStringLiteral("n"));
+    parser.addOptions({ twinOpt, collideOpt, deadAfterRestartOpt, silentAfterRestartOpt, newUnitsOpt });
     parser.addOptions({ clockOpt, tcpOpt, noTcpOpt, ptyOpt, ptyLinkOpt, announceOpt, untilGoneOpt, idOpt, anyIdOpt, serialOpt, versionOpt, modelOpt, logOpt, replyOpt,
                         faultOpt, failNthOpt, jigOpt, inputsOpt, recordEveryOpt, recordOpt, paramOpt, busOpt,
                         jigFaultOpt, loseEveryOpt, cutEveryOpt, vanishAfterOpt, returnAfterOpt, seedOpt });
@@ -416,6 +422,48 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
         o.bus = *bus;
         o.id = o.bus.first().id;
     }
+    if (parser.isSet(twinOpt)) {
+        if (o.bus.isEmpty())
+            o.bus.append({ o.id, o.serial, o.version });
+        for (const QString &text : parser.value(twinOpt).split(QLatin1Char(','))) {
+            const QByteArray id = text.trimmed().toLatin1();
+            const auto first = std::find_if(o.bus.cbegin(), o.bus.cend(), [&](const BusMember &m) { return m.id == id; });
+            if (id.size() != 3 || !isDigits(id) || first == o.bus.cend()) {
+                *error = QStringLiteral("--twin wants IDs of controllers on the line (--id or --bus), got \"%1\"").arg(text);
+                return std::nullopt;
+            }
+            // Further from the first than any other on the bus can be, so the number is its own.
+            const BusMember twin { id, busSerial(o.bus.first().serial, 1000 + id.toInt(), id), first->version };
+            o.bus.append(twin);
+        }
+    }
+    if (parser.isSet(newUnitsOpt)) {
+        int count = 0;
+        if (!parseCount(QStringLiteral("--new-units"), parser.value(newUnitsOpt), &count, error))
+            return std::nullopt;
+        if (count > 32) {
+            *error = QStringLiteral("--new-units takes at most 32");
+            return std::nullopt;
+        }
+        if (o.bus.isEmpty() && count > 0)
+            o.bus.append({ o.id, o.serial, o.version });
+        for (int k = 1; k <= count; ++k)
+            o.bus.append({ "000", busSerial(o.bus.first().serial, 5000 + k, "000"), o.version, true });
+    }
+    o.collide = parser.isSet(collideOpt);
+    if (parser.isSet(deadAfterRestartOpt)) {
+        for (const QString &text : parser.value(deadAfterRestartOpt).split(QLatin1Char(','))) {
+            const QByteArray id = text.trimmed().toLatin1();
+            if (id.size() != 3 || !isDigits(id)) {
+                *error = QStringLiteral("--dead-after-restart wants IDs of three digits, got \"%1\"").arg(text);
+                return std::nullopt;
+            }
+            o.deadAfterRestart.insert(id);
+        }
+    }
+    if (parser.isSet(silentAfterRestartOpt)
+        && !parseCount(QStringLiteral("--silent-after-restart"), parser.value(silentAfterRestartOpt), &o.silentAfterRestart, error))
+        return std::nullopt;
     for (const QString &f : parser.values(jigFaultOpt)) {
         if (!o.jigFaults.add(f, error))
             return std::nullopt;

@@ -41,6 +41,7 @@ struct BusMember
     QByteArray id;
     QByteArray serial;
     QByteArray version;
+    bool spare = false; // a new unit at 000, put on the line once the one before has left 000
 };
 
 struct SimOptions
@@ -73,11 +74,14 @@ struct SimOptions
     int returnAfterMs = 0;                // and comes back, a new one, this long after (0: never)
     quint64 seed = 1;
     qint64 clockOffsetMs = 0;             // the clock at start, as an offset from the PC's
+    bool collide = false;                 // replies of several controllers to one request mix byte by byte
+    QSet<QByteArray> deadAfterRestart;    // controllers (by ID) that never answer again after a restart
 
     // Not on the command line: what the tests' in-process simulator can ask for besides, so that
     // the parameter procedures meet a controller that loses writes or restarts slowly.
     QSet<int> ignoredWrites;              // parameter addresses whose writes are acknowledged but not kept
     int silentAfterRestart = 0;           // requests left unanswered after each "AJ", as a restart does
+                                          // (also --silent-after-restart)
     bool cardBitsByCommand = false;       // "AF24"/"AF32" land in the parameter memory, as on an RO420
 
     // Parses the command line; on error returns nothing and says why in *error.

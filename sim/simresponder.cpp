@@ -42,6 +42,10 @@ SimResponder::Result SimResponder::handle(const QByteArray &frame, bool connecti
     const QList<ControllerBus::Answer> answers = m_bus.handle(*command);
     if (!answers.isEmpty() && command->mid(3) == "AJ")
         m_silentLeft = m_options.silentAfterRestart;
+    if (m_options.collide && answers.size() > 1) {
+        result.replies.append(collided(answers));
+        return result;
+    }
     for (const ControllerBus::Answer &answer : answers) {
         const QByteArray reply = CommandFrame::encodeReply(answer.id, answer.reply.head, answer.reply.data);
         const bool lose = m_lose.next();
@@ -63,6 +67,26 @@ SimResponder::Result SimResponder::handle(const QByteArray &frame, bool connecti
         result.replies.append(half);
     }
     return result;
+}
+
+// Two transmitters on one line at once: what arrives is neither reply but their bytes taken
+// in turn, so that each frame's start and end still come through and its check digits fail.
+ReplyAction SimResponder::collided(const QList<ControllerBus::Answer> &answers)
+{
+    QList<QByteArray> replies;
+    qsizetype longest = 0;
+    for (const ControllerBus::Answer &answer : answers) {
+        replies.append(CommandFrame::encodeReply(answer.id, answer.reply.head, answer.reply.data));
+        longest = std::max(longest, replies.last().size());
+    }
+    ReplyAction action;
+    for (qsizetype i = 0; i < longest; ++i) {
+        for (const QByteArray &reply : replies) {
+            if (i < reply.size())
+                action.bytes.append(reply[i]);
+        }
+    }
+    return action;
 }
 
 const SimFault *SimResponder::faultFor(const QByteArray &command) const

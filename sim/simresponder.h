@@ -30,6 +30,7 @@ public:
 
 private:
     ReplyAction shaped(const QByteArray &command, QByteArray reply) const;
+    static ReplyAction collided(const QList<ControllerBus::Answer> &answers);
     const SimFault *faultFor(const QByteArray &command) const;
 
     SimOptions m_options;

@@ -6,6 +6,7 @@
 #include "operationprobe.h"
 #include "windowcontrols.h"
 
+#include <QComboBox>
 #include <QProgressBar>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -70,14 +71,38 @@ private slots:
         QCOMPARE(in<QProgressBar>(scan, "pbScan")->value(), 6);
         QCOMPARE(in<QLabel>(scan, "lblScanStatus")->text(), QStringLiteral("2 of 6 IDs answered"));
         QCOMPARE(sim.requests().count(), 6 + 2);
+        // The scan's clock: all of it elapsed, nothing left.
+        QVERIFY2(in<QLabel>(scan, "lblScanTime")->text().endsWith(QStringLiteral("remaining 0:00")),
+                 qPrintable(in<QLabel>(scan, "lblScanTime")->text()));
 
-        // A double-click on 005 makes it the ID to connect to, and the connect finds it.
+        // A double-click on 005 connects to it, as the hint says.
         auto *table = in<QTableWidget>(scan, "tblScanFound");
         Q_EMIT table->cellDoubleClicked(1, 2);
         QCOMPARE(h.find<QLineEdit>("edScanId")->text(), QStringLiteral("005"));
         QCOMPARE(h.find<QScrollBar>("sbScanId")->value(), 5);
-        h.click("btnConnect");
         QVERIFY(h.find<QLabel>("pnSN")->text().endsWith(QStringLiteral("ID:005")));
+        QVERIFY(h.find<QWidget>("pcMain")->isEnabled());
+    }
+
+    // Two controllers at one ID: a row that says so, in the error colour, that connects to nothing.
+    void shouldShowAConflictAsNoController()
+    {
+        SimProcess sim({ "--bus", "003,004", "--twin", "004", "--collide" }, true);
+        QVERIFY(sim.start());
+        WindowHarness h;
+        h.useSerial(sim.ptyPath());
+        QWidget *scan = openScanWindow(h);
+        in<QSpinBox>(scan, "edScanFrom")->setValue(3);
+        in<QSpinBox>(scan, "edScanTo")->setValue(5);
+        in<QPushButton>(scan, "btnScanStart")->click();
+        const QString conflict = TextTable::text(TextTable::ScanConflict, TextTable::English);
+        QCOMPARE(rows(scan), (QStringList { "003 ZO425 24010042", "004 " + conflict + " " }));
+        auto *table = in<QTableWidget>(scan, "tblScanFound");
+        QCOMPARE(table->item(1, 1)->foreground().color(), ToolLook::colour(ToolLook::ErrorText));
+        const qsizetype sent = sim.requests().count();
+        Q_EMIT table->cellDoubleClicked(1, 0);
+        QCOMPARE(sim.requests().count(), sent);
+        QVERIFY(!h.find<QWidget>("pcMain")->isEnabled());
     }
 
     void shouldStopWhenCancelled()
@@ -87,6 +112,8 @@ private slots:
         WindowHarness h;
         h.useSerial(sim.ptyPath());
         QWidget *scan = openScanWindow(h);
+        // At the line's own limit, 300 ms an ID.
+        in<QComboBox>(scan, "cmbScanSpeed")->setCurrentIndex(1);
         // Cancel a moment after the start, from the scan window while the scan runs.
         QTimer::singleShot(700, in<QPushButton>(scan, "btnScanCancel"), &QPushButton::click);
         in<QPushButton>(scan, "btnScanStart")->click();

@@ -320,6 +320,33 @@ private slots:
         QCOMPARE(h.banner(), english(TextTable::ProfileLoaded));
     }
 
+    // A damaged file is said at once: the operator is not asked how to apply what cannot be.
+    void shouldRefuseADamagedProfileBeforeAskingHowToApplyIt()
+    {
+        QTemporaryDir dir;
+        const QString path = writeFile(dir, QByteArray("{\"format\": \"zu42-profile\", \"version\": 1, \"model\": \"ZO425\", \"values\": {\"door-log\": fal"));
+        Simulator sim;
+        QVERIFY(sim.start());
+        WindowHarness h;
+        QVERIFY(connectWithId(h, sim));
+        sim.clearRequests();
+        int asked = 0;
+        DialogAnswerer answerer([&](QWidget *dialog) {
+            if (auto *files = qobject_cast<QFileDialog *>(dialog)) {
+                files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
+                QMetaObject::invokeMethod(files, "accept");
+            } else if (auto *question = qobject_cast<QMessageBox *>(dialog)) {
+                ++asked;
+                question->findChild<QPushButton *>(QStringLiteral("btnApplyCancel"))->click();
+            }
+        });
+        h.find<QAction>("mnuProfileApply")->trigger();
+        QCOMPARE(asked, 0);
+        QCOMPARE(h.banner(), english(TextTable::ProfileRefused));
+        QVERIFY2(reportSummary(h).contains(QStringLiteral("damaged JSON")), qPrintable(reportSummary(h)));
+        QVERIFY(sim.requests().isEmpty());
+    }
+
     void shouldShowTheReportInEveryLanguage_data()
     {
         QTest::addColumn<QString>("menu");

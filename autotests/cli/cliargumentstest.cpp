@@ -90,7 +90,7 @@ private slots:
 
         p = parse({ Tcp, QStringLiteral("scan") });
         QCOMPARE(p.request->first, 0);
-        QCOMPARE(p.request->last, 255);
+        QCOMPARE(p.request->last, 999);
 
         p = parse({ Tcp, QStringLiteral("send"), QStringLiteral("--encoding"), QStringLiteral("BIG5"), QStringLiteral("--"), QStringLiteral("-AB") });
         QVERIFY2(p.request, qPrintable(p.text));
@@ -138,6 +138,16 @@ private slots:
         row("jig map without a file", { Tcp, "jig", "--map", "" }, "--map wants a file");
         row("jig station without a name", { Tcp, "jig", "--station", " " }, "--station wants a name");
         row("jig option on another command", { Tcp, "identify", "--station", "A" }, "Unknown option 'station'. (identify)");
+        row("site of no action", { "site", "tidy", "--site", "s.json" }, "site wants one of scan, read, address, apply, clock, reboot, replace, report");
+        row("site scan without a file", { Tcp, "site", "scan" }, "site scan wants --save FILE");
+        row("site scan without a link", { "site", "scan", "--save", "s.json" }, "site scan wants --link");
+        row("site scan both speeds", { Tcp, "site", "scan", "--save", "s.json", "--quick", "--thorough" }, "site scan takes --quick or --thorough, not both");
+        row("site action without its file", { "site", "clock" }, "site clock wants --site FILE");
+        row("site apply without a profile", { "site", "apply", "--site", "s.json" }, "site apply wants a profile file");
+        row("site address from 000", { "site", "address", "--site", "s.json", "--from", "0" }, "site address wants --from ID, from 001 to 999");
+        row("site ids of letters", { "site", "read", "--site", "s.json", "--ids", "001,x" }, "--ids wants IDs of up to three digits");
+        row("site report to nowhere", { "site", "report", "--site", "s.json" }, "site report wants --pdf FILE or --csv FILE");
+        row("site replace of no ID", { "site", "replace", "1000", "--site", "s.json" }, "site replace wants an ID of up to three digits");
         row("send in an unknown encoding", { Tcp, "send", "AB", "--encoding", "latin1" }, "--encoding \"latin1\" is not one of unicode | big5 | gb2312");
     }
 

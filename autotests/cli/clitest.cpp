@@ -72,6 +72,28 @@ QString write(const QTemporaryDir &dir, const QString &name, const QByteArray &t
     return file.fileName();
 }
 
+// A site of 001 to 003 on the simulator's line, as a person might write it by hand.
+QByteArray siteFile(const SimProcess &sim)
+{
+    QJsonObject link { { QStringLiteral("kind"), QStringLiteral("tcp") },
+                       { QStringLiteral("address"), QStringLiteral("127.0.0.1") },
+                       { QStringLiteral("port"), QString::number(sim.port()) } };
+    if (!sim.ptyPath().isEmpty())
+        link = { { QStringLiteral("kind"), QStringLiteral("serial") },
+                 { QStringLiteral("port"), sim.ptyPath() },
+                 { QStringLiteral("line"), QStringLiteral("19200,e,8,1") } };
+    const QJsonArray units { QJsonObject { { QStringLiteral("id"), QStringLiteral("001") } },
+                             QJsonObject { { QStringLiteral("id"), QStringLiteral("002") } },
+                             QJsonObject { { QStringLiteral("id"), QStringLiteral("003") },
+                                           { QStringLiteral("serial-number"), QStringLiteral("24010044") } } };
+    return QJsonDocument(QJsonObject { { QStringLiteral("format"), QStringLiteral("zu42-site") },
+                                       { QStringLiteral("version"), 1 },
+                                       { QStringLiteral("name"), QStringLiteral("Gate") },
+                                       { QStringLiteral("link"), link },
+                                       { QStringLiteral("units"), units } })
+        .toJson();
+}
+
 } // namespace
 
 class CliTest : public QObject
@@ -222,16 +244,67 @@ private slots:
     // The scan lists exactly the controllers on the line.
     void shouldScanTheBus()
     {
-        SimProcess sim({ "--bus", "003,005:RO420,250:RO426" }, true);
+        SimProcess sim({ "--bus", "003,005:RO420,300:RO426" }, true);
         QVERIFY(sim.start());
-        const Run run = cli({ "--link", linkTo(sim), "scan", "--wait", "100", "--json" });
+        const Run run = cli({ "--link", linkTo(sim), "scan", "000-300", "--wait", "100", "--json" });
         QCOMPARE(run.status, 0);
         QStringList found;
         for (const QJsonValue &f : run.json().value(QStringLiteral("found")).toArray())
             found.append(f[QStringLiteral("id")].toString() + QLatin1Char(' ') + f[QStringLiteral("model")].toString() + QLatin1Char(' ')
                          + f[QStringLiteral("serial-number")].toString());
-        QCOMPARE(found, (QStringList { "003 ZO425 24010042", "005 RO420 24010044", "250 RO426 24010289" }));
-        QCOMPARE(run.json().value(QStringLiteral("scanned")), QJsonValue(256));
+        QCOMPARE(found, (QStringList { "003 ZO425 24010042", "005 RO420 24010044", "300 RO426 24010339" }));
+        QCOMPARE(run.json().value(QStringLiteral("scanned")), QJsonValue(301));
+    }
+
+    // A site on the line it names: two new units addressed in a row, a profile applied going on
+    // past the unit that does not come back from its restart (exit 1, its ID said), run again on
+    // it alone, and the handover report.
+    void shouldCommissionASite_data()
+    {
+        QTest::addColumn<bool>("pty");
+        QTest::newRow("TCP") << false;
+        QTest::newRow("pseudo-terminal") << true;
+    }
+
+    void shouldCommissionASite()
+    {
+        QFETCH(bool, pty);
+        QTemporaryDir dir;
+        SimProcess sim({ "--bus", "001-003", "--new-units", "2", "--dead-after-restart", "002" }, pty);
+        QVERIFY(sim.start());
+        const QString site = write(dir, QStringLiteral("site.json"), siteFile(sim));
+        const QString profile = write(dir, QStringLiteral("p.json"), R"({"format": "zu42-profile", "version": 1, "model": "ZO425",
+            "created": "2026-12-07T10:00:00+08:00", "values": {"same-card-delay": 30, "language": "traditional-chinese"}})");
+
+        const Run addressed = cli({ "site", "address", "--site", site, "--from", "1", "--count", "2", "--json" });
+        QVERIFY2(addressed.status == 0, qPrintable(addressed.err + addressed.out));
+        QStringList ids;
+        for (const QJsonValue &unit : addressed.json().value(QStringLiteral("addressed")).toArray())
+            ids.append(unit[QStringLiteral("id")].toString());
+        QCOMPARE(ids, (QStringList { "004", "005" }));
+
+        const Run applied = cli({ "site", "apply", profile, "--site", site });
+        QCOMPARE(applied.status, 1);
+        QVERIFY2(applied.err.contains(QStringLiteral("Failed: 002\n")), qPrintable(applied.err));
+        for (const char *id : { "001", "003", "004", "005" })
+            QVERIFY2(applied.out.contains(QStringLiteral("%1 ok\n").arg(QLatin1String(id))), qPrintable(applied.out));
+
+        sim.clearRequests();
+        const Run again = cli({ "site", "apply", profile, "--site", site, "--ids", "2", "--json" });
+        QCOMPARE(again.status, 1);
+        QCOMPARE(again.json().value(QStringLiteral("failed")).toArray(), QJsonArray { "002" });
+        for (const QByteArray &request : sim.requests())
+            QCOMPARE(request.left(3), QByteArray("002"));
+
+        const QString csv = dir.filePath(QStringLiteral("site.csv"));
+        QCOMPARE(cli({ "site", "report", "--site", site, "--csv", csv }).status, 0);
+        QFile report(csv);
+        QVERIFY(report.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = report.readAll().split('\n');
+        QCOMPARE(lines.value(0), QByteArray("Site,Gate\r"));
+        QVERIFY2(lines.value(5).startsWith("002,24010043,ZO425,"), lines.value(5).constData());
+        QVERIFY2(lines.value(5).contains(",apply,failed: "), lines.value(5).constData());
+        QVERIFY2(lines.value(8).startsWith("005,24015044,ZO425,RO420DA ZO425V05,p.json,matches,"), lines.value(8).constData());
     }
 
     void shouldSayWhatADryRunWouldWrite()

@@ -88,10 +88,11 @@ private slots:
         QCOMPARE(result.found[0].versionText, QStringLiteral("RO420DA ZO425V05"));
         QCOMPARE(result.found[1].model, QByteArray("RO426"));
         QCOMPARE(progress, (QList<QByteArray> { "-", "-", "-", "003", "-", "-", "-", "007", "-", "-" }));
-        // Ten scans and two versions; a pause around each answer's version, none for silence.
+        // Ten scans and two versions; a pause after each answer's version (before it, the scan's
+        // exchange listened on for a second answer), none for silence.
         QCOMPARE(script->sent.size(), 12);
         QCOMPARE(script->sent[4], QByteArray("003AV"));
-        QCOMPARE(pauses.size(), 4);
+        QCOMPARE(pauses.size(), 2);
     }
 
     // A reply that names another ID is a late or stray answer, not this ID's.
@@ -203,9 +204,9 @@ private slots:
         const QStringList busFound { "012 ZO425 24010042", "015 RO420 24010045", "019 RO426 24010049" };
         QTest::newRow("a bus over TCP") << Simulator::Wiring::Tcp << bus << "010-020" << busFound;
         QTest::newRow("a bus on the serial line") << Simulator::Wiring::Pty << bus << "010-020" << busFound;
-        // The ends of the default range are IDs like any other.
-        QTest::newRow("the whole default range") << Simulator::Wiring::InProcess << QStringList { "--bus", "000,128,255" } << "000-255"
-                                                 << QStringList { "000 ZO425 24010042", "128 ZO425 24010170", "255 ZO425 24010297" };
+        // The ends of the default range are IDs like any other, and an ID above 255 is one too.
+        QTest::newRow("the whole default range") << Simulator::Wiring::InProcess << QStringList { "--bus", "000,300,999" } << "000-999"
+                                                 << QStringList { "000 ZO425 24010042", "300 ZO425 24010342", "999 ZO425 24011041" };
         // A controller that answers every ID, each time with its own: listed once, under its ID.
         QTest::newRow("answers every ID") << Simulator::Wiring::InProcess << QStringList { "--id", "015", "--any-id" } << "010-020"
                                           << QStringList { "015 ZO425 24010042" };
@@ -243,6 +244,82 @@ private slots:
         // down, by a sanitizer say, may not have read a silent ID's request before the next
         // exchange flushes the line.)
         QCOMPARE(recorder.exchanges().size(), ids->second - ids->first + 1 + found.size());
+    }
+
+    // Two controllers at one ID, heard either way, make a conflict there: never a controller
+    // (its serial number would be either's) and never a free ID (an address given to a third).
+    void shouldReportAConflictWhereTwoControllersAnswer_data()
+    {
+        QTest::addColumn<Simulator::Wiring>("wiring");
+        QTest::addColumn<bool>("collide");
+        QTest::addColumn<bool>("quick");
+        QTest::newRow("mixed, in process") << Simulator::Wiring::InProcess << true << false;
+        QTest::newRow("run together, in process") << Simulator::Wiring::InProcess << false << true;
+        QTest::newRow("mixed, TCP") << Simulator::Wiring::Tcp << true << true;
+        QTest::newRow("run together, serial line") << Simulator::Wiring::Pty << false << false;
+    }
+
+    void shouldReportAConflictWhereTwoControllersAnswer()
+    {
+        QFETCH(Simulator::Wiring, wiring);
+        QFETCH(bool, collide);
+        QFETCH(bool, quick);
+        if (const QString why = Simulator::unavailable(wiring); !why.isEmpty())
+            QSKIP(qPrintable(why));
+        QStringList args { "--bus", "011-013", "--twin", "012" };
+        if (collide)
+            args << "--collide";
+        Simulator sim(args, wiring);
+        QVERIFY(sim.start());
+        ControllerLink link;
+        link.setTransportFactory(sim.factory());
+        QVERIFY2(link.open(sim.linkSettings()), qPrintable(link.openFailureText()));
+        BusScan scan(link);
+        scan.setRange(10, 14);
+        if (quick)
+            scan.setSpeed(BusScan::Speed::Quick);
+        else
+            scan.setScanWaitMs(100);
+        QList<QByteArray> seen;
+        scan.setConflictSeen([&](const BusScan::Conflict &c) { seen.append(c.id); });
+        const BusScan::Result result = scan.run();
+        link.close();
+        QCOMPARE(seen, QList<QByteArray> { "012" });
+        QCOMPARE(result.conflicts.size(), 1);
+        QVERIFY2(result.conflicts.first().why.contains(collide ? QStringLiteral("check digits") : QStringLiteral("run together")),
+                 qPrintable(result.conflicts.first().why));
+        QList<QByteArray> found;
+        for (const BusScan::Found &f : result.found)
+            found.append(f.id);
+        QCOMPARE(found, (QList<QByteArray> { "011", "013" }));
+    }
+
+    // The quick scan's wait: twice the wire time of request and reply at the line's speed and
+    // framing, plus the slowest turnaround heard, within 50 ms and the link's own limit.
+    void shouldWaitWhatTheLineNeedsInAQuickScan_data()
+    {
+        QTest::addColumn<bool>("tcp");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("turnaround");
+        QTest::addColumn<int>("wait");
+        QTest::newRow("19200 baud, none heard") << false << "19200,e,8,1" << 0 << 50;
+        QTest::newRow("19200 baud, a slow controller") << false << "19200,e,8,1" << 30 << 2 * 19 + 30;
+        QTest::newRow("2400 baud, 10 bits a character") << false << "2400,n,8,1" << 0 << 2 * 134;
+        QTest::newRow("1200 baud: the idle limit") << false << "1200,e,8,2" << 0 << ExchangeLimits::SerialIdleMs;
+        QTest::newRow("TCP, fast") << true << "" << 3 << 50;
+        QTest::newRow("TCP, a converter that takes its time") << true << "" << 400 << 400;
+        QTest::newRow("TCP: the reply limit") << true << "" << 5000 << ExchangeLimits::NetReplyMs;
+    }
+
+    void shouldWaitWhatTheLineNeedsInAQuickScan()
+    {
+        QFETCH(bool, tcp);
+        QFETCH(QString, line);
+        QFETCH(int, turnaround);
+        QFETCH(int, wait);
+        const LinkSettings settings = tcp ? LinkSettings::tcp(QStringLiteral("127.0.0.1"), QStringLiteral("5003"))
+                                          : LinkSettings::serial(QStringLiteral("ttyS0"), line);
+        QCOMPARE(BusScan::quickWaitMs(settings, turnaround), wait);
     }
 
     // A line where nothing answers: 8 IDs at the serial idle limit end after 8 x 300 ms; the

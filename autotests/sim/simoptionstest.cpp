@@ -40,6 +40,10 @@ private slots:
         QTest::newRow("vanish without pty") << QStringList { "--vanish-after", "1" } << "--vanish-after";
         QTest::newRow("vanish-after negative") << QStringList { "--pty", "--vanish-after", "-1" } << "--vanish-after";
         QTest::newRow("return without vanish") << QStringList { "--pty", "--return-after", "300" } << "--return-after";
+        QTest::newRow("twin of an ID not on the line") << QStringList { "--bus", "001-003", "--twin", "004" } << "--twin";
+        QTest::newRow("dead-after-restart of two digits") << QStringList { "--dead-after-restart", "12" } << "--dead-after-restart";
+        QTest::newRow("new units beyond a line's") << QStringList { "--bus", "001", "--new-units", "33" } << "--new-units";
+        QTest::newRow("silent-after-restart negative") << QStringList { "--silent-after-restart", "-1" } << "--silent-after-restart";
         QTest::newRow("unknown option") << QStringList { "--bogus" } << "bogus";
         QTest::newRow("stray argument") << QStringList { "stray" } << "stray";
         QTest::newRow("missing value") << QStringList { "--id" } << "id";

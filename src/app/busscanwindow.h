@@ -2,6 +2,7 @@
 
 #include "controller/busscan.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <memory>
 
@@ -26,14 +27,16 @@ public:
 
     void scanStarted(int first, int last);
     void showProgress(int done, int total, const BusScan::Found *found);
+    // Two controllers answer one ID: a row of its own that says so.
+    void showConflict(const BusScan::Conflict &conflict);
     void scanEnded(const BusScan::Result &result);
     // The link did not open: the reason, in the main window's words.
     void scanFailed(const QString &why);
     bool cancelRequested() const { return m_cancelRequested; }
 
 Q_SIGNALS:
-    void scanRequested(int first, int last);
-    // A double-click on an answering ID.
+    void scanRequested(int first, int last, BusScan::Speed speed);
+    // A double-click on an answering ID: connect to it.
     void idChosen(const QString &id);
 
 protected:
@@ -44,10 +47,13 @@ private:
     QString text(int id) const;
     void setScanning(bool on);
     void setStatus(const QString &status, bool failure);
+    void showTime(int done, int total);
+    void addRow(const QStringList &cells, bool conflict);
 
     std::unique_ptr<Ui::BusScanWindow> ui;
     int m_languageIndex = 0;
     bool m_scanning = false;
     bool m_cancelRequested = false;
     int m_first = 0;
+    QElapsedTimer m_clock;
 };

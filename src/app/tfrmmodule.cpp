@@ -130,6 +130,7 @@ void TfrmModule::connectHandlers()
 
     connectProfileHandlers();
     connectBusScanHandlers();
+    connectSiteHandlers();
 }
 
 void TfrmModule::showEvent(QShowEvent *event)

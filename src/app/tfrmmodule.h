@@ -1,12 +1,14 @@
 #pragma once
 
 #include "app/profilereportdialog.h"
+#include "controller/busscan.h"
 #include "controller/controllersession.h"
 #include "controller/commandplan.h"
 #include "i18n/texttable.h"
 #include "link/adapteridentity.h"
 #include "link/linksettings.h"
 #include "profile/profile.h"
+#include "site/siteactions.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -18,6 +20,7 @@ namespace Ui {
 class TfrmModule;
 }
 class BusScanWindow;
+class SiteWindow;
 class ExchangeObserver;
 class OperationBracket;
 class PortListRefresher;
@@ -150,6 +153,7 @@ public Q_SLOTS:
     void mnuProfileCompareClick();
     void mnuProfileApplyClick();
     void mnuBusScanClick();
+    void mnuSiteClick();
 
 public:
     // The connected controller's values, with the window's own for those it cannot report.
@@ -187,7 +191,15 @@ private:
 
     void connectProfileHandlers();
     void connectBusScanHandlers();
-    void runBusScan(int first, int last);
+    void connectSiteHandlers();
+    bool beginSiteWork();
+    // The session's waits made to repaint and take Cancel; what it returns puts them back.
+    std::function<void()> siteWaitsProcessMessages();
+    void runSiteAction(SiteActions::Action action, const QList<QByteArray> &ids);
+    void runSiteScan();
+    // The new unit at 000 to the next free ID from `from`, or in place of `replacing`.
+    void runSiteAddressing(const QByteArray &replacing, int from);
+    void runBusScan(int first, int last, BusScan::Speed speed);
     std::optional<Profile> beginWithProfile(const QString &path);
     // The report window, which follows the language; titleId then the file name as its title.
     void showProfileReport(int titleId, const QString &fileName, const QList<ProfileReportDialog::Row> &rows,
@@ -211,6 +223,8 @@ private:
     bool m_closePending = false;
     bool m_shownOnce = false;
     BusScanWindow *m_busScan = nullptr;
+    SiteWindow *m_siteWindow = nullptr;
+    QAction *m_mnuSite = nullptr;
     ProfileReportDialog *m_profileReport = nullptr;
     QString m_profileFolder;
 

@@ -16,15 +16,21 @@ void TfrmModule::mnuBusScanClick()
     if (!m_busScan) {
         m_busScan = new BusScanWindow(this, m_languageIndex);
         connect(this, &TfrmModule::languageApplied, m_busScan, [this] { m_busScan->retranslate(m_languageIndex); });
-        connect(m_busScan, &BusScanWindow::scanRequested, this, [this](int first, int last) {
+        connect(m_busScan, &BusScanWindow::scanRequested, this, [this](int first, int last, BusScan::Speed speed) {
             if (!m_bracket->active())
-                runBusScan(first, last);
+                runBusScan(first, last, speed);
         });
-        // The chosen ID goes where the operator would type it; the scroll bar follows.
+        // The chosen ID goes where the operator would type it, the scroll bar follows, and the
+        // connect runs as if its button were pressed.
         connect(m_busScan, &BusScanWindow::idChosen, this, [this](const QString &id) {
-            const QSignalBlocker quiet(ui->sbScanId);
-            ui->sbScanId->setValue(id.toInt());
-            ui->edScanId->setText(id);
+            if (m_bracket->active())
+                return;
+            {
+                const QSignalBlocker quiet(ui->sbScanId);
+                ui->sbScanId->setValue(id.toInt());
+                ui->edScanId->setText(id);
+            }
+            btnConnectClick();
         });
     }
     m_busScan->show();
@@ -32,7 +38,7 @@ void TfrmModule::mnuBusScanClick()
     m_busScan->activateWindow();
 }
 
-void TfrmModule::runBusScan(int first, int last)
+void TfrmModule::runBusScan(int first, int last, BusScan::Speed speed)
 {
     m_busScan->scanStarted(first, last);
     if (!m_bracket->begin([this] { return captureLinkSettings(); })) {
@@ -46,6 +52,8 @@ void TfrmModule::runBusScan(int first, int last)
 
     BusScan scan(m_session.link());
     scan.setRange(first, last);
+    scan.setSpeed(speed);
+    scan.setConflictSeen([this](const BusScan::Conflict &conflict) { m_busScan->showConflict(conflict); });
     scan.setProgress([this](int done, int total, const BusScan::Found *found) {
         m_busScan->showProgress(done, total, found);
         m_bracket->processMessages();

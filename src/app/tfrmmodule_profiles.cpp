@@ -112,6 +112,14 @@ void TfrmModule::mnuProfileApplyClick()
                                                       localText(TextTable::ProfileFilesFilter));
     if (path.isEmpty())
         return;
+    // A file that cannot be applied is said before the operator is asked how to apply it.
+    QString why;
+    if (!ProfileFile::load(path, &why)) {
+        m_profileFolder = QFileInfo(path).absolutePath();
+        m_bracket->refuse(why, TextTable::ProfileRefused);
+        showProfileFailure(TextTable::ProfileRefused, why);
+        return;
+    }
     QMessageBox question(QMessageBox::Question, localText(TextTable::ProfileReportTitle), localText(TextTable::ApplyQuestion),
                          QMessageBox::NoButton, this);
     question.setObjectName(QStringLiteral("frmApplyProfile"));

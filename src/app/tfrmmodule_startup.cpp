@@ -138,6 +138,7 @@ void TfrmModule::applyLanguage()
     ui->mnuMonitor->setText(localText(TextTable::TrafficMonitorEntry));
     ui->mnuJig->setText(localText(TextTable::JigTestEntry));
     ui->mnuBusScan->setText(localText(TextTable::BusScanEntry));
+    m_mnuSite->setText(localText(TextTable::SiteEntry));
     ui->mnuProfileSave->setText(localText(TextTable::SaveProfileEntry));
     ui->mnuProfileLoad->setText(localText(TextTable::LoadProfileEntry));
     ui->mnuProfileCompare->setText(localText(TextTable::CompareProfileEntry));

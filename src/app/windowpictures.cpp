@@ -3,6 +3,7 @@
 #include "app/profilereportdialog.h"
 #include "app/programcommandline.h"
 #include "app/programidentity.h"
+#include "app/sitewindow.h"
 #include "app/tfrmmodule.h"
 #include "i18n/texttable.h"
 
@@ -42,6 +43,7 @@ const ToolWindow toolWindows[] = {
     { "mnuMonitor", "frmMonitor", "monitor" },
     { "mnuJig", "frmJig", "jig" },
     { "mnuBusScan", "frmBusScan", "busscan" },
+    { "mnuSite", "frmSite", "site" },
 };
 
 bool save(QWidget *window, const QString &folder, const QString &name)
@@ -60,6 +62,36 @@ bool save(QWidget *window, const QString &folder, const QString &name)
 QString pageName(const QWidget *page)
 {
     return page->objectName().mid(2).toLower();
+}
+
+// A site as the commissioning demo leaves it: eight units, one replaced, one that did not come
+// back from its restart.
+Site sampleSite()
+{
+    Site site;
+    site.name = QStringLiteral("North gate");
+    site.profileName = QStringLiteral("lobby.json");
+    for (int n = 1; n <= 8; ++n) {
+        SiteUnit unit;
+        unit.id = QByteArray::number(n).rightJustified(3, '0');
+        unit.model = "ZO425";
+        unit.version = QStringLiteral("RO420DA ZO425V05");
+        unit.serialNumber = QByteArray::number(n <= 4 ? 24010041 + n : 24015038 + n);
+        unit.clockOffsetS = 0;
+        unit.profileState = SiteUnit::ProfileState::Matches;
+        unit.lastAction = QStringLiteral("apply");
+        unit.lastOk = true;
+        site.units.append(unit);
+    }
+    site.units[2].serialNumber = "24015047";
+    site.units[2].lastAction = QStringLiteral("replace");
+    site.units[2].replaced = { { "24010044", QDateTime::currentDateTime() } };
+    site.units[6].lastOk = false;
+    site.units[6].lastWhy = QStringLiteral("The read-back did not come: No answer");
+    site.units[6].profileState = SiteUnit::ProfileState::Differs;
+    site.units[6].differing = 2;
+    site.units[6].clockOffsetS = -41;
+    return site;
 }
 
 } // namespace
@@ -155,6 +187,16 @@ int WindowPictures::run(int argc, char **argv)
             ok = save(&report, folder, QStringLiteral("tool-report-%1.png").arg(QLatin1String(language.suffix))) && ok;
         }
         report.close();
+
+        SiteWindow site(&window, window.languageIndex());
+        QObject::connect(&window, &TfrmModule::languageApplied, &site, [&site, &window] { site.retranslate(window.languageIndex()); });
+        site.setSite(sampleSite());
+        site.show();
+        for (const PictureLanguage &language : languages) {
+            window.findChild<QAction *>(QString::fromLatin1(language.entry))->trigger();
+            ok = save(&site, folder, QStringLiteral("tool-site-rows-%1.png").arg(QLatin1String(language.suffix))) && ok;
+        }
+        site.close();
         window.findChild<QAction *>(QString::fromLatin1(languages[0].entry))->trigger();
     }
     return ok ? 0 : 1;

@@ -219,13 +219,17 @@ CliArguments::Parsed CliArguments::parse(const QStringList &arguments)
     request.command = info->command;
     request.commandName = name;
     request.json = json;
-    if (!parser.isSet(o.link))
-        return usageError(QStringLiteral("--link is missing"), json, name);
+    // A site knows the line it is on: --link only says where to reach it instead.
     QString why;
-    const std::optional<LinkSettings> link = parseLink(parser.value(o.link), &why);
-    if (!link)
-        return usageError(why, json, name);
-    request.link = *link;
+    if (parser.isSet(o.link)) {
+        const std::optional<LinkSettings> link = parseLink(parser.value(o.link), &why);
+        if (!link)
+            return usageError(why, json, name);
+        request.link = *link;
+        request.linkGiven = true;
+    } else if (info->command != CliRequest::Command::Site) {
+        return usageError(QStringLiteral("--link is missing"), json, name);
+    }
     if (parser.isSet(o.id)) {
         const QString id = parser.value(o.id);
         if (id.isEmpty() || id.size() > 3 || !isAsciiDigits(id))

@@ -80,6 +80,9 @@ QString takeScan(CliRequest &request, const QStringList &args, const QCommandLin
         if (!ok || request.scanWaitMs < 1 || request.scanWaitMs > 60000)
             return QStringLiteral("--wait wants milliseconds from 1 to 60000, got \"%1\"").arg(parser.value(wait));
     }
+    request.quick = parser.isSet(QStringLiteral("quick"));
+    if (request.quick && (parser.isSet(QStringLiteral("thorough")) || parser.isSet(wait)))
+        return QStringLiteral("scan takes one of --quick, --thorough and --wait");
     return QString();
 }
 
@@ -124,6 +127,79 @@ QString takeJig(CliRequest &request, const QStringList &, const QCommandLinePars
     return QString();
 }
 
+const QStringList SiteActionWords { QStringLiteral("scan"), QStringLiteral("read"), QStringLiteral("address"), QStringLiteral("apply"),
+                                QStringLiteral("clock"), QStringLiteral("reboot"), QStringLiteral("replace"), QStringLiteral("report") };
+
+std::optional<QByteArray> idArgument(const QString &text)
+{
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (!ok || text.isEmpty() || text.size() > 3 || n < 0 || text.startsWith(QLatin1Char('+')) || text.startsWith(QLatin1Char('-')))
+        return std::nullopt;
+    return QByteArray::number(n).rightJustified(3, '0');
+}
+
+QString takeSite(CliRequest &request, const QStringList &args, const QCommandLineParser &parser)
+{
+    request.siteAction = args.first();
+    const QString &action = request.siteAction;
+    if (!SiteActionWords.contains(action))
+        return QStringLiteral("site wants one of %1, got \"%2\"").arg(SiteActionWords.join(QStringLiteral(", ")), action);
+    const bool takesArgument = action == QLatin1String("apply") || action == QLatin1String("replace");
+    if (args.size() != (takesArgument ? 2 : 1))
+        return takesArgument ? QStringLiteral("site %1 wants %2").arg(action, action == QLatin1String("apply") ? QStringLiteral("a profile file") : QStringLiteral("the ID of the failed unit"))
+                             : QStringLiteral("site %1 takes no argument besides its options").arg(action);
+    if (action == QLatin1String("scan")) {
+        request.siteFile = parser.value(QStringLiteral("save"));
+        if (request.siteFile.isEmpty())
+            return QStringLiteral("site scan wants --save FILE");
+        if (!request.linkGiven)
+            return QStringLiteral("site scan wants --link");
+        if (parser.isSet(QStringLiteral("quick")) && parser.isSet(QStringLiteral("thorough")))
+            return QStringLiteral("site scan takes --quick or --thorough, not both");
+        request.quick = parser.isSet(QStringLiteral("quick"));
+        request.siteName = parser.value(QStringLiteral("name"));
+        return QString();
+    }
+    request.siteFile = parser.value(QStringLiteral("site"));
+    if (request.siteFile.isEmpty())
+        return QStringLiteral("site %1 wants --site FILE").arg(action);
+    if (action == QLatin1String("apply"))
+        request.file = args.at(1);
+    if (action == QLatin1String("replace")) {
+        const std::optional<QByteArray> id = idArgument(args.at(1));
+        if (!id)
+            return QStringLiteral("site replace wants an ID of up to three digits, got \"%1\"").arg(args.at(1));
+        request.ids = { *id };
+    }
+    if (parser.isSet(QStringLiteral("ids"))) {
+        for (const QString &text : parser.value(QStringLiteral("ids")).split(QLatin1Char(','))) {
+            const std::optional<QByteArray> id = idArgument(text.trimmed());
+            if (!id)
+                return QStringLiteral("--ids wants IDs of up to three digits, separated by commas, got \"%1\"").arg(text);
+            request.ids.append(*id);
+        }
+    }
+    if (action == QLatin1String("address")) {
+        const std::optional<QByteArray> from = idArgument(parser.value(QStringLiteral("from")));
+        if (!from || from->toInt() < 1)
+            return QStringLiteral("site address wants --from ID, from 001 to 999");
+        request.first = from->toInt();
+        bool ok = true;
+        if (parser.isSet(QStringLiteral("count")))
+            request.count = parser.value(QStringLiteral("count")).toInt(&ok);
+        if (!ok || request.count < 1 || request.count > 999)
+            return QStringLiteral("--count wants a number from 1 to 999");
+    }
+    if (action == QLatin1String("report")) {
+        request.pdfFile = parser.value(QStringLiteral("pdf"));
+        request.csvFile = parser.value(QStringLiteral("csv"));
+        if (request.pdfFile.isEmpty() && request.csvFile.isEmpty())
+            return QStringLiteral("site report wants --pdf FILE or --csv FILE");
+    }
+    return QString();
+}
+
 } // namespace
 
 QList<CliCommand> CliCommands::table()
@@ -160,12 +236,15 @@ QList<CliCommand> CliCommands::table()
           "Prints each value of the profile that differs from the controller's, or that the controller "
           "cannot report.", 1, 1, {}, false,
           &takeFile, &CliRunner::refuseBadProfile, &CliRunner::diff },
-        { "scan", Command::Scan, "[FROM-TO] [--wait MS]", "which IDs answer on the line (000-255)",
+        { "scan", Command::Scan, "[FROM-TO] [--quick|--thorough|--wait MS]", "which IDs answer on the line (000-999)",
           "Sends the connect's scan to each ID of the range, one exchange each, and lists each ID that "
-          "answers with its model and serial number. A silent ID costs the link's exchange limit (serial: "
-          "300 ms, TCP: 1200 ms); --wait sets a shorter one for the scan alone. Exit status 1 when no ID "
-          "answered.", 0, 1,
-          { option("wait", "scan: wait this long (ms) for each ID instead of the link's limit.", "ms") }, false,
+          "answers with its model and serial number, and each ID where more than one controller answers "
+          "(a conflict). --thorough (the default): a silent ID costs the link's exchange limit (serial: "
+          "300 ms, TCP: 1200 ms); --quick waits what the line speed and the controllers heard so far need, "
+          "at least 50 ms; --wait sets a fixed wait. Exit status 1 when no ID answered or a conflict was heard.", 0, 1,
+          { option("quick", "scan: wait per ID from the line speed and the answers heard (at least 50 ms)."),
+            option("thorough", "scan: wait the link's own limit for each ID (the default)."),
+            option("wait", "scan: wait this long (ms) for each ID instead of the link's limit.", "ms") }, false,
           &takeScan, nullptr, &CliRunner::scan },
         { "send", Command::Send, "TEXT [--encoding NAME]", "sends TEXT after the ID, prints the raw reply",
           "The reply is printed whole, its control bytes as the Unicode control pictures (U+2400..). Text "
@@ -195,6 +274,27 @@ QList<CliCommand> CliCommands::table()
             option("all-steps", "jig: run every step, also after one failed."),
             option("resume", "apply, jig: wait up to a minute for a serial adapter pulled out, then go on.") }, false,
           &takeJig, &CliRunner::refuseJigSetup, &CliRunner::jig },
+        { "site", Command::Site, "ACTION [PROFILE|ID] [--site FILE] [options]", "commissions the controllers of a line",
+          "scan --save FILE [--name NAME] [--quick|--thorough]: the site from the IDs 000-999 that answer (conflicts "
+          "fail). read: every value, the version, serial number and clock of each unit. address --from ID [--count N]: "
+          "the new unit at 000 to the next free ID from ID on (N units in a row), checked by its serial number. "
+          "apply PROFILE: the profile to each unit, only what differs, one restart each, read back. clock: each "
+          "unit's clock to the PC's time. reboot. replace ID: the unit at 000 takes the failed unit's ID and every "
+          "value it had, read back. report (--pdf FILE | --csv FILE): the handover report. Every action but scan "
+          "works on --site FILE over the line the site names (or --link), on the units of --ids (default: all not "
+          "marked failed), goes on past a unit that fails, and saves the site with each unit's result. Exit status "
+          "1 when any unit failed; the failed IDs are said.", 1, 2,
+          { option("site", "site: the site file.", "file"),
+            option("save", "site scan: the site file to write.", "file"),
+            option("name", "site scan: the site's name (default: the file's).", "name"),
+            option("quick", "scan: wait per ID from the line speed and the answers heard (at least 50 ms)."),
+            option("thorough", "scan: wait the link's own limit for each ID (the default)."),
+            option("from", "site address: the first ID to give.", "id"),
+            option("count", "site address: how many new units, one after another (default 1).", "n"),
+            option("ids", "site: only these units, comma-separated.", "list"),
+            option("pdf", "site report: the PDF to write.", "file"),
+            option("csv", "site report: the CSV to write.", "file") }, false,
+          &takeSite, &CliRunner::refuseSite, &CliRunner::site },
     };
 }
 

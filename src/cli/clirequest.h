@@ -10,7 +10,7 @@
 // link, so that bad usage never opens it.
 struct CliRequest
 {
-    enum class Command { Identify, Get, Set, Save, Apply, Diff, Scan, Send, Reboot, Initial, Jig };
+    enum class Command { Identify, Get, Set, Save, Apply, Diff, Scan, Send, Reboot, Initial, Jig, Site };
 
     Command command = Command::Identify;
     QString commandName;
@@ -23,9 +23,10 @@ struct CliRequest
     QString file;              // save, apply, diff
     bool everything = false;   // apply --all
     bool dryRun = false;       // apply --dry-run
-    int first = 0;             // scan
-    int last = 255;
-    int scanWaitMs = 0;        // scan --wait; 0: the link's limits
+    int first = 0;             // scan; site address --from
+    int last = 999;
+    int scanWaitMs = 0;        // scan --wait; 0: the speed decides
+    bool quick = false;        // scan --quick: the wait from the line speed and the answers heard
     QString text;              // send
     int encoding = 0;          // send --encoding: position in the text-encoding list
     bool net = false;          // reboot --net
@@ -35,4 +36,12 @@ struct CliRequest
     QString store;             // jig --store; empty: the records of this PC
     bool allSteps = false;     // jig --all-steps
     bool resume = false;       // apply --resume, jig --resume
+    bool linkGiven = false;    // --link was given (a site command may take the site's own)
+    QString siteAction;        // site: scan, read, address, apply, clock, reboot, replace, report
+    QString siteFile;          // site --site (scan: --save)
+    QString siteName;          // site scan --name
+    int count = 1;             // site address --count
+    QList<QByteArray> ids;     // site --ids, and replace's ID; empty: every unit not marked failed
+    QString pdfFile;           // site report --pdf
+    QString csvFile;           // site report --csv
 };

@@ -1,10 +1,11 @@
 #include "cli/clirunner.h"
 
-#include "controller/linkrecovery.h"
-#include "link/serialportlist.h"
-
 #include "cli/clicommands.h"
 #include "controller/busscan.h"
+#include "site/siteactions.h"
+#include "site/siteaddressing.h"
+#include "site/sitefile.h"
+#include "site/sitereport.h"
 #include "controller/freecommand.h"
 #include "controller/linkrecovery.h"
 #include "controller/rawreplytext.h"
@@ -64,7 +65,9 @@ int CliRunner::run()
     const CliCommand &command = CliCommands::of(m_request.command);
     // What can be refused without the link is refused before it opens.
     int status = command.refuse ? (this->*command.refuse)() : Done;
-    if (status == Done) {
+    if (status == Done && !needsLink()) {
+        status = (this->*command.run)();
+    } else if (status == Done) {
         // Known before the link opens, while the adapter is surely listed.
         if (m_request.resume && !m_request.link.isNet())
             m_adapter = LinkRecovery::identityOf(m_request.link.portName, SerialPortList::entries());
@@ -74,6 +77,199 @@ int CliRunner::run()
     }
     m_session.close();
     return m_report.finish(status);
+}
+
+bool CliRunner::needsLink() const
+{
+    return !(m_request.command == CliRequest::Command::Site && m_request.siteAction == QLatin1String("report"));
+}
+
+// The site file (and for apply the profile) read before the link opens; the site's own line
+// unless --link names another way to it.
+int CliRunner::refuseSite()
+{
+    QString why;
+    if (m_request.siteAction == QLatin1String("scan")) {
+        const QFileInfo target(m_request.siteFile);
+        if (!target.absoluteDir().exists() || target.isDir())
+            return fail(BadInput, QStringLiteral("Cannot write %1: no such folder, or it is a folder").arg(m_request.siteFile));
+        m_site.name = m_request.siteName.isEmpty() ? target.completeBaseName() : m_request.siteName;
+        m_site.link = m_request.link;
+        return Done;
+    }
+    const std::optional<Site> site = SiteFile::load(m_request.siteFile, &why);
+    if (!site)
+        return fail(BadInput, why);
+    m_site = *site;
+    if (!m_request.linkGiven)
+        m_request.link = m_site.link;
+    for (const QByteArray &id : m_request.ids)
+        if (m_site.indexOf(id) < 0)
+            return fail(BadInput, QStringLiteral("ID %1 is not on the site").arg(QString::fromLatin1(id)));
+    if (m_request.siteAction == QLatin1String("apply")) {
+        if (refuseBadProfile() != Done)
+            return BadInput;
+        m_site.profileName = QFileInfo(m_request.file).fileName();
+        m_site.profileModel = m_profile.model;
+        m_site.profileValues = m_profile.values;
+    }
+    return Done;
+}
+
+int CliRunner::site()
+{
+    const QString &action = m_request.siteAction;
+    if (action == QLatin1String("scan"))
+        return saved(siteScan());
+    if (action == QLatin1String("address"))
+        return saved(siteAddress());
+    if (action == QLatin1String("replace"))
+        return saved(siteReplace());
+    if (action == QLatin1String("report"))
+        return siteReport();
+    return saved(siteRun());
+}
+
+// The site is kept after every action, also one where units failed: their results are the point.
+int CliRunner::saved(int status)
+{
+    QString why;
+    if (!SiteFile::save(m_request.siteFile, m_site, madeBy(), &why))
+        return fail(BadInput, why);
+    m_report.set(QStringLiteral("site"), m_request.siteFile);
+    return status;
+}
+
+int CliRunner::siteScan()
+{
+    BusScan scan(m_session.link());
+    scan.setRange(BusScan::FirstId, BusScan::HighestId);
+    scan.setSpeed(m_request.quick ? BusScan::Speed::Quick : BusScan::Speed::Thorough);
+#ifdef Q_OS_WIN
+    const bool progressShown = !m_report.json() && _isatty(_fileno(stderr));
+#else
+    const bool progressShown = !m_report.json() && ::isatty(STDERR_FILENO);
+#endif
+    scan.setProgress([&](int done, int total, const BusScan::Found *) {
+        if (progressShown)
+            m_report.progress(QStringLiteral("\r%1/%2%3").arg(done).arg(total).arg(done == total ? QStringLiteral("\n") : QString()));
+    });
+    const BusScan::Result result = scan.run();
+    QJsonArray units;
+    for (const BusScan::Found &f : result.found) {
+        // The default ID is where new units wait to be given theirs: no place on the site.
+        if (f.id.toInt() == SiteAddressing::NewUnitId) {
+            say(QStringLiteral("%1 a new unit (serial number %2): give it an ID with site address")
+                    .arg(QString::fromLatin1(f.id), QString::fromLatin1(f.serialNumber)));
+            continue;
+        }
+        SiteUnit unit;
+        unit.id = f.id;
+        unit.model = f.model;
+        unit.version = f.versionText;
+        unit.serialNumber = f.serialNumber;
+        m_site.add(unit);
+        units.append(QJsonObject { { QStringLiteral("id"), QString::fromLatin1(f.id) },
+                                   { QStringLiteral("model"), QString::fromLatin1(f.model) },
+                                   { QStringLiteral("serial-number"), QString::fromLatin1(f.serialNumber) } });
+        say(QStringLiteral("%1 %2 %3").arg(QString::fromLatin1(f.id), QString::fromLatin1(f.model).leftJustified(5), QString::fromLatin1(f.serialNumber)));
+    }
+    QJsonArray failed;
+    QStringList failedIds;
+    for (const BusScan::Conflict &c : result.conflicts) {
+        failed.append(QString::fromLatin1(c.id));
+        failedIds.append(QString::fromLatin1(c.id));
+        say(QStringLiteral("%1 conflict: %2").arg(QString::fromLatin1(c.id), c.why));
+    }
+    m_report.set(QStringLiteral("units"), units);
+    m_report.set(QStringLiteral("failed"), failed);
+    say(QStringLiteral("%1 units on the site %2").arg(m_site.units.size()).arg(m_site.name));
+    if (!failedIds.isEmpty())
+        return fail(ControllerFailed, QStringLiteral("More than one controller answers at %1").arg(failedIds.join(QStringLiteral(", "))));
+    return Done;
+}
+
+int CliRunner::siteRun()
+{
+    static const QMap<QString, SiteActions::Action> actions { { QStringLiteral("read"), SiteActions::Action::Read },
+                                                              { QStringLiteral("apply"), SiteActions::Action::Apply },
+                                                              { QStringLiteral("clock"), SiteActions::Action::Clock },
+                                                              { QStringLiteral("reboot"), SiteActions::Action::Reboot } };
+    QList<QByteArray> ids = m_request.ids;
+    if (ids.isEmpty())
+        for (const SiteUnit &unit : m_site.units)
+            if (!unit.failed)
+                ids.append(unit.id);
+    SiteActions run(m_session, m_site);
+    const SiteActions::Result result = run.run(actions.value(m_request.siteAction), ids);
+    QJsonArray units;
+    for (const SiteActions::UnitResult &unit : result.units) {
+        units.append(QJsonObject { { QStringLiteral("id"), QString::fromLatin1(unit.id) },
+                                   { QStringLiteral("ok"), unit.ok },
+                                   { QStringLiteral("why"), unit.why } });
+        say(unit.ok ? QStringLiteral("%1 ok").arg(QString::fromLatin1(unit.id))
+                    : QStringLiteral("%1 failed: %2").arg(QString::fromLatin1(unit.id), unit.why));
+    }
+    m_report.set(QStringLiteral("units"), units);
+    QJsonArray failed;
+    QStringList failedIds;
+    for (const QByteArray &id : result.failedIds()) {
+        failed.append(QString::fromLatin1(id));
+        failedIds.append(QString::fromLatin1(id));
+    }
+    m_report.set(QStringLiteral("failed"), failed);
+    if (!failedIds.isEmpty())
+        return fail(ControllerFailed, QStringLiteral("Failed: %1").arg(failedIds.join(QStringLiteral(", "))));
+    return Done;
+}
+
+int CliRunner::siteAddress()
+{
+    SiteAddressing addressing(m_session, m_site);
+    QJsonArray units;
+    int status = Done;
+    for (int n = 0; n < m_request.count; ++n) {
+        const SiteAddressing::Outcome outcome = addressing.addressNext(m_request.first);
+        if (!outcome.ok()) {
+            status = fail(ControllerFailed, outcome.why);
+            break;
+        }
+        units.append(QJsonObject { { QStringLiteral("id"), QString::fromLatin1(outcome.id) },
+                                   { QStringLiteral("serial-number"), QString::fromLatin1(outcome.serialNumber) } });
+        say(QStringLiteral("000 -> %1 serial number %2").arg(QString::fromLatin1(outcome.id), QString::fromLatin1(outcome.serialNumber)));
+    }
+    m_report.set(QStringLiteral("addressed"), units);
+    return status;
+}
+
+int CliRunner::siteReplace()
+{
+    const QByteArray id = m_request.ids.first();
+    m_site.units[m_site.indexOf(id)].failed = true;
+    SiteAddressing addressing(m_session, m_site);
+    const SiteAddressing::Outcome outcome = addressing.replace(id);
+    m_report.set(QStringLiteral("id"), QString::fromLatin1(id));
+    if (!outcome.ok()) {
+        m_report.set(QStringLiteral("failed"), QJsonArray { QString::fromLatin1(id) });
+        return fail(ControllerFailed, QStringLiteral("%1: %2").arg(QString::fromLatin1(id), outcome.why));
+    }
+    m_report.set(QStringLiteral("serial-number"), QString::fromLatin1(outcome.serialNumber));
+    say(QStringLiteral("%1 replaced: serial number %2, was %3")
+            .arg(QString::fromLatin1(id), QString::fromLatin1(outcome.serialNumber),
+                 QString::fromLatin1(m_site.units[m_site.indexOf(id)].replaced.last().serialNumber)));
+    return Done;
+}
+
+int CliRunner::siteReport()
+{
+    QString why;
+    const QDateTime now = QDateTime::currentDateTime();
+    if (!m_request.csvFile.isEmpty() && !SiteReport::writeCsv(m_request.csvFile, m_site, now, madeBy(), &why))
+        return fail(BadInput, why);
+    if (!m_request.pdfFile.isEmpty() && !SiteReport::writePdf(m_request.pdfFile, m_site, now, madeBy(), &why))
+        return fail(BadInput, why);
+    say(QStringLiteral("report of %1 units written").arg(m_site.units.size()));
+    return Done;
 }
 
 int CliRunner::refuseBadProfile()
@@ -379,6 +575,10 @@ int CliRunner::scan()
     BusScan scan(m_session.link());
     scan.setRange(m_request.first, m_request.last);
     scan.setScanWaitMs(m_request.scanWaitMs);
+    scan.setSpeed(m_request.quick ? BusScan::Speed::Quick : BusScan::Speed::Thorough);
+    scan.setConflictSeen([&](const BusScan::Conflict &conflict) {
+        say(QStringLiteral("%1 conflict: %2").arg(QString::fromLatin1(conflict.id), conflict.why));
+    });
 #ifdef Q_OS_WIN
     const bool progressShown = !m_report.json() && _isatty(_fileno(stderr));
 #else
@@ -403,12 +603,19 @@ int CliRunner::scan()
                                    { QStringLiteral("serial-number"), QString::fromLatin1(f.serialNumber) },
                                    { QStringLiteral("version"), f.versionText } });
     m_report.set(QStringLiteral("found"), found);
+    QJsonArray conflicts;
+    for (const BusScan::Conflict &c : result.conflicts)
+        conflicts.append(QJsonObject { { QStringLiteral("id"), QString::fromLatin1(c.id) }, { QStringLiteral("why"), c.why } });
+    m_report.set(QStringLiteral("conflicts"), conflicts);
     m_report.set(QStringLiteral("scanned"), result.scanned);
     m_report.set(QStringLiteral("milliseconds"), clock.elapsed());
     say(QStringLiteral("%1 of %2 IDs answered (%3 s)")
             .arg(result.found.size())
             .arg(result.scanned)
             .arg(double(clock.elapsed()) / 1000.0, 0, 'f', 1));
+    if (!result.conflicts.isEmpty())
+        return fail(ControllerFailed, QStringLiteral("More than one controller answers ID %1")
+                                          .arg(QString::fromLatin1(result.conflicts.first().id)));
     if (result.found.isEmpty())
         return fail(ControllerFailed, QStringLiteral("No ID from %1 to %2 answered")
                                           .arg(m_request.first, 3, 10, QLatin1Char('0'))

@@ -8,6 +8,7 @@
 #include "profile/parameterprocedures.h"
 #include "records/jigstation.h"
 #include "records/recordstoresettings.h"
+#include "site/site.h"
 
 #include <QTextStream>
 
@@ -32,6 +33,7 @@ private:
     int refuseBadProfile();
     int refuseUnsendableText();
     int refuseJigSetup();
+    int refuseSite();
 
     int identify();
     int get();
@@ -44,6 +46,16 @@ private:
     int reboot();
     int initial();
     int jig();
+    int site();
+
+    // The site's actions, each saving the site with its units' results.
+    int siteScan();
+    int siteAddress();
+    int siteReplace();
+    int siteReport();
+    int siteRun();
+    int saved(int status);
+    bool needsLink() const;
 
     // identify() first for every command that works on the controller's values.
     bool identified();
@@ -63,4 +75,5 @@ private:
     JigStation::Setup m_jigSetup;
     RecordStoreSettings m_store;
     AdapterIdentity m_adapter; // the serial adapter at the start, for --resume
+    Site m_site;
 };

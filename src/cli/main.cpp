@@ -4,12 +4,37 @@
 #include "cli/clirunner.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+// A PDF needs fonts, which Qt GUI keeps; without a screen it draws offscreen. Every other run
+// stays a plain core application.
+bool drawsPdf(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--pdf") == 0)
+            return true;
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> application;
+    if (drawsPdf(argc, argv)) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication &app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("zu42cli"));
 
     QTextStream out(stdout);

@@ -3,6 +3,9 @@
 #include "controller/identifyreplies.h"
 #include "controller/pauses.h"
 #include "link/controllerlink.h"
+#include "link/linesettings.h"
+
+#include <QElapsedTimer>
 
 #include <QRegularExpression>
 #include <QThread>
@@ -52,41 +55,97 @@ void BusScan::setPause(std::function<void(int)> pause)
     m_pause = std::move(pause);
 }
 
-ExchangeLimits BusScan::scanLimits() const
+void BusScan::setConflictSeen(std::function<void(const Conflict &)> seen)
+{
+    m_conflictSeen = std::move(seen);
+}
+
+int BusScan::wireMs(const LinkSettings &settings)
+{
+    if (settings.isNet())
+        return 0;
+    const std::optional<LineSettings> line = LineSettings::parse(settings.lineMode);
+    if (!line || line->baudRate <= 0)
+        return 0;
+    // A start bit, the data bits, a parity bit if any, the stop bits (1.5 counted as 2).
+    const int bits = 1 + int(line->dataBits) + (line->parity == QSerialPort::NoParity ? 0 : 1)
+        + (line->stopBits == QSerialPort::OneStop ? 1 : 2);
+    // "000AS" framed is 12 bytes; the scan reply 20.
+    const qint64 bytes = 12 + IdentifyReplies::ScanReplyLength;
+    return int((bytes * bits * 1000 + line->baudRate - 1) / line->baudRate);
+}
+
+int BusScan::quickWaitMs(const LinkSettings &settings, int slowestTurnaroundMs)
+{
+    const int own = settings.isNet() ? ExchangeLimits::NetReplyMs : ExchangeLimits::SerialIdleMs;
+    const int wait = 2 * wireMs(settings) + std::max(0, slowestTurnaroundMs);
+    return std::clamp(wait, QuickFloorMs, own);
+}
+
+int BusScan::currentWaitMs(int slowestTurnaroundMs) const
+{
+    if (m_scanWaitMs > 0)
+        return m_scanWaitMs;
+    return m_speed == Speed::Quick ? quickWaitMs(m_link.settings(), slowestTurnaroundMs) : 0;
+}
+
+ExchangeLimits BusScan::scanLimits(int waitMs) const
 {
     ExchangeLimits limits = m_link.limits();
     // A serial line waits for the first byte under its idle limit, TCP under its overall one.
-    if (m_scanWaitMs > 0) {
+    if (waitMs > 0) {
         if (limits.idleMs > 0)
-            limits.idleMs = std::min(limits.idleMs, m_scanWaitMs);
+            limits.idleMs = std::min(limits.idleMs, waitMs);
         else
-            limits.overallMs = std::min(limits.overallMs, m_scanWaitMs);
+            limits.overallMs = std::min(limits.overallMs, waitMs);
     }
+    // The step pause after an answer is spent listening for a second one.
+    limits.listenAfterMs = Pauses::Step;
     return limits;
+}
+
+std::optional<BusScan::Conflict> BusScan::conflictIn(const Reply &scan, const QByteArray &id) const
+{
+    if (scan.verdict == Verdict::BadCheckDigits)
+        return Conflict { id, QStringLiteral("Replies mixed on the line (check digits wrong): more than one controller answers ID %1")
+                                  .arg(QLatin1String(id)) };
+    if (scan.ok() && scan.bytesAfter > 0 && IdentifyReplies::deviceIdFrom(scan.bytes) == id)
+        return Conflict { id, QStringLiteral("Two replies run together: more than one controller answers ID %1")
+                                  .arg(QLatin1String(id)) };
+    return std::nullopt;
 }
 
 BusScan::Result BusScan::run()
 {
     Result result;
     const int total = m_last - m_first + 1;
-    const ExchangeLimits limits = scanLimits();
+    int slowestTurnaroundMs = 0;
+    const int wireTimeMs = wireMs(m_link.settings());
     for (int n = m_first; n <= m_last; ++n) {
         if (m_cancelled && m_cancelled()) {
             result.cancelled = true;
             break;
         }
         const QByteArray id = QByteArray::number(n).rightJustified(3, '0');
-        m_link.setLimits(limits);
+        result.lastWaitMs = currentWaitMs(slowestTurnaroundMs);
+        m_link.setLimits(scanLimits(result.lastWaitMs));
+        QElapsedTimer turnaround;
+        turnaround.start();
         const Reply scan = m_link.exchange(id + "AS");
+        const int tookMs = int(turnaround.elapsed()) - (scan.ok() ? Pauses::Step : 0);
         m_link.useDefaultLimits();
         ++result.scanned;
 
-        // Only a scan reply from this very ID counts: a late answer of another would otherwise
-        // be listed under the wrong ID.
         std::optional<Found> found;
-        if (scan.answeredWithLength(IdentifyReplies::ScanReplyLength) && IdentifyReplies::deviceIdFrom(scan.bytes) == id) {
+        if (const std::optional<Conflict> conflict = conflictIn(scan, id)) {
+            result.conflicts.append(*conflict);
+            if (m_conflictSeen)
+                m_conflictSeen(*conflict);
+        } else if (scan.answeredWithLength(IdentifyReplies::ScanReplyLength) && IdentifyReplies::deviceIdFrom(scan.bytes) == id) {
+            // Only a scan reply from this very ID counts: a late answer of another would
+            // otherwise be listed under the wrong ID.
+            slowestTurnaroundMs = std::max(slowestTurnaroundMs, tookMs - wireTimeMs);
             found = Found { id, IdentifyReplies::serial(scan.bytes, scan.length(), id)->serialNumber, {}, {} };
-            m_pause(Pauses::Step);
             const Reply version = m_link.exchange(id + IdentifyReplies::versionCommand());
             if (const auto v = version.ok() ? IdentifyReplies::version(version.bytes, version.length()) : std::nullopt) {
                 found->model = v->model;

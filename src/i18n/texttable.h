@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 228;
+    static constexpr int MessageCount = 263;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -247,6 +247,42 @@ public:
     static constexpr int GoOnButton = 226;
     // The automatic test's controller gone silent: tool tip of the banner.
     static constexpr int NotAnsweringTip = 227;       // %1 the commands ("IE, DF")
+    // The bus scan's speeds, its clock and a conflict; the site window.
+    static constexpr int ScanQuick = 228;
+    static constexpr int ScanThorough = 229;
+    static constexpr int ScanTimes = 230;             // %1 elapsed, %2 remaining (m:ss)
+    static constexpr int ScanConflict = 231;          // in the model column of an ID two controllers answer
+    static constexpr int SiteEntry = 232;
+    static constexpr int SiteTitle = 233;
+    static constexpr int SiteNameLabel = 234;
+    static constexpr int SiteOpenButton = 235;
+    static constexpr int SiteSaveButton = 236;
+    static constexpr int SiteReportButton = 237;
+    static constexpr int SiteScanButton = 238;
+    static constexpr int SiteAddButton = 239;
+    static constexpr int SiteAddressButton = 240;
+    static constexpr int SiteProfileButton = 241;
+    static constexpr int SiteReadButton = 242;
+    static constexpr int SiteApplyButton = 243;
+    static constexpr int SiteRebootButton = 244;
+    static constexpr int SiteFailedButton = 245;
+    static constexpr int SiteReplaceButton = 246;
+    static constexpr int SiteRetryButton = 247;
+    static constexpr int ClockOffsetColumn = 248;
+    static constexpr int LastActionColumn = 249;
+    static constexpr int ProfileMatches = 250;
+    static constexpr int ProfileDiffers = 251;
+    static constexpr int ProfileNotRead = 252;
+    static constexpr int ResultOk = 253;
+    static constexpr int ResultFailed = 254;
+    static constexpr int MarkedFailed = 255;
+    static constexpr int SiteProgress = 256;
+    static constexpr int SiteDone = 257;
+    static constexpr int SiteAddressed = 258;
+    static constexpr int SiteFileRefused = 259;
+    static constexpr int SiteFilesFilter = 260;
+    static constexpr int ReportFilesFilter = 261;
+    static constexpr int SiteReplaced = 262;
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.

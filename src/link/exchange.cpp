@@ -31,6 +31,23 @@ Reply closedDuring(const ReplyReceiver &receiver, const QString &detail, std::ui
                   QStringLiteral("The line went away during the exchange (%1)").arg(detail), crc);
 }
 
+// Whatever follows a complete reply within the time given; a line that goes away now has
+// nothing more to say and the reply stands.
+void listenAfter(Transport &transport, int limitMs, Reply *reply)
+{
+    if (limitMs <= 0)
+        return;
+    QElapsedTimer listening;
+    listening.start();
+    char chunk[CommandFrame::BufferSize];
+    for (int left = limitMs; left > 0; left = remaining(listening, limitMs)) {
+        const Transport::IoResult got = transport.read(chunk, sizeof chunk, left);
+        if (got.status != Transport::Io::Ok)
+            return;
+        reply->bytesAfter += got.count;
+    }
+}
+
 } // namespace
 
 Reply Exchange::run(Transport &transport, QByteArrayView command, const ExchangeLimits &limits,
@@ -96,6 +113,8 @@ Reply Exchange::run(Transport &transport, QByteArrayView command, const Exchange
             reply.verdict = Verdict::BadCheckDigits;
             reply.detail = QStringLiteral("Invalid reply (checksum)");
         }
+        reply.bytesAfter = got.count - used;
+        listenAfter(transport, limits.listenAfterMs, &reply);
         return reply;
     }
 }

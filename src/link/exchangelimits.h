@@ -15,7 +15,10 @@ struct ExchangeLimits
 
     int overallMs = NetReplyMs; // from the start of the send to the end of the reply
     int idleMs = 0;             // since the last byte received (or the send); 0: no such limit
+    // After a complete reply, listen this much longer for anything after it (a second controller
+    // answering the same ID); what comes is counted in Reply::bytesAfter. 0: return at once.
+    int listenAfterMs = 0;
 
-    static constexpr ExchangeLimits tcp() { return { NetReplyMs, 0 }; }
-    static constexpr ExchangeLimits serial() { return { SerialOverallMs, SerialIdleMs }; }
+    static constexpr ExchangeLimits tcp() { return { NetReplyMs, 0, 0 }; }
+    static constexpr ExchangeLimits serial() { return { SerialOverallMs, SerialIdleMs, 0 }; }
 };

@@ -31,6 +31,9 @@ struct Reply
     QString detail;
     // The CRC of the request frame, as its four check digits say it.
     std::uint16_t requestCrc = 0;
+    // Bytes that arrived after the complete reply: in its last read, and while the exchange
+    // listened on (ExchangeLimits::listenAfterMs). A second reply run into the first shows here.
+    qsizetype bytesAfter = 0;
 
     bool ok() const { return verdict == Verdict::Answered; }
     int length() const { return int(bytes.size()); }
