@@ -138,6 +138,10 @@ private slots:
         row("jig map without a file", { Tcp, "jig", "--map", "" }, "--map wants a file");
         row("jig station without a name", { Tcp, "jig", "--station", " " }, "--station wants a name");
         row("jig option on another command", { Tcp, "identify", "--station", "A" }, "Unknown option 'station'. (identify)");
+        row("records on a link", { Tcp, "records", "pending" }, "records works on the records, not on a controller: no --link or --id");
+        row("records of an unknown kind", { "records", "list" }, "records wants pending, got \"list\"");
+        row("records sent on without a store", { "records", "pending", "--deliver-from", "unnamed" },
+            "--deliver-from wants --store too");
         row("send in an unknown encoding", { Tcp, "send", "AB", "--encoding", "latin1" }, "--encoding \"latin1\" is not one of unicode | big5 | gb2312");
     }
 
@@ -161,6 +165,7 @@ private slots:
         QTest::newRow("version") << QStringList { "--version" } << "zu42cli 0.";
         QTest::newRow("apply") << QStringList { "apply", "--help" } << "Usage: zu42cli --link LINK [--id ID] [--json] apply FILE [--all] [--dry-run]";
         QTest::newRow("set lists the values") << QStringList { "-h", "set" } << "Usage: zu42cli --link LINK [--id ID] [--json] set NAME=VALUE...";
+        QTest::newRow("records") << QStringList { "records", "--help" } << "Usage: zu42cli [--json] records pending";
         for (const char *command : { "identify", "get", "save", "diff", "scan", "send", "reboot", "initial", "jig" })
             QTest::newRow(command) << QStringList { command, "--help" }
                                    << QStringLiteral("Usage: zu42cli --link LINK [--id ID] [--json] %1").arg(QLatin1String(command));

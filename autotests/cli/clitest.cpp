@@ -335,14 +335,21 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("verdict");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("good unit") << QStringList { "--jig" } << QByteArray() << QString() << 0 << "PASS" << "store";
+        QTest::addColumn<bool>("engineering");
+        QTest::newRow("good unit") << QStringList { "--jig" } << QByteArray() << QString() << 0 << "PASS" << "store" << false;
         QTest::newRow("good unit, store away") << QStringList { "--jig" } << QByteArray()
-                                               << "postgresql://zu42@127.0.0.1:1/records" << 0 << "PASS" << "pending";
+                                               << "postgresql://zu42@127.0.0.1:1/records" << 0 << "PASS" << "pending" << false;
         QTest::newRow("DI1 stuck on") << QStringList { "--jig", "--jig-fault", "stuck-on:DI1" } << QByteArray() << QString() << 1
-                                      << "FAIL at DO2 alone" << "store";
+                                      << "FAIL at DO2 alone" << "store" << false;
         QTest::newRow("a map the jig is not wired as")
             << QStringList { "--jig" } << QByteArray("name = Fixture B\nDO1 = DI1\nDO2 = DI2\nDO3 = DI3\nDO4 = DI4, DI8\n")
-            << QString() << 1 << "FAIL at DO3 alone" << "store";
+            << QString() << 1 << "FAIL at DO3 alone" << "store" << false;
+        QTest::newRow("engineering run") << QStringList { "--jig" } << QByteArray() << QString() << 0 << "PASS" << "store" << true;
+#ifndef Q_OS_WIN
+        // The adapter pulled out at the fifth request, in the middle of the clock's steps.
+        QTest::newRow("adapter pulled out") << QStringList { "--jig", "--pty", "--vanish-after", "5" } << QByteArray() << QString() << 1
+                                            << "ERROR at Clock kept" << "store" << false;
+#endif
     }
 
     void shouldRunTheJigTestAndKeepItsRecord()
@@ -353,10 +360,13 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, verdict);
         QFETCH(QString, kept);
+        QFETCH(bool, engineering);
         QTemporaryDir data;
         SimProcess sim(simArgs);
         QVERIFY(sim.start());
         QStringList args { "--link", linkTo(sim), "jig", "--station", "Line 2", "--operator", "Wang" };
+        if (engineering)
+            args << "--engineering";
         if (!map.isEmpty())
             args << "--map" << write(data, QStringLiteral("fixture.map"), map);
         if (!store.isEmpty())
@@ -367,10 +377,13 @@ private slots:
         QVERIFY2(text.out.split(QLatin1Char('\n')).contains(verdict), qPrintable(text.out));
         QVERIFY2(text.out.startsWith(QStringLiteral("pass Identify   : ZO425 S/N 24010042 ID 000\n")), qPrintable(text.out));
 
+        if (simArgs.contains(QStringLiteral("--vanish-after")))
+            return; // the adapter is gone for good
         const Run json = cli(args + QStringList { "--json" }, data.path());
         QCOMPARE(json.status, status);
         const QJsonObject report = json.json();
-        QCOMPARE(report.value(QStringLiteral("verdict")).toString(), verdict.left(4));
+        QCOMPARE(report.value(QStringLiteral("verdict")).toString(), verdict.section(QLatin1Char(' '), 0, 0));
+        QCOMPARE(report.value(QStringLiteral("engineering")).toBool(), engineering);
         QCOMPARE(report.value(QStringLiteral("record")).toObject().value(QStringLiteral("kept")).toString(), kept);
         const QJsonArray steps = report.value(QStringLiteral("steps")).toArray();
         QCOMPARE(steps.first()[QStringLiteral("name")].toString(), QStringLiteral("Identify"));
@@ -378,8 +391,21 @@ private slots:
         // Two runs, two records, in the store or waiting on this PC.
         const QString folder = data.filePath(QStringLiteral("zu42tools/"));
         QVERIFY(QFile::exists(folder + (kept == QLatin1String("store") ? QStringLiteral("records.sqlite") : QStringLiteral("records.pending.jsonl"))));
-        if (kept == QLatin1String("pending"))
-            QCOMPARE(report.value(QStringLiteral("record")).toObject().value(QStringLiteral("waiting")), QJsonValue(2));
+        if (kept != QLatin1String("pending"))
+            return;
+        QCOMPARE(report.value(QStringLiteral("record")).toObject().value(QStringLiteral("waiting")), QJsonValue(2));
+        // Waiting for the server they were meant for, whoever asks; not for this PC's file.
+        const QJsonObject pending = cli({ "records", "pending", "--json" }, data.path()).json();
+        QCOMPARE(pending.value(QStringLiteral("stores")).toArray(),
+                 (QJsonArray{ QJsonObject{ { QStringLiteral("store"), store }, { QStringLiteral("records"), 2 } } }));
+        const Run listed = cli({ "records", "pending" }, data.path());
+        QVERIFY2(listed.out.startsWith(QStringLiteral("     2 waiting for %1\n").arg(store)), qPrintable(listed.out));
+        // Sent to this PC's file only when asked, naming both.
+        const Run moved = cli({ "records", "pending", "--store", "sqlite:", "--deliver-from", store, "--json" }, data.path());
+        QCOMPARE(moved.status, 0);
+        QCOMPARE(moved.json().value(QStringLiteral("delivered")), QJsonValue(2));
+        QCOMPARE(moved.json().value(QStringLiteral("waiting")), QJsonValue(0));
+        QVERIFY(QFile::exists(folder + QStringLiteral("records.sqlite")));
     }
 
     void shouldRefuseABadJigMapOrStoreWithNothingSent_data()

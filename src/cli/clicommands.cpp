@@ -114,11 +114,30 @@ QString takeJig(CliRequest &request, const QStringList &, const QCommandLinePars
     request.operatorName = parser.value(QStringLiteral("operator"));
     request.store = parser.value(QStringLiteral("store"));
     request.allSteps = parser.isSet(QStringLiteral("all-steps"));
+    request.engineering = parser.isSet(QStringLiteral("engineering"));
     // A map of blanks would quietly be the default wiring: a script's empty variable, not a file.
     if (parser.isSet(map) && request.mapFile.trimmed().isEmpty())
         return QStringLiteral("--map wants a file");
     if (request.station.trimmed().isEmpty())
         return QStringLiteral("--station wants a name");
+    return QString();
+}
+
+// The records of this PC or of the line's store: no controller, no link.
+QString takeRecords(CliRequest &request, const QStringList &args, const QCommandLineParser &parser)
+{
+    request.recordsAction = args.first();
+    request.store = parser.value(QStringLiteral("store"));
+    const QString from = QStringLiteral("deliver-from");
+    request.deliver = parser.isSet(from);
+    request.deliverFrom = parser.value(from);
+    if (request.recordsAction != QLatin1String("pending"))
+        return QStringLiteral("records wants pending, got \"%1\"").arg(request.recordsAction);
+    if (args.size() > 1)
+        return QStringLiteral("records %1 takes no further arguments").arg(request.recordsAction);
+    // Records go to another store than they were meant for only when both are named.
+    if (request.deliver && !parser.isSet(QStringLiteral("store")))
+        return QStringLiteral("--deliver-from wants --store too: the store the records go to");
     return QString();
 }
 
@@ -129,20 +148,20 @@ QList<CliCommand> CliCommands::table()
     return {
         { "identify", Command::Identify, "", "the controller's ID, model, version and serial number",
           "Scans for the controller with --id, then reads its version and serial number.", 0, 0, {}, false,
-          nullptr, nullptr, &CliRunner::identify },
+          nullptr, nullptr, &CliRunner::identify, true },
         { "get", Command::Get, "[NAME...]", "every value the controller reports (or only those named)",
           "Reads the model and both ranges of the read-back; over a serial link also the line settings, "
           "which the controller proves by answering. Prints NAME=VALUE lines, the form set takes.", 0, -1, {}, true,
-          &takeNames, nullptr, &CliRunner::get },
+          &takeNames, nullptr, &CliRunner::get, true },
         { "set", Command::Set, "NAME=VALUE...", "writes values, restarts once if one needs it, reads back",
           "Every value is checked before the link opens. Values written by one command together (language "
           "with text-encoding; card-display with show-status and use-status) keep the controller's value for "
           "the one not named. Exit status 1 when a value did not take.", 1, -1, {}, true,
-          &takeValues, nullptr, &CliRunner::set },
+          &takeValues, nullptr, &CliRunner::set, true },
         { "save", Command::Save, "FILE", "saves the controller's values as a profile",
           "Writes what get reports, with the model, the time and the serial number, as a profile file "
           "(docs/profiles.md).", 1, 1, {}, false,
-          &takeFile, &CliRunner::refuseUnwritableFile, &CliRunner::save },
+          &takeFile, &CliRunner::refuseUnwritableFile, &CliRunner::save, true },
         { "apply", Command::Apply, "FILE [--all] [--dry-run]", "writes a profile's values that differ",
           "Checks the file before the link opens, then the model before anything is written. Writes the "
           "values that differ from the controller's (--all: every value, also those it cannot report), "
@@ -150,43 +169,54 @@ QList<CliCommand> CliCommands::table()
           "--dry-run reads and says what it would write.", 1, 1,
           { option("all", "apply: write every value, not only those that differ."),
             option("dry-run", "apply: say what would be written, write nothing.") }, false,
-          &takeApply, &CliRunner::refuseBadProfile, &CliRunner::apply },
+          &takeApply, &CliRunner::refuseBadProfile, &CliRunner::apply, true },
         { "diff", Command::Diff, "FILE", "a profile beside the controller's values",
           "Prints each value of the profile that differs from the controller's, or that the controller "
           "cannot report.", 1, 1, {}, false,
-          &takeFile, &CliRunner::refuseBadProfile, &CliRunner::diff },
+          &takeFile, &CliRunner::refuseBadProfile, &CliRunner::diff, true },
         { "scan", Command::Scan, "[FROM-TO] [--wait MS]", "which IDs answer on the line (000-255)",
           "Sends the connect's scan to each ID of the range, one exchange each, and lists each ID that "
           "answers with its model and serial number. A silent ID costs the link's exchange limit (serial: "
           "300 ms, TCP: 1200 ms); --wait sets a shorter one for the scan alone. Exit status 1 when no ID "
           "answered.", 0, 1,
           { option("wait", "scan: wait this long (ms) for each ID instead of the link's limit.", "ms") }, false,
-          &takeScan, nullptr, &CliRunner::scan },
+          &takeScan, nullptr, &CliRunner::scan, true },
         { "send", Command::Send, "TEXT [--encoding NAME]", "sends TEXT after the ID, prints the raw reply",
           "The reply is printed whole, its control bytes as the Unicode control pictures (U+2400..). Text "
           "that is not ASCII goes out in --encoding (unicode, big5, gb2312; default unicode).", 1, 1,
           { option("encoding", "send: unicode, big5 or gb2312 for text that is not ASCII.", "name") }, false,
-          &takeSend, &CliRunner::refuseUnsendableText, &CliRunner::send },
+          &takeSend, &CliRunner::refuseUnsendableText, &CliRunner::send, true },
         { "reboot", Command::Reboot, "[--net]", "restarts the controller",
           "--net: the restart of a controller on the network (AJ99).", 0, 0,
           { option("net", "reboot: the restart of a controller on the network.") }, false,
-          &takeReboot, nullptr, &CliRunner::reboot },
+          &takeReboot, nullptr, &CliRunner::reboot, true },
         { "initial", Command::Initial, "", "sets the factory values", "Sets every parameter back to its factory value.", 0, 0,
-          {}, false, nullptr, nullptr, &CliRunner::initial },
-        { "jig", Command::Jig, "--operator NAME [--map FILE] [--station NAME] [--store STORE] [--all-steps]",
+          {}, false, nullptr, nullptr, &CliRunner::initial, true },
+        { "jig", Command::Jig, "--operator NAME [--map FILE] [--station NAME] [--store STORE] [--all-steps] [--engineering]",
           "the jig test of the unit, and its record",
           "Identifies the unit, sets and reads back its clock, switches each output alone and checks the inputs "
           "the jig map (--map; default the simulator's wiring) says it drives, then all off. Stops at the first "
           "failed step unless --all-steps. The record names who tested the unit (--operator, which it needs) "
           "and where (--station; default this PC's name). It goes where the window's go (--store: sqlite:, sqlite:PATH "
           "or postgresql://...; default the records of this PC), or waits in the pending file when the store "
-          "cannot take it. Exit status 1 when a step failed or the record could be kept nowhere.", 0, 0,
+          "cannot take it. --engineering marks an engineering run: recorded, never counted in yield. Verdict ERROR when "
+          "the link was lost in the middle (the unit is not judged). Exit status 1 when a step failed, the test "
+          "could not be completed or the record could be kept nowhere.", 0, 0,
           { option("map", "jig: the jig map file.", "file"),
             option("station", "jig: the station's name in the record (default: this PC's name).", "name"),
             option("operator", "jig: the operator's name in the record (needed).", "name"),
             option("store", "jig: where the record goes (sqlite:, sqlite:PATH, postgresql://...).", "store"),
-            option("all-steps", "jig: run every step, also after one failed.") }, false,
-          &takeJig, &CliRunner::refuseJigSetup, &CliRunner::jig },
+            option("all-steps", "jig: run every step, also after one failed."),
+            option("engineering", "jig: an engineering run: recorded, never counted in yield.") }, false,
+          &takeJig, &CliRunner::refuseJigSetup, &CliRunner::jig, true },
+        { "records", Command::Records, "pending [--store STORE] [--deliver-from STORE]", "the records of this PC and the line",
+          "pending: how many records wait on this PC, for which store, whoever queued them (the jig window or "
+          "'zu42cli jig'). A record goes only to the store it was meant for, when that store can take it; "
+          "--deliver-from STORE sends those meant for STORE (as listed; \"unnamed\" for records an earlier "
+          "version queued without naming one) into --store instead. No --link: no controller is involved.", 1, -1,
+          { option("store", "records: the store (sqlite:, sqlite:PATH, postgresql://...; default the records of this PC).", "store"),
+            option("deliver-from", "records pending: send the records meant for this store into --store.", "store") }, false,
+          &takeRecords, nullptr, &CliRunner::records, false },
     };
 }
 

@@ -10,7 +10,7 @@
 // link, so that bad usage never opens it.
 struct CliRequest
 {
-    enum class Command { Identify, Get, Set, Save, Apply, Diff, Scan, Send, Reboot, Initial, Jig };
+    enum class Command { Identify, Get, Set, Save, Apply, Diff, Scan, Send, Reboot, Initial, Jig, Records };
 
     Command command = Command::Identify;
     QString commandName;
@@ -34,4 +34,8 @@ struct CliRequest
     QString operatorName;      // jig --operator
     QString store;             // jig --store; empty: the records of this PC
     bool allSteps = false;     // jig --all-steps
+    bool engineering = false;  // jig --engineering: recorded, never counted in yield
+    QString recordsAction;     // records: pending, ...
+    QString deliverFrom;       // records pending --deliver-from: the store the records were meant for
+    bool deliver = false;      // records pending --deliver-from was given
 };

@@ -59,7 +59,9 @@ int CliRunner::run()
     const CliCommand &command = CliCommands::of(m_request.command);
     // What can be refused without the link is refused before it opens.
     int status = command.refuse ? (this->*command.refuse)() : Done;
-    if (status == Done) {
+    if (status == Done && !command.onLink) {
+        status = (this->*command.run)();
+    } else if (status == Done) {
         status = m_session.open(m_request.link)
             ? (this->*command.run)()
             : fail(NoLink, QStringLiteral("The link did not open: %1").arg(m_session.link().openFailureText()));
@@ -115,6 +117,7 @@ int CliRunner::refuseJigSetup()
     m_jigSetup.map = *map;
     m_jigSetup.options.scanId = QString::fromLatin1(m_request.id);
     m_jigSetup.options.stopAtFirstFailure = !m_request.allSteps;
+    m_jigSetup.engineering = m_request.engineering;
     const JigStation::SetupProblem problem = JigStation::setupProblem(m_jigSetup);
     if (problem != JigStation::SetupProblem::None)
         return fail(BadInput, QStringLiteral("%1 (%2)").arg(JigStation::problemText(problem),
@@ -436,24 +439,73 @@ int CliRunner::jig()
     JigStation station(m_store);
     const JigStation::Unit unit = station.keep(result, m_jigSetup);
     const RecordKeeper::Outcome &kept = unit.kept;
-    const QString verdict = result.passed() ? QStringLiteral("PASS") : QStringLiteral("FAIL");
+    const QString verdict = UnitRecord::verdictText(result.passed() ? UnitRecord::Verdict::Pass
+                                                    : result.linkLost() ? UnitRecord::Verdict::Error : UnitRecord::Verdict::Fail);
     static const char *places[] = { "store", "pending", "nowhere" };
     m_report.set(QStringLiteral("verdict"), verdict);
+    m_report.set(QStringLiteral("engineering"), m_jigSetup.engineering);
     m_report.set(QStringLiteral("steps"), steps);
     m_report.set(QStringLiteral("serial-number"), unit.record ? unit.record->serialNumber : QString());
     m_report.set(QStringLiteral("record"),
                  QJsonObject { { QStringLiteral("id"), unit.record ? QJsonValue(unit.record->recordId.toString(QUuid::WithoutBraces)) : QJsonValue() },
                                { QStringLiteral("kept"), QLatin1String(places[int(kept.place)]) },
                                { QStringLiteral("message"), kept.why },
-                               { QStringLiteral("waiting"), kept.waiting } });
+                               { QStringLiteral("waiting"), kept.waiting },
+                               { QStringLiteral("waiting-elsewhere"), kept.waitingElsewhere } });
     const JigTest::Step *failed = result.firstFailure();
     say(failed ? QStringLiteral("%1 at %2").arg(verdict, failed->name) : verdict);
     say(kept.why);
     // Without a unit there was nothing to keep: what failed is the test.
     if (unit.record && kept.place == RecordKeeper::Place::Nowhere)
         return fail(ControllerFailed, QStringLiteral("The record was kept nowhere: test the unit again (%1)").arg(kept.why));
+    if (result.linkLost())
+        return fail(ControllerFailed, QStringLiteral("The test could not be completed (ERROR, the unit is not judged): %1")
+                                          .arg(failed ? (failed->why.isEmpty() ? failed->measured : failed->why) : QString()));
     if (!result.passed())
         return fail(ControllerFailed, failed ? QStringLiteral("Failed at %1: %2").arg(failed->name, failed->why.isEmpty() ? failed->measured : failed->why)
                                              : QStringLiteral("The jig test did not run"));
+    return Done;
+}
+
+int CliRunner::records()
+{
+    QString why;
+    const std::optional<RecordStoreSettings> settings = RecordStoreSettings::fromSetting(m_request.store, &why);
+    if (!settings)
+        return fail(BadInput, QStringLiteral("--store: %1").arg(why));
+    return recordsPending(*settings);
+}
+
+int CliRunner::recordsPending(const RecordStoreSettings &settings)
+{
+    const QString unnamed = QStringLiteral("unnamed");
+    PendingRecords pending;
+    QString why;
+    if (m_request.deliver) {
+        RecordStore store(settings);
+        const QString meantFor = m_request.deliverFrom == unnamed ? QString() : m_request.deliverFrom;
+        const PendingRecords::Delivery delivery = pending.deliverTo(store, meantFor);
+        m_report.set(QStringLiteral("delivered"), delivery.delivered);
+        m_report.set(QStringLiteral("to"), settings.displayString());
+        say(QStringLiteral("%1 records meant for %2 sent to %3").arg(delivery.delivered).arg(meantFor.isEmpty() ? unnamed : meantFor,
+                                                                                               settings.displayString()));
+        if (!delivery.why.isEmpty())
+            return fail(ControllerFailed, delivery.why);
+    }
+    const std::optional<QList<PendingRecords::StoreCount>> counts = pending.countByStore(&why);
+    if (!counts)
+        return fail(ControllerFailed, why);
+    QJsonArray stores;
+    int total = 0;
+    for (const PendingRecords::StoreCount &count : *counts) {
+        const QString store = count.store.isEmpty() ? unnamed : count.store;
+        stores.append(QJsonObject{ { QStringLiteral("store"), store }, { QStringLiteral("records"), count.records } });
+        say(QStringLiteral("%1 waiting for %2").arg(QString::number(count.records).rightJustified(6), store));
+        total += count.records;
+    }
+    m_report.set(QStringLiteral("file"), QDir::toNativeSeparators(pending.filePath()));
+    m_report.set(QStringLiteral("stores"), stores);
+    m_report.set(QStringLiteral("waiting"), total);
+    say(QStringLiteral("%1 waiting in %2").arg(QString::number(total).rightJustified(6), QDir::toNativeSeparators(pending.filePath())));
     return Done;
 }

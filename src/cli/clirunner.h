@@ -43,6 +43,8 @@ private:
     int reboot();
     int initial();
     int jig();
+    int records();
+    int recordsPending(const RecordStoreSettings &settings);
 
     // identify() first for every command that works on the controller's values.
     bool identified();

@@ -235,6 +235,20 @@ const char8_t *const messages[TextTable::MessageCount][TextTable::ColumnCount] =
     /* 220 */ { u8"The serial adapter (%1) was removed during the operation. Plug it in again and choose its port.",
                 u8"操作过程中串口适配器 (%1) 被拔出. 请重新插上, 再选择它的端口.",
                 u8"操作過程中序列埠轉接器 (%1) 被拔除. 請重新插上, 再選擇它的連接埠." },
+    /* 221 */ { u8"ERROR", u8"测试异常", u8"測試異常" },
+    /* 222 */ { u8"Could not test:", u8"无法测试次数:", u8"無法測試次數:" },
+    /* 223 */ { u8"Records waiting on this PC: %1 for this store, %2 for other stores",
+                u8"本机待上传记录: 本数据库 %1 笔, 其他数据库 %2 笔", u8"本機待上傳記錄: 本資料庫 %1 筆, 其他資料庫 %2 筆" },
+    /* 224 */ { u8"%1 waiting for %2", u8"%1 笔待上传至 %2", u8"%1 筆待上傳至 %2" },
+    /* 225 */ { u8"a store not named (queued by an earlier version)", u8"未注明的数据库 (旧版本暂存)",
+                u8"未註明的資料庫 (舊版本暫存)" },
+    /* 226 */ { u8"Send them to this store...", u8"改传至本数据库...", u8"改傳至本資料庫..." },
+    /* 227 */ { u8"Send the %1 records meant for %2 to %3 instead?", u8"确定将原本要传至 %2 的 %1 笔记录改传至 %3 吗?",
+                u8"確定將原本要傳至 %2 的 %1 筆記錄改傳至 %3 嗎?" },
+    /* 228 */ { u8"Sent %1 waiting records to %2", u8"已将 %1 笔待上传记录传至 %2", u8"已將 %1 筆待上傳記錄傳至 %2" },
+    /* 229 */ { u8"The waiting records could not all be sent.", u8"待上传记录未能全部上传.", u8"待上傳記錄未能全部上傳." },
+    /* 230 */ { u8"No records wait for another store.", u8"没有等待上传至其他数据库的记录.", u8"沒有等待上傳至其他資料庫的記錄." },
+    /* 231 */ { u8"(details: point here)", u8"(详情: 鼠标指向此处)", u8"(詳情: 滑鼠指向此處)" },
 };
 
 } // namespace

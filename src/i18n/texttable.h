@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 221;
+    static constexpr int MessageCount = 232;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -238,6 +238,18 @@ public:
     // Why a serial port would not open or went away: tool tips of the banner.
     static constexpr int PortPermissionTip = 219;     // %1 the device, %2 its group, %3 the user
     static constexpr int AdapterRemovedTip = 220;     // %1 the port
+    // The records: a test the station could not complete, and records waiting for their store.
+    static constexpr int JigError = 221;              // verdict when the station could not test
+    static constexpr int JigErrorsLabel = 222;
+    static constexpr int JigWaitingHere = 223;        // %1 records for this store, %2 for others
+    static constexpr int JigWaitingFor = 224;         // tool tip line: %1 records, %2 the store
+    static constexpr int JigUnnamedStore = 225;       // the store of records an earlier version queued
+    static constexpr int JigDeliverHereButton = 226;
+    static constexpr int JigDeliverHereQuestion = 227; // %1 records, %2 meant for, %3 this store
+    static constexpr int JigDelivered = 228;          // %1 records, %2 the store
+    static constexpr int JigDeliveryFailed = 229;     // details in the tool tip
+    static constexpr int JigNothingElsewhere = 230;   // no record waits for another store
+    static constexpr int JigDetailsInTip = 231;       // after a one-line error: where its details are
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.

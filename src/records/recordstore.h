@@ -31,7 +31,9 @@ public:
     };
     enum class FindResult { Found, NotFound, Failed };
 
-    // One station's figures for one local day. Retests count in records, passed and failed;
+    // One station's figures for one local day, production runs only (engineering runs are
+    // never counted). A test the station could not complete (ERROR) counts in errors alone:
+    // it says nothing of the unit. Retests count in records, passed and failed;
     // first-pass yield looks only at each unit's (serial number's) very first record anywhere
     // in the store, so a unit first tested here today counts once, as passed or not, and a
     // unit that came back from an earlier day does not count at all.
@@ -40,6 +42,7 @@ public:
         int records = 0;
         int passed = 0;
         int failed = 0;
+        int errors = 0;           // tests the station could not complete
         int units = 0;            // distinct serial numbers among the records
         int firstTimeUnits = 0;   // units whose first record is among them
         int firstTimePassed = 0;  // ... and passed at that first test
@@ -47,7 +50,9 @@ public:
         double firstPassYield() const;
     };
 
-    static constexpr int SchemaVersion = 1;
+    // 2: the verdict ERROR and the engineering flag. An older store is upgraded in one
+    // transaction at its first connection; a newer one is refused, naming both versions.
+    static constexpr int SchemaVersion = 2;
 
     explicit RecordStore(const RecordStoreSettings &settings);
     ~RecordStore();
@@ -72,7 +77,9 @@ public:
 private:
     QSqlDatabase database() const;
     bool prepareSchema();
-    bool createSchema();
+    std::optional<int> storedVersion();
+    // From version `from` (0: no tables yet) to SchemaVersion, in one transaction.
+    bool changeSchema(int from);
     bool answers();
     // Runs attempt on an open connection; when it fails and the connection turns out lost, once
     // more on a new one. Nothing opened: false with why() set.
