@@ -396,13 +396,15 @@ RecordStore::WriteResult RecordStore::writeOnce(const UnitRecord &record)
     return WriteResult::Stored;
 }
 
-std::optional<QList<UnitRecord>> RecordStore::readUnits(const QString &where, const QVariantList &values)
+std::optional<QList<UnitRecord>> RecordStore::readUnits(const QString &where, const QVariantList &values, const Reading &reading)
 {
     const QString what = QStringLiteral("Cannot read the records");
     QSqlDatabase db = database();
     QSqlQuery units(db);
     units.setForwardOnly(true);
-    if (!units.prepare(QStringLiteral("SELECT %1 FROM units u WHERE %2 ORDER BY u.start_ms, u.record_id").arg(UnitColumns, where))) {
+    const QString order = reading.newestFirst ? QStringLiteral("u.start_ms DESC, u.record_id DESC") : QStringLiteral("u.start_ms, u.record_id");
+    const QString limit = reading.limit > 0 ? QStringLiteral(" LIMIT %1").arg(reading.limit) : QString();
+    if (!units.prepare(QStringLiteral("SELECT %1 FROM units u WHERE %2 ORDER BY %3%4").arg(UnitColumns, where, order, limit))) {
         failWith(what, units);
         return std::nullopt;
     }
@@ -438,18 +440,27 @@ std::optional<QList<UnitRecord>> RecordStore::readUnits(const QString &where, co
         records.append(r);
     }
     units.finish();
-    if (records.isEmpty())
+    if (records.isEmpty() || !reading.withSteps)
         return records;
 
     QSqlQuery steps(db);
     steps.setForwardOnly(true);
+    // A page names its units; a range is read by its condition again, in one pass.
+    QVariantList stepValues = values;
+    QString stepWhere = where;
+    if (reading.limit > 0) {
+        stepValues.clear();
+        for (const UnitRecord &r : std::as_const(records))
+            stepValues << idText(r.recordId);
+        stepWhere = QStringLiteral("u.record_id IN (%1)").arg(QStringList(stepValues.size(), QStringLiteral("?")).join(QLatin1Char(',')));
+    }
     if (!steps.prepare(QStringLiteral("SELECT s.record_id, s.step_index, s.name, s.expected, s.measured, s.passed, s.reason"
                                       " FROM steps s JOIN units u ON u.record_id = s.record_id WHERE %1"
-                                      " ORDER BY s.record_id, s.step_index").arg(where))) {
+                                      " ORDER BY s.record_id, s.step_index").arg(stepWhere))) {
         failWith(what, steps);
         return std::nullopt;
     }
-    for (const QVariant &value : values)
+    for (const QVariant &value : std::as_const(stepValues))
         steps.addBindValue(value);
     if (!steps.exec()) {
         failWith(what, steps);
@@ -475,7 +486,8 @@ std::optional<QList<UnitRecord>> RecordStore::readUnits(const QString &where, co
     QList<UnitRecord> valid;
     for (const UnitRecord &r : std::as_const(records)) {
         const QString id = idText(r.recordId);
-        const QString problem = damage.contains(id) ? damage.value(id) : r.whyInvalid();
+        // Without its steps a unit's verdict cannot be checked against them.
+        const QString problem = damage.contains(id) ? damage.value(id) : reading.withSteps ? r.whyInvalid() : QString();
         if (problem.isEmpty())
             valid.append(r);
         else
@@ -488,7 +500,7 @@ RecordStore::FindResult RecordStore::find(const QUuid &recordId, UnitRecord *rec
 {
     std::optional<QList<UnitRecord>> found;
     withConnection([&] {
-        found = readUnits(QStringLiteral("u.record_id = ?"), { idText(recordId) });
+        found = readUnits(QStringLiteral("u.record_id = ?"), { idText(recordId) }, {});
         return found.has_value();
     });
     if (!found)
@@ -504,7 +516,7 @@ std::optional<QList<UnitRecord>> RecordStore::unitsBetween(const QDateTime &from
 {
     std::optional<QList<UnitRecord>> found;
     withConnection([&] {
-        found = readUnits(QStringLiteral("u.start_ms >= ? AND u.start_ms < ?"), { from.toMSecsSinceEpoch(), to.toMSecsSinceEpoch() });
+        found = readUnits(QStringLiteral("u.start_ms >= ? AND u.start_ms < ?"), { from.toMSecsSinceEpoch(), to.toMSecsSinceEpoch() }, {});
         return found.has_value();
     });
     return found;
@@ -552,4 +564,30 @@ std::optional<RecordStore::DayCounters> RecordStore::dayCounters(const QString &
     if (!ok)
         return std::nullopt;
     return counters;
+}
+
+std::optional<QList<UnitRecord>> RecordStore::unitsWhere(const QString &where, const QVariantList &values, const Reading &reading)
+{
+    std::optional<QList<UnitRecord>> found;
+    withConnection([&] {
+        found = readUnits(where, values, reading);
+        return found.has_value();
+    });
+    return found;
+}
+
+bool RecordStore::query(const QString &what, const std::function<bool(QSqlDatabase &db, QString *detail)> &attempt)
+{
+    return withConnection([&] {
+        QSqlDatabase db = database();
+        QString detail;
+        if (attempt(db, &detail))
+            return true;
+        return failWith(what, detail);
+    });
+}
+
+QString RecordStore::dialect() const
+{
+    return isPostgresql(m_settings) ? QStringLiteral("postgresql") : QStringLiteral("sqlite");
 }

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 #include <QUuid>
+#include <functional>
 #include <optional>
 
 class QSqlDatabase;
@@ -72,6 +73,22 @@ public:
     FindResult find(const QUuid &recordId, UnitRecord *record);
     // Units that started in [from, to), oldest first, with their steps. Nothing on failure.
     std::optional<QList<UnitRecord>> unitsBetween(const QDateTime &from, const QDateTime &to);
+    // How units are read: oldest or newest first, all or the first `limit`, with their steps or
+    // without (a table of units needs none).
+    struct Reading
+    {
+        bool newestFirst = false;
+        int limit = 0;  // 0: all
+        bool withSteps = true;
+    };
+    // The units that meet an SQL condition on the units table under the alias u.
+    std::optional<QList<UnitRecord>> unitsWhere(const QString &where, const QVariantList &values, const Reading &reading);
+    // A query of its own on the open connection (the queries of RecordQueries); what names it in
+    // why() when attempt fails and sets the detail.
+    bool query(const QString &what, const std::function<bool(QSqlDatabase &db, QString *detail)> &attempt);
+    // "sqlite" or "postgresql", for the little SQL that differs.
+    QString dialect() const;
+
     std::optional<DayCounters> dayCounters(const QString &station, const QDate &localDay = QDate::currentDate());
 
 private:
@@ -87,7 +104,7 @@ private:
     bool withConnection(Attempt attempt);
     bool failWith(const QString &what, const QSqlQuery &query);
     bool failWith(const QString &what, const QString &detail);
-    std::optional<QList<UnitRecord>> readUnits(const QString &where, const QVariantList &values);
+    std::optional<QList<UnitRecord>> readUnits(const QString &where, const QVariantList &values, const Reading &reading);
     WriteResult writeOnce(const UnitRecord &record);
 
     RecordStoreSettings m_settings;
