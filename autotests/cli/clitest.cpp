@@ -408,6 +408,51 @@ private slots:
         QVERIFY(QFile::exists(folder + QStringLiteral("records.sqlite")));
     }
 
+    // The records' questions on a store two jig runs filled: one good unit, then the same unit
+    // failing at DO2 as an engineering run, then failing at DO2 in production.
+    void shouldAnswerFromTheRecords_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("key");     // of the JSON report
+        QTest::addColumn<QString>("value");   // its compact JSON
+        QTest::newRow("history") << QStringList{ "history", "24010042" } << "tests" << "3";
+        QTest::newRow("yield by station")
+            << QStringList{ "yield", "--by", "station" } << "rows"
+            << R"([{"errors":0,"first-time-passed":1,"first-time-units":1,"last-passed":0,"last-units":1,"retests":1,"station":"Line 2","tests":2,"units":1}])";
+        QTest::newRow("pareto") << QStringList{ "pareto" } << "steps"
+                                << R"([{"cumulative":1,"failures":1,"measured":"","share":1,"step":"DO2 alone"}])";
+        QTest::newRow("export as CSV") << QStringList{ "export", "--csv", "%1/out.csv" } << "tests" << "3";
+        QTest::newRow("a unit never tested") << QStringList{ "history", "nobody" } << "tests" << "[]";
+    }
+
+    void shouldAnswerFromTheRecords()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        const QString store = QStringLiteral("sqlite:") + m_records.filePath(QStringLiteral("line.sqlite"));
+        if (!QFile::exists(m_records.filePath(QStringLiteral("line.sqlite")))) {
+            SimProcess good({ "--jig" });
+            QVERIFY(good.start());
+            SimProcess stuck({ "--jig", "--jig-fault", "stuck-on:DI1" });
+            QVERIFY(stuck.start());
+            const QStringList jig{ "jig", "--station", "Line 2", "--operator", "Wang", "--store", store };
+            QCOMPARE(cli(QStringList{ "--link", linkTo(good) } + jig, m_records.path()).status, 0);
+            QCOMPARE(cli(QStringList{ "--link", linkTo(stuck), "--json" } + jig + QStringList{ "--engineering" }, m_records.path()).status, 1);
+            QCOMPARE(cli(QStringList{ "--link", linkTo(stuck) } + jig, m_records.path()).status, 1);
+        }
+        for (QString &arg : args)
+            arg = arg.contains(QLatin1String("%1")) ? arg.arg(m_records.path()) : arg;
+        const Run run = cli(QStringList{ "records", "--json", "--store", store } + args, m_records.path());
+        QCOMPARE(run.status, value == QLatin1String("[]") ? 1 : 0);
+        const QJsonValue got = run.json().value(key);
+        const QString compact = got.isArray() && key == QLatin1String("tests") && value != QLatin1String("[]")
+            ? QString::number(got.toArray().size())
+            : got.isArray() ? QString::fromUtf8(QJsonDocument(got.toArray()).toJson(QJsonDocument::Compact))
+                            : QString::number(got.toInt());
+        QCOMPARE(compact, value);
+    }
+
     void shouldRefuseABadJigMapOrStoreWithNothingSent_data()
     {
         QTest::addColumn<QByteArray>("map");
@@ -436,6 +481,9 @@ private slots:
         QVERIFY2(run.err.contains(error), qPrintable(run.err));
         QVERIFY(sim.requests().isEmpty());
     }
+
+private:
+    QTemporaryDir m_records;
 };
 
 QTEST_GUILESS_MAIN(CliTest)

@@ -123,22 +123,89 @@ QString takeJig(CliRequest &request, const QStringList &, const QCommandLinePars
     return QString();
 }
 
+std::optional<QDate> day(const QCommandLineParser &parser, const char *name, QString *why)
+{
+    const QString option = QLatin1String(name);
+    if (!parser.isSet(option))
+        return QDate();
+    const QString text = parser.value(option);
+    const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    if (!date.isValid() || text.size() != 10) {
+        *why = QStringLiteral("--%1 wants a day as YYYY-MM-DD, got \"%2\"").arg(option, text);
+        return std::nullopt;
+    }
+    return date;
+}
+
 // The records of this PC or of the line's store: no controller, no link.
 QString takeRecords(CliRequest &request, const QStringList &args, const QCommandLineParser &parser)
 {
-    request.recordsAction = args.first();
+    const QString action = args.first();
+    request.recordsAction = action;
     request.store = parser.value(QStringLiteral("store"));
     const QString from = QStringLiteral("deliver-from");
     request.deliver = parser.isSet(from);
     request.deliverFrom = parser.value(from);
-    if (request.recordsAction != QLatin1String("pending"))
-        return QStringLiteral("records wants pending, got \"%1\"").arg(request.recordsAction);
-    if (args.size() > 1)
-        return QStringLiteral("records %1 takes no further arguments").arg(request.recordsAction);
-    // Records go to another store than they were meant for only when both are named.
-    if (request.deliver && !parser.isSet(QStringLiteral("store")))
-        return QStringLiteral("--deliver-from wants --store too: the store the records go to");
-    return QString();
+    const QStringList rest = args.mid(1);
+    const bool ranged = action == QLatin1String("export") || action == QLatin1String("yield") || action == QLatin1String("pareto");
+    // Each option with the action it belongs to, so that a misplaced one is said, not ignored.
+    const std::pair<const char *, bool> belongs[] = {
+        { "deliver-from", action == QLatin1String("pending") }, { "from", ranged }, { "to", ranged },
+        { "by", action == QLatin1String("yield") }, { "csv", action == QLatin1String("export") },
+        { "pdf", action == QLatin1String("certificate") },
+    };
+    for (const auto &[option, fits] : belongs)
+        if (parser.isSet(QLatin1String(option)) && !fits)
+            return QStringLiteral("records %1 takes no --%2").arg(action, QLatin1String(option));
+
+    if (action == QLatin1String("pending")) {
+        if (!rest.isEmpty())
+            return QStringLiteral("records pending takes no further arguments");
+        // Records go to another store than they were meant for only when both are named.
+        if (request.deliver && !parser.isSet(QStringLiteral("store")))
+            return QStringLiteral("--deliver-from wants --store too: the store the records go to");
+        return QString();
+    }
+    if (action == QLatin1String("history") || action == QLatin1String("certificate")) {
+        if (rest.size() != 1 || rest.first().trimmed().isEmpty())
+            return QStringLiteral("records %1 wants one serial number").arg(action);
+        request.serial = rest.first();
+        if (action == QLatin1String("certificate")) {
+            request.pdfFile = parser.value(QStringLiteral("pdf"));
+            if (request.pdfFile.isEmpty())
+                return QStringLiteral("records certificate wants --pdf FILE");
+        }
+        return QString();
+    }
+    if (!ranged)
+        return QStringLiteral("records wants history, pending, export, yield, pareto or certificate, got \"%1\"").arg(action);
+    QString why;
+    const std::optional<QDate> first = day(parser, "from", &why);
+    const std::optional<QDate> last = day(parser, "to", &why);
+    if (!first || !last)
+        return why;
+    // Without dates, today; with one, that day alone or up to today.
+    request.to = last->isValid() ? *last : QDate::currentDate();
+    request.from = first->isValid() ? *first : request.to;
+    if (request.to < request.from)
+        return QStringLiteral("--to %1 is before --from %2").arg(request.to.toString(Qt::ISODate), request.from.toString(Qt::ISODate));
+    if (action == QLatin1String("yield")) {
+        request.groupBy = parser.isSet(QStringLiteral("by")) ? parser.value(QStringLiteral("by")) : QStringLiteral("day");
+        if (!QStringList{ QStringLiteral("day"), QStringLiteral("station"), QStringLiteral("operator") }.contains(request.groupBy))
+            return QStringLiteral("--by wants day, station or operator, got \"%1\"").arg(request.groupBy);
+    }
+    if (action == QLatin1String("export")) {
+        request.csvFile = parser.value(QStringLiteral("csv"));
+        // --json is the report's switch too: the folder is the argument after it.
+        if (request.json && rest.size() == 1)
+            request.jsonFolder = rest.first();
+        else if (!rest.isEmpty())
+            return QStringLiteral("records export takes (--csv FILE | --json DIR)");
+        if (request.csvFile.isEmpty() == request.jsonFolder.isEmpty())
+            return QStringLiteral("records export wants one of --csv FILE and --json DIR");
+        return QString();
+    }
+    return rest.isEmpty() ? QString() : QStringLiteral("records %1 takes no further arguments").arg(action);
 }
 
 } // namespace
@@ -209,13 +276,28 @@ QList<CliCommand> CliCommands::table()
             option("all-steps", "jig: run every step, also after one failed."),
             option("engineering", "jig: an engineering run: recorded, never counted in yield.") }, false,
           &takeJig, &CliRunner::refuseJigSetup, &CliRunner::jig, true },
-        { "records", Command::Records, "pending [--store STORE] [--deliver-from STORE]", "the records of this PC and the line",
-          "pending: how many records wait on this PC, for which store, whoever queued them (the jig window or "
-          "'zu42cli jig'). A record goes only to the store it was meant for, when that store can take it; "
-          "--deliver-from STORE sends those meant for STORE (as listed; \"unnamed\" for records an earlier "
-          "version queued without naming one) into --store instead. No --link: no controller is involved.", 1, -1,
+        { "records", Command::Records,
+          "history SERIAL | pending [--deliver-from STORE] | export [--from DAY] [--to DAY] (--csv FILE | --json DIR) | "
+          "yield [--from DAY] [--to DAY] [--by day|station|operator] | pareto [--from DAY] [--to DAY] | certificate SERIAL --pdf FILE "
+          "[--store STORE]",
+          "the records of this PC and the line",
+          "history: every test of a unit, newest first, with its steps. pending: how many records wait on this PC, for "
+          "which store, whoever queued them (the jig window or 'zu42cli jig'); a record goes only to the store it was "
+          "meant for, and --deliver-from STORE sends those meant for STORE (as listed; \"unnamed\" for records an earlier "
+          "version queued without naming one) into --store instead. export: the tests of the days as one CSV file or one "
+          "JSON file per test. yield: tests, units, retests, first-pass and last-pass yield per day, station or operator; "
+          "engineering runs are never counted, tests the station could not complete (ERROR) are counted apart. pareto: "
+          "failed tests by the step that failed first and by what it measured, largest first, with the cumulative "
+          "share. certificate: a one-page PDF of the unit's latest test. Days are YYYY-MM-DD in this PC's time zone, "
+          "both included; without them, today. --store as the jig command takes it. No --link: no controller is "
+          "involved. Exit status 1 when the store or a file cannot be read or written, or the unit has no record.", 1, 2,
           { option("store", "records: the store (sqlite:, sqlite:PATH, postgresql://...; default the records of this PC).", "store"),
-            option("deliver-from", "records pending: send the records meant for this store into --store.", "store") }, false,
+            option("deliver-from", "records pending: send the records meant for this store into --store.", "store"),
+            option("from", "records: the first day, YYYY-MM-DD (default: --to).", "day"),
+            option("to", "records: the last day, YYYY-MM-DD (default: today).", "day"),
+            option("by", "records yield: day, station or operator (default day).", "group"),
+            option("csv", "records export: the CSV file.", "file"),
+            option("pdf", "records certificate: the PDF file.", "file") }, false,
           &takeRecords, nullptr, &CliRunner::records, false },
     };
 }

@@ -3,6 +3,7 @@
 #include "link/linksettings.h"
 #include "profile/parametervalues.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -35,7 +36,14 @@ struct CliRequest
     QString store;             // jig --store; empty: the records of this PC
     bool allSteps = false;     // jig --all-steps
     bool engineering = false;  // jig --engineering: recorded, never counted in yield
-    QString recordsAction;     // records: pending, ...
+    QString recordsAction;     // records: history, pending, export, yield, pareto, certificate
+    QString serial;            // records history, certificate
+    QDate from;                // records export, yield, pareto: local days, both included
+    QDate to;
+    QString groupBy = QStringLiteral("day"); // records yield --by
+    QString csvFile;           // records export --csv
+    QString jsonFolder;        // records export --json DIR
+    QString pdfFile;           // records certificate --pdf
     QString deliverFrom;       // records pending --deliver-from: the store the records were meant for
     bool deliver = false;      // records pending --deliver-from was given
 };
