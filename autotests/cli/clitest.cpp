@@ -423,6 +423,7 @@ private slots:
                                 << R"([{"cumulative":1,"failures":1,"measured":"","share":1,"step":"DO2 alone"}])";
         QTest::newRow("export as CSV") << QStringList{ "export", "--csv", "%1/out.csv" } << "tests" << "3";
         QTest::newRow("a unit never tested") << QStringList{ "history", "nobody" } << "tests" << "[]";
+        QTest::newRow("certificate of the latest test") << QStringList{ "certificate", "24010042", "--pdf", "%1/c.pdf" } << "verdict" << "FAIL";
     }
 
     void shouldAnswerFromTheRecords()
@@ -448,9 +449,12 @@ private slots:
         const QJsonValue got = run.json().value(key);
         const QString compact = got.isArray() && key == QLatin1String("tests") && value != QLatin1String("[]")
             ? QString::number(got.toArray().size())
-            : got.isArray() ? QString::fromUtf8(QJsonDocument(got.toArray()).toJson(QJsonDocument::Compact))
-                            : QString::number(got.toInt());
+            : got.isArray()  ? QString::fromUtf8(QJsonDocument(got.toArray()).toJson(QJsonDocument::Compact))
+            : got.isString() ? got.toString()
+                             : QString::number(got.toInt());
         QCOMPARE(compact, value);
+        if (args.contains(QStringLiteral("--pdf")))
+            QVERIFY(QFile(m_records.filePath(QStringLiteral("c.pdf"))).size() > 1000);
     }
 
     void shouldRefuseABadJigMapOrStoreWithNothingSent_data()

@@ -9,6 +9,9 @@
 #include "profile/parametercomparison.h"
 #include "records/recordexport.h"
 #include "records/recordqueries.h"
+#include "reports/certificatepdf.h"
+
+#include <QFont>
 
 #include "zu42version.h"
 
@@ -608,7 +611,19 @@ int CliRunner::recordsCertificate(RecordQueries &queries)
         return fail(ControllerFailed, queries.why());
     if (latest->isEmpty())
         return fail(ControllerFailed, QStringLiteral("No test of %1 in %2").arg(m_request.serial, m_report.value(QStringLiteral("store")).toString()));
-    return fail(BadInput, QStringLiteral("certificates are not made yet"));
+    const UnitRecord &test = latest->constFirst();
+    QString why;
+    // The command line speaks English; the records window writes a certificate in its language.
+    if (!CertificatePdf::write(test, 0, madeBy(), QFont(), m_request.pdfFile, &why))
+        return fail(ControllerFailed, why);
+    m_report.set(QStringLiteral("serial-number"), test.serialNumber);
+    m_report.set(QStringLiteral("record"), test.recordId.toString(QUuid::WithoutBraces));
+    m_report.set(QStringLiteral("verdict"), UnitRecord::verdictText(test.verdict));
+    m_report.set(QStringLiteral("written"), QDir::toNativeSeparators(m_request.pdfFile));
+    say(QStringLiteral("Certificate of %1 (%2, %3) written to %4")
+            .arg(test.serialNumber, UnitRecord::verdictText(test.verdict), test.start.toLocalTime().toString(Qt::ISODate),
+                 QDir::toNativeSeparators(m_request.pdfFile)));
+    return Done;
 }
 
 int CliRunner::recordsPending(const RecordStoreSettings &settings)

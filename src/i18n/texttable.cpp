@@ -249,6 +249,15 @@ const char8_t *const messages[TextTable::MessageCount][TextTable::ColumnCount] =
     /* 229 */ { u8"The waiting records could not all be sent.", u8"待上传记录未能全部上传.", u8"待上傳記錄未能全部上傳." },
     /* 230 */ { u8"No records wait for another store.", u8"没有等待上传至其他数据库的记录.", u8"沒有等待上傳至其他資料庫的記錄." },
     /* 231 */ { u8"(details: point here)", u8"(详情: 鼠标指向此处)", u8"(詳情: 滑鼠指向此處)" },
+    /* 232 */ { u8"Test certificate", u8"产品测试证明", u8"產品測試證明" },
+    /* 233 */ { u8"Serial number:", u8"序号:", u8"序號:" },
+    /* 234 */ { u8"Model:", u8"型号:", u8"型號:" },
+    /* 235 */ { u8"Version:", u8"版本:", u8"版本:" },
+    /* 236 */ { u8"ID:", u8"ID:", u8"ID:" },
+    /* 237 */ { u8"Tested:", u8"测试时间:", u8"測試時間:" },
+    /* 238 */ { u8"Test tool:", u8"测试工具:", u8"測試工具:" },
+    /* 239 */ { u8"Engineering run: not a production test", u8"工程测试: 非生产测试", u8"工程測試: 非生產測試" },
+    /* 240 */ { u8"Record:", u8"记录编号:", u8"記錄編號:" },
 };
 
 } // namespace

@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 232;
+    static constexpr int MessageCount = 241;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -250,6 +250,16 @@ public:
     static constexpr int JigDeliveryFailed = 229;     // details in the tool tip
     static constexpr int JigNothingElsewhere = 230;   // no record waits for another store
     static constexpr int JigDetailsInTip = 231;       // after a one-line error: where its details are
+    // The certificate of one test of a unit.
+    static constexpr int CertificateTitle = 232;
+    static constexpr int CertificateSerial = 233;
+    static constexpr int CertificateModel = 234;
+    static constexpr int CertificateVersion = 235;
+    static constexpr int CertificateId = 236;
+    static constexpr int CertificateStartEnd = 237;   // label of "start - end"
+    static constexpr int CertificateTool = 238;       // the tool's name and version
+    static constexpr int CertificateEngineering = 239; // beside the verdict of an engineering run
+    static constexpr int CertificateRecord = 240;     // the record's id
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.
