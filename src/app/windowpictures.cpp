@@ -42,6 +42,7 @@ const ToolWindow toolWindows[] = {
     { "mnuMonitor", "frmMonitor", "monitor" },
     { "mnuJig", "frmJig", "jig" },
     { "mnuBusScan", "frmBusScan", "busscan" },
+    { "mnuRecords", "frmRecords", "records" },
 };
 
 bool save(QWidget *window, const QString &folder, const QString &name)

@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 241;
+    static constexpr int MessageCount = 281;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -260,6 +260,47 @@ public:
     static constexpr int CertificateTool = 238;       // the tool's name and version
     static constexpr int CertificateEngineering = 239; // beside the verdict of an engineering run
     static constexpr int CertificateRecord = 240;     // the record's id
+    // The records window.
+    static constexpr int RecordsEntry = 241;  // Tools menu
+    static constexpr int RecordsWindowTitle = 242;  // the records window's caption
+    static constexpr int RecordsFromLabel = 243;
+    static constexpr int RecordsSerialLabel = 244;
+    static constexpr int RecordsVerdictLabel = 245;
+    static constexpr int RecordsAnyVerdict = 246;
+    static constexpr int RecordsEngineering = 247;
+    static constexpr int RecordsShowButton = 248;
+    static constexpr int RecordsTestsTab = 249;
+    static constexpr int RecordsYieldTab = 250;
+    static constexpr int RecordsParetoTab = 251;
+    static constexpr int RecordsHistoryOf = 252;  // %1 serial number, %2 tests
+    static constexpr int RecordsCertificateButton = 253;
+    static constexpr int RecordsStartColumn = 254;  // columns of the tests
+    static constexpr int RecordsSerialColumn = 255;
+    static constexpr int RecordsModelColumn = 256;
+    static constexpr int RecordsStationColumn = 257;
+    static constexpr int RecordsOperatorColumn = 258;
+    static constexpr int RecordsVerdictColumn = 259;
+    static constexpr int RecordsGroupByLabel = 260;
+    static constexpr int RecordsByDay = 261;
+    static constexpr int RecordsByStation = 262;
+    static constexpr int RecordsByOperator = 263;
+    static constexpr int RecordsTestsColumn = 264;  // columns of the yield
+    static constexpr int RecordsUnitsColumn = 265;
+    static constexpr int RecordsRetestsColumn = 266;
+    static constexpr int RecordsFirstPassColumn = 267;
+    static constexpr int RecordsLastPassColumn = 268;
+    static constexpr int RecordsErrorsColumn = 269;
+    static constexpr int RecordsStepColumn = 270;  // columns of the Pareto
+    static constexpr int RecordsMeasuredColumn = 271;
+    static constexpr int RecordsFailuresColumn = 272;
+    static constexpr int RecordsShareColumn = 273;
+    static constexpr int RecordsCumulativeColumn = 274;
+    static constexpr int RecordsYieldChart = 275;  // chart titles
+    static constexpr int RecordsParetoChart = 276;
+    static constexpr int RecordsCumulativeLine = 277;
+    static constexpr int RecordsNothing = 278;
+    static constexpr int RecordsCertificateWritten = 279;  // %1 the file
+    static constexpr int RecordsReadFailed = 280;  // details in the tool tip
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.

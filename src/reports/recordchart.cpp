@@ -54,8 +54,10 @@ void RecordChart::paint(QPainter &painter, const QRectF &area) const
     for (const Bar &bar : m_bars)
         largest = std::max(largest, bar.value);
     const double top = axisTop(largest);
-    const QString topText = QString::number(top, 'g', 6);
-    const double left = metrics.horizontalAdvance(topText) + line * 0.6;
+    double widestTick = 0;
+    for (int i = 0; i <= 4; ++i)
+        widestTick = std::max(widestTick, metrics.horizontalAdvance(QString::number(top * i / 4, 'g', 6)));
+    const double left = widestTick + line * 0.6;
     const double right = m_line.isEmpty() ? line * 0.5 : metrics.horizontalAdvance(QStringLiteral("100%")) + line * 0.6;
     const QRectF plot(rest.left() + left, rest.top() + line * 0.5, rest.width() - left - right, rest.height() - line * 3.2);
     if (plot.width() < 10 || plot.height() < 10) {
@@ -85,7 +87,9 @@ void RecordChart::paint(QPainter &painter, const QRectF &area) const
     for (int i = 0; i < m_bars.size(); ++i) {
         const Bar &bar = m_bars[i];
         const double height = plot.height() * bar.value / top;
-        const QRectF rect(plot.left() + slot * (i + 0.15), plot.bottom() - height, slot * 0.7, height);
+        // A few bars stay bars, not walls.
+        const double barWidth = std::min(slot * 0.7, line * 5);
+        const QRectF rect(plot.left() + slot * (i + 0.5) - barWidth / 2, plot.bottom() - height, barWidth, height);
         painter.fillRect(rect, BarColour);
         if (slot > metrics.horizontalAdvance(QString::number(bar.value)) && height + line < plot.height())
             painter.drawText(QRectF(rect.left() - slot, rect.top() - line, rect.width() + 2 * slot, line), Qt::AlignCenter | Qt::AlignBottom,
