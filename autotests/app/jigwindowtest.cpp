@@ -8,11 +8,13 @@
 #include "datahome.h"
 #include "i18n/texttable.h"
 #include "records/recordstore.h"
+#include "settings/jigsettings.h"
 #include "storefile.h"
 #include "windowharness.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
+#include <QCheckBox>
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
@@ -509,6 +511,31 @@ private slots:
         QCOMPARE(j.text("lblUnits"), QStringLiteral("1"));
         QVERIFY(!j.find<QPushButton>("btnDeliverHere")->isVisibleTo(j.jig));
         QVERIFY(!QFile::exists(j.pendingPath()));
+    }
+
+    // An engineering run: switched on in the window, remembered, shown large, recorded as one and
+    // not counted.
+    void shouldRecordEngineeringRunsApart()
+    {
+        SimProcess sim({ "--jig" });
+        QVERIFY(sim.start());
+        JigHarness j;
+        j.h->useTcp(sim.port());
+        j.set("edOperator", QStringLiteral("Li Wei"));
+        QCOMPARE(j.text("lblEngineering"), QString());
+        j.find<QCheckBox>("chkEngineering")->setChecked(true);
+        QCOMPARE(j.text("lblEngineering"), QStringLiteral("ENGINEERING RUN: not counted in yield"));
+        QVERIFY(JigSettings::read().engineering);
+        j.start();
+        QCOMPARE(j.verdict(), VerdictPanel::State::Pass);
+        QCOMPARE(j.records().size(), 1);
+        QVERIFY(j.records().constFirst().engineering);
+        QCOMPARE(j.text("lblUnits"), QStringLiteral("0"));
+        j.find<QCheckBox>("chkEngineering")->setChecked(false);
+        QVERIFY(!JigSettings::read().engineering);
+        j.start();
+        QCOMPARE(j.records().size(), 2);
+        QCOMPARE(j.text("lblUnits"), QStringLiteral("1"));
     }
 
     // The window's values live in the settings store under names of their own; the main

@@ -102,6 +102,11 @@ JigWindow::JigWindow(TfrmModule &main, int languageIndex)
     connect(ui->btnExportCsv, &QPushButton::clicked, this, &JigWindow::btnExportCsvClick);
     connect(ui->btnExportJson, &QPushButton::clicked, this, &JigWindow::btnExportJsonClick);
     connect(ui->btnDeliverHere, &QPushButton::clicked, this, &JigWindow::btnDeliverHereClick);
+    // Remembered at once: a station left in engineering mode must say so after a restart too.
+    connect(ui->chkEngineering, &QCheckBox::toggled, this, [this] {
+        showEngineering();
+        saveSettings();
+    });
     // A field left while a unit is on test (the fields are locked then) changes nothing.
     connect(ui->edJigMap, &QLineEdit::editingFinished, this, [this] {
         if (!m_running) {
@@ -156,6 +161,8 @@ void JigWindow::loadSettings()
     ui->edOperator->setText(settings.operatorName);
     ui->edJigMap->setText(settings.jigMapPath);
     ui->edRecordStore->setText(settings.recordStore);
+    ui->chkEngineering->setChecked(settings.engineering);
+    showEngineering();
     useMap();
     // Opening the store delivers what waited on this PC since the last time.
     useStore();
@@ -168,6 +175,7 @@ void JigWindow::saveSettings() const
     settings.operatorName = ui->edOperator->text().trimmed();
     settings.jigMapPath = ui->edJigMap->text().trimmed();
     settings.recordStore = ui->edRecordStore->text().trimmed();
+    settings.engineering = ui->chkEngineering->isChecked();
     settings.save();
 }
 
@@ -189,7 +197,7 @@ void JigWindow::btnStartClick()
 {
     if (m_running)
         return;
-    const std::optional<JigStation::Setup> setup = m_run.prepare(fields(), m_main.operationRunning());
+    const std::optional<JigStation::Setup> setup = m_run.prepare(fields(), m_main.operationRunning(), ui->chkEngineering->isChecked());
     showMap();
     showStore();
     if (!setup) {
@@ -261,6 +269,7 @@ void JigWindow::runUnit(JigStation::Setup setup)
 void JigWindow::setFieldsLocked(bool locked)
 {
     for (QWidget *w : std::initializer_list<QWidget *> { ui->edStation, ui->edOperator, ui->edJigMap, ui->btnJigMap, ui->edRecordStore,
+                                                         ui->chkEngineering,
                                                          ui->dtExportFrom, ui->dtExportTo, ui->btnExportCsv, ui->btnExportJson,
                                                          ui->btnDeliverHere })
         w->setEnabled(!locked);
@@ -279,6 +288,14 @@ void JigWindow::showStore()
     ui->lblStore->setText(open ? m_run.storeShown() : localText(TextTable::JigStoreInvalid) + QLatin1Char(' ') + localText(TextTable::JigDetailsInTip));
     ui->lblStore->setToolTip(open ? m_run.whyNotDelivered() : m_run.whyNoStore());
     setTextColour(ui->lblStore, open ? std::nullopt : std::optional(ToolLook::BadNote));
+}
+
+void JigWindow::showEngineering()
+{
+    // Large and in the warning colour while on: units tested now are kept out of the yield.
+    const bool on = ui->chkEngineering->isChecked();
+    ui->lblEngineering->setText(on ? localText(TextTable::JigEngineeringBanner) : QString());
+    ToolLook::setTextColour(ui->lblEngineering, ToolLook::WarningNote);
 }
 
 void JigWindow::showVerdict()
@@ -354,6 +371,8 @@ void JigWindow::retranslate(int languageIndex)
     ui->lblFailedCaption->setText(localText(TextTable::JigFailedLabel));
     ui->lblErrorsCaption->setText(localText(TextTable::JigErrorsLabel));
     ui->btnDeliverHere->setText(localText(TextTable::JigDeliverHereButton));
+    ui->chkEngineering->setText(localText(TextTable::JigEngineeringSwitch));
+    showEngineering();
     ui->lblYieldCaption->setText(localText(TextTable::JigYieldLabel));
     ui->gbRecords->setTitle(localText(TextTable::JigRecordsGroup));
     ui->lblExportFrom->setText(localText(TextTable::JigExportFromLabel));

@@ -72,6 +72,7 @@ private:
     void setFieldsLocked(bool locked);
     void showMap();
     void showStore();
+    void showEngineering();
     void showVerdict();
     void showNote();
     void showCounters();

@@ -298,6 +298,8 @@ const char8_t *const messages[TextTable::MessageCount][TextTable::ColumnCount] =
     /* 278 */ { u8"No records in this range.", u8"此范围内没有记录.", u8"此範圍內沒有記錄." },
     /* 279 */ { u8"Certificate written to %1", u8"测试证明已保存至 %1", u8"測試證明已儲存至 %1" },
     /* 280 */ { u8"The records cannot be read.", u8"无法读取测试记录.", u8"無法讀取測試記錄." },
+    /* 281 */ { u8"Engineering run (kept, not counted in yield)", u8"工程测试 (保留记录, 不计入良率)", u8"工程測試 (保留記錄, 不計入良率)" },
+    /* 282 */ { u8"ENGINEERING RUN: not counted in yield", u8"工程测试中: 不计入良率", u8"工程測試中: 不計入良率" },
 };
 
 } // namespace

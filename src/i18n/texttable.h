@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 281;
+    static constexpr int MessageCount = 283;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -301,6 +301,9 @@ public:
     static constexpr int RecordsNothing = 278;
     static constexpr int RecordsCertificateWritten = 279;  // %1 the file
     static constexpr int RecordsReadFailed = 280;  // details in the tool tip
+    // The jig window's switch for engineering runs, and what it shows while on.
+    static constexpr int JigEngineeringSwitch = 281;
+    static constexpr int JigEngineeringBanner = 282;
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.
