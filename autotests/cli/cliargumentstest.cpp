@@ -139,12 +139,13 @@ private slots:
         row("jig station without a name", { Tcp, "jig", "--station", " " }, "--station wants a name");
         row("jig option on another command", { Tcp, "identify", "--station", "A" }, "Unknown option 'station'. (identify)");
         row("records on a link", { Tcp, "records", "pending" }, "records works on the records, not on a controller: no --link or --id");
-        row("records of an unknown kind", { "records", "list" }, "records wants history, pending, export, yield, pareto or certificate, got \"list\"");
+        row("records of an unknown kind", { "records", "list" }, "records wants history, pending, export, yield, pareto, certificate or init-server, got \"list\"");
         row("records day not a day", { "records", "yield", "--from", "2024-3-5" }, "--from wants a day as YYYY-MM-DD, got \"2024-3-5\"");
         row("records days backwards", { "records", "pareto", "--from", "2024-03-05", "--to", "2024-03-04" }, "--to 2024-03-04 is before --from 2024-03-05");
         row("records grouped by nothing known", { "records", "yield", "--by", "week" }, "--by wants day, station or operator");
         row("records option of another action", { "records", "history", "A", "--by", "day" }, "records history takes no --by");
         row("records export of neither", { "records", "export" }, "records export wants one of --csv FILE and --json DIR");
+        row("records init-server of a file", { "records", "init-server", "sqlite:/x" }, "records init-server wants the server as postgresql://");
         row("records certificate without a file", { "records", "certificate", "A" }, "records certificate wants --pdf FILE");
         row("records sent on without a store", { "records", "pending", "--deliver-from", "unnamed" },
             "--deliver-from wants --store too");

@@ -58,6 +58,7 @@ private slots:
     void shouldCountFirstPassYieldByFirstRecord();
     void shouldRefuseStoreOfOtherKind_data();
     void shouldRefuseStoreOfOtherKind();
+    void shouldLetAStationAddAndReadButNeverChange();
     void shouldUpgradeAnOlderStore_data();
     void shouldUpgradeAnOlderStore();
 
@@ -200,6 +201,41 @@ void RecordStoreTest::shouldRefuseStoreOfOtherKind()
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), before);
     }
+}
+
+// The line's server as its owner sets it up: the stations' role inserts and reads, and the
+// server itself refuses it any change or deletion of a record.
+void RecordStoreTest::shouldLetAStationAddAndReadButNeverChange()
+{
+    FRESH_STORE(settings, m_stores, QStringLiteral("postgresql"));
+    RecordStore owner(*settings);
+    QVERIFY2(owner.setUpServer(QStringLiteral("line_station"), QStringLiteral("it's secret")), qPrintable(owner.why()));
+    // Twice is as once.
+    QVERIFY2(owner.setUpServer(QStringLiteral("line_station"), QString()), qPrintable(owner.why()));
+    QVERIFY(!owner.setUpServer(QStringLiteral("Line; DROP TABLE units"), QString()));
+    QVERIFY2(owner.why().contains(QStringLiteral("not a plain name")), qPrintable(owner.why()));
+
+    RecordStoreSettings station = *settings;
+    station.user = QStringLiteral("line_station");
+    RecordStore store(station);
+    const UnitRecord record = TestRecords::unit(QStringLiteral("A"), false, T0);
+    QCOMPARE(store.write(record), Write::Stored);
+    QCOMPARE(store.write(record), Write::AlreadyStored);
+    QCOMPARE(*store.unitsBetween(T0, T0.addDays(1)), QList<UnitRecord>{ record });
+    const QString id = record.recordId.toString(QUuid::WithoutBraces);
+    // The same connection behind the store reads, so what follows is refused for what it asks.
+    QVERIFY(execBehindStore(station, { QStringLiteral("SELECT 1 FROM units") }));
+    for (const QString &change : { QStringLiteral("UPDATE units SET verdict = 'PASS' WHERE record_id = '%1'").arg(id),
+                                   QStringLiteral("UPDATE steps SET passed = 1 WHERE record_id = '%1'").arg(id),
+                                   QStringLiteral("DELETE FROM steps WHERE record_id = '%1'").arg(id),
+                                   QStringLiteral("DELETE FROM units WHERE record_id = '%1'").arg(id),
+                                   QStringLiteral("TRUNCATE units CASCADE"),
+                                   QStringLiteral("UPDATE schema_version SET version = 1") })
+        QVERIFY2(!execBehindStore(station, { change }), qPrintable(change));
+    QCOMPARE(*owner.unitsBetween(T0, T0.addDays(1)), QList<UnitRecord>{ record });
+
+    FRESH_STORE(file, m_stores, QStringLiteral("sqlite"));
+    QVERIFY(!RecordStore(*file).setUpServer(QStringLiteral("line_station"), QString()));
 }
 
 void RecordStoreTest::shouldUpgradeAnOlderStore_data()

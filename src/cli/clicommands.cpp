@@ -152,7 +152,8 @@ QString takeRecords(CliRequest &request, const QStringList &args, const QCommand
     const std::pair<const char *, bool> belongs[] = {
         { "deliver-from", action == QLatin1String("pending") }, { "from", ranged }, { "to", ranged },
         { "by", action == QLatin1String("yield") }, { "csv", action == QLatin1String("export") },
-        { "pdf", action == QLatin1String("certificate") },
+        { "pdf", action == QLatin1String("certificate") }, { "role", action == QLatin1String("init-server") },
+        { "role-password", action == QLatin1String("init-server") },
     };
     for (const auto &[option, fits] : belongs)
         if (parser.isSet(QLatin1String(option)) && !fits)
@@ -164,6 +165,18 @@ QString takeRecords(CliRequest &request, const QStringList &args, const QCommand
         // Records go to another store than they were meant for only when both are named.
         if (request.deliver && !parser.isSet(QStringLiteral("store")))
             return QStringLiteral("--deliver-from wants --store too: the store the records go to");
+        return QString();
+    }
+    if (action == QLatin1String("init-server")) {
+        // The server is the argument; --store names where the stations' records go, not this.
+        if (rest.size() != 1 || !rest.first().startsWith(QLatin1String("postgresql://")))
+            return QStringLiteral("records init-server wants the server as postgresql://OWNER@HOST/DATABASE");
+        if (parser.isSet(QStringLiteral("store")))
+            return QStringLiteral("records init-server takes the server as its argument, not --store");
+        request.store = rest.first();
+        if (parser.isSet(QStringLiteral("role")))
+            request.role = parser.value(QStringLiteral("role"));
+        request.rolePassword = parser.value(QStringLiteral("role-password"));
         return QString();
     }
     if (action == QLatin1String("history") || action == QLatin1String("certificate")) {
@@ -178,7 +191,7 @@ QString takeRecords(CliRequest &request, const QStringList &args, const QCommand
         return QString();
     }
     if (!ranged)
-        return QStringLiteral("records wants history, pending, export, yield, pareto or certificate, got \"%1\"").arg(action);
+        return QStringLiteral("records wants history, pending, export, yield, pareto, certificate or init-server, got \"%1\"").arg(action);
     QString why;
     const std::optional<QDate> first = day(parser, "from", &why);
     const std::optional<QDate> last = day(parser, "to", &why);
@@ -279,7 +292,7 @@ QList<CliCommand> CliCommands::table()
         { "records", Command::Records,
           "history SERIAL | pending [--deliver-from STORE] | export [--from DAY] [--to DAY] (--csv FILE | --json DIR) | "
           "yield [--from DAY] [--to DAY] [--by day|station|operator] | pareto [--from DAY] [--to DAY] | certificate SERIAL --pdf FILE "
-          "[--store STORE]",
+          "[--store STORE] | init-server postgresql://... [--role NAME] [--role-password PW]",
           "the records of this PC and the line",
           "history: every test of a unit, newest first, with its steps. pending: how many records wait on this PC, for "
           "which store, whoever queued them (the jig window or 'zu42cli jig'); a record goes only to the store it was "
@@ -288,7 +301,9 @@ QList<CliCommand> CliCommands::table()
           "JSON file per test. yield: tests, units, retests, first-pass and last-pass yield per day, station or operator; "
           "engineering runs are never counted, tests the station could not complete (ERROR) are counted apart. pareto: "
           "failed tests by the step that failed first and by what it measured, largest first, with the cumulative "
-          "share. certificate: a one-page PDF of the unit's latest test. Days are YYYY-MM-DD in this PC's time zone, "
+          "share. certificate: a one-page PDF of the unit's latest test. init-server (run once by the database's owner): the "
+          "tables, and a station role (--role, default zu42_station) that may read records and add new ones but never "
+          "change or delete one; stations then connect as it. Days are YYYY-MM-DD in this PC's time zone, "
           "both included; without them, today. --store as the jig command takes it. No --link: no controller is "
           "involved. Exit status 1 when the store or a file cannot be read or written, or the unit has no record.", 1, 2,
           { option("store", "records: the store (sqlite:, sqlite:PATH, postgresql://...; default the records of this PC).", "store"),
@@ -297,7 +312,9 @@ QList<CliCommand> CliCommands::table()
             option("to", "records: the last day, YYYY-MM-DD (default: today).", "day"),
             option("by", "records yield: day, station or operator (default day).", "group"),
             option("csv", "records export: the CSV file.", "file"),
-            option("pdf", "records certificate: the PDF file.", "file") }, false,
+            option("pdf", "records certificate: the PDF file.", "file"),
+            option("role", "records init-server: the stations' role (default zu42_station).", "name"),
+            option("role-password", "records init-server: its password (default: none set).", "password") }, false,
           &takeRecords, nullptr, &CliRunner::records, false },
     };
 }

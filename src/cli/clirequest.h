@@ -44,6 +44,8 @@ struct CliRequest
     QString csvFile;           // records export --csv
     QString jsonFolder;        // records export --json DIR
     QString pdfFile;           // records certificate --pdf
+    QString role = QStringLiteral("zu42_station"); // records init-server --role
+    QString rolePassword;      // records init-server --role-password
     QString deliverFrom;       // records pending --deliver-from: the store the records were meant for
     bool deliver = false;      // records pending --deliver-from was given
 };

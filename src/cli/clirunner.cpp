@@ -482,6 +482,15 @@ int CliRunner::records()
     if (action == QLatin1String("pending"))
         return recordsPending(*settings);
     RecordStore store(*settings);
+    if (action == QLatin1String("init-server")) {
+        if (!store.setUpServer(m_request.role, m_request.rolePassword))
+            return fail(ControllerFailed, store.why());
+        m_report.set(QStringLiteral("store"), settings->displayString());
+        m_report.set(QStringLiteral("role"), m_request.role);
+        say(QStringLiteral("%1 holds the record tables; stations connect as %2, which may read and add records, never change "
+                           "or delete one").arg(settings->displayString(), m_request.role));
+        return Done;
+    }
     RecordQueries queries(store);
     m_report.set(QStringLiteral("store"), settings->displayString());
     RecordFilter filter;

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -590,4 +591,57 @@ bool RecordStore::query(const QString &what, const std::function<bool(QSqlDataba
 QString RecordStore::dialect() const
 {
     return isPostgresql(m_settings) ? QStringLiteral("postgresql") : QStringLiteral("sqlite");
+}
+
+bool RecordStore::isRoleName(const QString &name)
+{
+    static const QRegularExpression plain(QStringLiteral("^[a-z_][a-z0-9_]{0,62}$"));
+    return plain.match(name).hasMatch();
+}
+
+bool RecordStore::setUpServer(const QString &stationRole, const QString &password)
+{
+    const QString what = QStringLiteral("Cannot set up the record server");
+    if (!isPostgresql(m_settings))
+        return failWith(what, QStringLiteral("only a PostgreSQL store is shared by stations; an SQLite file is this PC's"));
+    if (!isRoleName(stationRole))
+        return failWith(what, QStringLiteral("the role \"%1\" is not a plain name (a-z, 0-9, _)").arg(stationRole));
+    // The tables first, made by the owner as any first connection makes them.
+    if (!open())
+        return false;
+    QSqlDatabase db = database();
+    if (!db.transaction())
+        return failWith(what, db.lastError().text());
+    // Names cannot be bound as values: the role is checked above, the password quoted as SQL
+    // writes a text, and the database's name quoted as SQL writes a name.
+    QString quotedPassword = password;
+    quotedPassword.replace(QLatin1Char('\''), QLatin1String("''"));
+    QString quotedDatabase = m_settings.database;
+    quotedDatabase.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    QStringList statements{
+        QStringLiteral("DO $$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = '%1') THEN CREATE ROLE %1 LOGIN; END IF; END $$").arg(stationRole),
+        QStringLiteral("GRANT CONNECT ON DATABASE \"%1\" TO %2").arg(quotedDatabase, stationRole),
+        QStringLiteral("GRANT USAGE ON SCHEMA public TO %1").arg(stationRole),
+        QStringLiteral("REVOKE ALL ON units, steps, schema_version FROM %1").arg(stationRole),
+        QStringLiteral("GRANT SELECT, INSERT ON units, steps TO %1").arg(stationRole),
+        QStringLiteral("GRANT SELECT ON schema_version TO %1").arg(stationRole),
+    };
+    if (!password.isEmpty())
+        statements << QStringLiteral("ALTER ROLE %1 PASSWORD '%2'").arg(stationRole, quotedPassword);
+    QSqlQuery query(db);
+    for (const QString &statement : std::as_const(statements)) {
+        if (!query.exec(statement)) {
+            // The password stays out of the message.
+            const QString detail = query.lastError().text();
+            query.finish();
+            db.rollback();
+            return failWith(what, detail);
+        }
+    }
+    if (!db.commit()) {
+        const QString detail = db.lastError().text();
+        db.rollback();
+        return failWith(what, detail);
+    }
+    return true;
 }

@@ -89,6 +89,14 @@ public:
     // "sqlite" or "postgresql", for the little SQL that differs.
     QString dialect() const;
 
+    // A PostgreSQL store shared by a line, set up once by whoever owns the database: the tables,
+    // and a login role the stations connect as, which may read records and add new ones but
+    // never change or delete one. A role that exists keeps its password unless one is given.
+    // False, with why(), on SQLite or when the server refuses.
+    bool setUpServer(const QString &stationRole, const QString &password);
+    // The name a station role may have: a plain SQL name, not quoted.
+    static bool isRoleName(const QString &name);
+
     std::optional<DayCounters> dayCounters(const QString &station, const QDate &localDay = QDate::currentDate());
 
 private:
