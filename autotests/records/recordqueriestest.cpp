@@ -84,6 +84,7 @@ private slots:
     void shouldCountTheYield();
     void shouldRankTheFailures_data();
     void shouldRankTheFailures();
+    void shouldCountLocalDaysOverAClockChange();
     void shouldGiveAUnitsHistoryAndThePagesOfARange();
 
 private:
@@ -164,6 +165,35 @@ void RecordQueriesTest::shouldRankTheFailures()
     QCOMPARE(gotValues, values);
 }
 
+// Berlin's clocks went forward on 31 March 2024: that day has 23 hours, and a test late on it
+// is still on it, not on the next.
+void RecordQueriesTest::shouldCountLocalDaysOverAClockChange()
+{
+    FRESH_STORE(settings, m_stores, QStringLiteral("sqlite"));
+    RecordStore store(*settings);
+    const QList<std::pair<const char *, QDateTime>> tests{
+        { "X1", QDateTime(QDate(2024, 3, 30), QTime(23, 30)) }, { "X2", QDateTime(QDate(2024, 3, 31), QTime(0, 30)) },
+        { "X3", QDateTime(QDate(2024, 3, 31), QTime(23, 30)) }, { "X4", QDateTime(QDate(2024, 4, 1), QTime(0, 30)) },
+    };
+    for (const auto &[serial, start] : tests) {
+        Test t{ serial, 1, 0, "L1", "Wang", Verdict::Pass };
+        UnitRecord r = record(t);
+        r.start = start.toUTC();
+        r.end = r.start.addSecs(30);
+        QCOMPARE(store.write(r), RecordStore::WriteResult::Stored);
+    }
+    RecordQueries queries(store);
+    RecordFilter filter;
+    filter.from = QDate(2024, 3, 30);
+    filter.to = QDate(2024, 4, 1);
+    QStringList days;
+    const std::optional<QList<Row>> rows = queries.yield(filter, RecordQueries::GroupBy::Day);
+    QVERIFY2(rows, qPrintable(queries.why()));
+    for (const Row &r : *rows)
+        days << QStringLiteral("%1 %2").arg(r.key).arg(r.tests);
+    QCOMPARE(days, (QStringList{ "2024-03-30 1", "2024-03-31 2", "2024-04-01 1" }));
+}
+
 void RecordQueriesTest::shouldGiveAUnitsHistoryAndThePagesOfARange()
 {
     FRESH_STORE(settings, m_stores, QStringLiteral("sqlite"));
@@ -210,5 +240,12 @@ void RecordQueriesTest::shouldGiveAUnitsHistoryAndThePagesOfARange()
     QVERIFY2(queries.why().contains(QStringLiteral("before the first")), qPrintable(queries.why()));
 }
 
-QTEST_GUILESS_MAIN(RecordQueriesTest)
+int main(int argc, char **argv)
+{
+    // A zone with clock changes, so that a day of 23 hours is met.
+    qputenv("TZ", "Europe/Berlin");
+    QCoreApplication app(argc, argv);
+    RecordQueriesTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "recordqueriestest.moc"

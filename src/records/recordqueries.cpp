@@ -8,6 +8,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QTimeZone>
 #include <algorithm>
 
 namespace {
@@ -31,19 +32,21 @@ bool run(QSqlQuery &query, const QString &sql, const QVariantList &values, QStri
     return true;
 }
 
-// The local days of the filter as rows (index, first ms, ms after), one VALUES list: a day that
-// is 23 or 25 hours long at a change of the clocks still holds exactly its own tests.
-QString dayRows(const RecordFilter &filter)
+// A test's local day as a number of days since 1970 in SQL: its time plus the PC's offset from
+// UTC at that time, which changes only at the clock changes within the range, so the offset is a
+// short CASE and the day is found by arithmetic, without a join or a second table.
+QString localDayNumber(const RecordFilter &filter)
 {
-    QStringList rows;
-    int index = 0;
-    for (QDate day = filter.from; day <= filter.to; day = day.addDays(1), ++index) {
-        rows << QStringLiteral("(%1, %2, %3)")
-                    .arg(index)
-                    .arg(QDateTime(day, QTime(0, 0)).toMSecsSinceEpoch())
-                    .arg(QDateTime(day.addDays(1), QTime(0, 0)).toMSecsSinceEpoch());
+    const QDateTime from(filter.from, QTime(0, 0));
+    const QDateTime to(filter.to.addDays(1), QTime(0, 0));
+    QString cases;
+    qint64 offsetMs = qint64(from.offsetFromUtc()) * 1000;
+    for (const QTimeZone::OffsetData &change : QTimeZone::systemTimeZone().transitions(from, to)) {
+        cases += QStringLiteral(" WHEN u.start_ms < %1 THEN %2").arg(change.atUtc.toMSecsSinceEpoch()).arg(offsetMs);
+        offsetMs = qint64(change.offsetFromUtc) * 1000;
     }
-    return rows.join(QLatin1Char(','));
+    const QString expression = cases.isEmpty() ? QString::number(offsetMs) : QStringLiteral("CASE%1 ELSE %2 END").arg(cases).arg(offsetMs);
+    return QStringLiteral("((u.start_ms + (%1)) / 86400000)").arg(expression);
 }
 
 } // namespace
@@ -107,8 +110,7 @@ std::optional<QList<RecordQueries::YieldRow>> RecordQueries::yield(const RecordF
     QString key;
     switch (by) {
     case GroupBy::Day:
-        from += QStringLiteral(" JOIN (VALUES %1) d ON u.start_ms >= d.column2 AND u.start_ms < d.column3").arg(dayRows(filter));
-        key = QStringLiteral("d.column1");
+        key = localDayNumber(filter);
         break;
     case GroupBy::Station:
         key = QStringLiteral("u.station");
@@ -144,7 +146,7 @@ std::optional<QList<RecordQueries::YieldRow>> RecordQueries::yield(const RecordF
         rows.clear();
         while (query.next()) {
             YieldRow row;
-            row.key = by == GroupBy::Day ? filter.from.addDays(query.value(0).toInt()).toString(Qt::ISODate) : query.value(0).toString();
+            row.key = by == GroupBy::Day ? QDate(1970, 1, 1).addDays(query.value(0).toLongLong()).toString(Qt::ISODate) : query.value(0).toString();
             row.tests = query.value(1).toInt();
             row.units = query.value(2).toInt();
             row.retests = row.tests - row.units;
