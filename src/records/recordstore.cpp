@@ -47,8 +47,9 @@ const char *const StepsTable =
 // Made with the tables and again after an upgrade (SQLite's rebuilt units table lost its own).
 const char *const Indexes[] = {
     "CREATE INDEX IF NOT EXISTS units_by_start ON units (start_ms)",
-    // A unit's history, and first-pass yield, which looks for a serial number's earliest record.
-    "CREATE INDEX IF NOT EXISTS units_by_serial ON units (serial_number, start_ms)",
+    // A unit's history, and the yield's look for a serial number's first and last production
+    // test: the index holds what that look asks (kind and verdict), so it never reads the table.
+    "CREATE INDEX IF NOT EXISTS units_by_serial_and_kind ON units (serial_number, start_ms, record_id, engineering, verdict)",
 };
 
 const QString UnitColumns = QStringLiteral(
@@ -261,7 +262,8 @@ bool RecordStore::changeSchema(int from)
             ok = run(QStringLiteral("ALTER TABLE units ALTER COLUMN verdict TYPE VARCHAR(5)"))
                 && run(QStringLiteral("ALTER TABLE units DROP CONSTRAINT IF EXISTS units_verdict_check"))
                 && run(QStringLiteral("ALTER TABLE units ADD CONSTRAINT units_verdict_check CHECK (verdict IN ('PASS', 'FAIL', 'ERROR'))"))
-                && run(QStringLiteral("ALTER TABLE units ADD COLUMN engineering INTEGER NOT NULL DEFAULT 0 CHECK (engineering IN (0, 1))"));
+                && run(QStringLiteral("ALTER TABLE units ADD COLUMN engineering INTEGER NOT NULL DEFAULT 0 CHECK (engineering IN (0, 1))"))
+                && run(QStringLiteral("DROP INDEX IF EXISTS units_by_serial"));
         } else {
             // SQLite changes no check of a table: the table is built anew and takes its place.
             const QString columns = QStringLiteral("record_id, serial_number, controller_id, model, version, station, operator_name,"
