@@ -397,7 +397,7 @@ private slots:
         QStringList toolEntries;
         for (const QAction *entry : tools->actions())
             toolEntries << (entry->isSeparator() ? QStringLiteral("-") : entry->objectName());
-        QCOMPARE(toolEntries, (QStringList { "mnuMonitor", "mnuJig", "mnuBusScan", "mnuSite", "-", "mnuProfileSave",
+        QCOMPARE(toolEntries, (QStringList { "mnuMonitor", "mnuJig", "mnuRecords", "mnuBusScan", "mnuSite", "-", "mnuProfileSave",
                                              "mnuProfileLoad", "mnuProfileCompare", "mnuProfileApply" }));
 
         auto *exit = control<QAction>("mnuExit");

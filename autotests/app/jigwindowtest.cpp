@@ -2,16 +2,19 @@
 // buttons and keys reach the run's decisions (JigRunTest has the decisions themselves, one layer
 // down), the main window held off meanwhile, the language switch, and the records in a real
 // SQLite file of the data folder.
+#include "app/jigstepmodel.h"
 #include "app/jigwindow.h"
 #include "app/verdictpanel.h"
 #include "datahome.h"
 #include "i18n/texttable.h"
 #include "records/recordstore.h"
+#include "settings/jigsettings.h"
 #include "storefile.h"
 #include "windowharness.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
+#include <QCheckBox>
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
@@ -280,12 +283,13 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QByteArray>("value");   // for edJigMap: the content of a map file
         QTest::addColumn<QString>("detail");
+        QTest::addColumn<bool>("stationFault");  // ERROR: the station cannot test, rather than NOT TESTED
         QTest::newRow("damaged jig map") << "edJigMap" << QByteArray("name = B\nDO1 = DI1\nDO2 = DI5\nDO3 = DI3\nDO4 = DI4\n")
-                                         << "The jig map cannot be used:\nthe jig map %1 is damaged: line 3: DO2: unknown input \"DI5\"";
-        QTest::newRow("no station") << "edStation" << QByteArray("  ") << "Enter the station name.";
-        QTest::newRow("no operator") << "edOperator" << QByteArray("") << "Enter the operator.";
+                                         << "The jig map cannot be used:\nthe jig map %1 is damaged: line 3: DO2: unknown input \"DI5\"" << true;
+        QTest::newRow("no station") << "edStation" << QByteArray("  ") << "Enter the station name." << false;
+        QTest::newRow("no operator") << "edOperator" << QByteArray("") << "Enter the operator." << false;
         QTest::newRow("a store of no known kind") << "edRecordStore" << QByteArray("mysql://db/records")
-                                                  << "The record store setting is not valid:\n\"mysql://db/records\" is neither";
+                                                  << "The record store setting is not valid:\n\"mysql://db/records\" is neither" << false;
     }
 
     void shouldRefuseBeforeSendingAnything()
@@ -293,12 +297,18 @@ private slots:
         QFETCH(QString, field);
         QFETCH(QByteArray, value);
         QFETCH(QString, detail);
+        QFETCH(bool, stationFault);
         SimProcess sim({ "--jig" });
         QVERIFY(sim.start());
         QTemporaryDir dir;
         JigHarness j;
         j.h->useTcp(sim.port());
         j.set("edOperator", QStringLiteral("Li Wei"));
+        // A unit before: nothing of it may stay beside the refusal.
+        j.start();
+        QCOMPARE(j.verdict(), VerdictPanel::State::Pass);
+        sim.clearRequests();
+        const int opensBefore = j.h->traffic.opens();
         QString text = QString::fromUtf8(value);
         if (field == QLatin1String("edJigMap")) {
             text = writeFile(dir, QStringLiteral("jig.map"), value);
@@ -307,12 +317,16 @@ private slots:
         j.set(field.toLatin1().constData(), text);
         j.start();
 
-        QCOMPARE(j.verdict(), VerdictPanel::State::NotTested);
-        QCOMPARE(j.verdictWord(), QStringLiteral("NOT TESTED"));
+        QCOMPARE(j.verdict(), stationFault ? VerdictPanel::State::Error : VerdictPanel::State::NotTested);
+        QCOMPARE(j.verdictWord(), stationFault ? QStringLiteral("ERROR") : QStringLiteral("NOT TESTED"));
         QVERIFY2(j.verdictDetail().startsWith(detail), qPrintable(j.verdictDetail()));
         QVERIFY(sim.requests().isEmpty());
-        QCOMPARE(j.h->traffic.opens(), 0);
-        QVERIFY(j.records().isEmpty());
+        QCOMPARE(j.h->traffic.opens(), opensBefore);
+        QCOMPARE(j.records().size(), 1);
+        QCOMPARE(j.text("lblNote"), QString());
+        const QAbstractItemModel *steps = j.find<QTableView>("tblSteps")->model();
+        for (int row = 0; row < steps->rowCount(); ++row)
+            QCOMPARE(steps->index(row, JigStepModel::ResultColumn).data().toString(), QString());
         QVERIFY(j.h->window->isEnabled());
     }
 
@@ -446,7 +460,7 @@ private slots:
     }
 
     // The store cannot be reached: the verdict stands, the record waits on this PC with a note,
-    // and goes to the store named next, exactly once.
+    // for that store only; it goes to another store when the operator says so, exactly once.
     void shouldKeepTheRecordWhenTheStoreIsAway()
     {
         SimProcess sim({ "--jig" });
@@ -469,12 +483,59 @@ private slots:
         QVERIFY(QFile::exists(j.pendingPath()));
         QVERIFY(j.find<QPushButton>("btnStart")->isEnabled());
 
-        // Back to this PC's database: what waited is delivered as the store opens.
+        // Back to this PC's database: what waited for the server stays waiting for it.
         j.set("edRecordStore", QString());
+        QCOMPARE(j.text("lblPending"), QStringLiteral("Records waiting on this PC: 0 for this store, 1 for other stores"));
+        QCOMPARE(j.find<QLabel>("lblPending")->toolTip(), QStringLiteral("1 waiting for postgresql://line@127.0.0.1:%1/records").arg(port));
+        QVERIFY(j.records().isEmpty());
+        QVERIFY(QFile::exists(j.pendingPath()));
+
+        // Sent here only when asked, and the question says from where to where.
+        QStringList questions;
+        bool answer = false;
+        j.jig->setConfirm([&](const QString &question) {
+            questions << question;
+            return answer;
+        });
+        QVERIFY(j.find<QPushButton>("btnDeliverHere")->isVisibleTo(j.jig));
+        for (bool yes : { false, true }) {
+            answer = yes;
+            j.find<QPushButton>("btnDeliverHere")->click();
+            QCOMPARE(j.records().size(), yes ? 1 : 0);
+        }
+        QCOMPARE(questions.size(), 2);
+        QCOMPARE(questions[1], QStringLiteral("Send the 1 records meant for postgresql://line@127.0.0.1:%1/records to %2 instead?")
+                                   .arg(port)
+                                   .arg(j.text("lblStore")));
         QCOMPARE(j.text("lblPending"), QStringLiteral("Records waiting on this PC: 0"));
-        QCOMPARE(j.records().size(), 1);
         QCOMPARE(j.text("lblUnits"), QStringLiteral("1"));
+        QVERIFY(!j.find<QPushButton>("btnDeliverHere")->isVisibleTo(j.jig));
         QVERIFY(!QFile::exists(j.pendingPath()));
+    }
+
+    // An engineering run: switched on in the window, remembered, shown large, recorded as one and
+    // not counted.
+    void shouldRecordEngineeringRunsApart()
+    {
+        SimProcess sim({ "--jig" });
+        QVERIFY(sim.start());
+        JigHarness j;
+        j.h->useTcp(sim.port());
+        j.set("edOperator", QStringLiteral("Li Wei"));
+        QCOMPARE(j.text("lblEngineering"), QString());
+        j.find<QCheckBox>("chkEngineering")->setChecked(true);
+        QCOMPARE(j.text("lblEngineering"), QStringLiteral("ENGINEERING RUN: not counted in yield"));
+        QVERIFY(JigSettings::read().engineering);
+        j.start();
+        QCOMPARE(j.verdict(), VerdictPanel::State::Pass);
+        QCOMPARE(j.records().size(), 1);
+        QVERIFY(j.records().constFirst().engineering);
+        QCOMPARE(j.text("lblUnits"), QStringLiteral("0"));
+        j.find<QCheckBox>("chkEngineering")->setChecked(false);
+        QVERIFY(!JigSettings::read().engineering);
+        j.start();
+        QCOMPARE(j.records().size(), 2);
+        QCOMPARE(j.text("lblUnits"), QStringLiteral("1"));
     }
 
     // The window's values live in the settings store under names of their own; the main

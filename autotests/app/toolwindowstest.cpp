@@ -30,6 +30,8 @@ QWidget *openWindow(WindowHarness &h, const QString &window)
         h.window->loadProfile(QStringLiteral("/zu42-no-such-folder/profile.json"));
     else if (window == QLatin1String("frmJig"))
         h.find<QAction>("mnuJig")->trigger();
+    else if (window == QLatin1String("frmRecords"))
+        h.find<QAction>("mnuRecords")->trigger();
     else
         h.find<QAction>(window == QLatin1String("frmMonitor") ? "mnuMonitor" : "mnuBusScan")->trigger();
     for (QWidget *top : QApplication::topLevelWidgets())
@@ -125,8 +127,12 @@ private slots:
             QTest::addRow("jig, %s", names[language])
                 << "frmJig" << language
                 << QStringList { QStringLiteral("lblUnits"), QStringLiteral("lblPassed"), QStringLiteral("lblFailed"),
-                                 QStringLiteral("lblYield"), QStringLiteral("lblStore"), QStringLiteral("lblPending"),
+                                 QStringLiteral("lblErrors"), QStringLiteral("lblYield"), QStringLiteral("lblStore"), QStringLiteral("lblPending"),
                                  QStringLiteral("edJigMap"), QStringLiteral("edRecordStore") };
+            // The store's address, the days, and the note that says the range is empty.
+            QTest::addRow("records, %s", names[language])
+                << "frmRecords" << language
+                << QStringList { QStringLiteral("edRecordStore"), QStringLiteral("dtFrom"), QStringLiteral("dtTo") };
         }
     }
 

@@ -148,6 +148,17 @@ private slots:
         row("site ids of letters", { "site", "read", "--site", "s.json", "--ids", "001,x" }, "--ids wants IDs of up to three digits");
         row("site report to nowhere", { "site", "report", "--site", "s.json" }, "site report wants --pdf FILE or --csv FILE");
         row("site replace of no ID", { "site", "replace", "1000", "--site", "s.json" }, "site replace wants an ID of up to three digits");
+        row("records on a link", { Tcp, "records", "pending" }, "records works on the records, not on a controller: no --link or --id");
+        row("records of an unknown kind", { "records", "list" }, "records wants history, pending, export, yield, pareto, certificate or init-server, got \"list\"");
+        row("records day not a day", { "records", "yield", "--from", "2024-3-5" }, "--from wants a day as YYYY-MM-DD, got \"2024-3-5\"");
+        row("records days backwards", { "records", "pareto", "--from", "2024-03-05", "--to", "2024-03-04" }, "--to 2024-03-04 is before --from 2024-03-05");
+        row("records grouped by nothing known", { "records", "yield", "--by", "week" }, "--by wants day, station or operator");
+        row("records option of another action", { "records", "history", "A", "--by", "day" }, "records history takes no --by");
+        row("records export of neither", { "records", "export" }, "records export wants one of --csv FILE and --json DIR");
+        row("records init-server of a file", { "records", "init-server", "sqlite:/x" }, "records init-server wants the server as postgresql://");
+        row("records certificate without a file", { "records", "certificate", "A" }, "records certificate wants --pdf FILE");
+        row("records sent on without a store", { "records", "pending", "--deliver-from", "unnamed" },
+            "--deliver-from wants --store too");
         row("send in an unknown encoding", { Tcp, "send", "AB", "--encoding", "latin1" }, "--encoding \"latin1\" is not one of unicode | big5 | gb2312");
     }
 
@@ -188,6 +199,7 @@ private slots:
         QTest::newRow("version") << QStringList { "--version" } << "zu42cli 0.";
         QTest::newRow("apply") << QStringList { "apply", "--help" } << "Usage: zu42cli --link LINK [--id ID] [--json] apply FILE [--all] [--dry-run]";
         QTest::newRow("set lists the values") << QStringList { "-h", "set" } << "Usage: zu42cli --link LINK [--id ID] [--json] set NAME=VALUE...";
+        QTest::newRow("records") << QStringList { "records", "--help" } << "Usage: zu42cli [--json] records history SERIAL | pending";
         for (const char *command : { "identify", "get", "save", "diff", "scan", "send", "reboot", "initial", "jig" })
             QTest::newRow(command) << QStringList { command, "--help" }
                                    << QStringLiteral("Usage: zu42cli --link LINK [--id ID] [--json] %1").arg(QLatin1String(command));

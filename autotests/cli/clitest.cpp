@@ -438,14 +438,21 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("verdict");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("good unit") << QStringList { "--jig" } << QByteArray() << QString() << 0 << "PASS" << "store";
+        QTest::addColumn<bool>("engineering");
+        QTest::newRow("good unit") << QStringList { "--jig" } << QByteArray() << QString() << 0 << "PASS" << "store" << false;
         QTest::newRow("good unit, store away") << QStringList { "--jig" } << QByteArray()
-                                               << "postgresql://zu42@127.0.0.1:1/records" << 0 << "PASS" << "pending";
+                                               << "postgresql://zu42@127.0.0.1:1/records" << 0 << "PASS" << "pending" << false;
         QTest::newRow("DI1 stuck on") << QStringList { "--jig", "--jig-fault", "stuck-on:DI1" } << QByteArray() << QString() << 1
-                                      << "FAIL at DO2 alone" << "store";
+                                      << "FAIL at DO2 alone" << "store" << false;
         QTest::newRow("a map the jig is not wired as")
             << QStringList { "--jig" } << QByteArray("name = Fixture B\nDO1 = DI1\nDO2 = DI2\nDO3 = DI3\nDO4 = DI4, DI8\n")
-            << QString() << 1 << "FAIL at DO3 alone" << "store";
+            << QString() << 1 << "FAIL at DO3 alone" << "store" << false;
+        QTest::newRow("engineering run") << QStringList { "--jig" } << QByteArray() << QString() << 0 << "PASS" << "store" << true;
+#ifndef Q_OS_WIN
+        // The adapter pulled out at the fifth request, in the middle of the clock's steps.
+        QTest::newRow("adapter pulled out") << QStringList { "--jig", "--pty", "--vanish-after", "5" } << QByteArray() << QString() << 1
+                                            << "ERROR at Clock kept" << "store" << false;
+#endif
     }
 
     void shouldRunTheJigTestAndKeepItsRecord()
@@ -456,10 +463,13 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, verdict);
         QFETCH(QString, kept);
+        QFETCH(bool, engineering);
         QTemporaryDir data;
         SimProcess sim(simArgs);
         QVERIFY(sim.start());
         QStringList args { "--link", linkTo(sim), "jig", "--station", "Line 2", "--operator", "Wang" };
+        if (engineering)
+            args << "--engineering";
         if (!map.isEmpty())
             args << "--map" << write(data, QStringLiteral("fixture.map"), map);
         if (!store.isEmpty())
@@ -470,10 +480,13 @@ private slots:
         QVERIFY2(text.out.split(QLatin1Char('\n')).contains(verdict), qPrintable(text.out));
         QVERIFY2(text.out.startsWith(QStringLiteral("pass Identify   : ZO425 S/N 24010042 ID 000\n")), qPrintable(text.out));
 
+        if (simArgs.contains(QStringLiteral("--vanish-after")))
+            return; // the adapter is gone for good
         const Run json = cli(args + QStringList { "--json" }, data.path());
         QCOMPARE(json.status, status);
         const QJsonObject report = json.json();
-        QCOMPARE(report.value(QStringLiteral("verdict")).toString(), verdict.left(4));
+        QCOMPARE(report.value(QStringLiteral("verdict")).toString(), verdict.section(QLatin1Char(' '), 0, 0));
+        QCOMPARE(report.value(QStringLiteral("engineering")).toBool(), engineering);
         QCOMPARE(report.value(QStringLiteral("record")).toObject().value(QStringLiteral("kept")).toString(), kept);
         const QJsonArray steps = report.value(QStringLiteral("steps")).toArray();
         QCOMPARE(steps.first()[QStringLiteral("name")].toString(), QStringLiteral("Identify"));
@@ -481,8 +494,70 @@ private slots:
         // Two runs, two records, in the store or waiting on this PC.
         const QString folder = data.filePath(QStringLiteral("zu42tools/"));
         QVERIFY(QFile::exists(folder + (kept == QLatin1String("store") ? QStringLiteral("records.sqlite") : QStringLiteral("records.pending.jsonl"))));
-        if (kept == QLatin1String("pending"))
-            QCOMPARE(report.value(QStringLiteral("record")).toObject().value(QStringLiteral("waiting")), QJsonValue(2));
+        if (kept != QLatin1String("pending"))
+            return;
+        QCOMPARE(report.value(QStringLiteral("record")).toObject().value(QStringLiteral("waiting")), QJsonValue(2));
+        // Waiting for the server they were meant for, whoever asks; not for this PC's file.
+        const QJsonObject pending = cli({ "records", "pending", "--json" }, data.path()).json();
+        QCOMPARE(pending.value(QStringLiteral("stores")).toArray(),
+                 (QJsonArray{ QJsonObject{ { QStringLiteral("store"), store }, { QStringLiteral("records"), 2 } } }));
+        const Run listed = cli({ "records", "pending" }, data.path());
+        QVERIFY2(listed.out.startsWith(QStringLiteral("     2 waiting for %1\n").arg(store)), qPrintable(listed.out));
+        // Sent to this PC's file only when asked, naming both.
+        const Run moved = cli({ "records", "pending", "--store", "sqlite:", "--deliver-from", store, "--json" }, data.path());
+        QCOMPARE(moved.status, 0);
+        QCOMPARE(moved.json().value(QStringLiteral("delivered")), QJsonValue(2));
+        QCOMPARE(moved.json().value(QStringLiteral("waiting")), QJsonValue(0));
+        QVERIFY(QFile::exists(folder + QStringLiteral("records.sqlite")));
+    }
+
+    // The records' questions on a store two jig runs filled: one good unit, then the same unit
+    // failing at DO2 as an engineering run, then failing at DO2 in production.
+    void shouldAnswerFromTheRecords_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("key");     // of the JSON report
+        QTest::addColumn<QString>("value");   // its compact JSON
+        QTest::newRow("history") << QStringList{ "history", "24010042" } << "tests" << "3";
+        QTest::newRow("yield by station")
+            << QStringList{ "yield", "--by", "station" } << "rows"
+            << R"([{"errors":0,"first-time-passed":1,"first-time-units":1,"last-passed":0,"last-units":1,"retests":1,"station":"Line 2","tests":2,"units":1}])";
+        QTest::newRow("pareto") << QStringList{ "pareto" } << "steps"
+                                << R"([{"cumulative":1,"failures":1,"measured":"","share":1,"step":"DO2 alone"}])";
+        QTest::newRow("export as CSV") << QStringList{ "export", "--csv", "%1/out.csv" } << "tests" << "3";
+        QTest::newRow("a unit never tested") << QStringList{ "history", "nobody" } << "tests" << "[]";
+        QTest::newRow("certificate of the latest test") << QStringList{ "certificate", "24010042", "--pdf", "%1/c.pdf" } << "verdict" << "FAIL";
+    }
+
+    void shouldAnswerFromTheRecords()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        const QString store = QStringLiteral("sqlite:") + m_records.filePath(QStringLiteral("line.sqlite"));
+        if (!QFile::exists(m_records.filePath(QStringLiteral("line.sqlite")))) {
+            SimProcess good({ "--jig" });
+            QVERIFY(good.start());
+            SimProcess stuck({ "--jig", "--jig-fault", "stuck-on:DI1" });
+            QVERIFY(stuck.start());
+            const QStringList jig{ "jig", "--station", "Line 2", "--operator", "Wang", "--store", store };
+            QCOMPARE(cli(QStringList{ "--link", linkTo(good) } + jig, m_records.path()).status, 0);
+            QCOMPARE(cli(QStringList{ "--link", linkTo(stuck), "--json" } + jig + QStringList{ "--engineering" }, m_records.path()).status, 1);
+            QCOMPARE(cli(QStringList{ "--link", linkTo(stuck) } + jig, m_records.path()).status, 1);
+        }
+        for (QString &arg : args)
+            arg = arg.contains(QLatin1String("%1")) ? arg.arg(m_records.path()) : arg;
+        const Run run = cli(QStringList{ "records", "--json", "--store", store } + args, m_records.path());
+        QCOMPARE(run.status, value == QLatin1String("[]") ? 1 : 0);
+        const QJsonValue got = run.json().value(key);
+        const QString compact = got.isArray() && key == QLatin1String("tests") && value != QLatin1String("[]")
+            ? QString::number(got.toArray().size())
+            : got.isArray()  ? QString::fromUtf8(QJsonDocument(got.toArray()).toJson(QJsonDocument::Compact))
+            : got.isString() ? got.toString()
+                             : QString::number(got.toInt());
+        QCOMPARE(compact, value);
+        if (args.contains(QStringLiteral("--pdf")))
+            QVERIFY(QFile(m_records.filePath(QStringLiteral("c.pdf"))).size() > 1000);
     }
 
     void shouldRefuseABadJigMapOrStoreWithNothingSent_data()
@@ -513,6 +588,9 @@ private slots:
         QVERIFY2(run.err.contains(error), qPrintable(run.err));
         QVERIFY(sim.requests().isEmpty());
     }
+
+private:
+    QTemporaryDir m_records;
 };
 
 QTEST_GUILESS_MAIN(CliTest)

@@ -18,10 +18,12 @@ struct JigController
     qint64 clockOffsetS = 0; // what the clock shows beyond the time set
     QByteArray silentOn;     // a command that is never answered
     QByteArray lostAfterDoing; // a command carried out whose answer is lost
+    QList<QByteArray> hangUpAfter; // commands after which the line goes away (the adapter pulled out)
 
     std::shared_ptr<ControllerScript> script(const JigMap &map)
     {
         auto s = std::make_shared<ControllerScript>();
+        s->hangUpAfter = hangUpAfter;
         s->answer = [this, map](const QByteArray &command) -> QByteArray {
             const QByteArray letters = command.mid(3);
             if (!silentOn.isEmpty() && letters.startsWith(silentOn))
@@ -63,6 +65,7 @@ struct Expected
     QString failingStep;    // empty: PASS
     QString measured;       // a pattern: the clock reads whole seconds
     QString reasonContains;
+    bool linkLost = false;  // the station's fault, not the unit's
 };
 
 } // namespace
@@ -104,6 +107,10 @@ private slots:
                                                            << Expected { "DO4 alone", "DI4 DI8", "JD40: No answer" };
         QTest::newRow("no unit on the jig") << F([](JigController &c) { c.silentOn = "AS"; })
                                             << Expected { "Identify", "not identified", "No answer" };
+        QTest::newRow("line gone after DO2 on") << F([](JigController &c) { c.hangUpAfter = { "JD21" }; })
+                                                << Expected { "DO2 alone", "", "The link is not open", true };
+        QTest::newRow("line gone after the version") << F([](JigController &c) { c.hangUpAfter = { "AV" }; })
+                                                     << Expected { "Identify", "not identified", "", true };
     }
     void shouldJudgeEachStepOfAUnit()
     {
@@ -122,6 +129,7 @@ private slots:
         const JigTest::Result result = JigTest(session, map, options).run([&](const JigTest::Step &s) { told << s.name; });
 
         QCOMPARE(result.passed(), outcome.failingStep.isEmpty());
+        QCOMPARE(result.linkLost(), outcome.linkLost);
         QCOMPARE(told.size(), result.steps.size());
         // The texts the records keep are the English of the phrases a window says in its language.
         for (const JigTest::Step &s : result.steps) {
@@ -142,11 +150,11 @@ private slots:
             QVERIFY2(failed->why.contains(outcome.reasonContains), qPrintable(failed->why));
             // Stopped at the first failure, and the unit left as a test's end leaves it.
             QCOMPARE(result.steps.last().name, outcome.failingStep);
-            if (outcome.failingStep != QStringLiteral("Identify"))
+            if (outcome.failingStep != QStringLiteral("Identify") && !outcome.linkLost)
                 QCOMPARE(script->sent.last(), QByteArray("000JE"));
         }
-        // Every output is off at the end, whatever happened.
-        QVERIFY(controller.outputs == (std::array<bool, 4> {}) || outcome.failingStep == QStringLiteral("DO3 alone"));
+        // Every output is off at the end, whatever happened, unless nothing can reach it.
+        QVERIFY(controller.outputs == (std::array<bool, 4> {}) || outcome.failingStep == QStringLiteral("DO3 alone") || outcome.linkLost);
     }
 
     void shouldRunEveryStepWhenAskedTo()

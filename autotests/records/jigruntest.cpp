@@ -81,6 +81,11 @@ private slots:
         QTest::newRow("DF never answered") << JigResults::identified(JigResults::withDo1("no reply", "DF: No answer"))
                                            << int(JigRun::Verdict::Fail) << QStringList { "DO1 alone", "no reply", "DI1", "DF: No answer" };
         QTest::newRow("no step ran") << JigResults::identified({}) << int(JigRun::Verdict::Fail) << QStringList();
+        // The adapter pulled out at DO1: the station could not test, which says nothing of the unit.
+        QList<JigTest::Step> lost = JigResults::withDo1("link failed", "IE: The link is not open");
+        lost[2].linkLost = true;
+        QTest::newRow("link lost at DO1") << JigResults::identified(lost) << int(JigRun::Verdict::Error)
+                                          << QStringList { "DO1 alone", "link failed", "DI1", "IE: The link is not open" };
     }
 
     void shouldShowTheVerdictAndTheFailingStep()
@@ -102,14 +107,36 @@ private slots:
         QCOMPARE(step.has_value(), !shown.isEmpty());
         if (step)
             QCOMPARE(QStringList({ step->name, step->measured, step->expected, step->why }), shown);
-        // Passed or failed, the unit is recorded and counted.
+        // Passed, failed or not completed, the unit is recorded; a test the station could not
+        // complete is counted apart, not as a unit tested.
+        const bool error = verdict == int(JigRun::Verdict::Error);
         QCOMPARE(run.note(), (JigRun::Message { JigRun::Note::Stored, {}, QString() }));
         QVERIFY(unit.record);
+        QCOMPARE(UnitRecord::verdictText(unit.record->verdict), error ? QStringLiteral("ERROR") : verdict == int(JigRun::Verdict::Pass) ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
         QCOMPARE(recordsIn(run), 1);
         QCOMPARE(run.waiting(), 0);
         QVERIFY(run.counters());
-        QCOMPARE(run.counters()->units, 1);
+        QCOMPARE(run.counters()->units, error ? 0 : 1);
+        QCOMPARE(run.counters()->errors, error ? 1 : 0);
+        QCOMPARE(run.counters()->firstTimeUnits, error ? 0 : 1);
+        QCOMPARE(run.counters()->failed, verdict == int(JigRun::Verdict::Fail) ? 1 : 0);
         QCOMPARE(run.counters()->passed, verdict == int(JigRun::Verdict::Pass) ? 1 : 0);
+    }
+
+    // An engineering run is recorded as one and never counted.
+    void shouldKeepEngineeringRunsOutOfTheCounters()
+    {
+        RunFolder folder;
+        JigRun run(folder.pending());
+        const std::optional<JigStation::Setup> setup = run.prepare(folder.fields(), false, true);
+        QVERIFY(setup && setup->engineering);
+        run.begin();
+        const JigStation::Unit unit = run.finish(JigResults::identified(JigResults::goodSteps()), *setup);
+        QVERIFY(unit.record && unit.record->engineering);
+        QCOMPARE(recordsIn(run), 1);
+        QCOMPARE(run.counters()->units, 0);
+        QCOMPARE(run.counters()->passed, 0);
+        QCOMPARE(run.counters()->firstTimeUnits, 0);
     }
 
     // Four units on three boards, one of them tested again after a repair: the day's counters
@@ -182,7 +209,8 @@ private slots:
         JigRun run(folder.pending());
 
         QVERIFY(!run.prepare(fields, busy));
-        QCOMPARE(run.verdict(), JigRun::Verdict::NotTested);
+        // A map the station cannot read is its own fault (ERROR); the rest wait on the operator.
+        QCOMPARE(run.verdict(), note == int(JigRun::Note::MapDamaged) ? JigRun::Verdict::Error : JigRun::Verdict::NotTested);
         QCOMPARE(int(run.whyNotTested().note), note);
         QVERIFY2(run.whyNotTested().why.left(reason.size()) == reason, qPrintable(run.whyNotTested().why));
         QVERIFY(!run.shownStep());
@@ -205,8 +233,9 @@ private slots:
         QCOMPARE(run.counters()->units, 0);
     }
 
-    // The store cannot be reached: the verdict stands, the records wait on this PC, and go to
-    // the store named next, exactly once.
+    // The store cannot be reached: the verdict stands, the records wait on this PC for that
+    // store. Another store named next does not take them; it does, exactly once, only when the
+    // operator sends them there.
     void shouldKeepTheRecordWhenTheStoreIsAway()
     {
         QTcpServer closed;
@@ -230,8 +259,21 @@ private slots:
 
         QVERIFY(run.useStore(folder.store(), QStringLiteral("Line 2")));
         QCOMPARE(run.waiting(), 0);
-        QCOMPARE(recordsIn(run), 2);
-        QCOMPARE(run.counters()->passed, 2);
+        QCOMPARE(run.waitingElsewhere(), (QList<PendingRecords::StoreCount>{ { away.storeSetting, 2 } }));
+        QCOMPARE(recordsIn(run), 0);
+        testUnit(run, folder.fields(), JigResults::identified(JigResults::goodSteps(), QStringLiteral("24010009")));
+        QCOMPARE(recordsIn(run), 1);
+        QCOMPARE(run.waitingElsewhere().size(), 1);
+
+        for (int round = 0; round < 2; ++round) {
+            const PendingRecords::Delivery delivery = run.deliverHere(away.storeSetting);
+            QCOMPARE(delivery.delivered, round == 0 ? 2 : 0);
+            QCOMPARE(run.note().note, JigRun::Note::Delivered);
+            QCOMPARE(run.note().args, (QStringList{ QString::number(delivery.delivered), run.storeShown() }));
+        }
+        QCOMPARE(run.waitingElsewhere().size(), 0);
+        QCOMPARE(recordsIn(run), 3);
+        QCOMPARE(run.counters()->passed, 3);
         QVERIFY(!QFile::exists(folder.pending()));
     }
 

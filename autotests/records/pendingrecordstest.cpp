@@ -37,6 +37,8 @@ private slots:
     void shouldSetDamagedLineAsideAndKeepTheRest_data();
     void shouldSetDamagedLineAsideAndKeepTheRest();
     void shouldRemoveOnlyWhatStoreConfirmed();
+    void shouldDeliverOnlyToTheStoreMeant_data();
+    void shouldDeliverOnlyToTheStoreMeant();
 
 private:
     TestStores m_stores;
@@ -59,9 +61,9 @@ void PendingRecordsTest::shouldSetDamagedLineAsideAndKeepTheRest()
     PendingRecords pending(m_stores.filePath(QStringLiteral("%1.jsonl").arg(QTest::currentDataTag())));
 
     const QList<UnitRecord> good{ TestRecords::unit(QStringLiteral("A"), true, T0), TestRecords::awkward(T0) };
-    QVERIFY(pending.append(good[0]));
+    QVERIFY(pending.append(good[0], QStringLiteral("sqlite:/a")));
     addToFile(pending.filePath(), damage);
-    QVERIFY(pending.append(good[1]));
+    QVERIFY(pending.append(good[1], QStringLiteral("sqlite:/a")));
 
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("line 2: .*; moved to .*\\.damaged$")));
     const std::optional<QList<UnitRecord>> records = PendingRecords(pending.filePath()).records();
@@ -97,7 +99,7 @@ void PendingRecordsTest::shouldRemoveOnlyWhatStoreConfirmed()
     const QList<UnitRecord> waiting{ a, TestRecords::unit(QStringLiteral("R"), true, T0.addSecs(1)),
                                      TestRecords::unit(QStringLiteral("B"), false, T0.addSecs(2)) };
     for (const UnitRecord &r : waiting)
-        QVERIFY(pending.append(r));
+        QVERIFY(pending.append(r, settings->displayString()));
 
     for (int round = 0; round < 2; ++round) {
         const PendingRecords::Delivery d = pending.deliver(store);
@@ -108,6 +110,51 @@ void PendingRecordsTest::shouldRemoveOnlyWhatStoreConfirmed()
         QCOMPARE(*pending.records(), QList<UnitRecord>{ waiting[1] });
         QCOMPARE(*store.unitsBetween(T0, T0.addDays(1)), (QList<UnitRecord>{ waiting[0], waiting[2] }));
     }
+}
+
+void PendingRecordsTest::shouldDeliverOnlyToTheStoreMeant_data()
+{
+    QTest::addColumn<QString>("meantFor"); // "here": the store delivered to; "old": a line of the first version
+    QTest::newRow("this store") << "here";
+    QTest::newRow("another store") << "postgresql://line@server/records";
+    QTest::newRow("a line that names no store") << "old";
+}
+
+void PendingRecordsTest::shouldDeliverOnlyToTheStoreMeant()
+{
+    QFETCH(QString, meantFor);
+    FRESH_STORE(settings, m_stores, QStringLiteral("sqlite"));
+    RecordStore store(*settings);
+    PendingRecords pending(m_stores.filePath(QStringLiteral("meant-%1.jsonl").arg(QTest::currentDataTag())));
+    const UnitRecord record = TestRecords::unit(QStringLiteral("M"), true, T0);
+    const QString here = settings->displayString();
+    const QString target = meantFor == QLatin1String("here") ? here : meantFor == QLatin1String("old") ? QString() : meantFor;
+    if (meantFor == QLatin1String("old")) {
+        // As the first version wrote it: format 1, no engineering flag, no store.
+        QJsonObject json = record.toJson();
+        json.insert(QStringLiteral("format"), 1);
+        json.remove(QStringLiteral("engineering"));
+        addToFile(pending.filePath(), QJsonDocument(json).toJson(QJsonDocument::Compact) + '\n');
+    } else {
+        QVERIFY(pending.append(record, target));
+    }
+    QCOMPARE(*pending.countByStore(), (QList<PendingRecords::StoreCount>{ { target, 1 } }));
+
+    const PendingRecords::Delivery d = pending.deliver(store);
+    const bool goesHere = target == here;
+    QCOMPARE(d.delivered, goesHere ? 1 : 0);
+    QCOMPARE(d.otherStores, goesHere ? 0 : 1);
+    QCOMPARE(store.unitsBetween(T0, T0.addDays(1))->size(), goesHere ? 1 : 0);
+    if (goesHere)
+        return;
+    QCOMPARE(*pending.waiting(), (QList<PendingRecords::Waiting>{ { record, target } }));
+
+    // Sent elsewhere only when asked, and only those meant for the store named.
+    QCOMPARE(pending.deliverTo(store, QStringLiteral("sqlite:/elsewhere")).delivered, 0);
+    const PendingRecords::Delivery moved = pending.deliverTo(store, target);
+    QCOMPARE(moved.delivered, 1);
+    QCOMPARE(*store.unitsBetween(T0, T0.addDays(1)), QList<UnitRecord>{ record });
+    QVERIFY(pending.waiting()->isEmpty());
 }
 
 QTEST_GUILESS_MAIN(PendingRecordsTest)

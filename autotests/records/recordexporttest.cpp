@@ -59,6 +59,8 @@ class RecordExportTest : public QObject
 private slots:
     void shouldReadBackCsvFields();
     void shouldExportRangeAsCsvAndJsonFiles();
+    void shouldWriteFormulaLikeTextAsText_data();
+    void shouldWriteFormulaLikeTextAsText();
 
 private:
     TestStores m_stores;
@@ -85,11 +87,11 @@ void RecordExportTest::shouldReadBackCsvFields()
     const QStringList unit{ awkward.recordId.toString(QUuid::WithoutBraces), QStringLiteral("SN,\"7\"/A:1"), QStringLiteral("001"),
                             QStringLiteral("RO420"), QStringLiteral("V2.31"), shown, QStringLiteral("王小明, \"QA\""),
                             QStringLiteral("2024-03-15T14:25:30.123+08:00"), QStringLiteral("2024-03-15T14:25:50.123+08:00"),
-                            QStringLiteral("Simulator jig"), QStringLiteral("FAIL") };
-    QCOMPARE(rows->at(1), (unit + QStringList{ "1", "Set clock", "±2 s", "+1 s", "PASS", "" }));
+                            QStringLiteral("Simulator jig"), QStringLiteral("FAIL"), QStringLiteral("no") };
+    QCOMPARE(rows->at(1), (unit + QStringList{ "1", "Set clock", "±2 s", "'+1 s", "PASS", "" }));
     QCOMPARE(rows->at(2), (unit + QStringList{ "2", "DO1 alone", "DI1", shown, "FAIL", "no reply\nwithin 1200 ms" }));
     QCOMPARE(rows->at(4).mid(0, 2), (QStringList{ noSteps.recordId.toString(QUuid::WithoutBraces), "N" }));
-    QCOMPARE(rows->at(4).mid(11), QStringList(6));
+    QCOMPARE(rows->at(4).mid(12), QStringList(6));
 }
 
 void RecordExportTest::shouldExportRangeAsCsvAndJsonFiles()
@@ -116,6 +118,41 @@ void RecordExportTest::shouldExportRangeAsCsvAndJsonFiles()
     QFile json(QDir(folder).filePath(files[0]));
     QVERIFY(json.open(QIODevice::ReadOnly));
     QCOMPARE(UnitRecord::fromJson(QJsonDocument::fromJson(json.readAll()).object()), inRange);
+}
+
+void RecordExportTest::shouldWriteFormulaLikeTextAsText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("cell"); // as the CSV reader gives it back
+    QTest::newRow("=") << "=HYPERLINK(\"http://x\")" << "'=HYPERLINK(\"http://x\")";
+    QTest::newRow("+") << "+1+cmd|' /C calc'!A0" << "'+1+cmd|' /C calc'!A0";
+    QTest::newRow("-") << "-2+3" << "'-2+3";
+    QTest::newRow("@") << "@SUM(1)" << "'@SUM(1)";
+    QTest::newRow("tab") << "\t=1" << "'\t=1";
+    QTest::newRow("carriage return") << "\r=1" << "'\r=1";
+    QTest::newRow("inside, not at the start") << "a=1" << "a=1";
+    QTest::newRow("space first") << " =1" << " =1";
+}
+
+// Every text cell a person or a controller filled, each with the same text; the JSON keeps it.
+void RecordExportTest::shouldWriteFormulaLikeTextAsText()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, cell);
+    UnitRecord r = TestRecords::unit(QStringLiteral("X"), false, T0);
+    for (QString *field : { &r.serialNumber, &r.controllerId, &r.model, &r.version, &r.station, &r.operatorName, &r.jigMapName })
+        *field = text;
+    for (StepRecord &step : r.steps)
+        step.name = step.expected = step.measured = step.why = text;
+    r.finish(T0.addSecs(2));
+
+    const std::optional<QList<QStringList>> rows = parseCsv(QString::fromUtf8(RecordExport::csv({ r }).mid(3)));
+    QVERIFY(rows);
+    const QStringList row = rows->at(1);
+    for (int column : { 1, 2, 3, 4, 5, 6, 9, 13, 14, 15, 17 })
+        QCOMPARE(row.at(column), cell);
+    QCOMPARE(row.at(10), QStringLiteral("FAIL"));
+    QCOMPARE(UnitRecord::fromJson(QJsonDocument::fromJson(QJsonDocument(r.toJson()).toJson()).object()), r);
 }
 
 int main(int argc, char **argv)

@@ -58,6 +58,9 @@ private slots:
     void shouldCountFirstPassYieldByFirstRecord();
     void shouldRefuseStoreOfOtherKind_data();
     void shouldRefuseStoreOfOtherKind();
+    void shouldLetAStationAddAndReadButNeverChange();
+    void shouldUpgradeAnOlderStore_data();
+    void shouldUpgradeAnOlderStore();
 
 private:
     TestStores m_stores;
@@ -155,8 +158,10 @@ void RecordStoreTest::shouldRefuseStoreOfOtherKind_data()
         QTest::addRow("%s: tables of another program", qPrintable(backend))
             << backend << QStringList{ QStringLiteral("CREATE TABLE units (id INTEGER)") } << "not the schema_version table";
         QTest::addRow("%s: newer schema", qPrintable(backend))
-            << backend << QStringList{ QStringLiteral("CREATE TABLE schema_version (version INTEGER)"), QStringLiteral("INSERT INTO schema_version VALUES (2)") }
-            << "made by a newer program";
+            << backend << QStringList{ QStringLiteral("CREATE TABLE schema_version (version INTEGER)"),
+                                       QStringLiteral("INSERT INTO schema_version VALUES (%1)").arg(RecordStore::SchemaVersion + 1) }
+            << QStringLiteral("made by a newer program (%1): its schema version is %2; this program knows versions up to %3")
+                   .arg(QStringLiteral("%1"), QString::number(RecordStore::SchemaVersion + 1), QString::number(RecordStore::SchemaVersion));
     }
 }
 
@@ -184,6 +189,8 @@ void RecordStoreTest::shouldRefuseStoreOfOtherKind()
 
     RecordStore store(*settings);
     QVERIFY(!store.open());
+    if (reason.contains(QLatin1String("%1")))
+        reason = reason.arg(settings->displayString());
     QVERIFY2(store.why().contains(reason), qPrintable(store.why()));
     QCOMPARE(store.write(TestRecords::unit(QStringLiteral("A"), true, T0)), Write::Unreachable);
     QVERIFY(!store.unitsBetween(T0, T0.addDays(1)));
@@ -194,6 +201,102 @@ void RecordStoreTest::shouldRefuseStoreOfOtherKind()
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), before);
     }
+}
+
+// The line's server as its owner sets it up: the stations' role inserts and reads, and the
+// server itself refuses it any change or deletion of a record.
+void RecordStoreTest::shouldLetAStationAddAndReadButNeverChange()
+{
+    FRESH_STORE(settings, m_stores, QStringLiteral("postgresql"));
+    RecordStore owner(*settings);
+    QVERIFY2(owner.setUpServer(QStringLiteral("line_station"), QStringLiteral("it's secret")), qPrintable(owner.why()));
+    // Twice is as once.
+    QVERIFY2(owner.setUpServer(QStringLiteral("line_station"), QString()), qPrintable(owner.why()));
+    QVERIFY(!owner.setUpServer(QStringLiteral("Line; DROP TABLE units"), QString()));
+    QVERIFY2(owner.why().contains(QStringLiteral("not a plain name")), qPrintable(owner.why()));
+
+    RecordStoreSettings station = *settings;
+    station.user = QStringLiteral("line_station");
+    RecordStore store(station);
+    const UnitRecord record = TestRecords::unit(QStringLiteral("A"), false, T0);
+    QCOMPARE(store.write(record), Write::Stored);
+    QCOMPARE(store.write(record), Write::AlreadyStored);
+    QCOMPARE(*store.unitsBetween(T0, T0.addDays(1)), QList<UnitRecord>{ record });
+    const QString id = record.recordId.toString(QUuid::WithoutBraces);
+    // The same connection behind the store reads, so what follows is refused for what it asks.
+    QVERIFY(execBehindStore(station, { QStringLiteral("SELECT 1 FROM units") }));
+    for (const QString &change : { QStringLiteral("UPDATE units SET verdict = 'PASS' WHERE record_id = '%1'").arg(id),
+                                   QStringLiteral("UPDATE steps SET passed = 1 WHERE record_id = '%1'").arg(id),
+                                   QStringLiteral("DELETE FROM steps WHERE record_id = '%1'").arg(id),
+                                   QStringLiteral("DELETE FROM units WHERE record_id = '%1'").arg(id),
+                                   QStringLiteral("TRUNCATE units CASCADE"),
+                                   QStringLiteral("UPDATE schema_version SET version = 1") })
+        QVERIFY2(!execBehindStore(station, { change }), qPrintable(change));
+    QCOMPARE(*owner.unitsBetween(T0, T0.addDays(1)), QList<UnitRecord>{ record });
+
+    FRESH_STORE(file, m_stores, QStringLiteral("sqlite"));
+    QVERIFY(!RecordStore(*file).setUpServer(QStringLiteral("line_station"), QString()));
+}
+
+void RecordStoreTest::shouldUpgradeAnOlderStore_data()
+{
+    QTest::addColumn<QString>("backend");
+    for (const QString &backend : TestStores::backends())
+        QTest::newRow(qPrintable(backend)) << backend;
+}
+
+// A store the first version made, with a record in it, as the stations of a line have them.
+void RecordStoreTest::shouldUpgradeAnOlderStore()
+{
+    QFETCH(QString, backend);
+    FRESH_STORE(settings, m_stores, backend);
+    const UnitRecord old = TestRecords::unit(QStringLiteral("OLD"), false, T0);
+    const QString id = old.recordId.toString(QUuid::WithoutBraces);
+    QVERIFY(execBehindStore(*settings, {
+        QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)"),
+        QStringLiteral("CREATE TABLE units (record_id VARCHAR(36) PRIMARY KEY, serial_number TEXT NOT NULL, controller_id TEXT NOT NULL,"
+                       " model TEXT NOT NULL, version TEXT NOT NULL, station TEXT NOT NULL, operator_name TEXT NOT NULL,"
+                       " start_ms BIGINT NOT NULL, end_ms BIGINT NOT NULL, jig_map TEXT NOT NULL,"
+                       " verdict VARCHAR(4) NOT NULL CHECK (verdict IN ('PASS', 'FAIL')))"),
+        QStringLiteral("CREATE TABLE steps (record_id VARCHAR(36) NOT NULL REFERENCES units (record_id), step_index INTEGER NOT NULL,"
+                       " name TEXT NOT NULL, expected TEXT NOT NULL, measured TEXT NOT NULL, passed INTEGER NOT NULL CHECK (passed IN (0, 1)),"
+                       " reason TEXT NOT NULL, PRIMARY KEY (record_id, step_index))"),
+        QStringLiteral("CREATE INDEX units_by_start ON units (start_ms)"),
+        QStringLiteral("INSERT INTO schema_version VALUES (1)"),
+        QStringLiteral("INSERT INTO units VALUES ('%1', 'OLD', '%2', '%3', '%4', '%5', '%6', %7, %8, '%9', 'FAIL')")
+            .arg(id, old.controllerId, old.model, old.version, old.station, old.operatorName)
+            .arg(old.start.toMSecsSinceEpoch())
+            .arg(old.end.toMSecsSinceEpoch())
+            .arg(old.jigMapName),
+    }));
+    for (const StepRecord &step : old.steps) {
+        QVERIFY(execBehindStore(*settings, { QStringLiteral("INSERT INTO steps VALUES ('%1', %2, '%3', '%4', '%5', %6, '%7')")
+                                                 .arg(id)
+                                                 .arg(step.index)
+                                                 .arg(step.name, step.expected, step.measured)
+                                                 .arg(step.passed ? 1 : 0)
+                                                 .arg(step.why) }));
+    }
+
+    RecordStore store(*settings);
+    QVERIFY2(store.open(), qPrintable(store.why()));
+    QCOMPARE(*store.unitsBetween(T0, T0.addDays(1)), QList<UnitRecord>{ old });
+    UnitRecord error = TestRecords::unit(QStringLiteral("NEW"), false, T0.addSecs(60));
+    error.finish(T0.addSecs(61), true);
+    error.engineering = true;
+    QCOMPARE(store.write(error), Write::Stored);
+    QCOMPARE(*store.unitsBetween(T0, T0.addDays(1)), (QList<UnitRecord>{ old, error }));
+    // The rebuilt table still holds the steps to their unit.
+    QStringList orphan{ QStringLiteral("INSERT INTO steps VALUES ('no-such-unit', 1, 'a', 'b', 'c', 1, '')") };
+    if (backend == QLatin1String("sqlite"))
+        orphan.prepend(QStringLiteral("PRAGMA foreign_keys = ON"));
+    QVERIFY(!execBehindStore(*settings, orphan));
+    store.close();
+
+    // Opened again: nothing more to do, the same records.
+    RecordStore again(*settings);
+    QVERIFY2(again.open(), qPrintable(again.why()));
+    QCOMPARE(again.unitsBetween(T0, T0.addDays(1))->size(), 2);
 }
 
 QTEST_GUILESS_MAIN(RecordStoreTest)

@@ -50,11 +50,16 @@ void UnitRecordTest::shouldRefuseDamagedJson_data()
 
     QTest::newRow("field missing") << Damage([](QJsonObject &o) { o.remove(QStringLiteral("serialNumber")); }) << "serialNumber is missing";
     QTest::newRow("number for text") << setField(QStringLiteral("model"), 420) << "model is not a text";
-    QTest::newRow("newer format") << setField(QStringLiteral("format"), 2) << "format 2 is not";
+    QTest::newRow("newer format") << setField(QStringLiteral("format"), UnitRecord::FormatVersion + 1) << "format 3 is not";
+    QTest::newRow("engineering missing") << Damage([](QJsonObject &o) { o.remove(QStringLiteral("engineering")); }) << "engineering is missing";
+    QTest::newRow("ERROR in format 1") << Damage([](QJsonObject &o) {
+        o.insert(QStringLiteral("format"), 1);
+        o.insert(QStringLiteral("verdict"), QStringLiteral("ERROR"));
+    }) << "verdict ERROR in a record of format 1";
     QTest::newRow("id not a UUID") << setField(QStringLiteral("recordId"), QStringLiteral("12")) << "recordId \"12\" is not a UUID";
     QTest::newRow("time without zone") << setField(QStringLiteral("start"), QStringLiteral("2024-03-15T14:25:30")) << "start \"2024-03-15T14:25:30\" is not a time";
     QTest::newRow("end before start") << setField(QStringLiteral("end"), QStringLiteral("2024-03-15T14:00:00Z")) << "end is before start";
-    QTest::newRow("verdict unknown") << setField(QStringLiteral("verdict"), QStringLiteral("pass")) << "verdict \"pass\" is neither";
+    QTest::newRow("verdict unknown") << setField(QStringLiteral("verdict"), QStringLiteral("pass")) << "verdict \"pass\" is not PASS, FAIL or ERROR";
     QTest::newRow("PASS with failed step") << setField(QStringLiteral("verdict"), QStringLiteral("PASS")) << "verdict is PASS but a step failed";
     QTest::newRow("empty serial") << setField(QStringLiteral("serialNumber"), QStringLiteral("  ")) << "serialNumber is empty";
     QTest::newRow("steps not a list") << setField(QStringLiteral("steps"), QJsonObject()) << "steps is not a list";
@@ -81,16 +86,20 @@ void UnitRecordTest::shouldRefuseDamagedJson()
 void UnitRecordTest::shouldFinishWithVerdictOfSteps_data()
 {
     QTest::addColumn<QList<bool>>("passed");
+    QTest::addColumn<bool>("linkLost");
     QTest::addColumn<QString>("verdict");
-    QTest::newRow("all passed") << QList<bool>{ true, true, true } << "PASS";
-    QTest::newRow("last failed") << QList<bool>{ true, true, false } << "FAIL";
-    QTest::newRow("first failed") << QList<bool>{ false, true } << "FAIL";
-    QTest::newRow("no steps") << QList<bool>{} << "FAIL";
+    QTest::newRow("all passed") << QList<bool>{ true, true, true } << false << "PASS";
+    QTest::newRow("last failed") << QList<bool>{ true, true, false } << false << "FAIL";
+    QTest::newRow("first failed") << QList<bool>{ false, true } << false << "FAIL";
+    QTest::newRow("no steps") << QList<bool>{} << false << "FAIL";
+    QTest::newRow("link lost") << QList<bool>{ true, false } << true << "ERROR";
+    QTest::newRow("link lost after all passed") << QList<bool>{ true, true } << true << "PASS";
 }
 
 void UnitRecordTest::shouldFinishWithVerdictOfSteps()
 {
     QFETCH(QList<bool>, passed);
+    QFETCH(bool, linkLost);
     QFETCH(QString, verdict);
 
     UnitRecord r;
@@ -98,8 +107,9 @@ void UnitRecordTest::shouldFinishWithVerdictOfSteps()
     r.start = Start;
     for (bool p : passed)
         r.steps.append({ 7, QStringLiteral("step"), {}, QString::fromUtf8("raw\0reply", 9), p, {} });
-    r.finish(Start.addSecs(5));
+    r.finish(Start.addSecs(5), linkLost);
     QCOMPARE(UnitRecord::verdictText(r.verdict), verdict);
+    QCOMPARE(UnitRecord::fromJson(r.toJson()), std::optional<UnitRecord>(r));
     QVERIFY2(r.whyInvalid().isEmpty(), qPrintable(r.whyInvalid()));
     for (int i = 0; i < r.steps.size(); ++i) {
         QCOMPARE(r.steps[i].index, i + 1);

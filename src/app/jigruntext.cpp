@@ -33,6 +33,10 @@ int noteId(JigRun::Note note)
         return TextTable::JigExported;
     case JigRun::Note::ExportFailed:
         return TextTable::JigExportFailed;
+    case JigRun::Note::Delivered:
+        return TextTable::JigDelivered;
+    case JigRun::Note::DeliveryFailed:
+        return TextTable::JigDeliveryFailed;
     }
     return -1;
 }
@@ -131,6 +135,8 @@ QString JigRunText::verdictWord(JigRun::Verdict verdict) const
         return text(TextTable::JigFail);
     case JigRun::Verdict::NotTested:
         return text(TextTable::JigNotTested);
+    case JigRun::Verdict::Error:
+        return text(TextTable::JigError);
     }
     return QString();
 }
@@ -148,6 +154,11 @@ QString JigRunText::verdictDetail(const JigRun &run) const
         return step ? failedStep(*step) : QString();
     case JigRun::Verdict::NotTested:
         return message(run.whyNotTested());
+    case JigRun::Verdict::Error:
+        // The station's own fault: the map it could not read, or the step whose link was lost.
+        if (run.whyNotTested().note != JigRun::Note::None)
+            return message(run.whyNotTested());
+        return step ? failedStep(*step) : QString();
     }
     return QString();
 }
@@ -171,6 +182,28 @@ QString JigRunText::message(const JigRun::Message &message) const
     if (!message.why.isEmpty())
         said += QLatin1Char('\n') + message.why;
     return said;
+}
+
+QString JigRunText::headline(const JigRun::Message &message) const
+{
+    const int id = noteId(message.note);
+    if (id < 0)
+        return message.why.section(QLatin1Char('\n'), 0, 0);
+    QString said = withArgs(text(id), message.args);
+    if (!message.why.isEmpty())
+        said += QLatin1Char(' ') + text(TextTable::JigDetailsInTip);
+    return said;
+}
+
+QString JigRunText::waitingElsewhere(const QList<PendingRecords::StoreCount> &counts) const
+{
+    if (counts.isEmpty())
+        return text(TextTable::JigNothingElsewhere);
+    QStringList lines;
+    for (const PendingRecords::StoreCount &count : counts)
+        lines << text(TextTable::JigWaitingFor)
+                     .arg(QString::number(count.records), count.store.isEmpty() ? text(TextTable::JigUnnamedStore) : count.store);
+    return lines.join(QLatin1Char('\n'));
 }
 
 QString JigRunText::mapName(const JigRun &run) const

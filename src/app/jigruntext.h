@@ -28,6 +28,11 @@ public:
     QString failedStep(const JigTest::Step &step) const;
     // A note, and the lower layer's reason on a line of its own.
     QString message(const JigRun::Message &message) const;
+    // The note in one line for a window: the lower layer's reason (a server's own text may be
+    // long) is left to a tool tip, which the line points to.
+    QString headline(const JigRun::Message &message) const;
+    // Records waiting for other stores, a line each, for a tool tip; a line saying there are none.
+    QString waitingElsewhere(const QList<PendingRecords::StoreCount> &counts) const;
     // The map of the map field: its name (the built-in one's in the language), or why it cannot
     // be used.
     QString mapName(const JigRun &run) const;

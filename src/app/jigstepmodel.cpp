@@ -11,6 +11,7 @@ JigStepModel::JigStepModel(QObject *parent)
     m_texts.passed = QStringLiteral("PASS");
     m_texts.failed = QStringLiteral("FAIL");
     m_texts.notRun = QStringLiteral("not run");
+    m_texts.error = QStringLiteral("ERROR");
 }
 
 void JigStepModel::setTexts(const Texts &texts)
@@ -30,6 +31,17 @@ void JigStepModel::start(const QList<JigPhrase> &steps)
     for (const JigPhrase &name : steps)
         m_rows.append({ name, std::nullopt });
     m_running = true;
+    m_finished = false;
+    endResetModel();
+}
+
+void JigStepModel::clear(const QList<JigPhrase> &steps)
+{
+    beginResetModel();
+    m_rows.clear();
+    for (const JigPhrase &name : steps)
+        m_rows.append({ name, std::nullopt });
+    m_running = false;
     m_finished = false;
     endResetModel();
 }
@@ -116,7 +128,7 @@ QVariant JigStepModel::data(const QModelIndex &index, int role) const
                 return QStringLiteral("...");
             if (!row.step)
                 return m_finished ? QVariant(m_texts.notRun) : QVariant();
-            return row.step->passed ? m_texts.passed : m_texts.failed;
+            return row.step->passed ? m_texts.passed : row.step->linkLost ? m_texts.error : m_texts.failed;
         }
         break;
     case Qt::ToolTipRole:
@@ -127,7 +139,8 @@ QVariant JigStepModel::data(const QModelIndex &index, int role) const
         if (running)
             return ToolLook::colour(ToolLook::VerdictTesting);
         if (row.step && index.column() == ResultColumn)
-            return ToolLook::colour(row.step->passed ? ToolLook::VerdictPass : ToolLook::VerdictFail);
+            return ToolLook::colour(row.step->passed ? ToolLook::VerdictPass
+                                    : row.step->linkLost ? ToolLook::VerdictError : ToolLook::VerdictFail);
         if (row.step && !row.step->passed)
             return ToolLook::colour(ToolLook::FailedStepRow);
         break;

@@ -25,6 +25,7 @@ public:
         QString passed;
         QString failed;
         QString notRun;     // a step the run did not reach
+        QString error;      // a step the station could not measure: its link was lost
         std::function<QString(const JigPhrase &phrase, const QString &english)> phrase;
     };
 
@@ -33,6 +34,8 @@ public:
     void setTexts(const Texts &texts);
     // Every row waiting, named in the order the steps run.
     void start(const QList<JigPhrase> &steps);
+    // The rows named and empty, nothing under way: no unit's result is shown.
+    void clear(const QList<JigPhrase> &steps);
     // The next waiting row of that name takes the step; a step not listed is added at the end.
     void stepDone(const JigTest::Step &step);
     // Rows not reached stay empty; the row under way is marked no longer.

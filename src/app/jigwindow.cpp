@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLayout>
+#include <QMessageBox>
 #include <QTimer>
 #include <optional>
 
@@ -30,9 +31,12 @@ std::optional<ToolLook::Colour> noteColour(JigRun::Note note)
         return ToolLook::GoodNote;
     case JigRun::Note::Pending:
         return ToolLook::WarningNote;
+    case JigRun::Note::Delivered:
+        return ToolLook::GoodNote;
     case JigRun::Note::NotKept:
     case JigRun::Note::NoUnit:
     case JigRun::Note::ExportFailed:
+    case JigRun::Note::DeliveryFailed:
         return ToolLook::BadNote;
     default:
         return std::nullopt;
@@ -52,6 +56,8 @@ VerdictPanel::State panelState(JigRun::Verdict verdict)
         return VerdictPanel::State::Fail;
     case JigRun::Verdict::NotTested:
         return VerdictPanel::State::NotTested;
+    case JigRun::Verdict::Error:
+        return VerdictPanel::State::Error;
     }
     return VerdictPanel::State::Ready;
 }
@@ -95,6 +101,12 @@ JigWindow::JigWindow(TfrmModule &main, int languageIndex)
     connect(ui->btnJigMap, &QPushButton::clicked, this, &JigWindow::btnJigMapClick);
     connect(ui->btnExportCsv, &QPushButton::clicked, this, &JigWindow::btnExportCsvClick);
     connect(ui->btnExportJson, &QPushButton::clicked, this, &JigWindow::btnExportJsonClick);
+    connect(ui->btnDeliverHere, &QPushButton::clicked, this, &JigWindow::btnDeliverHereClick);
+    // Remembered at once: a station left in engineering mode must say so after a restart too.
+    connect(ui->chkEngineering, &QCheckBox::toggled, this, [this] {
+        showEngineering();
+        saveSettings();
+    });
     // A field left while a unit is on test (the fields are locked then) changes nothing.
     connect(ui->edJigMap, &QLineEdit::editingFinished, this, [this] {
         if (!m_running) {
@@ -114,6 +126,9 @@ JigWindow::JigWindow(TfrmModule &main, int languageIndex)
             showCounters();
         }
     });
+    m_confirm = [this](const QString &question) {
+        return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;
+    };
     loadSettings();
     retranslate(languageIndex);
     (ui->edOperator->text().isEmpty() ? static_cast<QWidget *>(ui->edOperator) : ui->btnStart)->setFocus();
@@ -146,6 +161,8 @@ void JigWindow::loadSettings()
     ui->edOperator->setText(settings.operatorName);
     ui->edJigMap->setText(settings.jigMapPath);
     ui->edRecordStore->setText(settings.recordStore);
+    ui->chkEngineering->setChecked(settings.engineering);
+    showEngineering();
     useMap();
     // Opening the store delivers what waited on this PC since the last time.
     useStore();
@@ -158,6 +175,7 @@ void JigWindow::saveSettings() const
     settings.operatorName = ui->edOperator->text().trimmed();
     settings.jigMapPath = ui->edJigMap->text().trimmed();
     settings.recordStore = ui->edRecordStore->text().trimmed();
+    settings.engineering = ui->chkEngineering->isChecked();
     settings.save();
 }
 
@@ -179,11 +197,14 @@ void JigWindow::btnStartClick()
 {
     if (m_running)
         return;
-    const std::optional<JigStation::Setup> setup = m_run.prepare(fields(), m_main.operationRunning());
+    const std::optional<JigStation::Setup> setup = m_run.prepare(fields(), m_main.operationRunning(), ui->chkEngineering->isChecked());
     showMap();
     showStore();
     if (!setup) {
+        // The previous unit's steps must not be read as this refusal's.
+        m_steps->clear(JigTest::stepPhrases());
         showVerdict();
+        showNote();
         const std::pair<JigRun::Note, QWidget *> fieldOf[] = {
             { JigRun::Note::NoStation, ui->edStation }, { JigRun::Note::NoOperator, ui->edOperator },
             { JigRun::Note::StoreInvalid, ui->edRecordStore }, { JigRun::Note::MapDamaged, ui->edJigMap },
@@ -254,7 +275,9 @@ void JigWindow::runUnit(JigStation::Setup setup)
 void JigWindow::setFieldsLocked(bool locked)
 {
     for (QWidget *w : std::initializer_list<QWidget *> { ui->edStation, ui->edOperator, ui->edJigMap, ui->btnJigMap, ui->edRecordStore,
-                                                         ui->dtExportFrom, ui->dtExportTo, ui->btnExportCsv, ui->btnExportJson })
+                                                         ui->chkEngineering,
+                                                         ui->dtExportFrom, ui->dtExportTo, ui->btnExportCsv, ui->btnExportJson,
+                                                         ui->btnDeliverHere })
         w->setEnabled(!locked);
 }
 
@@ -267,9 +290,18 @@ void JigWindow::showMap()
 void JigWindow::showStore()
 {
     const bool open = m_run.station();
-    ui->lblStore->setText(open ? m_run.storeShown() : localText(TextTable::JigStoreInvalid) + QLatin1Char(' ') + m_run.whyNoStore());
-    ui->lblStore->setToolTip(m_run.whyNotDelivered());
+    // One line; what the setting or the server said goes to the tool tip.
+    ui->lblStore->setText(open ? m_run.storeShown() : localText(TextTable::JigStoreInvalid) + QLatin1Char(' ') + localText(TextTable::JigDetailsInTip));
+    ui->lblStore->setToolTip(open ? m_run.whyNotDelivered() : m_run.whyNoStore());
     setTextColour(ui->lblStore, open ? std::nullopt : std::optional(ToolLook::BadNote));
+}
+
+void JigWindow::showEngineering()
+{
+    // Large and in the warning colour while on: units tested now are kept out of the yield.
+    const bool on = ui->chkEngineering->isChecked();
+    ui->lblEngineering->setText(on ? localText(TextTable::JigEngineeringBanner) : QString());
+    ToolLook::setTextColour(ui->lblEngineering, ToolLook::WarningNote);
 }
 
 void JigWindow::showVerdict()
@@ -281,11 +313,12 @@ void JigWindow::showVerdict()
 void JigWindow::showNote()
 {
     const JigRun::Message note = m_run.note();
-    ui->lblNote->setText(JigRunText(m_languageIndex).message(note));
+    // One line: a server's own words can run across the window; they are in the tool tip.
+    ui->lblNote->setText(JigRunText(m_languageIndex).headline(note));
     // Where the record went, in the record keeper's words, for whoever looks into it.
     const bool aboutRecord = note.note == JigRun::Note::Stored || note.note == JigRun::Note::Pending
         || note.note == JigRun::Note::NotKept || note.note == JigRun::Note::NoUnit;
-    ui->lblNote->setToolTip(aboutRecord ? m_run.keptWhy() : QString());
+    ui->lblNote->setToolTip(aboutRecord ? m_run.keptWhy() : note.why);
     setTextColour(ui->lblNote, noteColour(note.note));
 }
 
@@ -296,6 +329,7 @@ void JigWindow::showCounters()
     ui->lblUnits->setText(counters ? QString::number(counters->units) : none);
     ui->lblPassed->setText(counters ? QString::number(counters->passed) : none);
     ui->lblFailed->setText(counters ? QString::number(counters->failed) : none);
+    ui->lblErrors->setText(counters ? QString::number(counters->errors) : none);
     ui->lblYield->setText(counters && counters->firstTimeUnits > 0
                               ? QStringLiteral("%1 % (%2/%3)")
                                     .arg(QString::number(100.0 * counters->firstPassYield(), 'f', 1))
@@ -309,8 +343,17 @@ void JigWindow::showCounters()
 void JigWindow::showWaiting()
 {
     const int waiting = m_run.waiting();
-    ui->lblPending->setText(localText(TextTable::JigWaitingText).arg(waiting < 0 ? QStringLiteral("-") : QString::number(waiting)));
-    setTextColour(ui->lblPending, waiting > 0 ? std::optional(ToolLook::WarningNote) : std::nullopt);
+    int elsewhere = 0;
+    for (const PendingRecords::StoreCount &count : m_run.waitingElsewhere())
+        elsewhere += count.records;
+    const QString unknown = QStringLiteral("-");
+    const QString here = waiting < 0 ? unknown : QString::number(waiting);
+    ui->lblPending->setText(elsewhere > 0 ? localText(TextTable::JigWaitingHere).arg(here, QString::number(elsewhere))
+                                          : localText(TextTable::JigWaitingText).arg(here));
+    // Which stores the others wait for, whoever queued them (this window or the command line).
+    ui->lblPending->setToolTip(JigRunText(m_languageIndex).waitingElsewhere(m_run.waitingElsewhere()));
+    setTextColour(ui->lblPending, waiting > 0 || elsewhere > 0 ? std::optional(ToolLook::WarningNote) : std::nullopt);
+    ui->btnDeliverHere->setVisible(elsewhere > 0);
 }
 
 void JigWindow::retranslate(int languageIndex)
@@ -332,6 +375,10 @@ void JigWindow::retranslate(int languageIndex)
     ui->lblUnitsCaption->setText(localText(TextTable::JigUnitsLabel));
     ui->lblPassedCaption->setText(localText(TextTable::JigPassedLabel));
     ui->lblFailedCaption->setText(localText(TextTable::JigFailedLabel));
+    ui->lblErrorsCaption->setText(localText(TextTable::JigErrorsLabel));
+    ui->btnDeliverHere->setText(localText(TextTable::JigDeliverHereButton));
+    ui->chkEngineering->setText(localText(TextTable::JigEngineeringSwitch));
+    showEngineering();
     ui->lblYieldCaption->setText(localText(TextTable::JigYieldLabel));
     ui->gbRecords->setTitle(localText(TextTable::JigRecordsGroup));
     ui->lblExportFrom->setText(localText(TextTable::JigExportFromLabel));
@@ -345,6 +392,7 @@ void JigWindow::retranslate(int languageIndex)
     texts.passed = localText(TextTable::JigPass);
     texts.failed = localText(TextTable::JigFail);
     texts.notRun = localText(TextTable::JigNotRun);
+    texts.error = localText(TextTable::JigError);
     texts.phrase = [say](const JigPhrase &phrase, const QString &english) { return say.phrase(phrase, english); };
     m_steps->setTexts(texts);
 
@@ -424,6 +472,26 @@ void JigWindow::btnExportJsonClick()
     const QString folder = QFileDialog::getExistingDirectory(this, localText(TextTable::JigExportJsonButton), QDir::homePath());
     if (!folder.isEmpty())
         exportJson(folder);
+}
+
+void JigWindow::btnDeliverHereClick()
+{
+    // Each other store in turn, each asked for by name: records are never moved unasked.
+    for (const PendingRecords::StoreCount &count : m_run.waitingElsewhere()) {
+        const QString meantFor = count.store.isEmpty() ? localText(TextTable::JigUnnamedStore) : count.store;
+        const QString question = localText(TextTable::JigDeliverHereQuestion).arg(QString::number(count.records), meantFor, m_run.storeShown());
+        if (!m_confirm(question))
+            continue;
+        deliverHere(count.store);
+    }
+}
+
+void JigWindow::deliverHere(const QString &meantFor)
+{
+    m_run.deliverHere(meantFor);
+    showNote();
+    showWaiting();
+    showCounters();
 }
 
 bool JigWindow::exportCsv(const QString &path)

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class JigStepModel;
@@ -42,6 +43,11 @@ public:
     // written.
     bool exportCsv(const QString &path);
     bool exportJson(const QString &folder);
+    // The records waiting for meantFor (empty: a store not named) go into the store in use.
+    void deliverHere(const QString &meantFor);
+    // How the window asks before records go to another store than they were meant for (a
+    // dialog unless replaced).
+    void setConfirm(std::function<bool(const QString &question)> confirm) { m_confirm = std::move(confirm); }
 
 public Q_SLOTS:
     // One unit tested and recorded. Does nothing while a unit is on test.
@@ -49,6 +55,7 @@ public Q_SLOTS:
     void btnJigMapClick();
     void btnExportCsvClick();
     void btnExportJsonClick();
+    void btnDeliverHereClick();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -65,6 +72,7 @@ private:
     void setFieldsLocked(bool locked);
     void showMap();
     void showStore();
+    void showEngineering();
     void showVerdict();
     void showNote();
     void showCounters();
@@ -78,4 +86,5 @@ private:
     int m_settleMs = JigTest::Options().settleMs;
     bool m_running = false;
     bool m_closePending = false;
+    std::function<bool(const QString &question)> m_confirm;
 };

@@ -88,6 +88,7 @@ void TfrmModule::connectHandlers()
     connect(ui->mnuExit, &QAction::triggered, this, &TfrmModule::mnuExitClick);
     connect(ui->mnuMonitor, &QAction::triggered, this, &TfrmModule::mnuMonitorClick);
     connect(ui->mnuJig, &QAction::triggered, this, &TfrmModule::mnuJigClick);
+    addRecordsEntry();
 
     connect(ui->btnConnect, &QPushButton::clicked, this, operation(&TfrmModule::btnConnectClick));
     connect(ui->sbScanId, &QScrollBar::valueChanged, this, &TfrmModule::sbScanIdChange);

@@ -75,6 +75,7 @@ public:
     // ---- the jig test window (tfrmmodule_jig.cpp) ----------------------------------------------
     // The production window of the tools menu; nullptr until it is first opened.
     QWidget *jigWindow() const { return m_jigWindow.get(); }
+    QWidget *recordsWindow() const { return m_recordsWindow.get(); }
     // Whether an operation holds the link (the automatic test included).
     bool operationRunning() const;
     enum class BracketRun { Ran, Busy, NoLink };
@@ -99,6 +100,9 @@ public Q_SLOTS:
     void mnuTraditionalClick();
     void mnuExitClick();
     void mnuJigClick();
+    // Tools > Records: the line's records, read-only.
+    void mnuRecordsClick();
+    void addRecordsEntry();
 
     // tools
     void mnuMonitorClick();
@@ -235,4 +239,7 @@ private:
     TrafficMonitorWindow *m_monitor = nullptr;
     // Last, so it goes first: it works through this window until it is gone.
     std::unique_ptr<QWidget> m_jigWindow;
+    std::unique_ptr<QWidget> m_recordsWindow;
+    // Added in code beside the form's entries: the form stays as it was drawn.
+    QAction *m_mnuRecords = nullptr;
 };

@@ -137,6 +137,8 @@ void TfrmModule::applyLanguage()
     ui->mnuTools->setTitle(localText(TextTable::ToolsMenu));
     ui->mnuMonitor->setText(localText(TextTable::TrafficMonitorEntry));
     ui->mnuJig->setText(localText(TextTable::JigTestEntry));
+    if (m_mnuRecords)
+        m_mnuRecords->setText(localText(TextTable::RecordsEntry));
     ui->mnuBusScan->setText(localText(TextTable::BusScanEntry));
     m_mnuSite->setText(localText(TextTable::SiteEntry));
     ui->mnuProfileSave->setText(localText(TextTable::SaveProfileEntry));

@@ -28,7 +28,8 @@ public:
         VerdictPass,
         VerdictFail,
         VerdictNotTested,
-        VerdictInk,       // the verdict's words on the strong grounds (pass, fail, not tested)
+        VerdictError,     // the station could not test: apart from a failed unit
+        VerdictInk,       // the verdict's words on the strong grounds (pass, fail, not tested, error)
         VerdictInkOnPale, // and on the pale ones (ready, testing)
         FailedStepRow,    // ground of a jig step that failed
         StepNotRun,       // a jig step the run did not reach

@@ -20,6 +20,8 @@ ToolLook::Colour groundOf(VerdictPanel::State state)
         return ToolLook::VerdictFail;
     case VerdictPanel::State::NotTested:
         return ToolLook::VerdictNotTested;
+    case VerdictPanel::State::Error:
+        return ToolLook::VerdictError;
     }
     return ToolLook::VerdictReady;
 }

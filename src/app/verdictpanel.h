@@ -6,14 +6,15 @@
 class QLabel;
 
 // The verdict of the production window, readable from across the line: a large word on a
-// coloured ground (PASS green, FAIL red) and one line below it that says why.
+// coloured ground (PASS green, FAIL red, ERROR purple: the station could not test) and one line
+// below it that says why.
 class VerdictPanel : public QFrame
 {
     Q_OBJECT
     Q_PROPERTY(State state READ state)
 
 public:
-    enum class State { Ready, Testing, Pass, Fail, NotTested };
+    enum class State { Ready, Testing, Pass, Fail, NotTested, Error };
     Q_ENUM(State)
 
     explicit VerdictPanel(QWidget *parent = nullptr);

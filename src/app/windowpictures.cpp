@@ -43,6 +43,7 @@ const ToolWindow toolWindows[] = {
     { "mnuMonitor", "frmMonitor", "monitor" },
     { "mnuJig", "frmJig", "jig" },
     { "mnuBusScan", "frmBusScan", "busscan" },
+    { "mnuRecords", "frmRecords", "records" },
     { "mnuSite", "frmSite", "site" },
 };
 

@@ -88,11 +88,11 @@ QString programHelp(const Options &options)
 
 QString commandHelp(const CliCommand &c, const Options &options)
 {
-    QString text = QStringLiteral("Usage: zu42cli --link LINK [--id ID] [--json] %1 %2\n\n%3\n\n")
-                       .arg(QLatin1String(c.name), QLatin1String(c.arguments),
+    QString text = QStringLiteral("Usage: zu42cli %1[--json] %2 %3\n\n%4\n\n")
+                       .arg(c.onLink ? QStringLiteral("--link LINK [--id ID] ") : QString(), QLatin1String(c.name), QLatin1String(c.arguments),
                             wrapped(QStringLiteral("%1: %2. %3").arg(QLatin1String(c.name), QLatin1String(c.summary),
                                                                     QLatin1String(c.details))));
-    text += optionsText(options.global() + c.options);
+    text += optionsText((c.onLink ? options.global() : QList<QCommandLineOption>{ options.json, options.help }) + c.options);
     if (c.listsValues)
         text += QLatin1Char('\n') + valuesHelp();
     return text;
@@ -213,15 +213,22 @@ CliArguments::Parsed CliArguments::parse(const QStringList &arguments)
 
     const QStringList args = parser.positionalArguments().mid(1);
     if (args.size() < info->minArguments || (info->maxArguments >= 0 && args.size() > info->maxArguments))
-        return usageError(QStringLiteral("usage: zu42cli --link LINK [--id ID] %1 %2").arg(name, QLatin1String(info->arguments)).trimmed(), json, name);
+        return usageError(QStringLiteral("usage: zu42cli %1%2 %3")
+                              .arg(info->onLink ? QStringLiteral("--link LINK [--id ID] ") : QString(), name, QLatin1String(info->arguments))
+                              .trimmed(),
+                          json, name);
 
     CliRequest request;
     request.command = info->command;
     request.commandName = name;
     request.json = json;
-    // A site knows the line it is on: --link only says where to reach it instead.
+    // A site knows the line it is on: --link only says where to reach it instead. The records
+    // are this PC's own and take no link at all.
     QString why;
-    if (parser.isSet(o.link)) {
+    if (!info->onLink) {
+        if (parser.isSet(o.link) || parser.isSet(o.id))
+            return usageError(QStringLiteral("%1 works on the records, not on a controller: no --link or --id").arg(name), json, name);
+    } else if (parser.isSet(o.link)) {
         const std::optional<LinkSettings> link = parseLink(parser.value(o.link), &why);
         if (!link)
             return usageError(why, json, name);

@@ -33,4 +33,5 @@ struct CliCommand
     Take take;             // nullptr: the arguments' count is all there is to check
     Step refuse;           // what can be refused before the link opens (files); nullptr: nothing
     Step run;              // on the open link
+    bool onLink;           // false: a command of this PC's own (the records), which takes no --link
 };

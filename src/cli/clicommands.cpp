@@ -119,6 +119,7 @@ QString takeJig(CliRequest &request, const QStringList &, const QCommandLinePars
     request.store = parser.value(QStringLiteral("store"));
     request.allSteps = parser.isSet(QStringLiteral("all-steps"));
     request.resume = parser.isSet(QStringLiteral("resume"));
+    request.engineering = parser.isSet(QStringLiteral("engineering"));
     // A map of blanks would quietly be the default wiring: a script's empty variable, not a file.
     if (parser.isSet(map) && request.mapFile.trimmed().isEmpty())
         return QStringLiteral("--map wants a file");
@@ -200,6 +201,104 @@ QString takeSite(CliRequest &request, const QStringList &args, const QCommandLin
     return QString();
 }
 
+std::optional<QDate> day(const QCommandLineParser &parser, const char *name, QString *why)
+{
+    const QString option = QLatin1String(name);
+    if (!parser.isSet(option))
+        return QDate();
+    const QString text = parser.value(option);
+    const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    if (!date.isValid() || text.size() != 10) {
+        *why = QStringLiteral("--%1 wants a day as YYYY-MM-DD, got \"%2\"").arg(option, text);
+        return std::nullopt;
+    }
+    return date;
+}
+
+// The records of this PC or of the line's store: no controller, no link.
+QString takeRecords(CliRequest &request, const QStringList &args, const QCommandLineParser &parser)
+{
+    const QString action = args.first();
+    request.recordsAction = action;
+    request.store = parser.value(QStringLiteral("store"));
+    const QString from = QStringLiteral("deliver-from");
+    request.deliver = parser.isSet(from);
+    request.deliverFrom = parser.value(from);
+    const QStringList rest = args.mid(1);
+    const bool ranged = action == QLatin1String("export") || action == QLatin1String("yield") || action == QLatin1String("pareto");
+    // Each option with the action it belongs to, so that a misplaced one is said, not ignored.
+    const std::pair<const char *, bool> belongs[] = {
+        { "deliver-from", action == QLatin1String("pending") }, { "from", ranged }, { "to", ranged },
+        { "by", action == QLatin1String("yield") }, { "csv", action == QLatin1String("export") },
+        { "pdf", action == QLatin1String("certificate") }, { "role", action == QLatin1String("init-server") },
+        { "role-password", action == QLatin1String("init-server") },
+    };
+    for (const auto &[option, fits] : belongs)
+        if (parser.isSet(QLatin1String(option)) && !fits)
+            return QStringLiteral("records %1 takes no --%2").arg(action, QLatin1String(option));
+
+    if (action == QLatin1String("pending")) {
+        if (!rest.isEmpty())
+            return QStringLiteral("records pending takes no further arguments");
+        // Records go to another store than they were meant for only when both are named.
+        if (request.deliver && !parser.isSet(QStringLiteral("store")))
+            return QStringLiteral("--deliver-from wants --store too: the store the records go to");
+        return QString();
+    }
+    if (action == QLatin1String("init-server")) {
+        // The server is the argument; --store names where the stations' records go, not this.
+        if (rest.size() != 1 || !rest.first().startsWith(QLatin1String("postgresql://")))
+            return QStringLiteral("records init-server wants the server as postgresql://OWNER@HOST/DATABASE");
+        if (parser.isSet(QStringLiteral("store")))
+            return QStringLiteral("records init-server takes the server as its argument, not --store");
+        request.store = rest.first();
+        if (parser.isSet(QStringLiteral("role")))
+            request.role = parser.value(QStringLiteral("role"));
+        request.rolePassword = parser.value(QStringLiteral("role-password"));
+        return QString();
+    }
+    if (action == QLatin1String("history") || action == QLatin1String("certificate")) {
+        if (rest.size() != 1 || rest.first().trimmed().isEmpty())
+            return QStringLiteral("records %1 wants one serial number").arg(action);
+        request.serial = rest.first();
+        if (action == QLatin1String("certificate")) {
+            request.pdfFile = parser.value(QStringLiteral("pdf"));
+            if (request.pdfFile.isEmpty())
+                return QStringLiteral("records certificate wants --pdf FILE");
+        }
+        return QString();
+    }
+    if (!ranged)
+        return QStringLiteral("records wants history, pending, export, yield, pareto, certificate or init-server, got \"%1\"").arg(action);
+    QString why;
+    const std::optional<QDate> first = day(parser, "from", &why);
+    const std::optional<QDate> last = day(parser, "to", &why);
+    if (!first || !last)
+        return why;
+    // Without dates, today; with one, that day alone or up to today.
+    request.to = last->isValid() ? *last : QDate::currentDate();
+    request.from = first->isValid() ? *first : request.to;
+    if (request.to < request.from)
+        return QStringLiteral("--to %1 is before --from %2").arg(request.to.toString(Qt::ISODate), request.from.toString(Qt::ISODate));
+    if (action == QLatin1String("yield")) {
+        request.groupBy = parser.isSet(QStringLiteral("by")) ? parser.value(QStringLiteral("by")) : QStringLiteral("day");
+        if (!QStringList{ QStringLiteral("day"), QStringLiteral("station"), QStringLiteral("operator") }.contains(request.groupBy))
+            return QStringLiteral("--by wants day, station or operator, got \"%1\"").arg(request.groupBy);
+    }
+    if (action == QLatin1String("export")) {
+        request.csvFile = parser.value(QStringLiteral("csv"));
+        // --json is the report's switch too: the folder is the argument after it.
+        if (request.json && rest.size() == 1)
+            request.jsonFolder = rest.first();
+        else if (!rest.isEmpty())
+            return QStringLiteral("records export takes (--csv FILE | --json DIR)");
+        if (request.csvFile.isEmpty() == request.jsonFolder.isEmpty())
+            return QStringLiteral("records export wants one of --csv FILE and --json DIR");
+        return QString();
+    }
+    return rest.isEmpty() ? QString() : QStringLiteral("records %1 takes no further arguments").arg(action);
+}
+
 } // namespace
 
 QList<CliCommand> CliCommands::table()
@@ -207,20 +306,20 @@ QList<CliCommand> CliCommands::table()
     return {
         { "identify", Command::Identify, "", "the controller's ID, model, version and serial number",
           "Scans for the controller with --id, then reads its version and serial number.", 0, 0, {}, false,
-          nullptr, nullptr, &CliRunner::identify },
+          nullptr, nullptr, &CliRunner::identify, true },
         { "get", Command::Get, "[NAME...]", "every value the controller reports (or only those named)",
           "Reads the model and both ranges of the read-back; over a serial link also the line settings, "
           "which the controller proves by answering. Prints NAME=VALUE lines, the form set takes.", 0, -1, {}, true,
-          &takeNames, nullptr, &CliRunner::get },
+          &takeNames, nullptr, &CliRunner::get, true },
         { "set", Command::Set, "NAME=VALUE...", "writes values, restarts once if one needs it, reads back",
           "Every value is checked before the link opens. Values written by one command together (language "
           "with text-encoding; card-display with show-status and use-status) keep the controller's value for "
           "the one not named. Exit status 1 when a value did not take.", 1, -1, {}, true,
-          &takeValues, nullptr, &CliRunner::set },
+          &takeValues, nullptr, &CliRunner::set, true },
         { "save", Command::Save, "FILE", "saves the controller's values as a profile",
           "Writes what get reports, with the model, the time and the serial number, as a profile file "
           "(docs/profiles.md).", 1, 1, {}, false,
-          &takeFile, &CliRunner::refuseUnwritableFile, &CliRunner::save },
+          &takeFile, &CliRunner::refuseUnwritableFile, &CliRunner::save, true },
         { "apply", Command::Apply, "FILE [--all] [--dry-run] [--resume]", "writes a profile's values that differ",
           "Checks the file before the link opens, then the model before anything is written. Writes the "
           "values that differ from the controller's (--all: every value, also those it cannot report), "
@@ -231,11 +330,11 @@ QList<CliCommand> CliCommands::table()
           { option("all", "apply: write every value, not only those that differ."),
             option("dry-run", "apply: say what would be written, write nothing."),
             option("resume", "apply, jig: wait up to a minute for a serial adapter pulled out, then go on.") }, false,
-          &takeApply, &CliRunner::refuseBadProfile, &CliRunner::apply },
+          &takeApply, &CliRunner::refuseBadProfile, &CliRunner::apply, true },
         { "diff", Command::Diff, "FILE", "a profile beside the controller's values",
           "Prints each value of the profile that differs from the controller's, or that the controller "
           "cannot report.", 1, 1, {}, false,
-          &takeFile, &CliRunner::refuseBadProfile, &CliRunner::diff },
+          &takeFile, &CliRunner::refuseBadProfile, &CliRunner::diff, true },
         { "scan", Command::Scan, "[FROM-TO] [--quick|--thorough|--wait MS]", "which IDs answer on the line (000-999)",
           "Sends the connect's scan to each ID of the range, one exchange each, and lists each ID that "
           "answers with its model and serial number, and each ID where more than one controller answers "
@@ -245,35 +344,38 @@ QList<CliCommand> CliCommands::table()
           { option("quick", "scan: wait per ID from the line speed and the answers heard (at least 50 ms)."),
             option("thorough", "scan: wait the link's own limit for each ID (the default)."),
             option("wait", "scan: wait this long (ms) for each ID instead of the link's limit.", "ms") }, false,
-          &takeScan, nullptr, &CliRunner::scan },
+          &takeScan, nullptr, &CliRunner::scan, true },
         { "send", Command::Send, "TEXT [--encoding NAME]", "sends TEXT after the ID, prints the raw reply",
           "The reply is printed whole, its control bytes as the Unicode control pictures (U+2400..). Text "
           "that is not ASCII goes out in --encoding (unicode, big5, gb2312; default unicode).", 1, 1,
           { option("encoding", "send: unicode, big5 or gb2312 for text that is not ASCII.", "name") }, false,
-          &takeSend, &CliRunner::refuseUnsendableText, &CliRunner::send },
+          &takeSend, &CliRunner::refuseUnsendableText, &CliRunner::send, true },
         { "reboot", Command::Reboot, "[--net]", "restarts the controller",
           "--net: the restart of a controller on the network (AJ99).", 0, 0,
           { option("net", "reboot: the restart of a controller on the network.") }, false,
-          &takeReboot, nullptr, &CliRunner::reboot },
+          &takeReboot, nullptr, &CliRunner::reboot, true },
         { "initial", Command::Initial, "", "sets the factory values", "Sets every parameter back to its factory value.", 0, 0,
-          {}, false, nullptr, nullptr, &CliRunner::initial },
-        { "jig", Command::Jig, "--operator NAME [--map FILE] [--station NAME] [--store STORE] [--all-steps] [--resume]",
+          {}, false, nullptr, nullptr, &CliRunner::initial, true },
+        { "jig", Command::Jig, "--operator NAME [--map FILE] [--station NAME] [--store STORE] [--all-steps] [--resume] [--engineering]",
           "the jig test of the unit, and its record",
           "Identifies the unit, sets and reads back its clock, switches each output alone and checks the inputs "
           "the jig map (--map; default the simulator's wiring) says it drives, then all off. Stops at the first "
           "failed step unless --all-steps. The record names who tested the unit (--operator, which it needs) "
           "and where (--station; default this PC's name). It goes where the window's go (--store: sqlite:, sqlite:PATH "
           "or postgresql://...; default the records of this PC), or waits in the pending file when the store "
-          "cannot take it. Exit status 1 when a step failed or the record could be kept nowhere. --resume: when "
-          "the serial adapter is pulled out during the test and plugged in again within a minute, the unit is "
-          "tested again from its first step and only that test is recorded.", 0, 0,
+          "cannot take it. --engineering marks an engineering run: recorded, never counted in yield. Verdict ERROR when "
+          "the link was lost in the middle (the unit is not judged). Exit status 1 when a step failed, the test "
+          "could not be completed or the record could be kept nowhere. --resume: when the serial adapter is pulled "
+          "out during the test and plugged in again within a minute, the unit is tested again from its first step "
+          "and only that test is recorded.", 0, 0,
           { option("map", "jig: the jig map file.", "file"),
             option("station", "jig: the station's name in the record (default: this PC's name).", "name"),
             option("operator", "jig: the operator's name in the record (needed).", "name"),
             option("store", "jig: where the record goes (sqlite:, sqlite:PATH, postgresql://...).", "store"),
             option("all-steps", "jig: run every step, also after one failed."),
-            option("resume", "apply, jig: wait up to a minute for a serial adapter pulled out, then go on.") }, false,
-          &takeJig, &CliRunner::refuseJigSetup, &CliRunner::jig },
+            option("resume", "apply, jig: wait up to a minute for a serial adapter pulled out, then go on."),
+            option("engineering", "jig: an engineering run: recorded, never counted in yield.") }, false,
+          &takeJig, &CliRunner::refuseJigSetup, &CliRunner::jig, true },
         { "site", Command::Site, "ACTION [PROFILE|ID] [--site FILE] [options]", "commissions the controllers of a line",
           "scan --save FILE [--name NAME] [--quick|--thorough]: the site from the IDs 000-999 that answer (conflicts "
           "fail). read: every value, the version, serial number and clock of each unit. address --from ID [--count N]: "
@@ -294,7 +396,34 @@ QList<CliCommand> CliCommands::table()
             option("ids", "site: only these units, comma-separated.", "list"),
             option("pdf", "site report: the PDF to write.", "file"),
             option("csv", "site report: the CSV to write.", "file") }, false,
-          &takeSite, &CliRunner::refuseSite, &CliRunner::site },
+          &takeSite, &CliRunner::refuseSite, &CliRunner::site, true },
+        { "records", Command::Records,
+          "history SERIAL | pending [--deliver-from STORE] | export [--from DAY] [--to DAY] (--csv FILE | --json DIR) | "
+          "yield [--from DAY] [--to DAY] [--by day|station|operator] | pareto [--from DAY] [--to DAY] | certificate SERIAL --pdf FILE "
+          "[--store STORE] | init-server postgresql://... [--role NAME] [--role-password PW]",
+          "the records of this PC and the line",
+          "history: every test of a unit, newest first, with its steps. pending: how many records wait on this PC, for "
+          "which store, whoever queued them (the jig window or 'zu42cli jig'); a record goes only to the store it was "
+          "meant for, and --deliver-from STORE sends those meant for STORE (as listed; \"unnamed\" for records an earlier "
+          "version queued without naming one) into --store instead. export: the tests of the days as one CSV file or one "
+          "JSON file per test. yield: tests, units, retests, first-pass and last-pass yield per day, station or operator; "
+          "engineering runs are never counted, tests the station could not complete (ERROR) are counted apart. pareto: "
+          "failed tests by the step that failed first and by what it measured, largest first, with the cumulative "
+          "share. certificate: a one-page PDF of the unit's latest test. init-server (run once by the database's owner): the "
+          "tables, and a station role (--role, default zu42_station) that may read records and add new ones but never "
+          "change or delete one; stations then connect as it. Days are YYYY-MM-DD in this PC's time zone, "
+          "both included; without them, today. --store as the jig command takes it. No --link: no controller is "
+          "involved. Exit status 1 when the store or a file cannot be read or written, or the unit has no record.", 1, 2,
+          { option("store", "records: the store (sqlite:, sqlite:PATH, postgresql://...; default the records of this PC).", "store"),
+            option("deliver-from", "records pending: send the records meant for this store into --store.", "store"),
+            option("from", "records: the first day, YYYY-MM-DD (default: --to).", "day"),
+            option("to", "records: the last day, YYYY-MM-DD (default: today).", "day"),
+            option("by", "records yield: day, station or operator (default day).", "group"),
+            option("csv", "records export: the CSV file.", "file"),
+            option("pdf", "records certificate: the PDF file.", "file"),
+            option("role", "records init-server: the stations' role (default zu42_station).", "name"),
+            option("role-password", "records init-server: its password (default: none set).", "password") }, false,
+          &takeRecords, nullptr, &CliRunner::records, false },
     };
 }
 

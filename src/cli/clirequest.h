@@ -3,6 +3,7 @@
 #include "link/linksettings.h"
 #include "profile/parametervalues.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -10,7 +11,7 @@
 // link, so that bad usage never opens it.
 struct CliRequest
 {
-    enum class Command { Identify, Get, Set, Save, Apply, Diff, Scan, Send, Reboot, Initial, Jig, Site };
+    enum class Command { Identify, Get, Set, Save, Apply, Diff, Scan, Send, Reboot, Initial, Jig, Site, Records };
 
     Command command = Command::Identify;
     QString commandName;
@@ -42,6 +43,17 @@ struct CliRequest
     QString siteName;          // site scan --name
     int count = 1;             // site address --count
     QList<QByteArray> ids;     // site --ids, and replace's ID; empty: every unit not marked failed
-    QString pdfFile;           // site report --pdf
-    QString csvFile;           // site report --csv
+    QString pdfFile;           // site report --pdf, records certificate --pdf
+    QString csvFile;           // site report --csv, records export --csv
+    bool engineering = false;  // jig --engineering: recorded, never counted in yield
+    QString recordsAction;     // records: history, pending, export, yield, pareto, certificate
+    QString serial;            // records history, certificate
+    QDate from;                // records export, yield, pareto: local days, both included
+    QDate to;
+    QString groupBy = QStringLiteral("day"); // records yield --by
+    QString jsonFolder;        // records export --json DIR
+    QString role = QStringLiteral("zu42_station"); // records init-server --role
+    QString rolePassword;      // records init-server --role-password
+    QString deliverFrom;       // records pending --deliver-from: the store the records were meant for
+    bool deliver = false;      // records pending --deliver-from was given
 };

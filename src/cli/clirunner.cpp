@@ -13,6 +13,11 @@
 #include "profile/profilefile.h"
 #include "profile/parametercatalog.h"
 #include "profile/parametercomparison.h"
+#include "records/recordexport.h"
+#include "records/recordqueries.h"
+#include "reports/certificatepdf.h"
+
+#include <QFont>
 
 #include "zu42version.h"
 
@@ -81,6 +86,9 @@ int CliRunner::run()
 
 bool CliRunner::needsLink() const
 {
+    // The records are this PC's own, and a site's report is written from its file alone.
+    if (!CliCommands::of(m_request.command).onLink)
+        return false;
     return !(m_request.command == CliRequest::Command::Site && m_request.siteAction == QLatin1String("report"));
 }
 
@@ -319,6 +327,7 @@ int CliRunner::refuseJigSetup()
     m_jigSetup.map = *map;
     m_jigSetup.options.scanId = QString::fromLatin1(m_request.id);
     m_jigSetup.options.stopAtFirstFailure = !m_request.allSteps;
+    m_jigSetup.engineering = m_request.engineering;
     const JigStation::SetupProblem problem = JigStation::setupProblem(m_jigSetup);
     if (problem != JigStation::SetupProblem::None)
         return fail(BadInput, QStringLiteral("%1 (%2)").arg(JigStation::problemText(problem),
@@ -685,24 +694,227 @@ int CliRunner::jig()
     JigStation station(m_store);
     const JigStation::Unit unit = station.keep(result, m_jigSetup);
     const RecordKeeper::Outcome &kept = unit.kept;
-    const QString verdict = result.passed() ? QStringLiteral("PASS") : QStringLiteral("FAIL");
+    const QString verdict = UnitRecord::verdictText(result.passed() ? UnitRecord::Verdict::Pass
+                                                    : result.linkLost() ? UnitRecord::Verdict::Error : UnitRecord::Verdict::Fail);
     static const char *places[] = { "store", "pending", "nowhere" };
     m_report.set(QStringLiteral("verdict"), verdict);
+    m_report.set(QStringLiteral("engineering"), m_jigSetup.engineering);
     m_report.set(QStringLiteral("steps"), steps);
     m_report.set(QStringLiteral("serial-number"), unit.record ? unit.record->serialNumber : QString());
     m_report.set(QStringLiteral("record"),
                  QJsonObject { { QStringLiteral("id"), unit.record ? QJsonValue(unit.record->recordId.toString(QUuid::WithoutBraces)) : QJsonValue() },
                                { QStringLiteral("kept"), QLatin1String(places[int(kept.place)]) },
                                { QStringLiteral("message"), kept.why },
-                               { QStringLiteral("waiting"), kept.waiting } });
+                               { QStringLiteral("waiting"), kept.waiting },
+                               { QStringLiteral("waiting-elsewhere"), kept.waitingElsewhere } });
     const JigTest::Step *failed = result.firstFailure();
     say(failed ? QStringLiteral("%1 at %2").arg(verdict, failed->name) : verdict);
     say(kept.why);
     // Without a unit there was nothing to keep: what failed is the test.
     if (unit.record && kept.place == RecordKeeper::Place::Nowhere)
         return fail(ControllerFailed, QStringLiteral("The record was kept nowhere: test the unit again (%1)").arg(kept.why));
+    if (result.linkLost())
+        return fail(ControllerFailed, QStringLiteral("The test could not be completed (ERROR, the unit is not judged): %1")
+                                          .arg(failed ? (failed->why.isEmpty() ? failed->measured : failed->why) : QString()));
     if (!result.passed())
         return fail(ControllerFailed, failed ? QStringLiteral("Failed at %1: %2").arg(failed->name, failed->why.isEmpty() ? failed->measured : failed->why)
                                              : QStringLiteral("The jig test did not run"));
+    return Done;
+}
+
+int CliRunner::records()
+{
+    QString why;
+    const std::optional<RecordStoreSettings> settings = RecordStoreSettings::fromSetting(m_request.store, &why);
+    if (!settings)
+        return fail(BadInput, QStringLiteral("--store: %1").arg(why));
+    const QString action = m_request.recordsAction;
+    if (action == QLatin1String("pending"))
+        return recordsPending(*settings);
+    RecordStore store(*settings);
+    if (action == QLatin1String("init-server")) {
+        if (!store.setUpServer(m_request.role, m_request.rolePassword))
+            return fail(ControllerFailed, store.why());
+        m_report.set(QStringLiteral("store"), settings->displayString());
+        m_report.set(QStringLiteral("role"), m_request.role);
+        say(QStringLiteral("%1 holds the record tables; stations connect as %2, which may read and add records, never change "
+                           "or delete one").arg(settings->displayString(), m_request.role));
+        return Done;
+    }
+    RecordQueries queries(store);
+    m_report.set(QStringLiteral("store"), settings->displayString());
+    RecordFilter filter;
+    filter.from = m_request.from;
+    filter.to = m_request.to;
+    if (action == QLatin1String("history"))
+        return recordsHistory(queries);
+    if (action == QLatin1String("export"))
+        return recordsExport(queries, filter);
+    if (action == QLatin1String("yield"))
+        return recordsYield(queries, filter);
+    if (action == QLatin1String("pareto"))
+        return recordsPareto(queries, filter);
+    return recordsCertificate(queries);
+}
+
+int CliRunner::recordsHistory(RecordQueries &queries)
+{
+    const std::optional<QList<UnitRecord>> tests = queries.history(m_request.serial);
+    if (!tests)
+        return fail(ControllerFailed, queries.why());
+    QJsonArray list;
+    for (const UnitRecord &r : *tests) {
+        list.append(r.toJson());
+        say(QStringLiteral("%1  %2  %3  %4%5")
+                .arg(r.start.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), UnitRecord::verdictText(r.verdict).leftJustified(5),
+                     r.station, r.operatorName, r.engineering ? QStringLiteral("  (engineering run)") : QString()));
+        for (const StepRecord &step : r.steps)
+            say(QStringLiteral("    %1 %2: %3 (expected %4)%5")
+                    .arg(step.passed ? QStringLiteral("pass") : QStringLiteral("FAIL"), step.name, step.measured, step.expected,
+                         step.why.isEmpty() ? QString() : QStringLiteral("; ") + step.why));
+    }
+    m_report.set(QStringLiteral("serial-number"), m_request.serial);
+    m_report.set(QStringLiteral("tests"), list);
+    if (tests->isEmpty())
+        return fail(ControllerFailed, QStringLiteral("No test of %1 in %2").arg(m_request.serial, m_report.value(QStringLiteral("store")).toString()));
+    return Done;
+}
+
+int CliRunner::recordsExport(RecordQueries &queries, const RecordFilter &filter)
+{
+    RecordFilter all = filter;
+    all.withEngineering = true;
+    const std::optional<QList<UnitRecord>> tests = queries.units(all);
+    if (!tests)
+        return fail(ControllerFailed, queries.why());
+    QString why;
+    const bool written = m_request.csvFile.isEmpty() ? RecordExport::writeJsonFiles(*tests, m_request.jsonFolder, &why)
+                                                     : RecordExport::writeCsv(*tests, m_request.csvFile, &why);
+    if (!written)
+        return fail(ControllerFailed, why);
+    const QString where = QDir::toNativeSeparators(m_request.csvFile.isEmpty() ? m_request.jsonFolder : m_request.csvFile);
+    m_report.set(QStringLiteral("tests"), int(tests->size()));
+    m_report.set(QStringLiteral("written"), where);
+    say(QStringLiteral("%1 tests of %2 to %3 written to %4")
+            .arg(tests->size())
+            .arg(filter.from.toString(Qt::ISODate), filter.to.toString(Qt::ISODate), where));
+    return Done;
+}
+
+int CliRunner::recordsYield(RecordQueries &queries, const RecordFilter &filter)
+{
+    const RecordQueries::GroupBy by = m_request.groupBy == QLatin1String("station") ? RecordQueries::GroupBy::Station
+        : m_request.groupBy == QLatin1String("operator")                              ? RecordQueries::GroupBy::Operator
+                                                                                      : RecordQueries::GroupBy::Day;
+    const std::optional<QList<RecordQueries::YieldRow>> rows = queries.yield(filter, by);
+    if (!rows)
+        return fail(ControllerFailed, queries.why());
+    auto percent = [](int part, int whole) { return whole ? QString::number(100.0 * part / whole, 'f', 1) : QStringLiteral("-"); };
+    say(QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
+            .arg(m_request.groupBy.leftJustified(12), QStringLiteral("tests").rightJustified(7), QStringLiteral("units").rightJustified(7),
+                 QStringLiteral("retests").rightJustified(7), QStringLiteral("FPY %").rightJustified(7), QStringLiteral("LPY %").rightJustified(7),
+                 QStringLiteral("errors").rightJustified(7)));
+    QJsonArray list;
+    for (const RecordQueries::YieldRow &r : *rows) {
+        say(QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
+                .arg(r.key.leftJustified(12), QString::number(r.tests).rightJustified(7), QString::number(r.units).rightJustified(7),
+                     QString::number(r.retests).rightJustified(7), percent(r.firstTimePassed, r.firstTimeUnits).rightJustified(7),
+                     percent(r.lastPassed, r.lastUnits).rightJustified(7), QString::number(r.errors).rightJustified(7)));
+        list.append(QJsonObject{ { m_request.groupBy, r.key }, { QStringLiteral("tests"), r.tests }, { QStringLiteral("units"), r.units },
+                                 { QStringLiteral("retests"), r.retests }, { QStringLiteral("first-time-units"), r.firstTimeUnits },
+                                 { QStringLiteral("first-time-passed"), r.firstTimePassed }, { QStringLiteral("last-units"), r.lastUnits },
+                                 { QStringLiteral("last-passed"), r.lastPassed }, { QStringLiteral("errors"), r.errors } });
+    }
+    m_report.set(QStringLiteral("from"), filter.from.toString(Qt::ISODate));
+    m_report.set(QStringLiteral("to"), filter.to.toString(Qt::ISODate));
+    m_report.set(QStringLiteral("by"), m_request.groupBy);
+    m_report.set(QStringLiteral("rows"), list);
+    return Done;
+}
+
+int CliRunner::recordsPareto(RecordQueries &queries, const RecordFilter &filter)
+{
+    const std::optional<RecordQueries::Pareto> pareto = queries.pareto(filter);
+    if (!pareto)
+        return fail(ControllerFailed, queries.why());
+    auto rows = [](const QList<RecordQueries::ParetoRow> &list) {
+        QJsonArray out;
+        for (const RecordQueries::ParetoRow &r : list)
+            out.append(QJsonObject{ { QStringLiteral("step"), r.step }, { QStringLiteral("measured"), r.measured },
+                                    { QStringLiteral("failures"), r.failures }, { QStringLiteral("share"), r.share },
+                                    { QStringLiteral("cumulative"), r.cumulative } });
+        return out;
+    };
+    say(QStringLiteral("%1 failed tests from %2 to %3").arg(pareto->failures).arg(filter.from.toString(Qt::ISODate), filter.to.toString(Qt::ISODate)));
+    for (const RecordQueries::ParetoRow &step : pareto->steps) {
+        say(QStringLiteral("%1 %2 %  cumulative %3 %  %4")
+                .arg(QString::number(step.failures).rightJustified(7), QString::number(100 * step.share, 'f', 1).rightJustified(5),
+                     QString::number(100 * step.cumulative, 'f', 1).rightJustified(5), step.step));
+        for (const RecordQueries::ParetoRow &value : pareto->values)
+            if (value.step == step.step)
+                say(QStringLiteral("%1 %2 %  measured %3").arg(QString::number(value.failures).rightJustified(15),
+                                                                QString::number(100 * value.share, 'f', 1).rightJustified(5), value.measured));
+    }
+    m_report.set(QStringLiteral("from"), filter.from.toString(Qt::ISODate));
+    m_report.set(QStringLiteral("to"), filter.to.toString(Qt::ISODate));
+    m_report.set(QStringLiteral("failures"), pareto->failures);
+    m_report.set(QStringLiteral("steps"), rows(pareto->steps));
+    m_report.set(QStringLiteral("values"), rows(pareto->values));
+    return Done;
+}
+
+int CliRunner::recordsCertificate(RecordQueries &queries)
+{
+    const std::optional<QList<UnitRecord>> latest = queries.latest(m_request.serial);
+    if (!latest)
+        return fail(ControllerFailed, queries.why());
+    if (latest->isEmpty())
+        return fail(ControllerFailed, QStringLiteral("No test of %1 in %2").arg(m_request.serial, m_report.value(QStringLiteral("store")).toString()));
+    const UnitRecord &test = latest->constFirst();
+    QString why;
+    // The command line speaks English; the records window writes a certificate in its language.
+    if (!CertificatePdf::write(test, 0, madeBy(), QFont(), m_request.pdfFile, &why))
+        return fail(ControllerFailed, why);
+    m_report.set(QStringLiteral("serial-number"), test.serialNumber);
+    m_report.set(QStringLiteral("record"), test.recordId.toString(QUuid::WithoutBraces));
+    m_report.set(QStringLiteral("verdict"), UnitRecord::verdictText(test.verdict));
+    m_report.set(QStringLiteral("written"), QDir::toNativeSeparators(m_request.pdfFile));
+    say(QStringLiteral("Certificate of %1 (%2, %3) written to %4")
+            .arg(test.serialNumber, UnitRecord::verdictText(test.verdict), test.start.toLocalTime().toString(Qt::ISODate),
+                 QDir::toNativeSeparators(m_request.pdfFile)));
+    return Done;
+}
+
+int CliRunner::recordsPending(const RecordStoreSettings &settings)
+{
+    const QString unnamed = QStringLiteral("unnamed");
+    PendingRecords pending;
+    QString why;
+    if (m_request.deliver) {
+        RecordStore store(settings);
+        const QString meantFor = m_request.deliverFrom == unnamed ? QString() : m_request.deliverFrom;
+        const PendingRecords::Delivery delivery = pending.deliverTo(store, meantFor);
+        m_report.set(QStringLiteral("delivered"), delivery.delivered);
+        m_report.set(QStringLiteral("to"), settings.displayString());
+        say(QStringLiteral("%1 records meant for %2 sent to %3").arg(delivery.delivered).arg(meantFor.isEmpty() ? unnamed : meantFor,
+                                                                                               settings.displayString()));
+        if (!delivery.why.isEmpty())
+            return fail(ControllerFailed, delivery.why);
+    }
+    const std::optional<QList<PendingRecords::StoreCount>> counts = pending.countByStore(&why);
+    if (!counts)
+        return fail(ControllerFailed, why);
+    QJsonArray stores;
+    int total = 0;
+    for (const PendingRecords::StoreCount &count : *counts) {
+        const QString store = count.store.isEmpty() ? unnamed : count.store;
+        stores.append(QJsonObject{ { QStringLiteral("store"), store }, { QStringLiteral("records"), count.records } });
+        say(QStringLiteral("%1 waiting for %2").arg(QString::number(count.records).rightJustified(6), store));
+        total += count.records;
+    }
+    m_report.set(QStringLiteral("file"), QDir::toNativeSeparators(pending.filePath()));
+    m_report.set(QStringLiteral("stores"), stores);
+    m_report.set(QStringLiteral("waiting"), total);
+    say(QStringLiteral("%1 waiting in %2").arg(QString::number(total).rightJustified(6), QDir::toNativeSeparators(pending.filePath())));
     return Done;
 }

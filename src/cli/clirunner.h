@@ -7,6 +7,7 @@
 #include "profile/profile.h"
 #include "profile/parameterprocedures.h"
 #include "records/jigstation.h"
+#include "records/recordqueries.h"
 #include "records/recordstoresettings.h"
 #include "site/site.h"
 
@@ -56,6 +57,13 @@ private:
     int siteRun();
     int saved(int status);
     bool needsLink() const;
+    int records();
+    int recordsPending(const RecordStoreSettings &settings);
+    int recordsHistory(RecordQueries &queries);
+    int recordsExport(RecordQueries &queries, const RecordFilter &filter);
+    int recordsYield(RecordQueries &queries, const RecordFilter &filter);
+    int recordsPareto(RecordQueries &queries, const RecordFilter &filter);
+    int recordsCertificate(RecordQueries &queries);
 
     // identify() first for every command that works on the controller's values.
     bool identified();

@@ -39,7 +39,7 @@ int main(int argc, char *argv[])
 
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const CliArguments::Parsed parsed = CliArguments::parse(app.arguments());
+    const CliArguments::Parsed parsed = CliArguments::parse(QCoreApplication::arguments());
     if (!parsed.request)
         return CliReport(out, err, parsed.json, parsed.command).finishWithoutRequest(parsed.status, parsed.text);
     return CliRunner(*parsed.request, out, err).run();

@@ -62,6 +62,7 @@ public:
         if (step.measured.isEmpty())
             step.setMeasured(JigPhrase::replyVerdict(reply.verdict));
         step.why = QStringLiteral("%1: %2").arg(QString::fromLatin1(command), reply.why());
+        step.linkLost = linkLost(reply);
         return false;
     }
 
@@ -88,6 +89,13 @@ public:
 
     QList<Step> steps() const { return m_steps; }
 
+    // A reply that says nothing of the unit: the line or connection is gone, or was never there.
+    // A silent unit or a garbled reply is the unit's (the link is still open after it).
+    bool linkLost(const Reply &reply) const
+    {
+        return reply.verdict == Verdict::HungUp || reply.verdict == Verdict::LinkFailed || !m_session.link().isOpen();
+    }
+
 private:
     std::optional<JigMap::InputStates> failRead(Step &step, const char *command, const Reply &reply, const QString &expected)
     {
@@ -95,6 +103,7 @@ private:
         step.setMeasured(reply.ok() ? JigPhrase(JigPhrase::Kind::ReplyLength, { QString::number(reply.length()) })
                                     : JigPhrase::replyVerdict(reply.verdict));
         step.why = QStringLiteral("%1: %2").arg(QLatin1String(command), reply.why(expected));
+        step.linkLost = linkLost(reply);
         return std::nullopt;
     }
 
@@ -120,6 +129,14 @@ bool JigTest::Result::passed() const
         if (!step.passed)
             return false;
     return true;
+}
+
+bool JigTest::Result::linkLost() const
+{
+    for (const Step &step : steps)
+        if (!step.passed && step.linkLost)
+            return true;
+    return false;
 }
 
 const JigTest::Step *JigTest::Result::firstFailure() const
@@ -197,6 +214,7 @@ JigTest::Result JigTest::run(const std::function<void(const Step &)> &stepDone)
         } else {
             step.setMeasured(JigPhrase::Kind::NotIdentified);
             step.why = result.unit.why;
+            step.linkLost = !m_session.link().isOpen();
         }
         run.add(step);
     }

@@ -33,6 +33,9 @@ public:
         QString measured;
         bool passed = false;
         QString why;       // a step that could not be measured: the exchange that failed (an exchange that failed)
+        // The station, not the unit, failed here: its link was gone or went away (the port
+        // removed, the connection refused or closed), so nothing is known of the unit.
+        bool linkLost = false;
         // The three texts above as phrases, for a window in another language; the strings are
         // their English. Empty for a step made from strings alone.
         JigPhrase namePhrase;
@@ -53,6 +56,8 @@ public:
         bool passed() const;
         // The first step that failed, or nullptr.
         const Step *firstFailure() const;
+        // The test could not be completed: a step failed because the link was lost.
+        bool linkLost() const;
     };
 
     // The session's link must be open; the session's pauses and message points are used.

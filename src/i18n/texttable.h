@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 263;
+    static constexpr int MessageCount = 325;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -283,6 +283,72 @@ public:
     static constexpr int SiteFilesFilter = 260;
     static constexpr int ReportFilesFilter = 261;
     static constexpr int SiteReplaced = 262;
+    // The records: a test the station could not complete, and records waiting for their store.
+    static constexpr int JigError = 263;              // verdict when the station could not test
+    static constexpr int JigErrorsLabel = 264;
+    static constexpr int JigWaitingHere = 265;        // %1 records for this store, %2 for others
+    static constexpr int JigWaitingFor = 266;         // tool tip line: %1 records, %2 the store
+    static constexpr int JigUnnamedStore = 267;       // the store of records an earlier version queued
+    static constexpr int JigDeliverHereButton = 268;
+    static constexpr int JigDeliverHereQuestion = 269; // %1 records, %2 meant for, %3 this store
+    static constexpr int JigDelivered = 270;          // %1 records, %2 the store
+    static constexpr int JigDeliveryFailed = 271;     // details in the tool tip
+    static constexpr int JigNothingElsewhere = 272;   // no record waits for another store
+    static constexpr int JigDetailsInTip = 273;       // after a one-line error: where its details are
+    // The certificate of one test of a unit.
+    static constexpr int CertificateTitle = 274;
+    static constexpr int CertificateSerial = 275;
+    static constexpr int CertificateModel = 276;
+    static constexpr int CertificateVersion = 277;
+    static constexpr int CertificateId = 278;
+    static constexpr int CertificateStartEnd = 279;   // label of "start - end"
+    static constexpr int CertificateTool = 280;       // the tool's name and version
+    static constexpr int CertificateEngineering = 281; // beside the verdict of an engineering run
+    static constexpr int CertificateRecord = 282;     // the record's id
+    // The records window.
+    static constexpr int RecordsEntry = 283;  // Tools menu
+    static constexpr int RecordsWindowTitle = 284;  // the records window's caption
+    static constexpr int RecordsFromLabel = 285;
+    static constexpr int RecordsSerialLabel = 286;
+    static constexpr int RecordsVerdictLabel = 287;
+    static constexpr int RecordsAnyVerdict = 288;
+    static constexpr int RecordsEngineering = 289;
+    static constexpr int RecordsShowButton = 290;
+    static constexpr int RecordsTestsTab = 291;
+    static constexpr int RecordsYieldTab = 292;
+    static constexpr int RecordsParetoTab = 293;
+    static constexpr int RecordsHistoryOf = 294;  // %1 serial number, %2 tests
+    static constexpr int RecordsCertificateButton = 295;
+    static constexpr int RecordsStartColumn = 296;  // columns of the tests
+    static constexpr int RecordsSerialColumn = 297;
+    static constexpr int RecordsModelColumn = 298;
+    static constexpr int RecordsStationColumn = 299;
+    static constexpr int RecordsOperatorColumn = 300;
+    static constexpr int RecordsVerdictColumn = 301;
+    static constexpr int RecordsGroupByLabel = 302;
+    static constexpr int RecordsByDay = 303;
+    static constexpr int RecordsByStation = 304;
+    static constexpr int RecordsByOperator = 305;
+    static constexpr int RecordsTestsColumn = 306;  // columns of the yield
+    static constexpr int RecordsUnitsColumn = 307;
+    static constexpr int RecordsRetestsColumn = 308;
+    static constexpr int RecordsFirstPassColumn = 309;
+    static constexpr int RecordsLastPassColumn = 310;
+    static constexpr int RecordsErrorsColumn = 311;
+    static constexpr int RecordsStepColumn = 312;  // columns of the Pareto
+    static constexpr int RecordsMeasuredColumn = 313;
+    static constexpr int RecordsFailuresColumn = 314;
+    static constexpr int RecordsShareColumn = 315;
+    static constexpr int RecordsCumulativeColumn = 316;
+    static constexpr int RecordsYieldChart = 317;  // chart titles
+    static constexpr int RecordsParetoChart = 318;
+    static constexpr int RecordsCumulativeLine = 319;
+    static constexpr int RecordsNothing = 320;
+    static constexpr int RecordsCertificateWritten = 321;  // %1 the file
+    static constexpr int RecordsReadFailed = 322;  // details in the tool tip
+    // The jig window's switch for engineering runs, and what it shows while on.
+    static constexpr int JigEngineeringSwitch = 323;
+    static constexpr int JigEngineeringBanner = 324;
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.

@@ -13,6 +13,7 @@ UnitRecord JigRecord::from(const JigTest::Result &result, const Context &context
     record.station = context.station;
     record.operatorName = context.operatorName;
     record.jigMapName = context.jigMapName;
+    record.engineering = context.engineering;
     record.start = result.start;
     for (const JigTest::Step &step : result.steps) {
         StepRecord kept;
@@ -23,6 +24,6 @@ UnitRecord JigRecord::from(const JigTest::Result &result, const Context &context
         kept.why = step.why;
         record.steps.append(kept);
     }
-    record.finish(result.end.isValid() ? result.end : QDateTime::currentDateTimeUtc());
+    record.finish(result.end.isValid() ? result.end : QDateTime::currentDateTimeUtc(), result.linkLost());
     return record;
 }

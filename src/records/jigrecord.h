@@ -14,6 +14,7 @@ public:
         QString station;
         QString operatorName;
         QString jigMapName;
+        bool engineering = false;
     };
 
     // A finished record (see UnitRecord::finish). Only a unit that identified itself has a

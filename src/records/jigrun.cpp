@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <algorithm>
 
 JigRun::JigRun(const QString &pendingPath)
     : m_pendingPath(pendingPath)
@@ -25,6 +26,7 @@ bool JigRun::useStore(const QString &setting, const QString &station)
         m_station.reset();
         m_storeShown.clear();
         m_waiting = -1;
+        m_waitingElsewhere.clear();
         return false;
     }
     m_whyNoStore.clear();
@@ -32,12 +34,47 @@ bool JigRun::useStore(const QString &setting, const QString &station)
     m_storeShown = settings->displayString();
     const PendingRecords::Delivery delivery = m_station->deliverPending();
     m_whyNotDelivered = delivery.why;
-    m_waiting = delivery.remaining;
+    countWaiting();
     // A store that could not take what waited would only make the operator wait again for
     // its counters.
+    m_counterStation = station;
     if (delivery.storeReached)
         m_counters = m_station->counters(station);
     return true;
+}
+
+void JigRun::countWaiting()
+{
+    m_waiting = -1;
+    m_waitingElsewhere.clear();
+    if (!m_station)
+        return;
+    const std::optional<QList<PendingRecords::StoreCount>> counts = m_station->waitingByStore();
+    if (!counts)
+        return;
+    m_waiting = 0;
+    for (const PendingRecords::StoreCount &count : *counts) {
+        if (count.store == m_storeShown)
+            m_waiting = count.records;
+        else
+            m_waitingElsewhere.append(count);
+    }
+}
+
+PendingRecords::Delivery JigRun::deliverHere(const QString &meantFor)
+{
+    PendingRecords::Delivery delivery;
+    if (!m_station) {
+        m_note = { Note::DeliveryFailed, {}, m_whyNoStore };
+        return delivery;
+    }
+    delivery = m_station->keeper().deliverHere(meantFor);
+    countWaiting();
+    m_note = { delivery.why.isEmpty() ? Note::Delivered : Note::DeliveryFailed,
+               { QString::number(delivery.delivered), m_storeShown }, delivery.why };
+    if (delivery.delivered > 0)
+        m_counters = m_station->counters(m_counterStation);
+    return delivery;
 }
 
 std::optional<JigMap> JigRun::useMap(const QString &setting)
@@ -52,6 +89,7 @@ std::optional<JigMap> JigRun::useMap(const QString &setting)
 
 void JigRun::useStation(const QString &station)
 {
+    m_counterStation = station;
     if (m_station)
         m_counters = m_station->counters(station);
 }
@@ -61,7 +99,7 @@ QString JigRun::whyNoCounters()
     return m_counters || !m_station ? QString() : m_station->why();
 }
 
-std::optional<JigStation::Setup> JigRun::prepare(const Fields &fields, bool busy)
+std::optional<JigStation::Setup> JigRun::prepare(const Fields &fields, bool busy, bool engineering)
 {
     auto refuse = [this](Note note, const QString &why = QString()) {
         notTested(note, why);
@@ -87,6 +125,7 @@ std::optional<JigStation::Setup> JigRun::prepare(const Fields &fields, bool busy
     if (busy)
         return refuse(Note::Busy);
     setup.map = *map;
+    setup.engineering = engineering;
     return setup;
 }
 
@@ -101,16 +140,24 @@ void JigRun::begin()
 
 void JigRun::notTested(Note note, const QString &why)
 {
-    m_verdict = Verdict::NotTested;
+    // A map that cannot be read is the station's fault, as a lost link is; the rest (a field
+    // not filled in, the link taken or not opening) are the operator's to put right.
+    m_verdict = note == Note::MapDamaged ? Verdict::Error : Verdict::NotTested;
     m_whyNotTested = { note, {}, why };
     m_shownStep.reset();
+    // Nothing of the previous unit stays beside a refusal.
+    m_note = Message();
+    m_keptWhy.clear();
 }
 
 JigStation::Unit JigRun::finish(const JigTest::Result &result, const JigStation::Setup &setup)
 {
-    m_verdict = result.passed() ? Verdict::Pass : Verdict::Fail;
+    m_verdict = result.passed() ? Verdict::Pass : result.linkLost() ? Verdict::Error : Verdict::Fail;
     m_whyNotTested = Message();
-    if (const JigTest::Step *failed = result.firstFailure())
+    const auto lost = std::find_if(result.steps.cbegin(), result.steps.cend(), [](const JigTest::Step &step) { return !step.passed && step.linkLost; });
+    if (m_verdict == Verdict::Error && lost != result.steps.cend())
+        m_shownStep = *lost;
+    else if (const JigTest::Step *failed = result.firstFailure())
         m_shownStep = *failed;
     else if (!result.steps.isEmpty())
         m_shownStep = result.steps.constFirst();
@@ -134,7 +181,7 @@ JigStation::Unit JigRun::finish(const JigTest::Result &result, const JigStation:
         break;
     }
     m_keptWhy = unit.kept.why;
-    m_waiting = unit.kept.waiting;
+    countWaiting();
     if (unit.kept.place == RecordKeeper::Place::Store)
         m_counters = m_station->counters(setup.station);
     return unit;

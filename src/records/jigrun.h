@@ -9,7 +9,8 @@
 #include <optional>
 
 // The production window's decisions, without the window: the fields checked before a unit, one
-// unit taken to its verdict (PASS, FAIL, or NOT TESTED when something stood in the way), what
+// unit taken to its verdict (PASS, FAIL, ERROR when the station could not test it, or NOT
+// TESTED when something stood in the way before the link opened), what
 // became of its record, the day's counters, the records waiting on this PC, and the export of a
 // range of days. The window reads its fields into it and shows what it holds; the tests and the
 // command line reach the same decisions without one.
@@ -19,7 +20,7 @@
 class JigRun
 {
 public:
-    enum class Verdict { Ready, Testing, Pass, Fail, NotTested };
+    enum class Verdict { Ready, Testing, Pass, Fail, NotTested, Error };
     // What the operator is told beside the verdict: why no unit was tested, where its record
     // went, how an export went.
     enum class Note {
@@ -36,6 +37,8 @@ public:
         NoUnit,
         Exported,     // args: the units, where to
         ExportFailed,
+        Delivered,    // args: the records, where to
+        DeliveryFailed,
     };
     struct Message
     {
@@ -68,8 +71,10 @@ public:
     void useStation(const QString &station);
 
     // The checks that come before the link opens. The setup to test with, or nothing with the
-    // verdict NOT TESTED and whyNotTested() saying why. busy: another operation holds the link.
-    std::optional<JigStation::Setup> prepare(const Fields &fields, bool busy);
+    // verdict NOT TESTED and whyNotTested() saying why; a jig map that cannot be read is ERROR
+    // (the station cannot test), with the same reason. busy: another operation holds the link.
+    // Either way the previous unit's result is gone.
+    std::optional<JigStation::Setup> prepare(const Fields &fields, bool busy, bool engineering = false);
     // A unit under way.
     void begin();
     // The link could not be had: note is Busy or NoLink.
@@ -93,8 +98,13 @@ public:
     std::optional<RecordStore::DayCounters> counters() const { return m_counters; }
     // Why there are no counters while a store is open.
     QString whyNoCounters();
-    // Records waiting in the pending file; -1 when unknown.
+    // Records waiting in the pending file for the store in use; -1 when unknown.
     int waiting() const { return m_waiting; }
+    // Those waiting for other stores (or a store not named), by store.
+    QList<PendingRecords::StoreCount> waitingElsewhere() const { return m_waitingElsewhere; }
+    // The operator's explicit choice: what waits for meantFor goes into the store in use.
+    // note() says how many went where.
+    PendingRecords::Delivery deliverHere(const QString &meantFor);
 
     JigStation *station() const { return m_station.get(); }
     QString storeShown() const { return m_storeShown; }
@@ -106,9 +116,12 @@ public:
     QString mapName() const { return m_mapName; }
 
 private:
+    void countWaiting();
+
     QString m_pendingPath;
     std::unique_ptr<JigStation> m_station;
     QString m_storeSetting;
+    QString m_counterStation;
     QString m_storeShown;
     QString m_whyNoStore;
     QString m_whyNotDelivered;
@@ -116,6 +129,7 @@ private:
     QString m_mapName;
     bool m_mapBuiltIn = true;
     int m_waiting = -1;
+    QList<PendingRecords::StoreCount> m_waitingElsewhere;
     std::optional<RecordStore::DayCounters> m_counters;
 
     Verdict m_verdict = Verdict::Ready;

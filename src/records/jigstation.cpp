@@ -53,7 +53,7 @@ JigStation::Unit JigStation::keep(const JigTest::Result &result, const Setup &se
         unit.kept.waiting = waiting();
         return unit;
     }
-    unit.record = JigRecord::from(result, { setup.station.trimmed(), setup.operatorName.trimmed(), setup.map.name() });
+    unit.record = JigRecord::from(result, { setup.station.trimmed(), setup.operatorName.trimmed(), setup.map.name(), setup.engineering });
     unit.kept = m_keeper.keep(*unit.record);
     return unit;
 }
@@ -69,8 +69,19 @@ std::optional<RecordStore::DayCounters> JigStation::counters(const QString &stat
     return m_keeper.store().dayCounters(station.trimmed(), localDay);
 }
 
+std::optional<QList<PendingRecords::StoreCount>> JigStation::waitingByStore()
+{
+    return m_keeper.pending().countByStore();
+}
+
 int JigStation::waiting()
 {
-    const std::optional<QList<UnitRecord>> records = m_keeper.pending().records();
-    return records ? int(records->size()) : -1;
+    const std::optional<QList<PendingRecords::StoreCount>> counts = waitingByStore();
+    if (!counts)
+        return -1;
+    const QString here = store().settings().displayString();
+    for (const PendingRecords::StoreCount &count : *counts)
+        if (count.store == here)
+            return count.records;
+    return 0;
 }

@@ -24,6 +24,7 @@ public:
         QString station;
         QString operatorName;
         JigMap map = JigMap::defaultMap();
+        bool engineering = false; // an engineering run: recorded, never counted in yield
         JigTest::Options options;
     };
 
@@ -66,7 +67,10 @@ public:
     // The station's figures of a local day, from the store; nothing when it cannot be read
     // (why() says why).
     std::optional<RecordStore::DayCounters> counters(const QString &station, const QDate &localDay = QDate::currentDate());
-    // Records waiting in the pending file; -1 when it cannot be read.
+    // Records waiting in the pending file, by the store they were meant for; nothing when it
+    // cannot be read.
+    std::optional<QList<PendingRecords::StoreCount>> waitingByStore();
+    // Those waiting for this station's store; -1 when the file cannot be read.
     int waiting();
 
     QString why() { return m_keeper.store().why(); }

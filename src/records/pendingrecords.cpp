@@ -4,6 +4,8 @@
 #include "records/recordstore.h"
 
 #include <QDir>
+#include <QJsonObject>
+#include <algorithm>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -52,9 +54,13 @@ void syncFolder(const QString &folder)
 #endif
 }
 
-QByteArray jsonLine(const UnitRecord &record)
+const QLatin1String StoreKey("store");
+
+QByteArray jsonLine(const PendingRecords::Waiting &waiting)
 {
-    return QJsonDocument(record.toJson()).toJson(QJsonDocument::Compact) + '\n';
+    QJsonObject object = waiting.record.toJson();
+    object.insert(StoreKey, waiting.store);
+    return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
 }
 
 // Appends the bytes and waits until they are on the disk; on failure the file is cut back to
@@ -115,17 +121,17 @@ QString PendingRecords::damagedPath() const
     return m_filePath + QStringLiteral(".damaged");
 }
 
-bool PendingRecords::append(const UnitRecord &record, QString *why)
+bool PendingRecords::append(const UnitRecord &record, const QString &store, QString *why)
 {
     if (const QString invalid = record.whyInvalid(); !invalid.isEmpty())
         return fail(why, QStringLiteral("the record is incomplete: %1").arg(invalid));
     QLockFile lockFile(m_filePath + QStringLiteral(".lock"));
     if (!lock(lockFile, m_filePath, why))
         return false;
-    return appendDurably(m_filePath, jsonLine(record), why);
+    return appendDurably(m_filePath, jsonLine({ record, store }), why);
 }
 
-std::optional<QList<UnitRecord>> PendingRecords::records(QString *why)
+std::optional<QList<PendingRecords::Waiting>> PendingRecords::waiting(QString *why)
 {
     QLockFile lockFile(m_filePath + QStringLiteral(".lock"));
     if (!lock(lockFile, m_filePath, why))
@@ -134,11 +140,38 @@ std::optional<QList<UnitRecord>> PendingRecords::records(QString *why)
     return readLocked(&setAside, why);
 }
 
-std::optional<QList<UnitRecord>> PendingRecords::readLocked(int *setAside, QString *why)
+std::optional<QList<UnitRecord>> PendingRecords::records(QString *why)
+{
+    const std::optional<QList<Waiting>> all = waiting(why);
+    if (!all)
+        return std::nullopt;
+    QList<UnitRecord> records;
+    for (const Waiting &w : *all)
+        records.append(w.record);
+    return records;
+}
+
+std::optional<QList<PendingRecords::StoreCount>> PendingRecords::countByStore(QString *why)
+{
+    const std::optional<QList<Waiting>> all = waiting(why);
+    if (!all)
+        return std::nullopt;
+    QList<StoreCount> counts;
+    for (const Waiting &w : *all) {
+        auto at = std::find_if(counts.begin(), counts.end(), [&](const StoreCount &c) { return c.store == w.store; });
+        if (at == counts.end())
+            counts.append({ w.store, 1 });
+        else
+            ++at->records;
+    }
+    return counts;
+}
+
+std::optional<QList<PendingRecords::Waiting>> PendingRecords::readLocked(int *setAside, QString *why)
 {
     QFile file(m_filePath);
     if (!file.exists())
-        return QList<UnitRecord>();
+        return QList<Waiting>();
     if (!file.open(QIODevice::ReadOnly)) {
         fail(why, QStringLiteral("cannot open %1: %2").arg(m_filePath, file.errorString()));
         return std::nullopt;
@@ -155,7 +188,7 @@ std::optional<QList<UnitRecord>> PendingRecords::readLocked(int *setAside, QStri
     }
     file.close();
 
-    QList<UnitRecord> records;
+    QList<Waiting> records;
     QList<QByteArray> damaged;
     const QList<QByteArray> lines = content.split('\n');
     for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -169,8 +202,10 @@ std::optional<QList<UnitRecord>> PendingRecords::readLocked(int *setAside, QStri
             damage = QStringLiteral("not JSON (%1 at byte %2)").arg(parseError.errorString()).arg(parseError.offset);
         else if (!document.isObject())
             damage = QStringLiteral("not a JSON object");
+        else if (const QJsonValue store = document.object().value(StoreKey); !store.isUndefined() && !store.isString())
+            damage = QStringLiteral("store is not a text");
         else if (const std::optional<UnitRecord> record = UnitRecord::fromJson(document.object(), &damage)) {
-            records.append(*record);
+            records.append({ *record, store.toString() });
             continue;
         }
         if (i == lines.size() - 1)
@@ -202,7 +237,7 @@ std::optional<QList<UnitRecord>> PendingRecords::readLocked(int *setAside, QStri
     return records;
 }
 
-bool PendingRecords::rewriteLocked(const QList<UnitRecord> &records, QString *why)
+bool PendingRecords::rewriteLocked(const QList<Waiting> &records, QString *why)
 {
     if (records.isEmpty()) {
         if (QFile::exists(m_filePath) && !QFile::remove(m_filePath))
@@ -214,7 +249,7 @@ bool PendingRecords::rewriteLocked(const QList<UnitRecord> &records, QString *wh
     QSaveFile file(m_filePath);
     if (!file.open(QIODevice::WriteOnly))
         return fail(why, QStringLiteral("cannot rewrite %1: %2").arg(m_filePath, file.errorString()));
-    for (const UnitRecord &record : records)
+    for (const Waiting &record : records)
         file.write(jsonLine(record));
     if (!file.commit())
         return fail(why, QStringLiteral("cannot rewrite %1: %2").arg(m_filePath, file.errorString()));
@@ -223,21 +258,37 @@ bool PendingRecords::rewriteLocked(const QList<UnitRecord> &records, QString *wh
 
 PendingRecords::Delivery PendingRecords::deliver(RecordStore &store)
 {
+    return deliverMeantFor(store, store.settings().displayString());
+}
+
+PendingRecords::Delivery PendingRecords::deliverTo(RecordStore &store, const QString &meantFor)
+{
+    return deliverMeantFor(store, meantFor);
+}
+
+PendingRecords::Delivery PendingRecords::deliverMeantFor(RecordStore &store, const QString &meantFor)
+{
     Delivery delivery;
     QLockFile lockFile(m_filePath + QStringLiteral(".lock"));
     if (!lock(lockFile, m_filePath, &delivery.why))
         return delivery;
-    const std::optional<QList<UnitRecord>> waiting = readLocked(&delivery.setAside, &delivery.why);
+    const std::optional<QList<Waiting>> waiting = readLocked(&delivery.setAside, &delivery.why);
     if (!waiting || waiting->isEmpty())
         return delivery;
 
-    QList<UnitRecord> kept;
-    for (const UnitRecord &record : *waiting) {
-        if (!delivery.storeReached) {
-            kept.append(record);
+    QList<Waiting> kept;
+    for (const Waiting &w : *waiting) {
+        if (w.store != meantFor) {
+            ++delivery.otherStores;
+            kept.append(w);
             continue;
         }
-        switch (store.write(record)) {
+        if (!delivery.storeReached) {
+            ++delivery.remaining;
+            kept.append(w);
+            continue;
+        }
+        switch (store.write(w.record)) {
         case RecordStore::WriteResult::Stored:
         case RecordStore::WriteResult::AlreadyStored:
             ++delivery.delivered;
@@ -249,17 +300,17 @@ PendingRecords::Delivery PendingRecords::deliver(RecordStore &store)
             // One record the store will not take does not hold back the others.
             if (delivery.why.isEmpty())
                 delivery.why = store.why();
-            kept.append(record);
+            ++delivery.remaining;
+            kept.append(w);
             break;
         }
     }
-    delivery.remaining = int(kept.size());
     if (delivery.delivered > 0) {
         QString why;
         if (!rewriteLocked(kept, &why)) {
             // The confirmed records stay in the file; the next delivery finds them stored already.
             delivery.why = why;
-            delivery.remaining = int(waiting->size());
+            delivery.remaining += delivery.delivered;
         }
     }
     return delivery;

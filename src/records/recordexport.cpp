@@ -36,6 +36,15 @@ QString csvField(const QString &text)
     return quote ? QLatin1Char('"') + field + QLatin1Char('"') : field;
 }
 
+// A text a person or a controller wrote: a spreadsheet takes a cell that begins with = + - @ (or
+// a tab or line end before them) for a formula and runs it. The apostrophe in front is the
+// spreadsheets' own mark for "this is text"; it is shown by none of them and runs nothing.
+QString textCell(const QString &text)
+{
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r\n");
+    return !text.isEmpty() && formulaStarts.contains(text.front()) ? QLatin1Char('\'') + text : text;
+}
+
 QString localTime(const QDateTime &time)
 {
     // A local time with its offset, so the text still says which moment it is when read elsewhere.
@@ -59,7 +68,7 @@ QStringList RecordExport::csvHeader()
     return { QStringLiteral("record_id"), QStringLiteral("serial_number"), QStringLiteral("controller_id"),
              QStringLiteral("model"), QStringLiteral("version"), QStringLiteral("station"), QStringLiteral("operator"),
              QStringLiteral("start"), QStringLiteral("end"), QStringLiteral("jig_map"), QStringLiteral("verdict"),
-             QStringLiteral("step"), QStringLiteral("step_name"), QStringLiteral("expected"), QStringLiteral("measured"),
+             QStringLiteral("engineering"), QStringLiteral("step"), QStringLiteral("step_name"), QStringLiteral("expected"), QStringLiteral("measured"),
              QStringLiteral("step_result"), QStringLiteral("reason") };
 }
 
@@ -68,14 +77,15 @@ QByteArray RecordExport::csv(const QList<UnitRecord> &records)
     QString out;
     appendRow(out, csvHeader());
     for (const UnitRecord &r : records) {
-        const QStringList unit{ r.recordId.toString(QUuid::WithoutBraces), r.serialNumber, r.controllerId, r.model, r.version,
-                                r.station, r.operatorName, localTime(r.start), localTime(r.end), r.jigMapName,
-                                UnitRecord::verdictText(r.verdict) };
+        const QStringList unit{ r.recordId.toString(QUuid::WithoutBraces), textCell(r.serialNumber), textCell(r.controllerId),
+                                textCell(r.model), textCell(r.version), textCell(r.station), textCell(r.operatorName),
+                                localTime(r.start), localTime(r.end), textCell(r.jigMapName), UnitRecord::verdictText(r.verdict),
+                                r.engineering ? QStringLiteral("yes") : QStringLiteral("no") };
         if (r.steps.isEmpty())
             appendRow(out, unit + QStringList{ {}, {}, {}, {}, {}, {} });
         for (const StepRecord &s : r.steps) {
-            appendRow(out, unit + QStringList{ QString::number(s.index), s.name, s.expected, s.measured,
-                                               s.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL"), s.why });
+            appendRow(out, unit + QStringList{ QString::number(s.index), textCell(s.name), textCell(s.expected), textCell(s.measured),
+                                               s.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL"), textCell(s.why) });
         }
     }
     return QByteArray("\xEF\xBB\xBF") + out.toUtf8();

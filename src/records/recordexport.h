@@ -20,8 +20,10 @@ class RecordStore;
 // rows end in CR LF, and a field is quoted when it holds a comma, quote, tab, line end or
 // leading or trailing space, with quotes doubled (RFC 4180). The other control characters have
 // no place in a CSV field and come out as their visible symbols (U+2400 + code, DEL as U+2421):
-// a raw reply's SOH shows as "␁". Times are local, with their offset. The JSON files keep every
-// text exactly as recorded.
+// a raw reply's SOH shows as "␁". A text cell (names, serial number, the controller's replies)
+// that begins with = + - @, a tab or a line end gets an apostrophe in front, so that a
+// spreadsheet shows it as text and never runs it as a formula. Times are local, with their
+// offset. The JSON files keep every text exactly as recorded.
 class RecordExport
 {
 public:

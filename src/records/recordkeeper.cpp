@@ -10,6 +10,11 @@ PendingRecords::Delivery RecordKeeper::deliverPending()
     return m_pending.deliver(m_store);
 }
 
+PendingRecords::Delivery RecordKeeper::deliverHere(const QString &meantFor)
+{
+    return m_pending.deliverTo(m_store, meantFor);
+}
+
 RecordKeeper::Outcome RecordKeeper::keep(const UnitRecord &record)
 {
     Outcome outcome;
@@ -20,6 +25,7 @@ RecordKeeper::Outcome RecordKeeper::keep(const UnitRecord &record)
 
     const PendingRecords::Delivery delivery = deliverPending();
     outcome.waiting = delivery.remaining;
+    outcome.waitingElsewhere = delivery.otherStores;
     QString storeError = delivery.why;
     // Unreachable a moment ago: a second try would only wait for the same time-out again.
     if (delivery.storeReached) {
@@ -39,7 +45,7 @@ RecordKeeper::Outcome RecordKeeper::keep(const UnitRecord &record)
     }
 
     QString pendingError;
-    if (m_pending.append(record, &pendingError)) {
+    if (m_pending.append(record, m_store.settings().displayString(), &pendingError)) {
         outcome.place = Place::Pending;
         ++outcome.waiting;
         outcome.why = QStringLiteral("The record store cannot take the record of %1 now (%2). It is kept on this PC with %3 waiting and sent when the store can take it.")

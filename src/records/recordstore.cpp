@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -13,20 +14,26 @@ namespace {
 // Times are milliseconds since 1970 UTC: the same integer on both backends, compared as numbers.
 // Text timestamps would sort by the database's collation, which on a PostgreSQL database with a
 // locale collation need not be the order of the characters.
-const char *const SchemaStatements[] = {
-    "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)",
-    "CREATE TABLE IF NOT EXISTS units ("
-    " record_id VARCHAR(36) PRIMARY KEY,"
-    " serial_number TEXT NOT NULL,"
-    " controller_id TEXT NOT NULL,"
-    " model TEXT NOT NULL,"
-    " version TEXT NOT NULL,"
-    " station TEXT NOT NULL,"
-    " operator_name TEXT NOT NULL,"
-    " start_ms BIGINT NOT NULL,"
-    " end_ms BIGINT NOT NULL,"
-    " jig_map TEXT NOT NULL,"
-    " verdict VARCHAR(4) NOT NULL CHECK (verdict IN ('PASS', 'FAIL')))",
+// The units table by name: an upgrade of an SQLite file builds it anew beside the old one.
+QString unitsTable(const QString &name)
+{
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS %1 ("
+                          " record_id VARCHAR(36) PRIMARY KEY,"
+                          " serial_number TEXT NOT NULL,"
+                          " controller_id TEXT NOT NULL,"
+                          " model TEXT NOT NULL,"
+                          " version TEXT NOT NULL,"
+                          " station TEXT NOT NULL,"
+                          " operator_name TEXT NOT NULL,"
+                          " start_ms BIGINT NOT NULL,"
+                          " end_ms BIGINT NOT NULL,"
+                          " jig_map TEXT NOT NULL,"
+                          " verdict VARCHAR(5) NOT NULL CHECK (verdict IN ('PASS', 'FAIL', 'ERROR')),"
+                          " engineering INTEGER NOT NULL DEFAULT 0 CHECK (engineering IN (0, 1)))")
+        .arg(name);
+}
+
+const char *const StepsTable =
     "CREATE TABLE IF NOT EXISTS steps ("
     " record_id VARCHAR(36) NOT NULL REFERENCES units (record_id),"
     " step_index INTEGER NOT NULL,"
@@ -35,15 +42,19 @@ const char *const SchemaStatements[] = {
     " measured TEXT NOT NULL,"
     " passed INTEGER NOT NULL CHECK (passed IN (0, 1)),"
     " reason TEXT NOT NULL,"
-    " PRIMARY KEY (record_id, step_index))",
+    " PRIMARY KEY (record_id, step_index))";
+
+// Made with the tables and again after an upgrade (SQLite's rebuilt units table lost its own).
+const char *const Indexes[] = {
     "CREATE INDEX IF NOT EXISTS units_by_start ON units (start_ms)",
-    // First-pass yield looks for a serial number's earliest record.
-    "CREATE INDEX IF NOT EXISTS units_by_serial ON units (serial_number, start_ms)",
+    // A unit's history, and the yield's look for a serial number's first and last production
+    // test: the index holds what that look asks (kind and verdict), so it never reads the table.
+    "CREATE INDEX IF NOT EXISTS units_by_serial_and_kind ON units (serial_number, start_ms, record_id, engineering, verdict)",
 };
 
 const QString UnitColumns = QStringLiteral(
     "u.record_id, u.serial_number, u.controller_id, u.model, u.version, u.station, u.operator_name,"
-    " u.start_ms, u.end_ms, u.jig_map, u.verdict");
+    " u.start_ms, u.end_ms, u.jig_map, u.verdict, u.engineering");
 
 bool isPostgresql(const RecordStoreSettings &settings)
 {
@@ -150,16 +161,36 @@ bool RecordStore::open()
     // CREATE ... IF NOT EXISTS would otherwise print a notice for every table already there.
     if (isPostgresql(m_settings))
         setup.exec(QStringLiteral("SET client_min_messages TO WARNING"));
-    else
-        setup.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
     setup.finish();
 
+    // SQLite's foreign keys go on only after the schema is ready: an upgrade rebuilds the units
+    // table the steps refer to, which SQLite allows only with them off (and they cannot be
+    // switched inside the upgrade's transaction).
     if (!prepareSchema()) {
         close();
         return false;
     }
+    if (!isPostgresql(m_settings)) {
+        setup.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+        setup.finish();
+    }
     m_why.clear();
     return true;
+}
+
+std::optional<int> RecordStore::storedVersion()
+{
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("SELECT MAX(version) FROM schema_version")) || !query.next()) {
+        failWith(QStringLiteral("Not a record store"), query);
+        return std::nullopt;
+    }
+    const QVariant version = query.value(0);
+    if (version.isNull()) {
+        failWith(QStringLiteral("Not a record store"), QStringLiteral("its schema_version table is empty"));
+        return std::nullopt;
+    }
+    return version.toInt();
 }
 
 bool RecordStore::prepareSchema()
@@ -177,52 +208,84 @@ bool RecordStore::prepareSchema()
             return failWith(QStringLiteral("Not a record store"),
                             QStringLiteral("it has a units or steps table, but not the schema_version table this program makes"));
         }
-        if (!createSchema())
+        if (!changeSchema(0))
             return false;
     }
-    QSqlQuery query(db);
-    // A file that is not an SQLite database fails here, on its first read.
-    if (!query.exec(QStringLiteral("SELECT MAX(version) FROM schema_version")) || !query.next())
-        return failWith(QStringLiteral("Not a record store"), query);
-    const QVariant version = query.value(0);
-    if (version.isNull())
-        return failWith(QStringLiteral("Not a record store"), QStringLiteral("its schema_version table is empty"));
-    if (version.toInt() > SchemaVersion) {
+    const std::optional<int> version = storedVersion();
+    if (!version)
+        return false;
+    if (*version > SchemaVersion) {
         return failWith(QStringLiteral("The record store was made by a newer program"),
-                        QStringLiteral("schema version %1; this program knows %2").arg(version.toInt()).arg(SchemaVersion));
+                        QStringLiteral("its schema version is %1; this program knows versions up to %2").arg(*version).arg(SchemaVersion));
     }
-    if (version.toInt() != SchemaVersion)
-        return failWith(QStringLiteral("Not a record store"), QStringLiteral("unknown schema version %1").arg(version.toString()));
+    if (*version < 1)
+        return failWith(QStringLiteral("Not a record store"), QStringLiteral("unknown schema version %1").arg(*version));
+    if (*version < SchemaVersion && !changeSchema(*version))
+        return false;
     return true;
 }
 
-bool RecordStore::createSchema()
+bool RecordStore::changeSchema(int from)
 {
     QSqlDatabase db = database();
+    const QString what = from == 0 ? QStringLiteral("Cannot make the record tables")
+                                   : QStringLiteral("Cannot upgrade the record store from schema version %1 to %2").arg(from).arg(SchemaVersion);
     if (!db.transaction())
-        return failWith(QStringLiteral("Cannot make the record tables"), db.lastError().text());
+        return failWith(what, db.lastError().text());
     QSqlQuery query(db);
-    // Two stations opening a new PostgreSQL database at once: IF NOT EXISTS alone can still
-    // collide in the catalogue, so the second waits for the first here. SQLite's write lock
-    // does the same for a file.
-    bool ok = !isPostgresql(m_settings) || query.exec(QStringLiteral("SELECT pg_advisory_xact_lock(4242001)"));
-    for (const char *statement : SchemaStatements)
-        ok = ok && query.exec(QLatin1String(statement));
-    ok = ok && query.prepare(QStringLiteral("INSERT INTO schema_version (version) SELECT ? WHERE NOT EXISTS (SELECT 1 FROM schema_version)"));
-    if (ok) {
-        query.addBindValue(SchemaVersion);
-        ok = query.exec();
+    auto run = [&query](const QString &statement) { return query.exec(statement); };
+    // Two stations opening a new or older PostgreSQL database at once: IF NOT EXISTS alone can
+    // still collide in the catalogue, so the second waits for the first here and then finds the
+    // work done. SQLite's write lock does the same for a file, taken by the first write.
+    bool ok = !isPostgresql(m_settings) || run(QStringLiteral("SELECT pg_advisory_xact_lock(4242001)"));
+    int found = from;
+    if (ok && from > 0) {
+        // Read again under the lock: another station may have upgraded meanwhile.
+        ok = query.exec(QStringLiteral("SELECT MAX(version) FROM schema_version")) && query.next();
+        if (ok)
+            found = query.value(0).toInt();
+        query.finish();
     }
+    if (ok && found == 0) {
+        ok = run(unitsTable(QStringLiteral("units"))) && run(QLatin1String(StepsTable))
+            && run(QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)"))
+            && query.prepare(QStringLiteral("INSERT INTO schema_version (version) SELECT ? WHERE NOT EXISTS (SELECT 1 FROM schema_version)"));
+        if (ok) {
+            query.addBindValue(SchemaVersion);
+            ok = query.exec();
+        }
+    } else if (ok && found == 1) {
+        // Version 2: the verdict ERROR and the engineering runs; every older record is a
+        // production run. A station still on the older program refuses the store from then on
+        // (a newer schema) rather than write what it does not know.
+        if (isPostgresql(m_settings)) {
+            ok = run(QStringLiteral("ALTER TABLE units ALTER COLUMN verdict TYPE VARCHAR(5)"))
+                && run(QStringLiteral("ALTER TABLE units DROP CONSTRAINT IF EXISTS units_verdict_check"))
+                && run(QStringLiteral("ALTER TABLE units ADD CONSTRAINT units_verdict_check CHECK (verdict IN ('PASS', 'FAIL', 'ERROR'))"))
+                && run(QStringLiteral("ALTER TABLE units ADD COLUMN engineering INTEGER NOT NULL DEFAULT 0 CHECK (engineering IN (0, 1))"))
+                && run(QStringLiteral("DROP INDEX IF EXISTS units_by_serial"));
+        } else {
+            // SQLite changes no check of a table: the table is built anew and takes its place.
+            const QString columns = QStringLiteral("record_id, serial_number, controller_id, model, version, station, operator_name,"
+                                                   " start_ms, end_ms, jig_map, verdict");
+            ok = run(unitsTable(QStringLiteral("units_upgrade")))
+                && run(QStringLiteral("INSERT INTO units_upgrade (%1, engineering) SELECT %1, 0 FROM units").arg(columns))
+                && run(QStringLiteral("DROP TABLE units")) && run(QStringLiteral("ALTER TABLE units_upgrade RENAME TO units"));
+        }
+        ok = ok && run(QStringLiteral("UPDATE schema_version SET version = %1").arg(SchemaVersion));
+    }
+    for (const char *statement : Indexes)
+        ok = ok && run(QLatin1String(statement));
     if (!ok) {
         const QString detail = query.lastError().text();
         query.finish();
         db.rollback();
-        return failWith(QStringLiteral("Cannot make the record tables"), detail);
+        return failWith(what, detail);
     }
     if (!db.commit()) {
         const QString detail = db.lastError().text();
         db.rollback();
-        return failWith(QStringLiteral("Cannot make the record tables"), detail);
+        return failWith(what, detail);
     }
     return true;
 }
@@ -292,15 +355,15 @@ RecordStore::WriteResult RecordStore::writeOnce(const UnitRecord &record)
     // The record id decides: a second delivery of the same record leaves the first as it is.
     QSqlQuery unit(db);
     if (!unit.prepare(QStringLiteral("INSERT INTO units (record_id, serial_number, controller_id, model, version, station,"
-                                     " operator_name, start_ms, end_ms, jig_map, verdict)"
-                                     " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (record_id) DO NOTHING"))) {
+                                     " operator_name, start_ms, end_ms, jig_map, verdict, engineering)"
+                                     " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (record_id) DO NOTHING"))) {
         return abandon(unit);
     }
     for (const QVariant &value : { QVariant(idText(record.recordId)), textValue(record.serialNumber), textValue(record.controllerId),
                                    textValue(record.model), textValue(record.version), textValue(record.station),
                                    textValue(record.operatorName), QVariant(record.start.toMSecsSinceEpoch()),
                                    QVariant(record.end.toMSecsSinceEpoch()), textValue(record.jigMapName),
-                                   QVariant(UnitRecord::verdictText(record.verdict)) }) {
+                                   QVariant(UnitRecord::verdictText(record.verdict)), QVariant(record.engineering ? 1 : 0) }) {
         unit.addBindValue(value);
     }
     if (!unit.exec())
@@ -336,13 +399,15 @@ RecordStore::WriteResult RecordStore::writeOnce(const UnitRecord &record)
     return WriteResult::Stored;
 }
 
-std::optional<QList<UnitRecord>> RecordStore::readUnits(const QString &where, const QVariantList &values)
+std::optional<QList<UnitRecord>> RecordStore::readUnits(const QString &where, const QVariantList &values, const Reading &reading)
 {
     const QString what = QStringLiteral("Cannot read the records");
     QSqlDatabase db = database();
     QSqlQuery units(db);
     units.setForwardOnly(true);
-    if (!units.prepare(QStringLiteral("SELECT %1 FROM units u WHERE %2 ORDER BY u.start_ms, u.record_id").arg(UnitColumns, where))) {
+    const QString order = reading.newestFirst ? QStringLiteral("u.start_ms DESC, u.record_id DESC") : QStringLiteral("u.start_ms, u.record_id");
+    const QString limit = reading.limit > 0 ? QStringLiteral(" LIMIT %1").arg(reading.limit) : QString();
+    if (!units.prepare(QStringLiteral("SELECT %1 FROM units u WHERE %2 ORDER BY %3%4").arg(UnitColumns, where, order, limit))) {
         failWith(what, units);
         return std::nullopt;
     }
@@ -373,22 +438,32 @@ std::optional<QList<UnitRecord>> RecordStore::readUnits(const QString &where, co
         if (!verdict)
             damage.insert(id, QStringLiteral("verdict is \"%1\"").arg(units.value(10).toString()));
         r.verdict = verdict.value_or(UnitRecord::Verdict::Fail);
+        r.engineering = units.value(11).toInt() != 0;
         byId.insert(id, records.size());
         records.append(r);
     }
     units.finish();
-    if (records.isEmpty())
+    if (records.isEmpty() || !reading.withSteps)
         return records;
 
     QSqlQuery steps(db);
     steps.setForwardOnly(true);
+    // A page names its units; a range is read by its condition again, in one pass.
+    QVariantList stepValues = values;
+    QString stepWhere = where;
+    if (reading.limit > 0) {
+        stepValues.clear();
+        for (const UnitRecord &r : std::as_const(records))
+            stepValues << idText(r.recordId);
+        stepWhere = QStringLiteral("u.record_id IN (%1)").arg(QStringList(stepValues.size(), QStringLiteral("?")).join(QLatin1Char(',')));
+    }
     if (!steps.prepare(QStringLiteral("SELECT s.record_id, s.step_index, s.name, s.expected, s.measured, s.passed, s.reason"
                                       " FROM steps s JOIN units u ON u.record_id = s.record_id WHERE %1"
-                                      " ORDER BY s.record_id, s.step_index").arg(where))) {
+                                      " ORDER BY s.record_id, s.step_index").arg(stepWhere))) {
         failWith(what, steps);
         return std::nullopt;
     }
-    for (const QVariant &value : values)
+    for (const QVariant &value : std::as_const(stepValues))
         steps.addBindValue(value);
     if (!steps.exec()) {
         failWith(what, steps);
@@ -414,7 +489,8 @@ std::optional<QList<UnitRecord>> RecordStore::readUnits(const QString &where, co
     QList<UnitRecord> valid;
     for (const UnitRecord &r : std::as_const(records)) {
         const QString id = idText(r.recordId);
-        const QString problem = damage.contains(id) ? damage.value(id) : r.whyInvalid();
+        // Without its steps a unit's verdict cannot be checked against them.
+        const QString problem = damage.contains(id) ? damage.value(id) : reading.withSteps ? r.whyInvalid() : QString();
         if (problem.isEmpty())
             valid.append(r);
         else
@@ -427,7 +503,7 @@ RecordStore::FindResult RecordStore::find(const QUuid &recordId, UnitRecord *rec
 {
     std::optional<QList<UnitRecord>> found;
     withConnection([&] {
-        found = readUnits(QStringLiteral("u.record_id = ?"), { idText(recordId) });
+        found = readUnits(QStringLiteral("u.record_id = ?"), { idText(recordId) }, {});
         return found.has_value();
     });
     if (!found)
@@ -443,7 +519,7 @@ std::optional<QList<UnitRecord>> RecordStore::unitsBetween(const QDateTime &from
 {
     std::optional<QList<UnitRecord>> found;
     withConnection([&] {
-        found = readUnits(QStringLiteral("u.start_ms >= ? AND u.start_ms < ?"), { from.toMSecsSinceEpoch(), to.toMSecsSinceEpoch() });
+        found = readUnits(QStringLiteral("u.start_ms >= ? AND u.start_ms < ?"), { from.toMSecsSinceEpoch(), to.toMSecsSinceEpoch() }, {});
         return found.has_value();
     });
     return found;
@@ -452,26 +528,32 @@ std::optional<QList<UnitRecord>> RecordStore::unitsBetween(const QDateTime &from
 std::optional<RecordStore::DayCounters> RecordStore::dayCounters(const QString &station, const QDate &localDay)
 {
     const QVariantList day{ station, dayStartMs(localDay), dayStartMs(localDay.addDays(1)) };
-    const QString sameDay = QStringLiteral("u.station = ? AND u.start_ms >= ? AND u.start_ms < ?");
+    // Engineering runs are kept, never counted.
+    const QString sameDay = QStringLiteral("u.station = ? AND u.start_ms >= ? AND u.start_ms < ? AND u.engineering = 0");
     DayCounters counters;
     const bool ok = withConnection([&] {
         QSqlQuery query(database());
         query.setForwardOnly(true);
         query.prepare(QStringLiteral("SELECT COUNT(*), SUM(CASE WHEN u.verdict = 'PASS' THEN 1 ELSE 0 END),"
-                                     " COUNT(DISTINCT u.serial_number) FROM units u WHERE %1").arg(sameDay));
+                                     " SUM(CASE WHEN u.verdict = 'ERROR' THEN 1 ELSE 0 END),"
+                                     " COUNT(DISTINCT CASE WHEN u.verdict <> 'ERROR' THEN u.serial_number END) FROM units u WHERE %1")
+                          .arg(sameDay));
         for (const QVariant &value : day)
             query.addBindValue(value);
         if (!query.exec() || !query.next())
             return failWith(QStringLiteral("Cannot count the records"), query);
-        counters.records = query.value(0).toInt();
+        counters.errors = query.value(2).toInt();
+        counters.records = query.value(0).toInt() - counters.errors;
         counters.passed = query.value(1).toInt();
         counters.failed = counters.records - counters.passed;
-        counters.units = query.value(2).toInt();
+        counters.units = query.value(3).toInt();
         query.finish();
 
-        // A unit's first record: none of its serial number started earlier (ties go by id).
+        // A unit's first record: no production test of its serial number started earlier (ties
+        // go by id). A test the station could not complete (ERROR) is no test of the unit.
         query.prepare(QStringLiteral("SELECT COUNT(*), SUM(CASE WHEN u.verdict = 'PASS' THEN 1 ELSE 0 END) FROM units u"
-                                     " WHERE %1 AND NOT EXISTS (SELECT 1 FROM units e WHERE e.serial_number = u.serial_number"
+                                     " WHERE %1 AND u.verdict <> 'ERROR' AND NOT EXISTS (SELECT 1 FROM units e"
+                                     " WHERE e.serial_number = u.serial_number AND e.engineering = 0 AND e.verdict <> 'ERROR'"
                                      " AND (e.start_ms < u.start_ms OR (e.start_ms = u.start_ms AND e.record_id < u.record_id)))")
                           .arg(sameDay));
         for (const QVariant &value : day)
@@ -485,4 +567,83 @@ std::optional<RecordStore::DayCounters> RecordStore::dayCounters(const QString &
     if (!ok)
         return std::nullopt;
     return counters;
+}
+
+std::optional<QList<UnitRecord>> RecordStore::unitsWhere(const QString &where, const QVariantList &values, const Reading &reading)
+{
+    std::optional<QList<UnitRecord>> found;
+    withConnection([&] {
+        found = readUnits(where, values, reading);
+        return found.has_value();
+    });
+    return found;
+}
+
+bool RecordStore::query(const QString &what, const std::function<bool(QSqlDatabase &db, QString *detail)> &attempt)
+{
+    return withConnection([&] {
+        QSqlDatabase db = database();
+        QString detail;
+        if (attempt(db, &detail))
+            return true;
+        return failWith(what, detail);
+    });
+}
+
+QString RecordStore::dialect() const
+{
+    return isPostgresql(m_settings) ? QStringLiteral("postgresql") : QStringLiteral("sqlite");
+}
+
+bool RecordStore::isRoleName(const QString &name)
+{
+    static const QRegularExpression plain(QStringLiteral("^[a-z_][a-z0-9_]{0,62}$"));
+    return plain.match(name).hasMatch();
+}
+
+bool RecordStore::setUpServer(const QString &stationRole, const QString &password)
+{
+    const QString what = QStringLiteral("Cannot set up the record server");
+    if (!isPostgresql(m_settings))
+        return failWith(what, QStringLiteral("only a PostgreSQL store is shared by stations; an SQLite file is this PC's"));
+    if (!isRoleName(stationRole))
+        return failWith(what, QStringLiteral("the role \"%1\" is not a plain name (a-z, 0-9, _)").arg(stationRole));
+    // The tables first, made by the owner as any first connection makes them.
+    if (!open())
+        return false;
+    QSqlDatabase db = database();
+    if (!db.transaction())
+        return failWith(what, db.lastError().text());
+    // Names cannot be bound as values: the role is checked above, the password quoted as SQL
+    // writes a text, and the database's name quoted as SQL writes a name.
+    QString quotedPassword = password;
+    quotedPassword.replace(QLatin1Char('\''), QLatin1String("''"));
+    QString quotedDatabase = m_settings.database;
+    quotedDatabase.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    QStringList statements{
+        QStringLiteral("DO $$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = '%1') THEN CREATE ROLE %1 LOGIN; END IF; END $$").arg(stationRole),
+        QStringLiteral("GRANT CONNECT ON DATABASE \"%1\" TO %2").arg(quotedDatabase, stationRole),
+        QStringLiteral("GRANT USAGE ON SCHEMA public TO %1").arg(stationRole),
+        QStringLiteral("REVOKE ALL ON units, steps, schema_version FROM %1").arg(stationRole),
+        QStringLiteral("GRANT SELECT, INSERT ON units, steps TO %1").arg(stationRole),
+        QStringLiteral("GRANT SELECT ON schema_version TO %1").arg(stationRole),
+    };
+    if (!password.isEmpty())
+        statements << QStringLiteral("ALTER ROLE %1 PASSWORD '%2'").arg(stationRole, quotedPassword);
+    QSqlQuery query(db);
+    for (const QString &statement : std::as_const(statements)) {
+        if (!query.exec(statement)) {
+            // The password stays out of the message.
+            const QString detail = query.lastError().text();
+            query.finish();
+            db.rollback();
+            return failWith(what, detail);
+        }
+    }
+    if (!db.commit()) {
+        const QString detail = db.lastError().text();
+        db.rollback();
+        return failWith(what, detail);
+    }
+    return true;
 }

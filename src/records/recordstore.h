@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 #include <QUuid>
+#include <functional>
 #include <optional>
 
 class QSqlDatabase;
@@ -31,7 +32,9 @@ public:
     };
     enum class FindResult { Found, NotFound, Failed };
 
-    // One station's figures for one local day. Retests count in records, passed and failed;
+    // One station's figures for one local day, production runs only (engineering runs are
+    // never counted). A test the station could not complete (ERROR) counts in errors alone:
+    // it says nothing of the unit. Retests count in records, passed and failed;
     // first-pass yield looks only at each unit's (serial number's) very first record anywhere
     // in the store, so a unit first tested here today counts once, as passed or not, and a
     // unit that came back from an earlier day does not count at all.
@@ -40,6 +43,7 @@ public:
         int records = 0;
         int passed = 0;
         int failed = 0;
+        int errors = 0;           // tests the station could not complete
         int units = 0;            // distinct serial numbers among the records
         int firstTimeUnits = 0;   // units whose first record is among them
         int firstTimePassed = 0;  // ... and passed at that first test
@@ -47,7 +51,9 @@ public:
         double firstPassYield() const;
     };
 
-    static constexpr int SchemaVersion = 1;
+    // 2: the verdict ERROR and the engineering flag. An older store is upgraded in one
+    // transaction at its first connection; a newer one is refused, naming both versions.
+    static constexpr int SchemaVersion = 2;
 
     explicit RecordStore(const RecordStoreSettings &settings);
     ~RecordStore();
@@ -67,12 +73,38 @@ public:
     FindResult find(const QUuid &recordId, UnitRecord *record);
     // Units that started in [from, to), oldest first, with their steps. Nothing on failure.
     std::optional<QList<UnitRecord>> unitsBetween(const QDateTime &from, const QDateTime &to);
+    // How units are read: oldest or newest first, all or the first `limit`, with their steps or
+    // without (a table of units needs none).
+    struct Reading
+    {
+        bool newestFirst = false;
+        int limit = 0;  // 0: all
+        bool withSteps = true;
+    };
+    // The units that meet an SQL condition on the units table under the alias u.
+    std::optional<QList<UnitRecord>> unitsWhere(const QString &where, const QVariantList &values, const Reading &reading);
+    // A query of its own on the open connection (the queries of RecordQueries); what names it in
+    // why() when attempt fails and sets the detail.
+    bool query(const QString &what, const std::function<bool(QSqlDatabase &db, QString *detail)> &attempt);
+    // "sqlite" or "postgresql", for the little SQL that differs.
+    QString dialect() const;
+
+    // A PostgreSQL store shared by a line, set up once by whoever owns the database: the tables,
+    // and a login role the stations connect as, which may read records and add new ones but
+    // never change or delete one. A role that exists keeps its password unless one is given.
+    // False, with why(), on SQLite or when the server refuses.
+    bool setUpServer(const QString &stationRole, const QString &password);
+    // The name a station role may have: a plain SQL name, not quoted.
+    static bool isRoleName(const QString &name);
+
     std::optional<DayCounters> dayCounters(const QString &station, const QDate &localDay = QDate::currentDate());
 
 private:
     QSqlDatabase database() const;
     bool prepareSchema();
-    bool createSchema();
+    std::optional<int> storedVersion();
+    // From version `from` (0: no tables yet) to SchemaVersion, in one transaction.
+    bool changeSchema(int from);
     bool answers();
     // Runs attempt on an open connection; when it fails and the connection turns out lost, once
     // more on a new one. Nothing opened: false with why() set.
@@ -80,7 +112,7 @@ private:
     bool withConnection(Attempt attempt);
     bool failWith(const QString &what, const QSqlQuery &query);
     bool failWith(const QString &what, const QString &detail);
-    std::optional<QList<UnitRecord>> readUnits(const QString &where, const QVariantList &values);
+    std::optional<QList<UnitRecord>> readUnits(const QString &where, const QVariantList &values, const Reading &reading);
     WriteResult writeOnce(const UnitRecord &record);
 
     RecordStoreSettings m_settings;

@@ -37,7 +37,7 @@ QString timeError(const QString &name, const QDateTime &time)
 
 } // namespace
 
-void UnitRecord::finish(const QDateTime &endTime)
+void UnitRecord::finish(const QDateTime &endTime, bool linkLost)
 {
     recordId = QUuid::createUuid();
     end = endTime.toUTC();
@@ -50,7 +50,7 @@ void UnitRecord::finish(const QDateTime &endTime)
         for (QString *text : { &step.name, &step.expected, &step.measured, &step.why })
             *text = storable(*text);
     }
-    verdict = allPassed ? Verdict::Pass : Verdict::Fail;
+    verdict = allPassed ? Verdict::Pass : linkLost ? Verdict::Error : Verdict::Fail;
     for (QString *text : { &serialNumber, &controllerId, &model, &version, &station, &operatorName, &jigMapName })
         *text = storable(*text);
 }
@@ -94,6 +94,8 @@ QString UnitRecord::whyInvalid() const
     if (verdict == Verdict::Pass && !allPassed)
         return steps.isEmpty() ? QStringLiteral("verdict is PASS without any step")
                                : QStringLiteral("verdict is PASS but a step failed");
+    if (verdict != Verdict::Pass && allPassed)
+        return QStringLiteral("verdict is %1 but every step passed").arg(verdictText(verdict));
     return {};
 }
 
@@ -115,6 +117,7 @@ QJsonObject UnitRecord::toJson() const
         { QStringLiteral("end"), utcText(end) },
         { QStringLiteral("jigMap"), jigMapName },
         { QStringLiteral("verdict"), verdictText(verdict) },
+        { QStringLiteral("engineering"), engineering },
         { QStringLiteral("steps"), stepArray },
     };
 }
@@ -131,8 +134,8 @@ std::optional<UnitRecord> UnitRecord::fromJson(const QJsonObject &object, QStrin
     int format = 0;
     if (!fields.integer("format", &format))
         return refuse(fields.why());
-    if (format != FormatVersion)
-        return refuse(QStringLiteral("format %1 is not the record format %2 this program reads").arg(format).arg(FormatVersion));
+    if (format < 1 || format > FormatVersion)
+        return refuse(QStringLiteral("format %1 is not a record format this program reads (1 to %2)").arg(format).arg(FormatVersion));
 
     UnitRecord record;
     QString id, start, end, verdict;
@@ -144,6 +147,8 @@ std::optional<UnitRecord> UnitRecord::fromJson(const QJsonObject &object, QStrin
           && fields.text("verdict", &verdict))) {
         return refuse(fields.why());
     }
+    if (format >= 2 && !fields.boolean("engineering", &record.engineering))
+        return refuse(fields.why());
     record.recordId = QUuid::fromString(id);
     if (record.recordId.isNull())
         return refuse(QStringLiteral("recordId \"%1\" is not a UUID").arg(id.left(40)));
@@ -156,7 +161,10 @@ std::optional<UnitRecord> UnitRecord::fromJson(const QJsonObject &object, QStrin
     record.end = *endTime;
     const std::optional<Verdict> v = verdictFromText(verdict);
     if (!v)
-        return refuse(QStringLiteral("verdict \"%1\" is neither PASS nor FAIL").arg(verdict.left(40)));
+        return refuse(QStringLiteral("verdict \"%1\" is not PASS, FAIL or ERROR").arg(verdict.left(40)));
+    // ERROR came with format 2.
+    if (*v == Verdict::Error && format < 2)
+        return refuse(QStringLiteral("verdict ERROR in a record of format 1"));
     record.verdict = *v;
 
     const QJsonValue stepsValue = object.value(QLatin1String("steps"));
@@ -181,7 +189,15 @@ std::optional<UnitRecord> UnitRecord::fromJson(const QJsonObject &object, QStrin
 
 QString UnitRecord::verdictText(Verdict verdict)
 {
-    return verdict == Verdict::Pass ? QStringLiteral("PASS") : QStringLiteral("FAIL");
+    switch (verdict) {
+    case Verdict::Pass:
+        return QStringLiteral("PASS");
+    case Verdict::Fail:
+        break;
+    case Verdict::Error:
+        return QStringLiteral("ERROR");
+    }
+    return QStringLiteral("FAIL");
 }
 
 std::optional<UnitRecord::Verdict> UnitRecord::verdictFromText(const QString &text)
@@ -190,6 +206,8 @@ std::optional<UnitRecord::Verdict> UnitRecord::verdictFromText(const QString &te
         return Verdict::Pass;
     if (text == QLatin1String("FAIL"))
         return Verdict::Fail;
+    if (text == QLatin1String("ERROR"))
+        return Verdict::Error;
     return std::nullopt;
 }
 

@@ -14,10 +14,13 @@
 // lets a record be sent again after a lost answer without being written twice.
 struct UnitRecord
 {
-    enum class Verdict { Pass, Fail };
+    // FAIL: the unit answered wrongly or stayed silent. ERROR: the station could not test it
+    // (its link was lost), which says nothing of the unit and is kept out of the yield.
+    enum class Verdict { Pass, Fail, Error };
 
-    // The JSON form carries this number; a newer one is refused rather than half read.
-    static constexpr int FormatVersion = 1;
+    // The JSON form carries this number; a newer one is refused rather than half read. Format 1
+    // (before ERROR and engineering runs) is still read: its records are production runs.
+    static constexpr int FormatVersion = 2;
     // Texts longer than this are refused (finish() shortens them); a raw reply fits.
     static constexpr int MaxTextLength = 4096;
 
@@ -32,13 +35,16 @@ struct UnitRecord
     QDateTime end;
     QString jigMapName;
     Verdict verdict = Verdict::Fail;
+    // An engineering run (a fixture tried out, a unit examined): kept, never counted in yield.
+    bool engineering = false;
     QList<StepRecord> steps;
 
     // Closes the record: end time, a new record id, steps numbered from 1, and the verdict, PASS
     // only when there are steps and every one passed (a run that stops early adds a failed step
     // saying why). Texts a store could not hold are made storable: a NUL becomes U+2400, a text
-    // beyond MaxTextLength is cut with an ellipsis.
-    void finish(const QDateTime &endTime = QDateTime::currentDateTimeUtc());
+    // beyond MaxTextLength is cut with an ellipsis. linkLost: the station lost its link in the
+    // middle, so a run that did not pass is ERROR rather than FAIL.
+    void finish(const QDateTime &endTime = QDateTime::currentDateTimeUtc(), bool linkLost = false);
 
     // Empty when the record may be stored; else the first thing wrong with it.
     QString whyInvalid() const;

@@ -10,6 +10,7 @@ const QString StationName = QStringLiteral("JigStation");
 const QString OperatorName = QStringLiteral("JigOperator");
 const QString MapName = QStringLiteral("JigMapFile");
 const QString StoreName = QStringLiteral("JigRecordStore");
+const QString EngineeringName = QStringLiteral("JigEngineering");
 
 void readString(const SettingsKey &key, const QString &name, QString &target)
 {
@@ -35,6 +36,7 @@ JigSettings JigSettings::read()
         readString(*key, OperatorName, settings.operatorName);
         readString(*key, MapName, settings.jigMapPath);
         readString(*key, StoreName, settings.recordStore);
+        settings.engineering = key->readDword(EngineeringName).value_or(0) == 1;
     }
     return settings;
 }
@@ -45,6 +47,7 @@ bool JigSettings::save() const
     if (!key)
         return false;
     const bool written = key->writeString(StationName, station) && key->writeString(OperatorName, operatorName)
-        && key->writeString(MapName, jigMapPath) && key->writeString(StoreName, recordStore);
+        && key->writeString(MapName, jigMapPath) && key->writeString(StoreName, recordStore)
+        && key->writeDword(EngineeringName, engineering ? 1 : 0);
     return key->commit() && written;
 }

@@ -10,6 +10,8 @@
 //   JigMapFile      the jig map file; empty for the default map
 //   JigRecordStore  the record store's connection string; empty for the SQLite file in the
 //                   data folder
+//   JigEngineering  1 while the station tests engineering runs (kept, never counted in yield);
+//                   a DWORD, anything but 1 is 0
 //
 // A value that is missing or is not a string keeps its default; the others are still read.
 struct JigSettings
@@ -18,9 +20,10 @@ struct JigSettings
     QString operatorName;
     QString jigMapPath;
     QString recordStore;
+    bool engineering = false;
 
     static JigSettings defaults();
     static JigSettings read();
-    // Writes all four values, creating the key when missing; false when they could not be kept.
+    // Writes all five values, creating the key when missing; false when they could not be kept.
     bool save() const;
 };
