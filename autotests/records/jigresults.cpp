@@ -2,7 +2,13 @@
 
 JigTest::Step JigResults::step(const char *name, const char *expected, const char *measured, bool passed, const char *reason)
 {
-    return { QString::fromUtf8(name), QString::fromUtf8(expected), QString::fromUtf8(measured), passed, QString::fromUtf8(reason) };
+    JigTest::Step step;
+    step.name = QString::fromUtf8(name);
+    step.expected = QString::fromUtf8(expected);
+    step.measured = QString::fromUtf8(measured);
+    step.passed = passed;
+    step.why = QString::fromUtf8(reason);
+    return step;
 }
 
 QList<JigTest::Step> JigResults::goodSteps()

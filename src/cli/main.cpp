@@ -34,7 +34,6 @@ int main(int argc, char *argv[])
     } else {
         application = std::make_unique<QCoreApplication>(argc, argv);
     }
-    QCoreApplication &app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("zu42cli"));
 
     QTextStream out(stdout);
