@@ -118,7 +118,9 @@ private slots:
         if (qEnvironmentVariableIsSet("ZU42_KEEP_PICTURES"))
             page.save(QStringLiteral("%1/certificate-%2.png").arg(qEnvironmentVariable("ZU42_KEEP_PICTURES")).arg(language));
         QVERIFY(inked(page, QRect(560, 100, 200, 120)) > 500);
-        QVERIFY(inked(page, QRect(60, 340, 700, 50)) > 100);
+        // The rows' height follows the fonts the system has (Wine's are smaller): a band wide
+        // enough for either.
+        QVERIFY(inked(page, QRect(60, 290, 700, 120)) > 100);
         QCOMPARE(inked(page, QRect(0, 0, 50, 1169)), 0);
     }
 };
