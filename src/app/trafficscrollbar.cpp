@@ -38,8 +38,9 @@ void TrafficScrollBar::sliderChange(SliderChange change)
         this,
         [this] {
             m_checkPending = false;
+            // Painted now, as soon as the base bar's own update would have been.
             if (look() != m_painted)
-                update();
+                repaint();
         },
         Qt::QueuedConnection);
 }
