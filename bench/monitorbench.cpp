@@ -13,6 +13,7 @@
 #include "processprobe.h"
 #include "simprocess.h"
 #include "link/linksettings.h"
+#include "link/localclock.h"
 #include "notone.h"
 #include "processfigures.h"
 
@@ -272,7 +273,7 @@ int main(int argc, char *argv[])
     QElapsedTimer feedWall;
     feedWall.start();
     for (int i = 1; i <= feed; ++i) {
-        event.time = QDateTime::currentDateTime();
+        event.time = LocalClock::now(); // as the link stamps its events
         // A reply that differs each time, as the clock's reply does.
         event.reply = "\x03" "000IE" + QByteArray::number(20261207000000LL + i) + "\x04" "9CD2\r";
         monitor->observer()->exchangeEnded(event);

@@ -354,6 +354,9 @@ private Q_SLOTS:
         QTest::newRow("following the end") << 200 << QList<int> { 40, 7, 1, 6, 3 } << false;
         QTest::newRow("scrolled up") << 200 << QList<int> { 40, 7, 1 } << true;
         QTest::newRow("the oldest make room") << 50 << QList<int> { 45, 7, 1, 6 } << false;
+        // The scroll bar's handle as small as it gets, at the end: only the rows change.
+        QTest::newRow("a long table, following the end") << 2000 << QList<int> { 1500, 7, 1, 6 } << false;
+        QTest::newRow("a long table, scrolled up") << 2000 << QList<int> { 1500, 7, 1, 6 } << true;
     }
     void shouldShowNewRowsAsAWholeRepaintWould()
     {

@@ -71,6 +71,10 @@ private Q_SLOTS:
                               << "2026-12-07 23:59:59.999 +08:00" << "23:59:59.999";
         QTest::newRow("west, half hour") << QDateTime(day, QTime(0, 0), QTimeZone(-(3 * 3600 + 1800)))
                                          << "2026-12-07 00:00:00.000 -03:30" << "00:00:00.000";
+        QTest::newRow("as the link stamps it") << QDateTime(day, QTime(14, 41, 48, 687), Qt::OffsetFromUTC, 3600)
+                                               << "2026-12-07 14:41:48.687 +01:00" << "14:41:48.687";
+        QTest::newRow("a year of three digits") << QDateTime(QDate(987, 6, 5), QTime(4, 3, 2, 10), QTimeZone::utc())
+                                                << "0987-06-05 04:03:02.010 +00:00" << "04:03:02.010";
         QTest::newRow("none") << QDateTime() << QString() << QString();
     }
     void shouldWriteTheTimeWithItsOffset()
@@ -89,6 +93,8 @@ private Q_SLOTS:
         QTest::newRow("nothing sent") << qint64(-1) << QString();
         QTest::newRow("zero") << qint64(0) << "0.000";
         QTest::newRow("loopback") << qint64(412) << "0.412";
+        QTest::newRow("a few microseconds") << qint64(7) << "0.007";
+        QTest::newRow("tens of microseconds") << qint64(1061) << "1.061";
         QTest::newRow("the TCP limit") << qint64(1200000) << "1200.000";
         QTest::newRow("odd") << qint64(1234567) << "1234.567";
     }

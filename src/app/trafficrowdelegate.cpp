@@ -54,7 +54,7 @@ void TrafficRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
 
     // The text where the style would put it, with its margins.
     const int margin = textMargin(style, widget);
-    const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).adjusted(margin, 0, -margin, 0);
+    const QRect area = textArea(opt, style).adjusted(margin, 0, -margin, 0);
     if (area.width() <= 0)
         return;
     const QStaticText laid = laidOut(text, opt.font, area.width());
@@ -71,6 +71,31 @@ void TrafficRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     painter->setPen(opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
     painter->drawStaticText(QPointF(x, y), laid);
     painter->restore();
+}
+
+QRect TrafficRowDelegate::textArea(const QStyleOptionViewItem &option, const QStyle *style) const
+{
+    // The style lays out an empty text to find its area, the same for every cell of a column:
+    // the area is kept relative to the cell, for what it depends on.
+    const TextArea key { style,
+                         option.rect.size(),
+                         fontKey(option.font),
+                         option.features,
+                         option.decorationPosition,
+                         option.decorationSize,
+                         option.displayAlignment,
+                         option.direction,
+                         QRect() };
+    for (const TextArea &known : std::as_const(m_textAreas))
+        if (known.sameCell(key))
+            return known.area.translated(option.rect.topLeft());
+    const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &option, option.widget);
+    // The columns of one language and its faces; a resized column or a language switch brings others.
+    if (m_textAreas.size() >= 32)
+        m_textAreas.removeFirst();
+    m_textAreas.append(key);
+    m_textAreas.last().area = area.translated(-option.rect.topLeft());
+    return area;
 }
 
 const QString &TrafficRowDelegate::fontKey(const QFont &font) const

@@ -34,10 +34,34 @@ private:
     // The text as laid out in the font, cut to the width with an ellipsis where it is wider.
     QStaticText laidOut(const QString &text, const QFont &font, int width) const;
 
+    // Where the style puts the text of a cell like option's (its text left out).
+    QRect textArea(const QStyleOptionViewItem &option, const QStyle *style) const;
+
     // QFont::key() spells out every attribute of the face: asked once per face, not per cell.
     const QString &fontKey(const QFont &font) const;
 
+    struct TextArea
+    {
+        const QStyle *style;
+        QSize cell;
+        QString font;
+        QStyleOptionViewItem::ViewItemFeatures features;
+        QStyleOptionViewItem::Position decorationPosition;
+        QSize decorationSize;
+        Qt::Alignment alignment;
+        Qt::LayoutDirection direction;
+        QRect area; // relative to the cell
+        bool sameCell(const TextArea &other) const
+        {
+            return style == other.style && cell == other.cell && features == other.features
+                && decorationPosition == other.decorationPosition && decorationSize == other.decorationSize
+                && alignment == other.alignment
+                && direction == other.direction && font == other.font;
+        }
+    };
+
     QFont m_bytesFont;
+    mutable QList<TextArea> m_textAreas;
     mutable QList<std::pair<QFont, QString>> m_fontKeys;
     // Some screens of cells; the least recently drawn go first. Most texts of a stream are
     // new (times, clock replies), so a larger store only holds more of what is never drawn again.

@@ -1,10 +1,18 @@
 #include "app/traffictableview.h"
 
+#include "app/trafficscrollbar.h"
+
 #include <QHeaderView>
 
 TrafficTableView::TrafficTableView(QWidget *parent)
     : QTableView(parent)
 {
+    // The item view tells its base of the bar's actions and moves; a bar set afterwards is
+    // connected to the view here.
+    auto *bar = new TrafficScrollBar(this);
+    setVerticalScrollBar(bar);
+    connect(bar, &QScrollBar::actionTriggered, this, &TrafficTableView::verticalScrollbarAction);
+    connect(bar, &QScrollBar::valueChanged, this, &TrafficTableView::verticalScrollbarValueChanged);
     // Moved by whole pixels, what is on the screen moves exactly as far as the rows do.
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
 }

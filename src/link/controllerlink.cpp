@@ -1,6 +1,7 @@
 #include "link/controllerlink.h"
 
 #include "link/exchange.h"
+#include "link/localclock.h"
 #include "link/serialtransport.h"
 #include "link/tcptransport.h"
 #include "link/wirelog.h"
@@ -110,7 +111,7 @@ bool ControllerLink::reopen()
         if (observed()) {
             ExchangeEvent event;
             event.kind = ExchangeEvent::Kind::LinkClosed;
-            event.time = QDateTime::currentDateTime();
+            event.time = LocalClock::now();
             event.link = link;
             event.detail = openFailureText();
             notify(std::move(event));
@@ -135,7 +136,7 @@ bool ControllerLink::openTransport()
 {
     m_openFailure = OpenFailure::None;
     m_openFailureDetail.clear();
-    const QDateTime started = observed() ? QDateTime::currentDateTime() : QDateTime();
+    const QDateTime started = observed() ? LocalClock::now() : QDateTime();
     const bool ok = m_transport->open(&m_openFailure, &m_openFailureDetail);
     if (!ok && m_openFailure == OpenFailure::None)
         m_openFailure = OpenFailure::PortError;
@@ -165,7 +166,7 @@ void ControllerLink::noticeLostConnection(const Reply &reply)
     if (observed()) {
         ExchangeEvent event;
         event.kind = ExchangeEvent::Kind::LinkClosed;
-        event.time = QDateTime::currentDateTime();
+        event.time = LocalClock::now();
         event.link = m_transport->description();
         event.detail = reply.detail;
         notify(std::move(event));
@@ -193,7 +194,7 @@ void ControllerLink::close()
     if (m_opened && observed()) {
         ExchangeEvent event;
         event.kind = ExchangeEvent::Kind::LinkClosed;
-        event.time = QDateTime::currentDateTime();
+        event.time = LocalClock::now();
         event.link = link;
         notify(std::move(event));
     }
@@ -245,7 +246,7 @@ Reply ControllerLink::exchange(QByteArrayView command)
     }
 
     ExchangeEvent event;
-    event.time = QDateTime::currentDateTime();
+    event.time = LocalClock::now();
     event.link = transport.description();
     QElapsedTimer clock;
     clock.start();
@@ -278,7 +279,7 @@ void ControllerLink::reportRefused(const QByteArray &what, const QString &why)
     if (!observed())
         return;
     ExchangeEvent event;
-    event.time = QDateTime::currentDateTime();
+    event.time = LocalClock::now();
     event.link = m_transport ? m_transport->description() : QString();
     event.request = what;
     event.verdict = Verdict::Refused;

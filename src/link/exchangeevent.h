@@ -14,7 +14,7 @@ struct ExchangeEvent
     enum class Kind : std::uint8_t { Exchange, LinkOpened, LinkClosed };
 
     Kind kind = Kind::Exchange;
-    QDateTime time;        // local time at the start
+    QDateTime time;        // local time at the start, with its offset from UTC (LocalClock)
     QString link;          // "ttyUSB0 19200,e,8,1" or "127.0.0.1:5003": what was in force
     QByteArray request;    // the request frame as sent (SOH .. CR); a refused command's text
     QByteArray reply;      // every byte that arrived during the exchange, noise included

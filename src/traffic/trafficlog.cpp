@@ -112,9 +112,10 @@ void TrafficLog::write(const ExchangeEvent &event)
         m_waiting.pop_front();
         ++m_lost;
     }
-    const QString before = currentPath();
+    // While switched on the day of the file is always set: the path changes with it alone.
+    const QDate before = m_day;
     flushWaiting();
-    if (currentPath() != before)
+    if (m_day != before)
         Q_EMIT stateChanged();
 }
 

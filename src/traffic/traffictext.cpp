@@ -14,6 +14,39 @@ QChar picture(char16_t code)
     return QChar(code);
 }
 
+void appendDigits(QString &text, int value, int width)
+{
+    const qsizetype at = text.size();
+    text.resize(at + width);
+    for (qsizetype i = at + width - 1; i >= at; --i) {
+        text[i] = QLatin1Char(char('0' + value % 10));
+        value /= 10;
+    }
+}
+
+// "hh:mm:ss.zzz"
+void appendClock(QString &text, const QTime &clock)
+{
+    appendDigits(text, clock.hour(), 2);
+    text += QLatin1Char(':');
+    appendDigits(text, clock.minute(), 2);
+    text += QLatin1Char(':');
+    appendDigits(text, clock.second(), 2);
+    text += QLatin1Char('.');
+    appendDigits(text, clock.msec(), 3);
+}
+
+// "+01:00", "-03:30"
+QString offsetText(int seconds)
+{
+    QString text(seconds < 0 ? QLatin1Char('-') : QLatin1Char('+'));
+    const int minutes = (seconds < 0 ? -seconds : seconds) / 60;
+    appendDigits(text, minutes / 60, 2);
+    text += QLatin1Char(':');
+    appendDigits(text, minutes % 60, 2);
+    return text;
+}
+
 } // namespace
 
 QString TrafficText::pictures(QByteArrayView bytes)
@@ -56,27 +89,46 @@ QByteArray TrafficText::commandLetters(QByteArrayView request)
     return text.mid(start);
 }
 
+// The times are written digit by digit: QDateTime::toString reads its format anew at every
+// call, and the log and the table write a time for every exchange.
 QString TrafficText::clockTime(const QDateTime &time)
 {
-    return time.toString(QStringLiteral("hh:mm:ss.zzz"));
+    if (!time.isValid())
+        return QString();
+    QString text;
+    appendClock(text, time.time());
+    return text;
 }
 
 QString TrafficText::fullTime(const QDateTime &time)
 {
     if (!time.isValid())
         return QString();
-    const int offset = time.offsetFromUtc();
-    const int minutes = (offset < 0 ? -offset : offset) / 60;
-    return time.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz "))
-        + QStringLiteral("%1%2:%3")
-              .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-              .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-              .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+    const QDate date = time.date();
+    if (date.year() < 1000 || date.year() > 9999)
+        return time.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz ")) + offsetText(time.offsetFromUtc());
+    QString text;
+    text.reserve(30);
+    appendDigits(text, date.year(), 4);
+    text += QLatin1Char('-');
+    appendDigits(text, date.month(), 2);
+    text += QLatin1Char('-');
+    appendDigits(text, date.day(), 2);
+    text += QLatin1Char(' ');
+    appendClock(text, time.time());
+    text += QLatin1Char(' ');
+    text += offsetText(time.offsetFromUtc());
+    return text;
 }
 
 QString TrafficText::roundTripMs(qint64 microseconds)
 {
     if (microseconds < 0)
         return QString();
-    return QString::number(double(microseconds) / 1000.0, 'f', 3);
+    // The milliseconds with three decimals, from the whole microseconds: exact, where the
+    // conversion of a double is slow.
+    QString text = QString::number(microseconds / 1000);
+    text += QLatin1Char('.');
+    appendDigits(text, int(microseconds % 1000), 3);
+    return text;
 }
