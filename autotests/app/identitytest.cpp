@@ -7,11 +7,6 @@ namespace {
 
 const QColor Red(255, 0, 0);
 
-QString english(int id)
-{
-    return TextTable::text(id, TextTable::English);
-}
-
 } // namespace
 
 class IdentityTest : public QObject
@@ -101,8 +96,8 @@ void IdentityTest::shouldSendCommandsInOrder()
     h.click(button.toLatin1().constData());
 
     QCOMPARE(sim.requests(), expected);
-    QVERIFY2(banners.seen.contains(english(bannerId)), qPrintable(banners.seen.join(u'|')));
-    QCOMPARE(h.banner(), english(TextTable::CommandOk));
+    QVERIFY2(banners.seen.contains(inEnglish(bannerId)), qPrintable(banners.seen.join(u'|')));
+    QCOMPARE(h.banner(), inEnglish(TextTable::CommandOk));
     QVERIFY(!h.window->session().link().isOpen());
     // Nothing of the tool's own link changes with the controller's.
     QCOMPARE(h.window->session().deviceId(), QByteArray("001"));
@@ -158,7 +153,7 @@ void IdentityTest::shouldStopAtFirstFailedExchange()
     h.click(button.toLatin1().constData());
 
     QCOMPARE(sim.requests(), expected);
-    QCOMPARE(h.banner(), english(TextTable::CommandError));
+    QCOMPARE(h.banner(), inEnglish(TextTable::CommandError));
     QCOMPARE(h.lamp("shComm"), Red);
     QVERIFY(!h.window->session().link().isOpen());
     QVERIFY(h.window->isEnabled());
@@ -190,23 +185,7 @@ void IdentityTest::shouldRefuseBeforeSendingAnything()
     QFETCH(QStringList, controls);
     QFETCH(Simulator::Wiring, wiring);
 
-    Simulator sim({}, wiring);
-    QVERIFY(sim.start());
-    WindowHarness h;
-    QVERIFY(connectWithId(h, sim));
-    setControls(h, controls);
-    const int opens = h.traffic.opens();
-
-    h.click(button.toLatin1().constData());
-
-    QCOMPARE(h.traffic.opens(), opens);
-    QCOMPARE(h.banner(), english(TextTable::InvalidValue));
-    QVERIFY(!h.find("pnMsg")->toolTip().isEmpty());
-    QCOMPARE(h.lamp("shComm"), Red);
-    QCOMPARE(h.tone->played.last().frequencyHz, 300);
-    QVERIFY(h.window->isEnabled());
-    QTest::qWait(50);
-    QVERIFY(sim.requests().isEmpty());
+    checkRefusedBeforeSending(wiring, button, controls);
 }
 
 QTEST_MAIN(IdentityTest)

@@ -113,26 +113,7 @@ void ParamsTest::shouldRefuseValueBeforeOpeningLink()
     QFETCH(QStringList, controls);
     QFETCH(Simulator::Wiring, wiring);
 
-    Simulator sim({}, wiring);
-    QVERIFY(sim.start());
-    WindowHarness h;
-    QVERIFY(connectWithId(h, sim));
-    setControls(h, controls);
-    const int opens = h.traffic.opens();
-    const qsizetype tones = h.tone->played.size();
-
-    h.click(button.toLatin1().constData());
-
-    QCOMPARE(h.traffic.opens(), opens);
-    QCOMPARE(h.banner(), TextTable::text(TextTable::InvalidValue, TextTable::English));
-    QCOMPARE(h.lamp("shComm"), Red);
-    QCOMPARE(h.tone->played.size(), tones + 1);
-    QCOMPARE(h.tone->played.last().frequencyHz, 300);
-    QVERIFY(h.window->isEnabled());
-    QVERIFY(h.find("pcMain")->isEnabled());
-    // Give a stray exchange time to show in the log.
-    QTest::qWait(50);
-    QVERIFY(sim.requests().isEmpty());
+    checkRefusedBeforeSending(wiring, button, controls);
 }
 
 void ParamsTest::shouldSayInvalidValueInCurrentLanguage()
