@@ -86,21 +86,7 @@ void IdentityTest::shouldSendCommandsInOrder()
     QFETCH(int, bannerId);
     QFETCH(Simulator::Wiring, wiring);
 
-    Simulator sim({ "--id", "001" }, wiring);
-    QVERIFY(sim.start());
-    WindowHarness h;
-    QVERIFY(connectWithId(h, sim, "001"));
-    setControls(h, controls);
-
-    BannerRecorder banners(h);
-    h.click(button.toLatin1().constData());
-
-    QCOMPARE(sim.requests(), expected);
-    QVERIFY2(banners.seen.contains(inEnglish(bannerId)), qPrintable(banners.seen.join(u'|')));
-    QCOMPARE(h.banner(), inEnglish(TextTable::CommandOk));
-    QVERIFY(!h.window->session().link().isOpen());
-    // Nothing of the tool's own link changes with the controller's.
-    QCOMPARE(h.window->session().deviceId(), QByteArray("001"));
+    checkSentAndEndedOk(wiring, button, controls, expected, bannerId);
 }
 
 void IdentityTest::shouldShowScrollBarPositionAsId_data()

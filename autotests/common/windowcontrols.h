@@ -135,3 +135,28 @@ inline void checkRefusedBeforeSending(Simulator::Wiring wiring, const QString &b
     QTest::qWait(50);
     QVERIFY(sim.requests().isEmpty());
 }
+
+// Presses button with the controls left as given, in a window connected to controller 001
+// through wiring: exactly the expected requests go out, the banner shows bannerId on the way, and
+// the operation ends well with the link closed; the tool's own controller ID stays.
+inline void checkSentAndEndedOk(Simulator::Wiring wiring, const QString &button, const QStringList &controls,
+                                const QList<QByteArray> &expected, int bannerId)
+{
+    Simulator sim({ "--id", "001" }, wiring);
+    QVERIFY(sim.start());
+    WindowHarness h;
+    QVERIFY(connectWithId(h, sim, "001"));
+    setControls(h, controls);
+
+    BannerRecorder banners(h);
+    h.click(button.toLatin1().constData());
+
+    QCOMPARE(sim.requests(), expected);
+    QVERIFY2(banners.seen.contains(inEnglish(bannerId)), qPrintable(banners.seen.join(u'|')));
+    QCOMPARE(h.banner(), inEnglish(TextTable::CommandOk));
+    QCOMPARE(h.lamp("shComm"), QColor(255, 255, 0));
+    QCOMPARE(h.tone->played.last().frequencyHz, 1000);
+    QVERIFY(!h.window->session().link().isOpen());
+    QVERIFY(h.window->isEnabled());
+    QCOMPARE(h.window->session().deviceId(), QByteArray("001"));
+}
