@@ -48,6 +48,12 @@ QList<QByteArray> outputCommands(const QList<QByteArray> &log)
     return out;
 }
 
+// The simulator started and the window connected to it.
+bool connected(WindowHarness &h, Simulator &sim)
+{
+    return sim.start() && h.connectTo(sim);
+}
+
 // The explicit enabled state of every push button of the window.
 QMap<QString, bool> buttonStates(const WindowHarness &h)
 {
@@ -190,9 +196,8 @@ private Q_SLOTS:
     void shouldFinishThePassInProgressWhenCancelled()
     {
         Simulator sim({ "--jig" });
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         AutoTestRun run(h, sim);
         bool cancelled = false;
         QVERIFY(run.run([&](const QList<QByteArray> &log) {
@@ -216,9 +221,8 @@ private Q_SLOTS:
     void shouldSendOnlyInputReadsWhileNoBoxChanges()
     {
         Simulator sim;
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         AutoTestRun run(h, sim);
         const QDateTime started = QDateTime::currentDateTime();
         QVERIFY(run.run([&](const QList<QByteArray> &log) {
@@ -262,9 +266,8 @@ private Q_SLOTS:
         QFETCH(Simulator::Wiring, wiring);
 
         Simulator sim({}, wiring);
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         auto tick = [&](const QList<int> &boxes) {
             for (int n = 1; n <= 4; ++n)
                 h.find<QCheckBox>(OutputBoxes[n - 1])->setChecked(boxes.contains(n));
@@ -303,9 +306,8 @@ private Q_SLOTS:
         QFETCH(QList<bool>, lit);
         QFETCH(Simulator::Wiring, wiring);
         Simulator sim({ "--inputs", inputs }, wiring);
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         AutoTestRun run(h, sim);
         QString panel;
         QVERIFY(lampsMatchAfterPasses(h, run, 2, lit, &panel));
@@ -316,9 +318,8 @@ private Q_SLOTS:
     void shouldShowTheRecordThenAcknowledgeIt()
     {
         Simulator sim({ "--record-every", "2", "--inputs", "010100" });
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         AutoTestRun run(h, sim);
         QString beforeAck, afterAck, shDI2AtRecord;
         QVERIFY(run.run([&](const QList<QByteArray> &log) {
@@ -360,9 +361,8 @@ private Q_SLOTS:
         QFETCH(bool, clockShown);
         QFETCH(Simulator::Wiring, wiring);
         Simulator sim({ "--inputs", "111111", "--reply", reply }, wiring);
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         AutoTestRun run(h, sim);
         QString panel;
         QVERIFY(lampsMatchAfterPasses(h, run, 3, lit, &panel));
@@ -376,9 +376,8 @@ private Q_SLOTS:
     void shouldRestoreEveryControlWhenTheLinkCannotOpen()
     {
         Simulator sim;
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost));
         const quint16 deadPort = closed.serverPort();
@@ -461,9 +460,8 @@ private Q_SLOTS:
         QFETCH(Simulator::Wiring, wiring);
         QFETCH(QString, tipSays);
         Simulator sim({ "--inputs", "111111" }, wiring);
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         AutoTestRun run(h, sim);
         bool stopped = false, litBefore = false;
         QStringList unknown;
@@ -497,9 +495,8 @@ private Q_SLOTS:
     void shouldKeepEveryOtherControllerButtonUnavailableDuringARun()
     {
         Simulator sim;
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         // A button already disabled stays so after the run.
         h.find<QPushButton>("btnSetShow")->setEnabled(false);
         const QMap<QString, bool> before = buttonStates(h);
@@ -546,9 +543,8 @@ private Q_SLOTS:
         QFETCH(bool, sameMoment);
         QFETCH(Simulator::Wiring, wiring);
         Simulator sim({}, wiring);
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         AutoTestRun run(h, sim);
         int stage = 0;
         int ieAtCancel = 0;
@@ -628,9 +624,8 @@ private Q_SLOTS:
         QFETCH(int, language);
         QFETCH(bool, cancelAtOnce);
         Simulator sim;
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         auto button = h.find<QPushButton>("btnAuto");
         QString before, during;
         AutoTestRun run(h, sim);
@@ -669,9 +664,8 @@ private Q_SLOTS:
         QFETCH(QStringList, lamps);
         QFETCH(Simulator::Wiring, wiring);
         Simulator sim({ "--jig" }, wiring);
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         AutoTestRun run(h, sim);
         const QByteArray switchOn = "JD" + box.right(1).toLatin1() + "1";
         bool ticked = false, looked = false;
