@@ -48,6 +48,12 @@ QList<QByteArray> outputCommands(const QList<QByteArray> &log)
     return out;
 }
 
+// The simulator started and the window connected to it.
+bool connected(WindowHarness &h, Simulator &sim)
+{
+    return sim.start() && h.connectTo(sim);
+}
+
 // The explicit enabled state of every push button of the window.
 QMap<QString, bool> buttonStates(const WindowHarness &h)
 {
@@ -190,9 +196,8 @@ private Q_SLOTS:
     void shouldFinishThePassInProgressWhenCancelled()
     {
         Simulator sim({ "--jig" });
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         AutoTestRun run(h, sim);
         bool cancelled = false;
         QVERIFY(run.run([&](const QList<QByteArray> &log) {
@@ -216,9 +221,8 @@ private Q_SLOTS:
     void shouldSendOnlyInputReadsWhileNoBoxChanges()
     {
         Simulator sim;
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         AutoTestRun run(h, sim);
         const QDateTime started = QDateTime::currentDateTime();
         QVERIFY(run.run([&](const QList<QByteArray> &log) {
@@ -262,9 +266,8 @@ private Q_SLOTS:
         QFETCH(Simulator::Wiring, wiring);
 
         Simulator sim({}, wiring);
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         auto tick = [&](const QList<int> &boxes) {
             for (int n = 1; n <= 4; ++n)
                 h.find<QCheckBox>(OutputBoxes[n - 1])->setChecked(boxes.contains(n));
@@ -287,6 +290,7 @@ private Q_SLOTS:
         checkEndedOk(h, run.log);
     }
 
+    // Which bit lights which lamp is AutoTestReplies'; here the window's lamps through each wiring.
     void shouldShowTheInputsOnTheLamps_data()
     {
         QTest::addColumn<QString>("inputs");
@@ -294,7 +298,6 @@ private Q_SLOTS:
         QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
         QTest::newRow("1001, DI7 and DI8 on") << "100111" << QList<bool> { true, false, false, true, true, true } << Simulator::Wiring::Tcp;
         QTest::newRow("0110, DI7 on") << "011010" << QList<bool> { false, true, true, false, true, false } << Simulator::Wiring::InProcess;
-        QTest::newRow("all off") << "000000" << QList<bool> { false, false, false, false, false, false } << Simulator::Wiring::InProcess;
     }
 
     void shouldShowTheInputsOnTheLamps()
@@ -303,9 +306,8 @@ private Q_SLOTS:
         QFETCH(QList<bool>, lit);
         QFETCH(Simulator::Wiring, wiring);
         Simulator sim({ "--inputs", inputs }, wiring);
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         AutoTestRun run(h, sim);
         QString panel;
         QVERIFY(lampsMatchAfterPasses(h, run, 2, lit, &panel));
@@ -316,9 +318,8 @@ private Q_SLOTS:
     void shouldShowTheRecordThenAcknowledgeIt()
     {
         Simulator sim({ "--record-every", "2", "--inputs", "010100" });
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         AutoTestRun run(h, sim);
         QString beforeAck, afterAck, shDI2AtRecord;
         QVERIFY(run.run([&](const QList<QByteArray> &log) {
@@ -347,13 +348,10 @@ private Q_SLOTS:
         QTest::addColumn<QList<bool>>("lit");
         QTest::addColumn<bool>("clockShown");
         QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
-        // Each wrong reply would light its lamps if it were read.
+        // Each wrong reply would light its lamps if it were read. Which lengths are wrong is
+        // AutoTestReplies' to say; here each reply once, through each wiring.
         QTest::newRow("IE of 31 bytes") << "IE=2024031514253000111" << QList<bool> { false, false, false, false, true, true } << false << Simulator::Wiring::Tcp;
-        QTest::newRow("IE of 33 bytes") << "IE=202403151425300011111" << QList<bool> { false, false, false, false, true, true } << false << Simulator::Wiring::InProcess;
-        QTest::newRow("IE of 51 bytes") << "IE=202403151425300011111234567890123DOOR01"
-                                        << QList<bool> { false, false, false, false, true, true } << false << Simulator::Wiring::InProcess;
         QTest::newRow("DF of 13 bytes") << "DF=1" << QList<bool> { true, true, true, true, false, false } << true << Simulator::Wiring::InProcess;
-        QTest::newRow("DF of 15 bytes") << "DF=111" << QList<bool> { true, true, true, true, false, false } << true << Simulator::Wiring::InProcess;
     }
 
     void shouldIgnoreRepliesOfOtherLengths()
@@ -363,9 +361,8 @@ private Q_SLOTS:
         QFETCH(bool, clockShown);
         QFETCH(Simulator::Wiring, wiring);
         Simulator sim({ "--inputs", "111111", "--reply", reply }, wiring);
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         AutoTestRun run(h, sim);
         QString panel;
         QVERIFY(lampsMatchAfterPasses(h, run, 3, lit, &panel));
@@ -379,9 +376,8 @@ private Q_SLOTS:
     void shouldRestoreEveryControlWhenTheLinkCannotOpen()
     {
         Simulator sim;
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost));
         const quint16 deadPort = closed.serverPort();
@@ -464,9 +460,8 @@ private Q_SLOTS:
         QFETCH(Simulator::Wiring, wiring);
         QFETCH(QString, tipSays);
         Simulator sim({ "--inputs", "111111" }, wiring);
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         AutoTestRun run(h, sim);
         bool stopped = false, litBefore = false;
         QStringList unknown;
@@ -500,9 +495,8 @@ private Q_SLOTS:
     void shouldKeepEveryOtherControllerButtonUnavailableDuringARun()
     {
         Simulator sim;
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         // A button already disabled stays so after the run.
         h.find<QPushButton>("btnSetShow")->setEnabled(false);
         const QMap<QString, bool> before = buttonStates(h);
@@ -549,9 +543,8 @@ private Q_SLOTS:
         QFETCH(bool, sameMoment);
         QFETCH(Simulator::Wiring, wiring);
         Simulator sim({}, wiring);
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         AutoTestRun run(h, sim);
         int stage = 0;
         int ieAtCancel = 0;
@@ -615,52 +608,47 @@ private Q_SLOTS:
         QCOMPARE(sim.requests().size(), sent);
     }
 
-    void shouldFollowALanguageChangeInTheButtonCaption()
+    // The caption follows a language chosen during a run, and the one put back at its end is in
+    // the language in force then, also when the change and the cancel come together.
+    void shouldCaptionTheButtonInTheLanguageInForce_data()
     {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<int>("language");
+        QTest::addColumn<bool>("cancelAtOnce");
+        QTest::newRow("chosen during the run") << "mnuSimplified" << int(TextTable::SimplifiedChinese) << false;
+        QTest::newRow("chosen as the run is cancelled") << "mnuTraditional" << int(TextTable::TraditionalChinese) << true;
+    }
+    void shouldCaptionTheButtonInTheLanguageInForce()
+    {
+        QFETCH(QString, entry);
+        QFETCH(int, language);
+        QFETCH(bool, cancelAtOnce);
         Simulator sim;
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         auto button = h.find<QPushButton>("btnAuto");
-        QString duringRun;
-        int languageDuringRun = -1;
+        QString before, during;
         AutoTestRun run(h, sim);
         QVERIFY(run.run([&](const QList<QByteArray> &log) {
-            if (languageDuringRun < 0 && countOf(log, "DF") == 1) {
-                h.window->findChild<QAction *>("mnuSimplified")->trigger();
-                languageDuringRun = h.window->languageIndex();
-                duringRun = button->text();
-            } else if (languageDuringRun >= 0 && h.window->autoTestRunning()) {
+            if (before.isEmpty() && countOf(log, "DF") == 1) {
+                before = h.window->autoTestCaption();
+                h.window->findChild<QAction *>(entry)->trigger();
+                during = button->text();
+                if (cancelAtOnce)
+                    run.cancel();
+            } else if (!before.isEmpty() && h.window->autoTestRunning()) {
                 run.cancel();
             }
         }));
-        QCOMPARE(languageDuringRun, TextTable::SimplifiedChinese);
-        QCOMPARE(duringRun, TextTable::text(TextTable::CancelAutoTestButton, TextTable::SimplifiedChinese));
-        QCOMPARE(button->text(), TextTable::text(TextTable::AutoTestButton, TextTable::SimplifiedChinese));
+        QCOMPARE(before, TextTable::text(TextTable::CancelAutoTestButton, TextTable::English));
+        QCOMPARE(h.window->languageIndex(), language);
+        QCOMPARE(during, TextTable::text(TextTable::CancelAutoTestButton, language));
+        QCOMPARE(button->text(), TextTable::text(TextTable::AutoTestButton, language));
+        QCOMPARE(h.window->autoTestCaption(), button->text());
         QCOMPARE(run.log.last(), QByteArray("JE"));
     }
 
-    void shouldPutBackTheCaptionOfTheLanguageInForce()
-    {
-        Simulator sim;
-        QVERIFY(sim.start());
-        WindowHarness h;
-        QVERIFY(h.connectTo(sim));
-        AutoTestRun run(h, sim);
-        QString duringRun;
-        QVERIFY(run.run([&](const QList<QByteArray> &log) {
-            if (duringRun.isEmpty() && countOf(log, "DF") == 1) {
-                duringRun = h.window->autoTestCaption();
-                h.window->findChild<QAction *>("mnuTraditional")->trigger();
-                run.cancel();
-            }
-        }));
-        QCOMPARE(duringRun, TextTable::text(TextTable::CancelAutoTestButton, TextTable::English));
-        QCOMPARE(h.find<QPushButton>("btnAuto")->text(),
-                 TextTable::text(TextTable::AutoTestButton, TextTable::TraditionalChinese));
-        QCOMPARE(h.window->autoTestCaption(), TextTable::text(TextTable::AutoTestButton, TextTable::TraditionalChinese));
-    }
-
+    // The jig's wiring is the simulator's; here one output to one input and one to two.
     void shouldLightTheInputOfATickedOutputWithinOnePassOnTheJig_data()
     {
         QTest::addColumn<QString>("box");
@@ -668,7 +656,6 @@ private Q_SLOTS:
         QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
         QTest::newRow("DO1 lights DI1") << "chkDO1" << QStringList { "shDI1" } << Simulator::Wiring::Tcp;
         QTest::newRow("DO3 lights DI3 and DI7") << "chkDO3" << QStringList { "shDI3", "shDI5" } << Simulator::Wiring::InProcess;
-        QTest::newRow("DO4 lights DI4 and DI8") << "chkDO4" << QStringList { "shDI4", "shDI6" } << Simulator::Wiring::InProcess;
     }
 
     void shouldLightTheInputOfATickedOutputWithinOnePassOnTheJig()
@@ -677,9 +664,8 @@ private Q_SLOTS:
         QFETCH(QStringList, lamps);
         QFETCH(Simulator::Wiring, wiring);
         Simulator sim({ "--jig" }, wiring);
-        QVERIFY(sim.start());
         WindowHarness h;
-        QVERIFY(h.connectTo(sim));
+        QVERIFY(connected(h, sim));
         AutoTestRun run(h, sim);
         const QByteArray switchOn = "JD" + box.right(1).toLatin1() + "1";
         bool ticked = false, looked = false;

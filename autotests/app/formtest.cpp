@@ -3,7 +3,7 @@
 #include "app/lamp.h"
 #include "link/serialportlist.h"
 #include "i18n/texttable.h"
-#include "windowharness.h"
+#include "windowcontrols.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -20,14 +20,6 @@ const QStringList lineSettings = {
     "38400,n,8,1",  "38400,e,8,1",  "57600,n,8,1",  "57600,e,8,1",  "115200,n,8,1", "115200,e,8,1",
     "230400,n,8,1", "230400,e,8,1", "460800,n,8,1", "460800,e,8,1", "921600,n,8,1", "921600,e,8,1",
 };
-
-QStringList itemsOf(const QComboBox *box)
-{
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i)
-        items.append(box->itemText(i));
-    return items;
-}
 
 QStringList pagesOf(const QTabWidget *pages)
 {

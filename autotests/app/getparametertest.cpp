@@ -11,11 +11,6 @@ const QStringList SecondTable { "cmbDoorForce", "edDoorTimeout", "cmbDoorTimeout
                                 "cmbDoorLog",   "cmbExtReader",  "cmbDI_3_4Mode" };
 const QStringList NeverRead { "cmbReaderType", "chkShowStatus", "chkUseStatus", "cmbCardShow", "cmbCardByte120" };
 
-QString english(int id)
-{
-    return TextTable::text(id, TextTable::English);
-}
-
 // A first-range reply of the right length whose applied fields differ from the window's defaults:
 // every byte 01, with `change` put in at the 1-based data position.
 QByteArray firstData(int position = 0, const QByteArray &change = {})
@@ -67,7 +62,7 @@ void GetParameterTest::shouldShowWhatWasWritten()
     for (const auto &[controls, button] : writes) {
         setControls(h, controls);
         h.click(button);
-        QVERIFY2(h.banner() == english(TextTable::CommandOk), button);
+        QVERIFY2(h.banner() == inEnglish(TextTable::CommandOk), button);
     }
 
     // Back to what the window shows at start, so the read has something to change.
@@ -79,8 +74,8 @@ void GetParameterTest::shouldShowWhatWasWritten()
     h.click("btnGetParameter");
 
     QCOMPARE(sim.requests(), (QList<QByteArray> { "000AP000A15", "000AP008608" }));
-    QVERIFY(banners.seen.contains(english(TextTable::GetBanner)));
-    QCOMPARE(h.banner(), english(TextTable::CommandOk));
+    QVERIFY(banners.seen.contains(inEnglish(TextTable::GetBanner)));
+    QCOMPARE(h.banner(), inEnglish(TextTable::CommandOk));
     QCOMPARE(controlStates(h, FirstTable + SecondTable),
              (QStringList { "cmdLanguage=1", "cmbEncode=1", "cmbHourType=1", "cmbTitle=2", "cmbDateType=2",
                             "cmbCardType=2", "cmbCardByte=1", "edSameCard=77", "cmbDoorForce=1", "edDoorTimeout=200",
@@ -133,7 +128,7 @@ void GetParameterTest::shouldConvertEachField()
 
     h.click("btnGetParameter");
 
-    QCOMPARE(h.banner(), english(TextTable::CommandOk));
+    QCOMPARE(h.banner(), inEnglish(TextTable::CommandOk));
     for (const QString &e : expected)
         QCOMPARE(controlState(h, e.section(u'=', 0, 0)), e);
 }
@@ -192,7 +187,7 @@ void GetParameterTest::shouldApplyEachReadOnItsOwn()
     QCOMPARE(controlStates(h, SecondTable) != secondBefore, secondApplied);
     if (secondApplied)
         QCOMPARE(controlState(h, "cmbDoorForce"), QStringLiteral("cmbDoorForce=1"));
-    QCOMPARE(h.banner(), english(firstApplied || secondApplied ? TextTable::CommandOk : TextTable::CommandError));
+    QCOMPARE(h.banner(), inEnglish(firstApplied || secondApplied ? TextTable::CommandOk : TextTable::CommandError));
     QVERIFY(!h.window->session().link().isOpen());
     QVERIFY(h.window->isEnabled());
 }
@@ -209,7 +204,7 @@ void GetParameterTest::shouldNeverTouchControlsItDoesNotRead()
 
     h.click("btnGetParameter");
 
-    QCOMPARE(h.banner(), english(TextTable::CommandOk));
+    QCOMPARE(h.banner(), inEnglish(TextTable::CommandOk));
     QCOMPARE(controlStates(h, NeverRead), before);
 }
 
@@ -227,7 +222,7 @@ void GetParameterTest::shouldRefuseListLeftWithoutSelection()
     h.click("btnCardType");
 
     QCOMPARE(h.traffic.opens(), opens);
-    QCOMPARE(h.banner(), english(TextTable::InvalidValue));
+    QCOMPARE(h.banner(), inEnglish(TextTable::InvalidValue));
     QCOMPARE(h.tone->played.last().frequencyHz, 300);
     QTest::qWait(50);
     QVERIFY(sim.requests().isEmpty());

@@ -7,11 +7,6 @@ namespace {
 
 const QColor Red(255, 0, 0);
 
-QString english(int id)
-{
-    return TextTable::text(id, TextTable::English);
-}
-
 } // namespace
 
 class IdentityTest : public QObject
@@ -91,21 +86,7 @@ void IdentityTest::shouldSendCommandsInOrder()
     QFETCH(int, bannerId);
     QFETCH(Simulator::Wiring, wiring);
 
-    Simulator sim({ "--id", "001" }, wiring);
-    QVERIFY(sim.start());
-    WindowHarness h;
-    QVERIFY(connectWithId(h, sim, "001"));
-    setControls(h, controls);
-
-    BannerRecorder banners(h);
-    h.click(button.toLatin1().constData());
-
-    QCOMPARE(sim.requests(), expected);
-    QVERIFY2(banners.seen.contains(english(bannerId)), qPrintable(banners.seen.join(u'|')));
-    QCOMPARE(h.banner(), english(TextTable::CommandOk));
-    QVERIFY(!h.window->session().link().isOpen());
-    // Nothing of the tool's own link changes with the controller's.
-    QCOMPARE(h.window->session().deviceId(), QByteArray("001"));
+    checkSentAndEndedOk(wiring, button, controls, expected, bannerId);
 }
 
 void IdentityTest::shouldShowScrollBarPositionAsId_data()
@@ -158,7 +139,7 @@ void IdentityTest::shouldStopAtFirstFailedExchange()
     h.click(button.toLatin1().constData());
 
     QCOMPARE(sim.requests(), expected);
-    QCOMPARE(h.banner(), english(TextTable::CommandError));
+    QCOMPARE(h.banner(), inEnglish(TextTable::CommandError));
     QCOMPARE(h.lamp("shComm"), Red);
     QVERIFY(!h.window->session().link().isOpen());
     QVERIFY(h.window->isEnabled());
@@ -190,23 +171,7 @@ void IdentityTest::shouldRefuseBeforeSendingAnything()
     QFETCH(QStringList, controls);
     QFETCH(Simulator::Wiring, wiring);
 
-    Simulator sim({}, wiring);
-    QVERIFY(sim.start());
-    WindowHarness h;
-    QVERIFY(connectWithId(h, sim));
-    setControls(h, controls);
-    const int opens = h.traffic.opens();
-
-    h.click(button.toLatin1().constData());
-
-    QCOMPARE(h.traffic.opens(), opens);
-    QCOMPARE(h.banner(), english(TextTable::InvalidValue));
-    QVERIFY(!h.find("pnMsg")->toolTip().isEmpty());
-    QCOMPARE(h.lamp("shComm"), Red);
-    QCOMPARE(h.tone->played.last().frequencyHz, 300);
-    QVERIFY(h.window->isEnabled());
-    QTest::qWait(50);
-    QVERIFY(sim.requests().isEmpty());
+    checkRefusedBeforeSending(wiring, button, controls);
 }
 
 QTEST_MAIN(IdentityTest)

@@ -1,5 +1,6 @@
 // The three languages of the window: chosen from the menu, stored at once, applied to the font,
 // the check marks, the title and every caption; the controls with a font of their own keep it.
+#include "app/lamp.h"
 #include "i18n/languagefont.h"
 #include "settings/storedsettings.h"
 #include "storefile.h"
@@ -326,6 +327,24 @@ private slots:
         QCOMPARE(client->size(), QSize(680, 627));
         QVERIFY(h->window->menuBar()->geometry().bottom() < client->y());
         QCOMPARE(client->geometry().bottom(), h->window->height() - 1);
+    }
+
+    // The grey lamps' question mark is Latin: the Chinese windows draw it as the English one does.
+    void shouldDrawTheUnknownLampAlikeInEveryLanguage_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::newRow("Simplified Chinese") << 1;
+        QTest::newRow("Traditional Chinese") << 2;
+    }
+    void shouldDrawTheUnknownLampAlikeInEveryLanguage()
+    {
+        QFETCH(int, language);
+        showWindow();
+        auto *lamp = h->find<Lamp>("shDI1");
+        lamp->setUnknown();
+        const QImage english = lamp->grab().toImage();
+        choose(language);
+        QCOMPARE(lamp->grab().toImage(), english);
     }
 };
 

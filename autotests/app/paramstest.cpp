@@ -5,7 +5,6 @@
 
 namespace {
 
-const QColor Yellow(255, 255, 0);
 const QColor Red(255, 0, 0);
 
 } // namespace
@@ -67,22 +66,7 @@ void ParamsTest::shouldSendTheChosenValue()
     QFETCH(QByteArray, expected);
     QFETCH(Simulator::Wiring, wiring);
 
-    Simulator sim({ "--id", "001" }, wiring);
-    QVERIFY(sim.start());
-    WindowHarness h;
-    QVERIFY(connectWithId(h, sim, "001"));
-    setControls(h, controls);
-
-    BannerRecorder banners(h);
-    h.click(button.toLatin1().constData());
-
-    QCOMPARE(sim.requests(), QList<QByteArray> { expected });
-    QVERIFY(banners.seen.contains(TextTable::text(TextTable::SetBanner, TextTable::English)));
-    QCOMPARE(h.banner(), TextTable::text(TextTable::CommandOk, TextTable::English));
-    QCOMPARE(h.lamp("shComm"), Yellow);
-    QCOMPARE(h.tone->played.last().frequencyHz, 1000);
-    QVERIFY(!h.window->session().link().isOpen());
-    QVERIFY(h.window->isEnabled());
+    checkSentAndEndedOk(wiring, button, controls, { expected }, TextTable::SetBanner);
 }
 
 void ParamsTest::shouldRefuseValueBeforeOpeningLink_data()
@@ -113,26 +97,7 @@ void ParamsTest::shouldRefuseValueBeforeOpeningLink()
     QFETCH(QStringList, controls);
     QFETCH(Simulator::Wiring, wiring);
 
-    Simulator sim({}, wiring);
-    QVERIFY(sim.start());
-    WindowHarness h;
-    QVERIFY(connectWithId(h, sim));
-    setControls(h, controls);
-    const int opens = h.traffic.opens();
-    const qsizetype tones = h.tone->played.size();
-
-    h.click(button.toLatin1().constData());
-
-    QCOMPARE(h.traffic.opens(), opens);
-    QCOMPARE(h.banner(), TextTable::text(TextTable::InvalidValue, TextTable::English));
-    QCOMPARE(h.lamp("shComm"), Red);
-    QCOMPARE(h.tone->played.size(), tones + 1);
-    QCOMPARE(h.tone->played.last().frequencyHz, 300);
-    QVERIFY(h.window->isEnabled());
-    QVERIFY(h.find("pcMain")->isEnabled());
-    // Give a stray exchange time to show in the log.
-    QTest::qWait(50);
-    QVERIFY(sim.requests().isEmpty());
+    checkRefusedBeforeSending(wiring, button, controls);
 }
 
 void ParamsTest::shouldSayInvalidValueInCurrentLanguage()

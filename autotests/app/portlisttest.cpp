@@ -8,7 +8,7 @@
 #include "link/serialportlist.h"
 #include "settings/settingskey.h"
 #include "storefile.h"
-#include "windowharness.h"
+#include "windowcontrols.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -23,25 +23,20 @@ const QString stableA = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UA
 const SerialPortEntry ftdiAStable { "ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A50285BI", stableA };
 const SerialPortEntry builtIn { "ttyS0", "/dev/ttyS0", {}, {}, {}, {} };
 
-QStringList itemsOf(const QComboBox *box)
-{
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i)
-        items.append(box->itemText(i));
-    return items;
-}
-
-QStringList toolTipsOf(const QComboBox *box)
-{
-    QStringList tips;
-    for (int i = 0; i < box->count(); ++i)
-        tips.append(box->itemData(i, Qt::ToolTipRole).toString());
-    return tips;
-}
-
 void openList(QComboBox *box)
 {
     QTest::mousePress(box, Qt::LeftButton, {}, QPoint(box->width() - 6, box->height() / 2));
+}
+
+// The port box of the shown window, its list taken from source; nullptr when the window did not show.
+QComboBox *portBox(WindowHarness &h, const PortListRefresher::Source &source)
+{
+    h.window->show();
+    if (!QTest::qWaitForWindowExposed(h.window.get()))
+        return nullptr;
+    auto *box = h.find<QComboBox>("cmbPort");
+    box->findChild<PortListRefresher *>()->setSource(source);
+    return box;
 }
 
 } // namespace
@@ -116,11 +111,9 @@ private slots:
     void shouldWidenTheOpenListForTheWordsBesideTheNames()
     {
         WindowHarness h;
-        h.window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
-        auto *box = h.find<QComboBox>("cmbPort");
+        auto *box = portBox(h, [] { return QList<SerialPortEntry> { ftdiAStable, builtIn }; });
+        QVERIFY(box);
         const QSize closed = box->size();
-        box->findChild<PortListRefresher *>()->setSource([] { return QList<SerialPortEntry> { ftdiAStable, builtIn }; });
         openList(box);
         QAbstractItemView *view = box->view();
         QCOMPARE(box->itemData(0, PortItemDelegate::BesideRole).toString(), "FTDI FT232R USB UART A50285BI  " + stableA);
@@ -135,19 +128,13 @@ private slots:
     void shouldTellTwoAlikeAdaptersApartInTheWindowsPortList()
     {
         WindowHarness h;
-        h.window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
-        auto *box = h.find<QComboBox>("cmbPort");
-        auto *refresher = box->findChild<PortListRefresher *>();
-        QVERIFY(refresher);
-        refresher->setSource([] { return QList<SerialPortEntry> { ftdiA, ftdiB, builtIn }; });
+        auto *box = portBox(h, [] { return QList<SerialPortEntry> { ftdiA, ftdiB, builtIn }; });
+        QVERIFY(box);
 
         openList(box);
         QCOMPARE(itemsOf(box), (QStringList { "ttyUSB0", "ttyUSB1", "ttyS0" }));
-        const QStringList tips = toolTipsOf(box);
-        QCOMPARE(tips.at(0), PortToolTip::text(ftdiA, TextTable::English));
-        QCOMPARE(tips.at(1), PortToolTip::text(ftdiB, TextTable::English));
-        QCOMPARE(tips.at(2), QStringLiteral("Device: /dev/ttyS0"));
+        QCOMPARE(itemsOf(box, Qt::ToolTipRole), (QStringList { PortToolTip::text(ftdiA, TextTable::English), PortToolTip::text(ftdiB, TextTable::English),
+                                                              PortToolTip::text(builtIn, TextTable::English) }));
 
         // What the pointer resting on the second entry of the open list shows.
         QAbstractItemView *view = box->view();
@@ -160,30 +147,24 @@ private slots:
         box->hidePopup();
 
         // Both adapters unplugged: the names operators type most, and no tool tip left over.
-        refresher->setSource([] { return SerialPortList::entriesOrFallback({}); });
+        box->findChild<PortListRefresher *>()->setSource([] { return SerialPortList::entriesOrFallback({}); });
         openList(box);
         QCOMPARE(box->count(), 16);
-        QCOMPARE(toolTipsOf(box), QStringList(16, QString()));
+        QCOMPARE(itemsOf(box, Qt::ToolTipRole), QStringList(16, QString()));
         box->hidePopup();
     }
 
     void shouldDescribeThePortsInTheLanguageInForceWhenTheListOpens()
     {
         WindowHarness h;
-        h.window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
-        auto *box = h.find<QComboBox>("cmbPort");
-        box->findChild<PortListRefresher *>()->setSource([] { return QList<SerialPortEntry> { ftdiA }; });
-
-        h.find<QAction>("mnuTraditional")->trigger();
-        openList(box);
-        QCOMPARE(toolTipsOf(box), QStringList { PortToolTip::text(ftdiA, TextTable::TraditionalChinese) });
-        box->hidePopup();
-
-        h.find<QAction>("mnuSimplified")->trigger();
-        openList(box);
-        QVERIFY2(toolTipsOf(box).value(0).contains(QStringLiteral("序列号: A50285BI")), qPrintable(toolTipsOf(box).value(0)));
-        box->hidePopup();
+        auto *box = portBox(h, [] { return QList<SerialPortEntry> { ftdiA }; });
+        QVERIFY(box);
+        for (const auto &[entry, language] : { std::pair { "mnuTraditional", TextTable::TraditionalChinese }, { "mnuSimplified", TextTable::SimplifiedChinese } }) {
+            h.find<QAction>(entry)->trigger();
+            openList(box);
+            QCOMPARE(itemsOf(box, Qt::ToolTipRole), QStringList { PortToolTip::text(ftdiA, language) });
+            box->hidePopup();
+        }
     }
 };
 

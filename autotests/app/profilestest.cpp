@@ -16,11 +16,6 @@
 
 namespace {
 
-QString english(int id)
-{
-    return TextTable::text(id, TextTable::English);
-}
-
 // The report window's rows as "name|controller|profile|result".
 QStringList reportRows(const WindowHarness &h)
 {
@@ -102,7 +97,7 @@ private slots:
         h.click("btnHourType");
         setControls(h, { "edTitle1=East gate", "edTitle2=", "cmbSelBaud=11" });
         QVERIFY(h.window->saveProfile(path));
-        checkEnding(h, english(TextTable::ProfileSaved), true);
+        checkEnding(h, inEnglish(TextTable::ProfileSaved), true);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QJsonObject saved = QJsonDocument::fromJson(file.readAll()).object();
@@ -118,7 +113,7 @@ private slots:
         // The second differs in two values; what it cannot report is listed as such.
         QVERIFY(connectWithId(h, sim, QStringLiteral("002")));
         h.window->compareWithProfile(path);
-        checkEnding(h, english(TextTable::CommandOk), true);
+        checkEnding(h, inEnglish(TextTable::CommandOk), true);
         QCOMPARE(reportRows(h), (QStringList { "hour-format|24h|12h|differs", "door-log|on|off|differs",
                                                 "baud-rate||115200,e,8,1|cannot be read",
                                                 "title-line-1||East gate|cannot be read", "title-line-2|||cannot be read" }));
@@ -128,7 +123,7 @@ private slots:
         // Applied: only what differs, no restart (neither value needs one), nothing to the first.
         sim.clearRequests();
         h.window->applyProfile(path, false);
-        checkEnding(h, english(TextTable::CommandOk), true);
+        checkEnding(h, inEnglish(TextTable::CommandOk), true);
         QCOMPARE(writesTo(sim, "002"), (QList<QByteArray> { "AP000C0101", "AP008B0100" }));
         QVERIFY(writesTo(sim, "001").isEmpty());
         QCOMPARE(reportRows(h).mid(0, 3), (QStringList { "hour-format|24h|12h|written", "door-log|on|off|written",
@@ -138,7 +133,7 @@ private slots:
         // Everything: the title lines and the line settings too, and a restart for the display.
         sim.clearRequests();
         h.window->applyProfile(path, true);
-        checkEnding(h, english(TextTable::CommandOk), true);
+        checkEnding(h, inEnglish(TextTable::CommandOk), true);
         const QList<QByteArray> all = writesTo(sim, "002");
         QVERIFY(all.contains("AT1East gate"));
         QVERIFY(all.contains("AT2"));
@@ -167,7 +162,7 @@ private slots:
                                 "chkShowStatus=0", "cmbDoorForce=1", "cmbDI_3_4Mode=1", "cmbSelBaud=2", "edTitle1=东门",
                                 // values the profile does not hold stay as they were
                                 "cmbDoorLog=0", "edDoorTimeout=99" }));
-        QCOMPARE(h.banner(), english(TextTable::ProfileLoaded));
+        QCOMPARE(h.banner(), inEnglish(TextTable::ProfileLoaded));
         QVERIFY(sim.requests().isEmpty());
         QCOMPARE(h.traffic.opens(), 1); // the connect's, and no other
     }
@@ -182,15 +177,15 @@ private slots:
         QTest::addColumn<QList<QByteArray>>("requests");
         QTest::addColumn<Simulator::Wiring>("wiring"); // one row reaches zu42sim as a process
         const QByteArray head = R"({"format": "zu42-profile", "version": 1, "model": "ZO425", "created": "2026-12-07T10:00:00Z", )";
-        QTest::newRow("damaged") << head + R"("values": {"door-log": fal)" << english(TextTable::ProfileRefused)
+        QTest::newRow("damaged") << head + R"("values": {"door-log": fal)" << inEnglish(TextTable::ProfileRefused)
                                  << "Not a profile: damaged JSON" << QList<QByteArray> {} << Simulator::Wiring::Tcp;
         QTest::newRow("unknown version") << QByteArray(head).replace("\"version\": 1", "\"version\": 2") + R"("values": {"door-log": false}})"
-                                         << english(TextTable::ProfileRefused) << "Profile version 2 is unknown to this program"
+                                         << inEnglish(TextTable::ProfileRefused) << "Profile version 2 is unknown to this program"
                                          << QList<QByteArray> {} << Simulator::Wiring::InProcess;
-        QTest::newRow("out of range") << head + R"("values": {"title-lines": 3}})" << english(TextTable::ProfileRefused)
+        QTest::newRow("out of range") << head + R"("values": {"title-lines": 3}})" << inEnglish(TextTable::ProfileRefused)
                                       << "Value title-lines: 3 is outside 0 to 2" << QList<QByteArray> {} << Simulator::Wiring::InProcess;
         QTest::newRow("another model") << QByteArray(head).replace("ZO425", "RO426") + R"("values": {"door-log": false}})"
-                                       << english(TextTable::CommandError)
+                                       << inEnglish(TextTable::CommandError)
                                        << "The values were made for the RO426; this controller is the ZO425"
                                        << QList<QByteArray> { "000AV" } << Simulator::Wiring::InProcess;
     }
@@ -258,10 +253,10 @@ private slots:
         h.window->applyProfile(path, false);
 
         QCOMPARE(questions, 1);
-        QCOMPARE(h.banner(), english(TextTable::CommandOk));
+        QCOMPARE(h.banner(), inEnglish(TextTable::CommandOk));
         QCOMPARE(writesTo(sim, "000"), (QList<QByteArray> { "AP000A020202", "AP000C0101", "AP001B03020001", "AP008B0100", "AJ" }));
         QCOMPARE(h.find<QComboBox>("cmbPort")->currentText(), QStringLiteral("ttyUSB1"));
-        QVERIFY(h.find<QLabel>("pnMsg")->toolTip().startsWith(english(TextTable::AdapterMovedTip).arg("FTDI FT232R USB UART A50285BI", "ttyUSB1", "ttyUSB0")));
+        QVERIFY(h.find<QLabel>("pnMsg")->toolTip().startsWith(inEnglish(TextTable::AdapterMovedTip).arg("FTDI FT232R USB UART A50285BI", "ttyUSB1", "ttyUSB0")));
     }
 
     // Before a connect the window knows no controller to save from or write to.
@@ -273,7 +268,7 @@ private slots:
         WindowHarness h;
         h.use(sim);
         QVERIFY(!h.window->saveProfile(dir.filePath(QStringLiteral("p.json"))));
-        QCOMPARE(h.banner(), english(TextTable::ConnectFirst));
+        QCOMPARE(h.banner(), inEnglish(TextTable::ConnectFirst));
         QVERIFY(sim.requests().isEmpty());
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("p.json"))));
     }
@@ -300,7 +295,7 @@ private slots:
         });
         h.find<QAction>("mnuProfileSave")->trigger();
         QVERIFY(QFile::exists(path));
-        QCOMPARE(h.banner(), english(TextTable::ProfileSaved));
+        QCOMPARE(h.banner(), inEnglish(TextTable::ProfileSaved));
 
         sim.clearRequests();
         h.find<QAction>("mnuProfileCompare")->trigger();
@@ -308,16 +303,16 @@ private slots:
 
         h.find<QAction>("mnuProfileApply")->trigger();
         QVERIFY(writesTo(sim, "000").contains("AT1ZOVUR CORP."));
-        QCOMPARE(h.banner(), english(TextTable::CommandOk));
+        QCOMPARE(h.banner(), inEnglish(TextTable::CommandOk));
 
         sim.clearRequests();
         button = QStringLiteral("btnApplyDifferences");
         h.find<QAction>("mnuProfileApply")->trigger();
         QVERIFY(writesTo(sim, "000").isEmpty());
-        QCOMPARE(reportSummary(h), english(TextTable::NothingToWrite));
+        QCOMPARE(reportSummary(h), inEnglish(TextTable::NothingToWrite));
 
         h.find<QAction>("mnuProfileLoad")->trigger();
-        QCOMPARE(h.banner(), english(TextTable::ProfileLoaded));
+        QCOMPARE(h.banner(), inEnglish(TextTable::ProfileLoaded));
     }
 
     // A damaged file is said at once: the operator is not asked how to apply what cannot be.
@@ -342,7 +337,7 @@ private slots:
         });
         h.find<QAction>("mnuProfileApply")->trigger();
         QCOMPARE(asked, 0);
-        QCOMPARE(h.banner(), english(TextTable::ProfileRefused));
+        QCOMPARE(h.banner(), inEnglish(TextTable::ProfileRefused));
         QVERIFY2(reportSummary(h).contains(QStringLiteral("damaged JSON")), qPrintable(reportSummary(h)));
         QVERIFY(sim.requests().isEmpty());
     }

@@ -3,7 +3,7 @@
 #include "link/serialportlist.h"
 #include "settings/storedsettings.h"
 #include "storefile.h"
-#include "windowharness.h"
+#include "windowcontrols.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -14,14 +14,6 @@
 #endif
 
 namespace {
-
-QStringList itemsOf(const QComboBox *box)
-{
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i)
-        items.append(box->itemText(i));
-    return items;
-}
 
 QList<SerialPortEntry> portsNamed(const QStringList &names)
 {

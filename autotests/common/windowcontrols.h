@@ -3,11 +3,27 @@
 // Setting and reading the window's controls by name, and watching the banner while a handler
 // runs: what the parameter and identity tests share.
 
+#include "i18n/texttable.h"
 #include "windowharness.h"
 
 #include <QCheckBox>
 #include <QScrollBar>
 #include <QTimer>
+
+// A text of the text table in English, the language a test's window starts in.
+inline QString inEnglish(int id)
+{
+    return TextTable::text(id, TextTable::English);
+}
+
+// The entries of a list, or what they carry in another role (their tool tips).
+inline QStringList itemsOf(const QComboBox *box, int role = Qt::DisplayRole)
+{
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items.append(box->itemData(i, role).toString());
+    return items;
+}
 
 // Leaves a control as an operator would, from "name=value": a list takes an item index (-1 for
 // no selection), a field its text, a check box 0 or 1, a scroll bar its position.
@@ -90,4 +106,57 @@ bool connectWithId(WindowHarness &h, Sim &sim, const QString &id = QStringLitera
         return false;
     sim.clearRequests();
     return true;
+}
+
+// Presses button with the controls left as given, in a window connected through wiring: the
+// value is refused in the window, before any link opens, with the failure's banner, tip, lamp
+// and tone, and the window stays usable.
+inline void checkRefusedBeforeSending(Simulator::Wiring wiring, const QString &button, const QStringList &controls)
+{
+    Simulator sim({}, wiring);
+    QVERIFY(sim.start());
+    WindowHarness h;
+    QVERIFY(connectWithId(h, sim));
+    setControls(h, controls);
+    const int opens = h.traffic.opens();
+    const qsizetype tones = h.tone->played.size();
+
+    h.click(button.toLatin1().constData());
+
+    QCOMPARE(h.traffic.opens(), opens);
+    QCOMPARE(h.banner(), inEnglish(TextTable::InvalidValue));
+    QVERIFY(!h.find("pnMsg")->toolTip().isEmpty());
+    QCOMPARE(h.lamp("shComm"), QColor(255, 0, 0));
+    QCOMPARE(h.tone->played.size(), tones + 1);
+    QCOMPARE(h.tone->played.last().frequencyHz, 300);
+    QVERIFY(h.window->isEnabled());
+    QVERIFY(h.find("pcMain")->isEnabled());
+    // Give a stray exchange time to show in the log.
+    QTest::qWait(50);
+    QVERIFY(sim.requests().isEmpty());
+}
+
+// Presses button with the controls left as given, in a window connected to controller 001
+// through wiring: exactly the expected requests go out, the banner shows bannerId on the way, and
+// the operation ends well with the link closed; the tool's own controller ID stays.
+inline void checkSentAndEndedOk(Simulator::Wiring wiring, const QString &button, const QStringList &controls,
+                                const QList<QByteArray> &expected, int bannerId)
+{
+    Simulator sim({ "--id", "001" }, wiring);
+    QVERIFY(sim.start());
+    WindowHarness h;
+    QVERIFY(connectWithId(h, sim, "001"));
+    setControls(h, controls);
+
+    BannerRecorder banners(h);
+    h.click(button.toLatin1().constData());
+
+    QCOMPARE(sim.requests(), expected);
+    QVERIFY2(banners.seen.contains(inEnglish(bannerId)), qPrintable(banners.seen.join(u'|')));
+    QCOMPARE(h.banner(), inEnglish(TextTable::CommandOk));
+    QCOMPARE(h.lamp("shComm"), QColor(255, 255, 0));
+    QCOMPARE(h.tone->played.last().frequencyHz, 1000);
+    QVERIFY(!h.window->session().link().isOpen());
+    QVERIFY(h.window->isEnabled());
+    QCOMPARE(h.window->session().deviceId(), QByteArray("001"));
 }

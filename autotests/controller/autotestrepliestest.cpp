@@ -38,6 +38,7 @@ void AutoTestRepliesTest::shouldLightInputsFromIe_data()
     QTest::newRow("1001") << QByteArray("1001") << Lamps{ true, false, false, true };
     QTest::newRow("0110") << QByteArray("0110") << Lamps{ false, true, true, false };
     QTest::newRow("all on") << QByteArray("1111") << Lamps{ true, true, true, true };
+    QTest::newRow("all off") << QByteArray("0000") << Lamps{ false, false, false, false };
     QTest::newRow("only '1' lights") << QByteArray("2 x1") << Lamps{ false, false, false, true };
 }
 
@@ -91,6 +92,7 @@ void AutoTestRepliesTest::shouldLightExtraInputsFromDf_data()
     QTest::newRow("10") << QByteArray("10") << Pair(std::array<bool, 2>{ true, false });
     QTest::newRow("01") << QByteArray("01") << Pair(std::array<bool, 2>{ false, true });
     QTest::newRow("11") << QByteArray("11") << Pair(std::array<bool, 2>{ true, true });
+    QTest::newRow("00") << QByteArray("00") << Pair(std::array<bool, 2>{ false, false });
     QTest::newRow("other chars clear") << QByteArray("A0") << Pair(std::array<bool, 2>{ false, false });
     QTest::newRow("one char refused") << QByteArray("1") << Pair();
     QTest::newRow("three chars refused") << QByteArray("111") << Pair();

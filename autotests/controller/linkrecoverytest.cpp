@@ -9,11 +9,52 @@
 
 Q_DECLARE_METATYPE(AdapterIdentity)
 
+namespace {
+
+const AdapterIdentity a { "/dev/serial/by-id/usb-FTDI_A50285BI", "A50285BI" };
+
+SerialPortEntry adapterAt(const QString &name)
+{
+    return { name, "/dev/" + name, "FT232R USB UART", "FTDI", a.serialNumber, a.stablePath };
+}
+
+} // namespace
+
 class LinkRecoveryTest : public QObject
 {
     Q_OBJECT
 
 private slots:
+    // The adapter is known by whatever name the lost link was opened with, from the list of when
+    // the batch began, and looked for under its present name; a stable path is a name that lasts.
+    void shouldLookForTheAdapterBehindTheLostPortName_data()
+    {
+        QTest::addColumn<QString>("portName");
+        QTest::addColumn<QList<SerialPortEntry>>("before");
+        QTest::addColumn<AdapterIdentity>("adapter");
+        QTest::addColumn<QList<SerialPortEntry>>("now");
+        QTest::addColumn<QString>("lookAt"); // empty: not listed, wait
+        const SerialPortEntry builtIn { "ttyS0", "/dev/ttyS0", {}, {}, {}, {} };
+        QTest::newRow("by its name, back under another") << "ttyUSB0" << QList { builtIn, adapterAt("ttyUSB0") } << a
+                                                         << QList { builtIn, adapterAt("ttyUSB1") } << "ttyUSB1";
+        QTest::newRow("by its device") << "/dev/ttyUSB0" << QList { adapterAt("ttyUSB0") } << a << QList { adapterAt("ttyUSB1") } << "ttyUSB1";
+        QTest::newRow("by its stable path, which stays") << a.stablePath << QList { adapterAt("ttyUSB0") } << a
+                                                         << QList { adapterAt("ttyUSB1") } << a.stablePath;
+        QTest::newRow("not back yet") << "ttyUSB0" << QList { adapterAt("ttyUSB0") } << a << QList { builtIn } << "";
+        QTest::newRow("not listed when the batch began: its own name")
+            << "ttyUSB0" << QList { builtIn } << AdapterIdentity {} << QList { builtIn } << "ttyUSB0";
+    }
+    void shouldLookForTheAdapterBehindTheLostPortName()
+    {
+        QFETCH(QString, portName);
+        QFETCH(QList<SerialPortEntry>, before);
+        QFETCH(AdapterIdentity, adapter);
+        QFETCH(QList<SerialPortEntry>, now);
+        QFETCH(QString, lookAt);
+        QCOMPARE(LinkRecovery::identityOf(portName, before), adapter);
+        QCOMPARE(LinkRecovery::lookFor(portName, adapter, now).value_or(QString()), lookAt);
+    }
+
     void shouldOpenAgainWhereTheAdapterCameBack_data()
     {
         QTest::addColumn<AdapterIdentity>("adapter");
@@ -23,7 +64,6 @@ private slots:
         QTest::addColumn<bool>("answer");
         QTest::addColumn<QString>("port");     // where it opened again; empty: nowhere, nobody asked
         QTest::addColumn<int>("looks");
-        const AdapterIdentity a { "/dev/serial/by-id/usb-FTDI_A50285BI", "A50285BI" };
         QTest::newRow("back under another name") << a << 3 << false << 0 << true << "ttyUSB1" << 3;
         QTest::newRow("the operator says no") << a << 3 << false << 0 << false << "ttyUSB1" << 3;
         QTest::newRow("not back within a minute") << a << 0 << false << 0 << true << "" << LinkRecovery::WithinMs / LinkRecovery::LookEveryMs;
@@ -56,7 +96,7 @@ private slots:
         hooks.ports = [&] {
             QList<SerialPortEntry> ports { { "ttyS0", "/dev/ttyS0", {}, {}, {}, {} } };
             if (!sim->unplugged() || listedWhileOut)
-                ports.append({ "ttyUSB1", "/dev/ttyUSB1", "FT232R USB UART", "FTDI", "A50285BI", "/dev/serial/by-id/usb-FTDI_A50285BI" });
+                ports.append(adapterAt("ttyUSB1"));
             return ports;
         };
         hooks.pause = [&](int ms) {

@@ -150,6 +150,7 @@ private slots:
         QTest::addColumn<QByteArray>("outputs"); // DO1..DO4
         QTest::addColumn<QByteArray>("inputs");  // DI1..DI4 from "IE", DI7 DI8 from "DF"
         QTest::newRow("sound jig") << QStringList { "--jig" } << QByteArray("1010") << QByteArray("1010 10");
+        QTest::newRow("sound jig, DO4 alone") << QStringList { "--jig" } << QByteArray("0001") << QByteArray("0001 01");
         QTest::newRow("DI3 stuck on") << QStringList { "--jig", "--jig-fault", "stuck-on:DI3" } << QByteArray("0000") << QByteArray("0010 00");
         QTest::newRow("DI7 stuck off") << QStringList { "--jig", "--jig-fault", "stuck-off:DI7" } << QByteArray("1111") << QByteArray("1111 01");
         QTest::newRow("DI8 stuck on") << QStringList { "--jig", "--jig-fault", "stuck-on:DI8" } << QByteArray("0000") << QByteArray("0000 01");

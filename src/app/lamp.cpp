@@ -1,5 +1,8 @@
 #include "app/lamp.h"
 
+#include "i18n/language.h"
+#include "i18n/languagefont.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -62,7 +65,9 @@ void Lamp::paintEvent(QPaintEvent *)
         painter.setPen(QPen(outline, 1.0, Qt::DotLine));
         painter.setBrush(QColor(192, 192, 192));
         painter.drawEllipse(circle);
-        QFont mark = font();
+        // A Latin mark, drawn in the Latin face whatever the language: the Ming faces of the
+        // Chinese windows have no bold and draw it thin and pale.
+        QFont mark = LanguageFont::forLanguage(Language::English).font();
         mark.setBold(true);
         mark.setPixelSize(std::max(6, int(diameter * 0.7)));
         painter.setFont(mark);

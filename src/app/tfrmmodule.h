@@ -21,6 +21,7 @@ class TfrmModule;
 }
 class BusScanWindow;
 class SiteWindow;
+class TextTableQuestion;
 class ExchangeObserver;
 class OperationBracket;
 class PortListRefresher;
@@ -89,6 +90,9 @@ public:
     // (the banner's tool tip says so), opens the link again where it comes back, and asks the
     // question questionId (its %1 the port) once. True when the operation goes on.
     bool recoverLink(int questionId);
+    // The question recoverLink asks once the adapter is back at port, in the language in force.
+    // Without a parent: the main window and its children are disabled while it works.
+    std::unique_ptr<TextTableQuestion> resumeQuestion(int questionId, const QString &port);
 
 Q_SIGNALS:
     // Every caption has been set in the language in force.

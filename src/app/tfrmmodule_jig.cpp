@@ -6,11 +6,11 @@
 #include "app/linkfailuretip.h"
 #include "app/portlistrefresher.h"
 #include "app/porttooltip.h"
+#include "app/texttablequestion.h"
 #include "controller/linkrecovery.h"
 #include "ui_tfrmmodule.h"
 
 #include <QEventLoop>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
@@ -51,6 +51,16 @@ TfrmModule::BracketRun TfrmModule::runInBracket(const std::function<QString(Cont
     return BracketRun::Ran;
 }
 
+std::unique_ptr<TextTableQuestion> TfrmModule::resumeQuestion(int questionId, const QString &port)
+{
+    auto question = std::make_unique<TextTableQuestion>(QStringLiteral("frmResume"), localText(TextTable::WindowTitle),
+                                                        localText(questionId).arg(port));
+    applyLanguageFont(question.get());
+    question->addTextButton(localText(TextTable::GoOnButton), QMessageBox::AcceptRole, QStringLiteral("btnResumeGoOn"));
+    question->addTextButton(localText(TextTable::CancelButton), QMessageBox::RejectRole, QStringLiteral("btnResumeStop"));
+    return question;
+}
+
 bool TfrmModule::recoverLink(int questionId)
 {
     if (!LinkRecovery::lost(m_session))
@@ -68,19 +78,8 @@ bool TfrmModule::recoverLink(int questionId)
         return !m_closePending;
     };
     hooks.goOn = [this, questionId](const QString &port) {
-        // Without a parent: the main window and its children are disabled while it works.
-        QMessageBox question(QMessageBox::Question, localText(TextTable::WindowTitle), localText(questionId).arg(port),
-                             QMessageBox::NoButton);
-        question.setObjectName(QStringLiteral("frmResume"));
-        applyLanguageFont(&question);
-        QPushButton *goOn = question.addButton(localText(TextTable::GoOnButton), QMessageBox::AcceptRole);
-        goOn->setObjectName(QStringLiteral("btnResumeGoOn"));
-        QPushButton *stop = question.addButton(localText(TextTable::CancelButton), QMessageBox::RejectRole);
-        stop->setObjectName(QStringLiteral("btnResumeStop"));
-        question.setDefaultButton(goOn);
-        question.setEscapeButton(stop);
-        question.exec();
-        return question.clickedButton() == goOn;
+        const std::unique_ptr<TextTableQuestion> question = resumeQuestion(questionId, port);
+        return question->ask() == question->defaultButton();
     };
     // The adapter the settings remember for the port; else whatever the list still says of it
     // (the system may not have dropped it yet); else the port's name is all there is.

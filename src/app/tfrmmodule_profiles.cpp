@@ -4,6 +4,7 @@
 
 #include "app/operationbracket.h"
 #include "app/profilereportdialog.h"
+#include "app/texttablequestion.h"
 #include "i18n/texttable.h"
 #include "profile/profilefile.h"
 #include "profile/parametercatalog.h"
@@ -120,21 +121,16 @@ void TfrmModule::mnuProfileApplyClick()
         showProfileFailure(TextTable::ProfileRefused, why);
         return;
     }
-    QMessageBox question(QMessageBox::Question, localText(TextTable::ProfileReportTitle), localText(TextTable::ApplyQuestion),
-                         QMessageBox::NoButton, this);
-    question.setObjectName(QStringLiteral("frmApplyProfile"));
-    // Qt's own buttons speak English: every button of the question comes from the text table.
-    QPushButton *differences = question.addButton(localText(TextTable::ApplyDifferencesButton), QMessageBox::AcceptRole);
-    differences->setObjectName(QStringLiteral("btnApplyDifferences"));
-    QPushButton *everything = question.addButton(localText(TextTable::ApplyEverythingButton), QMessageBox::AcceptRole);
-    everything->setObjectName(QStringLiteral("btnApplyEverything"));
-    QPushButton *cancel = question.addButton(localText(TextTable::CancelButton), QMessageBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("btnApplyCancel"));
-    question.setDefaultButton(differences);
-    question.setEscapeButton(cancel);
-    question.exec();
-    if (question.clickedButton() == differences || question.clickedButton() == everything)
-        applyProfile(path, question.clickedButton() == everything);
+    TextTableQuestion question(QStringLiteral("frmApplyProfile"), localText(TextTable::ProfileReportTitle),
+                               localText(TextTable::ApplyQuestion), this);
+    QPushButton *differences =
+        question.addTextButton(localText(TextTable::ApplyDifferencesButton), QMessageBox::AcceptRole, QStringLiteral("btnApplyDifferences"));
+    QPushButton *everything =
+        question.addTextButton(localText(TextTable::ApplyEverythingButton), QMessageBox::AcceptRole, QStringLiteral("btnApplyEverything"));
+    question.addTextButton(localText(TextTable::CancelButton), QMessageBox::RejectRole, QStringLiteral("btnApplyCancel"));
+    const QAbstractButton *answer = question.ask();
+    if (answer == differences || answer == everything)
+        applyProfile(path, answer == everything);
 }
 
 void TfrmModule::showProfileReport(int titleId, const QString &fileName, const QList<ProfileReportDialog::Row> &rows,

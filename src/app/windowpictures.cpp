@@ -1,16 +1,28 @@
 #include "app/windowpictures.h"
 
+#include "app/lamp.h"
+#include "app/portlistrefresher.h"
 #include "app/profilereportdialog.h"
 #include "app/programcommandline.h"
 #include "app/programidentity.h"
 #include "app/sitewindow.h"
+#include "app/texttablequestion.h"
 #include "app/tfrmmodule.h"
 #include "i18n/texttable.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTimer>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -57,6 +69,39 @@ bool save(QWidget *window, const QString &folder, const QString &name)
     }
     QTextStream(stdout) << path << '\n';
     return true;
+}
+
+// The window with its open pop-up (a list's drop-down, a separate window of its own) where the
+// screen shows it.
+bool saveWithPopup(QWidget *window, QWidget *popup, const QString &folder, const QString &name)
+{
+    QCoreApplication::processEvents();
+    const QRect windowRect(window->mapToGlobal(QPoint(0, 0)), window->size());
+    const QRect area = windowRect.united(popup->geometry());
+    QPixmap picture(area.size());
+    picture.fill(window->palette().color(QPalette::Dark));
+    QPainter painter(&picture);
+    painter.drawPixmap(windowRect.topLeft() - area.topLeft(), window->grab());
+    painter.drawPixmap(popup->geometry().topLeft() - area.topLeft(), popup->grab());
+    painter.end();
+    const QString path = QDir(folder).filePath(name);
+    if (!picture.save(path, "PNG")) {
+        QTextStream(stderr) << "cannot write " << path << '\n';
+        return false;
+    }
+    QTextStream(stdout) << path << '\n';
+    return true;
+}
+
+// Two alike USB adapters and a built-in port, as the system lists them on Linux.
+QList<SerialPortEntry> samplePorts()
+{
+    const auto ftdi = [](const QString &name, const QString &serial) {
+        return SerialPortEntry { name, QStringLiteral("/dev/") + name, QStringLiteral("FT232R USB UART"), QStringLiteral("FTDI"), serial,
+                                 QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_%1-if00-port0").arg(serial) };
+    };
+    return { ftdi(QStringLiteral("ttyUSB0"), QStringLiteral("A50285BI")), ftdi(QStringLiteral("ttyUSB1"), QStringLiteral("A9K3QX01")),
+             SerialPortEntry { QStringLiteral("ttyS0"), QStringLiteral("/dev/ttyS0"), {}, {}, {}, {} } };
 }
 
 // "tsFactory" gives "factory".
@@ -198,6 +243,66 @@ int WindowPictures::run(int argc, char **argv)
             ok = save(&site, folder, QStringLiteral("tool-site-rows-%1.png").arg(QLatin1String(language.suffix))) && ok;
         }
         site.close();
+
+        // The port list opened on the link page: each name with its adapter and stable path.
+        auto *ports = window.findChild<QComboBox *>(QStringLiteral("cmbPort"));
+        work->setCurrentWidget(window.findChild<QWidget *>(QStringLiteral("tsCom")));
+        ports->findChild<PortListRefresher *>()->setSource(samplePorts);
+        for (const PictureLanguage &language : languages) {
+            window.findChild<QAction *>(QString::fromLatin1(language.entry))->trigger();
+            const QPoint arrow(ports->width() - 6, ports->height() / 2);
+            QMouseEvent press(QEvent::MouseButtonPress, arrow, ports->mapToGlobal(arrow), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(ports, &press);
+            // Below the box, as a screen wider than the list shows it (the offscreen one is not).
+            ports->view()->window()->move(ports->mapToGlobal(QPoint(0, ports->height())));
+            ok = saveWithPopup(&window, ports->view()->window(), folder,
+                               QStringLiteral("tool-portlist-%1.png").arg(QLatin1String(language.suffix)))
+                && ok;
+            ports->hidePopup();
+        }
+
+        // The automatic test against a controller that takes the connection and never answers:
+        // after two passes the input lamps show that their inputs are not known.
+        QTcpServer silent;
+        if (!silent.listen(QHostAddress::LocalHost, 5003) && !silent.listen(QHostAddress::LocalHost))
+            return 1;
+        window.findChild<QTabWidget *>(QStringLiteral("pcPort"))->setCurrentWidget(window.findChild<QWidget *>(QStringLiteral("tsNet")));
+        window.findChild<QLineEdit *>(QStringLiteral("edIP"))->setText(QStringLiteral("127.0.0.1"));
+        window.findChild<QLineEdit *>(QStringLiteral("edPort"))->setText(QString::number(silent.serverPort()));
+        work->setCurrentWidget(window.findChild<QWidget *>(QStringLiteral("tsFactory")));
+        work->setEnabled(true);
+        const Lamp *firstInput = window.findChild<Lamp *>(QStringLiteral("shDI1"));
+        const Lamp *lastInput = window.findChild<Lamp *>(QStringLiteral("shDI6"));
+        for (const PictureLanguage &language : languages) {
+            window.findChild<QAction *>(QString::fromLatin1(language.entry))->trigger();
+            bool saved = false;
+            QElapsedTimer running;
+            running.start();
+            QTimer look;
+            QObject::connect(&look, &QTimer::timeout, [&] {
+                if (!saved && firstInput->isUnknown() && lastInput->isUnknown()) {
+                    saved = true;
+                    ok = save(&window, folder, QStringLiteral("tool-lamps-unknown-%1.png").arg(QLatin1String(language.suffix))) && ok;
+                }
+                if (saved || running.elapsed() > 30000)
+                    window.cancelAutoTest();
+            });
+            look.start(50);
+            window.findChild<QPushButton *>(QStringLiteral("btnAuto"))->click(); // returns when the run has ended
+            if (!saved) {
+                QTextStream(stderr) << "the input lamps never became unknown\n";
+                ok = false;
+            }
+        }
+        work->setEnabled(false);
+
+        // The question once the adapter pulled out during an apply is back under another name.
+        for (const PictureLanguage &language : languages) {
+            window.findChild<QAction *>(QString::fromLatin1(language.entry))->trigger();
+            const std::unique_ptr<TextTableQuestion> question = window.resumeQuestion(TextTable::ResumeProfileQuestion, QStringLiteral("ttyUSB1"));
+            question->show();
+            ok = save(question.get(), folder, QStringLiteral("tool-resume-%1.png").arg(QLatin1String(language.suffix))) && ok;
+        }
         window.findChild<QAction *>(QString::fromLatin1(languages[0].entry))->trigger();
     }
     return ok ? 0 : 1;
