@@ -31,18 +31,60 @@ Reply closedDuring(const ReplyReceiver &receiver, const QString &detail, std::ui
                   QStringLiteral("The line went away during the exchange (%1)").arg(detail), crc);
 }
 
+// The limit a wait runs to, cut short (to the grace from now) once the interrupt says stop.
+// Without an interrupt a read waits all that is left; with one, a slice at a time.
+class InterruptibleWait
+{
+public:
+    explicit InterruptibleWait(const std::function<bool()> &interrupted)
+        : m_interrupted(interrupted)
+    {
+    }
+    bool cut() const { return m_cut; }
+    // How long the next read may wait of the `left` ms its limits allow: a slice at most, and
+    // nothing after the cut's grace is over.
+    int slice(int left) const
+    {
+        if (m_cut)
+            left = std::min(left, remaining(m_sinceCut, Exchange::InterruptGraceMs));
+        return m_interrupted ? std::min(left, Exchange::InterruptSliceMs) : left;
+    }
+    // After each read: asks the interrupt once a slice has gone by since it was last asked.
+    void ask()
+    {
+        if (!m_interrupted || m_cut)
+            return;
+        if (m_sinceAsked.isValid() && m_sinceAsked.elapsed() < Exchange::InterruptSliceMs)
+            return;
+        m_sinceAsked.start();
+        if (m_interrupted()) {
+            m_cut = true;
+            m_sinceCut.start();
+        }
+    }
+    // True when the wait is over for the cut (its grace spent), not for the exchange's limits.
+    bool graceOver() const { return m_cut && remaining(m_sinceCut, Exchange::InterruptGraceMs) <= 0; }
+
+private:
+    const std::function<bool()> &m_interrupted;
+    QElapsedTimer m_sinceAsked;
+    QElapsedTimer m_sinceCut;
+    bool m_cut = false;
+};
+
 // Whatever follows a complete reply within the time given; a line that goes away now has
-// nothing more to say and the reply stands.
-void listenAfter(Transport &transport, int limitMs, Reply *reply)
+// nothing more to say and the reply stands. Cut short by the interrupt, what came so far counts.
+void listenAfter(Transport &transport, int limitMs, Reply *reply, InterruptibleWait &wait)
 {
     if (limitMs <= 0)
         return;
     QElapsedTimer listening;
     listening.start();
     char chunk[CommandFrame::BufferSize];
-    for (int left = limitMs; left > 0; left = remaining(listening, limitMs)) {
-        const Transport::IoResult got = transport.read(chunk, sizeof chunk, left);
-        if (got.status != Transport::Io::Ok)
+    for (int left = limitMs; left > 0 && !wait.graceOver(); left = remaining(listening, limitMs)) {
+        const Transport::IoResult got = transport.read(chunk, sizeof chunk, wait.slice(left));
+        wait.ask();
+        if (got.status == Transport::Io::Closed)
             return;
         reply->bytesAfter += got.count;
     }
@@ -50,8 +92,13 @@ void listenAfter(Transport &transport, int limitMs, Reply *reply)
 
 } // namespace
 
+QString Exchange::interruptedDetail()
+{
+    return QStringLiteral("Cancelled: the reply was not waited for");
+}
+
 Reply Exchange::run(Transport &transport, QByteArrayView command, const ExchangeLimits &limits,
-                    QByteArray *request, QByteArray *received)
+                    QByteArray *request, QByteArray *received, const std::function<bool()> &interrupted)
 {
     std::uint16_t crc = 0;
     const std::optional<QByteArray> frame = CommandFrame::encodeRequest(command, &crc);
@@ -78,24 +125,28 @@ Reply Exchange::run(Transport &transport, QByteArrayView command, const Exchange
 
     QElapsedTimer idle;
     idle.start();
+    InterruptibleWait wait(interrupted);
     char chunk[CommandFrame::BufferSize];
     for (;;) {
         int left = remaining(overall, limits.overallMs);
         if (limits.idleMs > 0)
             left = std::min(left, remaining(idle, limits.idleMs));
-        // A transport that reports a time-out has waited all the time it was given: one of
-        // the limits has run out.
-        const Transport::IoResult got = left > 0 ? transport.read(chunk, sizeof chunk, left)
-                                                 : Transport::IoResult { Transport::Io::TimedOut, 0, QString() };
+        const int slice = wait.slice(left);
+        // A transport that reports a time-out has waited all the time it was given: when that
+        // was all the limits left, one of them has run out.
+        const Transport::IoResult got = slice > 0 ? transport.read(chunk, sizeof chunk, slice)
+                                                  : Transport::IoResult { Transport::Io::TimedOut, 0, QString() };
+        wait.ask();
         if (got.status == Transport::Io::Closed)
             return closedDuring(receiver, got.detail, crc);
-        if (got.status == Transport::Io::TimedOut)
+        if (got.status == Transport::Io::TimedOut && (slice >= left || wait.graceOver()))
             return failed(receiver.collecting() ? Verdict::CutOff : Verdict::NoReply,
-                          receiver.collecting() ? QStringLiteral("Reply cut off: it did not end in time")
-                                                : QStringLiteral("No answer"),
+                          slice < left ? interruptedDetail()
+                              : receiver.collecting() ? QStringLiteral("Reply cut off: it did not end in time")
+                                                      : QStringLiteral("No answer"),
                           crc);
         if (got.count <= 0)
-            continue; // interrupted: ask again with what is left
+            continue; // a slice over, or a signal: ask again with what is left
         idle.restart();
         qsizetype used = got.count;
         const auto verdict = receiver.feed(QByteArrayView(chunk, got.count), &used);
@@ -114,7 +165,7 @@ Reply Exchange::run(Transport &transport, QByteArrayView command, const Exchange
             reply.detail = QStringLiteral("Invalid reply (checksum)");
         }
         reply.bytesAfter = got.count - used;
-        listenAfter(transport, limits.listenAfterMs, &reply);
+        listenAfter(transport, limits.listenAfterMs, &reply, wait);
         return reply;
     }
 }
