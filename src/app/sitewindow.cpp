@@ -275,7 +275,7 @@ bool SiteWindow::writeReport(const QString &path)
 
 void SiteWindow::closeEvent(QCloseEvent *event)
 {
-    // Closed while it works, the action stops before the next unit.
+    // Closed while it works, the action stops as at Cancel: nothing more is sent.
     m_cancelRequested = m_working;
     QWidget::closeEvent(event);
 }
