@@ -15,10 +15,12 @@ foreach(module IN ITEMS Core Gui Widgets Network SerialPort Sql)
     install(FILES $<TARGET_FILE:Qt6::${module}> DESTINATION ${zu42_bin})
 endforeach()
 
-# The plugins the tool loads: the window system, the native look, the records store's SQLite.
+# The plugins the tool loads: the window system, the native look, the records store's SQLite,
+# and the offscreen platform zu42cli draws its PDFs on (a handover report, a certificate): a
+# command line has no window, and without the plugin Qt GUI would not start at all.
 # (No PostgreSQL driver: there is no MinGW build of the PostgreSQL client library here.)
-foreach(plugin_and_folder IN ITEMS QWindowsIntegrationPlugin:platforms QWindowsVistaStylePlugin:styles
-                                   QSQLiteDriverPlugin:sqldrivers)
+foreach(plugin_and_folder IN ITEMS QWindowsIntegrationPlugin:platforms QOffscreenIntegrationPlugin:platforms
+                                   QWindowsVistaStylePlugin:styles QSQLiteDriverPlugin:sqldrivers)
     string(REPLACE ":" ";" pair ${plugin_and_folder})
     list(GET pair 0 plugin)
     list(GET pair 1 folder)

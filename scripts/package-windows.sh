@@ -54,7 +54,8 @@ wineboot --init </dev/null >/dev/null 2>&1
 wine "$installer" /S </dev/null >/dev/null 2>&1
 wineserver --wait
 installed="$prefix/drive_c/Program Files/ZU42 Test Tools"
-for file in bin/zu42tool.exe bin/zu42cli.exe bin/zu42sim.exe bin/Qt6Core.dll bin/platforms/qwindows.dll Uninstall.exe; do
+for file in bin/zu42tool.exe bin/zu42cli.exe bin/zu42sim.exe bin/Qt6Core.dll bin/platforms/qwindows.dll \
+    bin/platforms/qoffscreen.dll Uninstall.exe; do
     if [ ! -f "$installed/$file" ]; then
         echo "package-windows: the installer put no $file into $installed" >&2
         exit 1
@@ -99,4 +100,21 @@ if ! grep -q "$version" "$prefix/zu42cli.log"; then
     exit 1
 fi
 echo "package-windows: the installed zu42cli.exe says: $(tr -d '\r' <"$prefix/zu42cli.log" | head -n 1)"
+
+# A PDF from the installed command line: it draws on the offscreen platform the package brings,
+# with no display at all.
+cat >"$prefix/drive_c/site.json" <<'SITE'
+{ "format": "zu42-site", "version": 1, "name": "Package check",
+  "link": { "kind": "tcp", "address": "127.0.0.1", "port": "5003" },
+  "units": [ { "id": "001", "serial-number": "24010042", "model": "ZO425" } ] }
+SITE
+rm -f "$prefix/drive_c/report.pdf"
+DISPLAY='' wine "$installed/bin/zu42cli.exe" site report --site 'C:\site.json' --pdf 'C:\report.pdf' \
+    </dev/null >"$prefix/zu42cli-pdf.log" 2>&1 || true
+if [ "$(head -c 5 "$prefix/drive_c/report.pdf" 2>/dev/null)" != "%PDF-" ]; then
+    echo "package-windows: the installed zu42cli.exe site report --pdf wrote no PDF; it wrote:" >&2
+    cat "$prefix/zu42cli-pdf.log" >&2
+    exit 1
+fi
+echo "package-windows: the installed zu42cli.exe wrote a handover PDF on the offscreen platform"
 wineserver --wait

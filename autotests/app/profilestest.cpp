@@ -2,6 +2,7 @@
 // with the window's own fields, compared with and applied to the other, loaded into the
 // controls; a bad profile refused with nothing sent; the menu entries with their dialogs.
 #include "app/portlistrefresher.h"
+#include "dialoganswerer.h"
 #include "i18n/texttable.h"
 #include "operationprobe.h"
 #include "windowcontrols.h"
@@ -54,26 +55,6 @@ QString writeFile(const QTemporaryDir &dir, const QByteArray &text)
     file.write(text);
     return file.fileName();
 }
-
-// Answers the next modal dialogs as an operator would: `act` gets each one as it opens.
-class DialogAnswerer
-{
-public:
-    explicit DialogAnswerer(std::function<void(QWidget *)> act)
-        : m_act(std::move(act))
-    {
-        m_timer.setInterval(20);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            if (QWidget *dialog = QApplication::activeModalWidget())
-                m_act(dialog);
-        });
-        m_timer.start();
-    }
-
-private:
-    std::function<void(QWidget *)> m_act;
-    QTimer m_timer;
-};
 
 } // namespace
 

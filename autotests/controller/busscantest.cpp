@@ -1,5 +1,6 @@
 // The bus scan: one exchange for each silent ID and nothing more, each answering ID with its
-// model and serial number, a reply credited only to the ID it names, cancel between IDs; then
+// model and serial number, a reply credited only to the ID it names, cancel between IDs and in
+// the wait of one; then
 // against the simulator, in-process and as zu42sim over TCP and a pseudo-terminal.
 #include "controller/busscan.h"
 #include "exchangerecorder.h"
@@ -116,11 +117,30 @@ private slots:
         QVERIFY(link.open(LinkSettings::serial(QStringLiteral("scripted"), QStringLiteral("19200,e,8,1"))));
         BusScan scan(link);
         int asked = 0;
-        scan.setCancelled([&] { return ++asked > 3; });
+        // Asked before each ID and after its scan: the seventh ask comes before the fourth ID.
+        scan.setCancelled([&] { return ++asked > 6; });
         const BusScan::Result result = scan.run();
         QVERIFY(result.cancelled);
         QCOMPARE(result.scanned, 3);
         QCOMPARE(script->sent, (QList<QByteArray> { "000AS", "001AS", "002AS" }));
+    }
+
+    // Cancel during the exchange with 000 cuts its listening for a second controller short:
+    // what answered there is not reported (it may be a conflict), and nothing more is sent.
+    void shouldLeaveTheIdInHandOutWhenCancelledInItsWait()
+    {
+        auto script = line({ { "000", "RO420DA ZO425V05" } });
+        ControllerLink link(ControllerScript::factory(script));
+        QVERIFY(link.open(LinkSettings::serial(QStringLiteral("scripted"), QStringLiteral("19200,e,8,1"))));
+        const auto cancelled = [&] { return !script->sent.isEmpty(); };
+        link.setInterrupt(cancelled);
+        BusScan scan(link);
+        scan.setCancelled(cancelled);
+        const BusScan::Result result = scan.run();
+        QVERIFY(result.cancelled);
+        QCOMPARE(result.scanned, 0);
+        QVERIFY(result.found.isEmpty());
+        QCOMPARE(script->sent, QList<QByteArray> { "000AS" });
     }
 
     // A silent ID costs one exchange at the link's limit, or at the scan's shorter wait.

@@ -1,5 +1,6 @@
 #include "exchangerecorder.h"
 #include "link/controllerlink.h"
+#include "link/exchange.h"
 #include "protocol/commandframe.h"
 #include "protocol/crc16arc.h"
 #include "simprocess.h"
@@ -351,6 +352,44 @@ private slots:
         link.close();
         const QList<QByteArray> expected = sent ? QList<QByteArray> { command, "000AS" } : QList<QByteArray> { "000AS" };
         QCOMPARE(sim.requests(), expected);
+    }
+
+    // The operator's Cancel: once asked, nothing goes out; a wait in hand takes a reply already
+    // on its way but does not wait out a late one (3 s late, beyond the 1200 ms limit too, so a
+    // wait not cut would end in a plain "No answer").
+    void shouldEndTheExchangeAtTheInterrupt_data()
+    {
+        QTest::addColumn<int>("stopFromAsk"); // the first ask answered true (1: before the send)
+        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<Verdict>("verdict");
+        QTest::addColumn<QString>("detail");
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("before the send") << 1 << 0 << Verdict::Refused << ControllerLink::interruptedBeforeSending() << false;
+        QTest::newRow("reply on its way") << 2 << 0 << Verdict::Answered << QString() << true;
+        QTest::newRow("reply late") << 2 << 3000 << Verdict::NoReply << Exchange::interruptedDetail() << true;
+    }
+    void shouldEndTheExchangeAtTheInterrupt()
+    {
+        QFETCH(int, stopFromAsk);
+        QFETCH(int, delayMs);
+        QFETCH(Verdict, verdict);
+        QFETCH(QString, detail);
+        QFETCH(bool, sent);
+        SimProcess sim({ "--fault", QStringLiteral("AS:delay:%1").arg(delayMs) });
+        QVERIFY(sim.start());
+        ControllerLink link;
+        QVERIFY(link.open(tcpAt(sim.port())));
+        int asked = 0;
+        link.setInterrupt([&] { return ++asked >= stopFromAsk; });
+        const Reply reply = link.exchange("000AS");
+        QCOMPARE(reply.verdict, verdict);
+        QCOMPARE(reply.detail, detail);
+        // Once stopped, the next exchange sends nothing either.
+        QCOMPARE(link.exchange("001AS").verdict, Verdict::Refused);
+        link.setInterrupt({});
+        QVERIFY(link.exchange("000AV").verdict != Verdict::Refused);
+        link.close();
+        QCOMPARE(sim.requests(), sent ? (QList<QByteArray> { "000AS", "000AV" }) : QList<QByteArray> { "000AV" });
     }
 
     void shouldLeaveNoDescriptorOpen()

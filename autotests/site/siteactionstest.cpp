@@ -163,6 +163,42 @@ private slots:
         QCOMPARE(line.commands("AJ"), QList<QByteArray> { "001AJ" });
     }
 
+    // Cancel right after the value that takes a restart went out to 001: nothing more is sent
+    // (no restart, nothing to 002), 001 is told cancelled; run again on it, the value now reads
+    // as wanted but the restart it is owed is made.
+    void shouldCancelInTheUnitAndFinishItsApplyNextTime()
+    {
+        Line line({ "--bus", "001,002" });
+        Site site = siteOf({ "001", "002" });
+        site.profileValues = { { C::Language, QStringLiteral("traditional-chinese") } };
+        bool armed = true;
+        bool cancel = false;
+        const auto cancelled = [&] {
+            for (const QByteArray &r : line.sim->requests())
+                cancel = cancel || (armed && r.mid(3).startsWith("AP") && r.size() > 11); // a write: AP, address, count, data
+            return cancel;
+        };
+        line.session.link().setInterrupt(cancelled);
+        SiteActions actions(line.session, site);
+        actions.setCancelled(cancelled);
+        const SiteActions::Result result = actions.run(SiteActions::Action::Apply, idsOf(site));
+        QVERIFY(result.cancelled);
+        QCOMPARE(result.failedIds(), QList<QByteArray> { "001" });
+        QCOMPARE(site.units[0].lastFailure, SiteUnit::Failure::Cancelled);
+        QVERIFY(site.units[0].restartOwed);
+        QVERIFY(line.sim->requests().last().size() > 11); // the write was the last to go out
+        QVERIFY(line.commands("AJ").isEmpty());
+        QVERIFY(site.units[1].lastAction.isEmpty());
+
+        armed = false;
+        cancel = false;
+        line.sim->clearRequests();
+        QVERIFY(actions.run(SiteActions::Action::Apply, result.failedIds()).ok());
+        QCOMPARE(line.commands("AJ"), QList<QByteArray> { "001AJ" });
+        QVERIFY(!site.units[0].restartOwed);
+        QCOMPARE(site.units[0].profileState, SiteUnit::ProfileState::Matches);
+    }
+
     // Three new units one after another: each gets the next ID from 003 that is neither on the
     // site (001) nor answering (002, not on the site), and answers there with its own serial.
     void shouldAddressNewUnitsInARow()

@@ -141,41 +141,6 @@ void SiteWindow::setSite(const Site &site)
     refresh();
 }
 
-QString SiteWindow::profileText(const SiteUnit &unit) const
-{
-    if (m_site.profileName.isEmpty())
-        return QString();
-    switch (unit.profileState) {
-    case SiteUnit::ProfileState::Matches:
-        return text(TextTable::ProfileMatches);
-    case SiteUnit::ProfileState::Differs:
-        return text(TextTable::ProfileDiffers).arg(unit.differing);
-    case SiteUnit::ProfileState::NotRead:
-        break;
-    }
-    return text(TextTable::ProfileNotRead);
-}
-
-QString SiteWindow::actionText(const QString &word) const
-{
-    static const QMap<QString, int> ids { { QStringLiteral("read"), TextTable::SiteReadButton },
-                                          { QStringLiteral("apply"), TextTable::SiteApplyButton },
-                                          { QStringLiteral("clock"), TextTable::JigStepSetClock },
-                                          { QStringLiteral("reboot"), TextTable::SiteRebootButton },
-                                          { QStringLiteral("address"), TextTable::SiteAddressButton },
-                                          { QStringLiteral("replace"), TextTable::SiteReplaceButton } };
-    return ids.contains(word) ? text(ids.value(word)) : word;
-}
-
-QString SiteWindow::resultText(const SiteUnit &unit) const
-{
-    if (unit.failed)
-        return text(TextTable::MarkedFailed);
-    if (unit.lastAction.isEmpty())
-        return QString();
-    return unit.lastOk ? text(TextTable::ResultOk) : text(TextTable::ResultFailed).arg(unit.lastWhy);
-}
-
 void SiteWindow::refresh()
 {
     const QList<QByteArray> selected = selectedIds();
@@ -185,8 +150,9 @@ void SiteWindow::refresh()
         const SiteUnit &unit = m_site.units.at(row);
         const QStringList cells { QString::fromLatin1(unit.id), QString::fromLatin1(unit.model), unit.version,
                                   QString::fromLatin1(unit.serialNumber),
-                                  unit.clockOffsetS ? QString::number(*unit.clockOffsetS) : QString(), profileText(unit),
-                                  actionText(unit.lastAction), resultText(unit) };
+                                  unit.clockOffsetS ? QString::number(*unit.clockOffsetS) : QString(),
+                                  SiteReport::profileText(m_site, unit, m_languageIndex),
+                                  SiteReport::actionText(unit.lastAction, m_languageIndex), SiteReport::resultText(unit, m_languageIndex) };
         const bool bad = unit.failed || (!unit.lastAction.isEmpty() && !unit.lastOk);
         for (int column = 0; column < cells.size(); ++column) {
             auto *item = new QTableWidgetItem(cells.at(column));
@@ -196,8 +162,9 @@ void SiteWindow::refresh()
                 item->setToolTip(unit.lastWhy);
             table->setItem(row, column, item);
         }
+        // Each selected row again, the others' selection kept (selectRow would clear them).
         if (selected.contains(unit.id))
-            table->selectRow(row);
+            table->selectionModel()->select(table->model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     table->resizeColumnsToContents();
     ui->btnSiteRetry->setEnabled(!m_working && !m_lastFailed.isEmpty());
@@ -301,14 +268,14 @@ bool SiteWindow::writeReport(const QString &path)
     const bool csv = path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
     const QDateTime now = QDateTime::currentDateTime();
     const bool ok = csv ? SiteReport::writeCsv(path, m_site, now, madeBy(), &why)
-                        : SiteReport::writePdf(path, m_site, now, madeBy(), &why);
+                        : SiteReport::writePdf(path, m_site, now, madeBy(), &why, m_languageIndex, ToolLook::font(m_languageIndex));
     showStatus(ok ? QFileInfo(path).fileName() : why, !ok);
     return ok;
 }
 
 void SiteWindow::closeEvent(QCloseEvent *event)
 {
-    // Closed while it works, the action stops before the next unit.
+    // Closed while it works, the action stops as at Cancel: nothing more is sent.
     m_cancelRequested = m_working;
     QWidget::closeEvent(event);
 }

@@ -58,9 +58,6 @@ protected:
 
 private:
     QString text(int id) const;
-    QString profileText(const SiteUnit &unit) const;
-    QString resultText(const SiteUnit &unit) const;
-    QString actionText(const QString &word) const;
     void setWorking(bool on);
     void requestAction(SiteActions::Action action, const QList<QByteArray> &ids);
 

@@ -201,8 +201,12 @@ private:
     void connectBusScanHandlers();
     void connectSiteHandlers();
     bool beginSiteWork();
-    // The session's waits made to repaint and take Cancel; what it returns puts them back.
-    std::function<void()> siteWaitsProcessMessages();
+    // The session's waits and exchanges made to repaint and take Cancel; what it returns puts
+    // them back.
+    std::function<void()> siteWaitsTakeCancel();
+    // One of the site's fixed waits, live, ended by Cancel.
+    void siteWait(int milliseconds);
+    bool siteCancelled() const;
     void runSiteAction(SiteActions::Action action, const QList<QByteArray> &ids);
     void runSiteScan();
     // The new unit at 000 to the next free ID from `from`, or in place of `replacing`.

@@ -23,23 +23,40 @@ struct AtExit
 
 } // namespace
 
-// A site's work lasts minutes: during its waits the window repaints and takes the operator's
-// Cancel (applied before the next unit, never half-way through one). The waits are slept in
-// slices of at most 20 ms, blocking in the system; the other operations keep their plain sleeps.
-std::function<void()> TfrmModule::siteWaitsProcessMessages()
+// A site's work lasts minutes: the window repaints and takes the operator's Cancel throughout.
+// The fixed waits are slept in slices of at most 20 ms, blocking in the system, and end at
+// Cancel; an exchange's wait for its reply is sliced the same way by the link and cut at Cancel
+// (after a short grace for a reply on its way), and nothing is sent after it. The unit in hand
+// is left where Cancel found it, and said to be so; the other operations keep their plain waits.
+bool TfrmModule::siteCancelled() const
 {
-    m_session.setPause([this](int milliseconds) {
-        QElapsedTimer waited;
-        waited.start();
-        for (;;) {
-            m_bracket->processMessages();
-            const qint64 left = milliseconds - waited.elapsed();
-            if (left <= 0)
-                return;
-            QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, 20)));
-        }
+    return m_siteWindow->cancelRequested() || m_closePending;
+}
+
+void TfrmModule::siteWait(int milliseconds)
+{
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        m_bracket->processMessages();
+        const qint64 left = milliseconds - waited.elapsed();
+        if (left <= 0 || siteCancelled())
+            return;
+        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, 20)));
+    }
+}
+
+std::function<void()> TfrmModule::siteWaitsTakeCancel()
+{
+    m_session.setPause([this](int milliseconds) { siteWait(milliseconds); });
+    m_session.link().setInterrupt([this] {
+        m_bracket->processMessages();
+        return siteCancelled();
     });
-    return [this] { m_session.setPause([](int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); }); };
+    return [this] {
+        m_session.link().setInterrupt({});
+        m_session.setPause([](int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); });
+    };
 }
 
 void TfrmModule::connectSiteHandlers()
@@ -102,14 +119,14 @@ void TfrmModule::runSiteAction(SiteActions::Action action, const QList<QByteArra
 {
     if (!beginSiteWork())
         return;
-    const AtExit plainWaits { siteWaitsProcessMessages() };
+    const AtExit plainWaits { siteWaitsTakeCancel() };
     m_siteWindow->workStarted(int(ids.size()));
     SiteActions actions(m_session, m_siteWindow->site());
     actions.setProgress([this](int done, int total, const QByteArray &id) {
         m_siteWindow->showProgress(done, total, id);
         m_bracket->processMessages();
     });
-    actions.setCancelled([this] { return m_siteWindow->cancelRequested() || m_closePending; });
+    actions.setCancelled([this] { return siteCancelled(); });
     const SiteActions::Result result = actions.run(action, ids);
     m_siteWindow->workEnded(result);
     if (result.ok())
@@ -122,8 +139,10 @@ void TfrmModule::runSiteScan()
 {
     if (!beginSiteWork())
         return;
+    const AtExit plainWaits { siteWaitsTakeCancel() };
     m_siteWindow->workStarted(BusScan::HighestId + 1);
     BusScan scan(m_session.link());
+    scan.setPause([this](int milliseconds) { siteWait(milliseconds); });
     scan.setSpeed(BusScan::Speed::Quick);
     scan.setProgress([this](int done, int total, const BusScan::Found *found) {
         if (found && found->id.toInt() != SiteAddressing::NewUnitId && m_siteWindow->site().indexOf(found->id) < 0) {
@@ -137,7 +156,7 @@ void TfrmModule::runSiteScan()
         m_siteWindow->showProgress(done, total, done < total ? QByteArray::number(done).rightJustified(3, '0') : QByteArray());
         m_bracket->processMessages();
     });
-    scan.setCancelled([this] { return m_siteWindow->cancelRequested() || m_closePending; });
+    scan.setCancelled([this] { return siteCancelled(); });
     const BusScan::Result found = scan.run();
     SiteActions::Result result;
     result.cancelled = found.cancelled;
@@ -153,7 +172,7 @@ void TfrmModule::runSiteAddressing(const QByteArray &replacing, int from)
 {
     if (!beginSiteWork())
         return;
-    const AtExit plainWaits { siteWaitsProcessMessages() };
+    const AtExit plainWaits { siteWaitsTakeCancel() };
     m_siteWindow->workStarted(1);
     SiteAddressing addressing(m_session, m_siteWindow->site());
     const SiteAddressing::Outcome outcome = replacing.isEmpty() ? addressing.addressNext(from) : addressing.replace(replacing);

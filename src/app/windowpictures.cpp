@@ -8,13 +8,16 @@
 #include "app/sitewindow.h"
 #include "app/texttablequestion.h"
 #include "app/tfrmmodule.h"
+#include "app/toollook.h"
 #include "i18n/texttable.h"
+#include "site/sitereport.h"
 
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -133,11 +136,32 @@ Site sampleSite()
     site.units[2].lastAction = QStringLiteral("replace");
     site.units[2].replaced = { { "24010044", QDateTime::currentDateTime() } };
     site.units[6].lastOk = false;
-    site.units[6].lastWhy = QStringLiteral("The read-back did not come: No answer");
+    site.units[6].lastWhy = QStringLiteral("The read-back after writing did not come: No answer");
+    site.units[6].lastFailure = SiteUnit::Failure::NotTaken;
     site.units[6].profileState = SiteUnit::ProfileState::Differs;
     site.units[6].differing = 2;
     site.units[6].clockOffsetS = -41;
     return site;
+}
+
+// The handover report's first page as the window writes it in a language: A4 across at 110 dpi.
+bool saveReportPage(const Site &site, int language, const QString &folder, const QString &name)
+{
+    QImage page(1286, 910, QImage::Format_RGB32);
+    page.setDotsPerMeterX(4331);
+    page.setDotsPerMeterY(4331);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        painter.setViewport(52, 52, page.width() - 104, page.height() - 104);
+        painter.setWindow(0, 0, page.width() - 104, page.height() - 104);
+        SiteReport::draw(painter, page, [] {}, site, QDateTime(QDate(2026, 12, 8), QTime(9, 40)), QStringLiteral("zu42tool"),
+                         language, ToolLook::font(language));
+    }
+    const QString path = QDir(folder).filePath(name);
+    const bool ok = page.save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
+    return ok;
 }
 
 } // namespace
@@ -241,6 +265,9 @@ int WindowPictures::run(int argc, char **argv)
         for (const PictureLanguage &language : languages) {
             window.findChild<QAction *>(QString::fromLatin1(language.entry))->trigger();
             ok = save(&site, folder, QStringLiteral("tool-site-rows-%1.png").arg(QLatin1String(language.suffix))) && ok;
+            ok = saveReportPage(site.site(), window.languageIndex(), folder,
+                                QStringLiteral("tool-site-report-%1.png").arg(QLatin1String(language.suffix)))
+                && ok;
         }
         site.close();
 

@@ -134,6 +134,11 @@ BusScan::Result BusScan::run()
         const Reply scan = m_link.exchange(id + "AS");
         const int tookMs = int(turnaround.elapsed()) - (scan.ok() ? Pauses::Step : 0);
         m_link.useDefaultLimits();
+        // A wait cut by Cancel says nothing of the ID: neither free nor a controller.
+        if (m_cancelled && m_cancelled()) {
+            result.cancelled = true;
+            break;
+        }
         ++result.scanned;
 
         std::optional<Found> found;

@@ -86,7 +86,8 @@ public:
     // A conflict is told through the same call with found == nullptr and conflict set.
     void setConflictSeen(std::function<void(const Conflict &conflict)> seen);
     void setProgress(std::function<void(int done, int total, const Found *found)> progress);
-    // Asked before each ID; true ends the scan there.
+    // Asked before each ID and after its scan; true ends the scan there, the ID in hand untold
+    // (its wait may have been cut short).
     void setCancelled(std::function<bool()> cancelled);
     // How the step pause after an answer is waited; a blocking sleep by default.
     void setPause(std::function<void(int milliseconds)> pause);

@@ -352,6 +352,19 @@ const char8_t *const messages[TextTable::MessageCount][TextTable::ColumnCount] =
     /* 322 */ { u8"The records cannot be read.", u8"无法读取测试记录.", u8"無法讀取測試記錄." },
     /* 323 */ { u8"Engineering run (kept, not counted in yield)", u8"工程测试 (保留记录, 不计入良率)", u8"工程測試 (保留記錄, 不計入良率)" },
     /* 324 */ { u8"ENGINEERING RUN: not counted in yield", u8"工程测试中: 不计入良率", u8"工程測試中: 不計入良率" },
+    /* 325 */ { u8"Handover report: %1", u8"交接报告: %1", u8"交接報告: %1" },
+    /* 326 */ { u8"Date: %1    Tool: %2    Controllers: %3", u8"日期: %1    工具: %2    控制器: %3 台", u8"日期: %1    工具: %2    控制器: %3 台" },
+    /* 327 */ { u8"    Profile: %1", u8"    配置文件: %1", u8"    設定檔: %1" },
+    /* 328 */ { u8"At the last read", u8"上次读取时", u8"上次讀取時" },
+    /* 329 */ { u8"Replaced", u8"已更换的装置", u8"已更換的裝置" },
+    /* 330 */ { u8"cancelled", u8"已取消", u8"已取消" },
+    /* 331 */ { u8"no answer", u8"无回应", u8"無回應" },
+    /* 332 */ { u8"another unit answers at this ID", u8"此 ID 上是另一台装置", u8"此 ID 上是另一台裝置" },
+    /* 333 */ { u8"no profile chosen", u8"尚未选择配置文件", u8"尚未選擇設定檔" },
+    /* 334 */ { u8"the profile does not fit this unit", u8"配置文件不适用于此装置", u8"設定檔不適用於此裝置" },
+    /* 335 */ { u8"could not be read", u8"读取失败", u8"讀取失敗" },
+    /* 336 */ { u8"not acknowledged", u8"装置未确认", u8"裝置未確認" },
+    /* 337 */ { u8"the values written did not take", u8"写入的设定未生效", u8"寫入的設定未生效" },
 };
 
 } // namespace

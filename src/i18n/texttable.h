@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 325;
+    static constexpr int MessageCount = 338;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -349,6 +349,21 @@ public:
     // The jig window's switch for engineering runs, and what it shows while on.
     static constexpr int JigEngineeringSwitch = 323;
     static constexpr int JigEngineeringBanner = 324;
+    // The handover report in the window's language, and the short words for why a site's unit
+    // failed (the detail, in English, stays in the tool tip).
+    static constexpr int SiteReportTitle = 325;       // %1 the site's name
+    static constexpr int SiteReportHeading = 326;     // %1 date, %2 tool, %3 controllers
+    static constexpr int SiteReportProfile = 327;     // %1 the profile's file
+    static constexpr int AtLastReadColumn = 328;
+    static constexpr int ReplacedColumn = 329;
+    static constexpr int SiteFailCancelled = 330;
+    static constexpr int SiteFailNoAnswer = 331;
+    static constexpr int SiteFailOtherUnit = 332;
+    static constexpr int SiteFailNoProfile = 333;
+    static constexpr int SiteFailProfileUnfit = 334;
+    static constexpr int SiteFailReadFailed = 335;
+    static constexpr int SiteFailNotAcknowledged = 336;
+    static constexpr int SiteFailNotTaken = 337;
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.

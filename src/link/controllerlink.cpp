@@ -224,8 +224,26 @@ ExchangeLimits ControllerLink::limits() const
     return m_transport ? m_transport->defaultLimits() : ClosedTransport(m_settings).defaultLimits();
 }
 
+void ControllerLink::setInterrupt(std::function<bool()> interrupted)
+{
+    m_interrupted = std::move(interrupted);
+}
+
+QString ControllerLink::interruptedBeforeSending()
+{
+    return QStringLiteral("Cancelled: not sent");
+}
+
 Reply ControllerLink::exchange(QByteArrayView command)
 {
+    // Nothing goes out once the operation is cancelled, a connect again included.
+    if (m_interrupted && m_interrupted()) {
+        Reply reply;
+        reply.verdict = Verdict::Refused;
+        reply.detail = interruptedBeforeSending();
+        reportRefused(command.toByteArray(), reply.detail);
+        return reply;
+    }
     if (m_lost && !openTransport()) {
         Reply reply;
         reply.verdict = Verdict::LinkFailed;
@@ -239,7 +257,7 @@ Reply ControllerLink::exchange(QByteArrayView command)
     const ExchangeLimits limits = m_customLimits ? m_limits : transport.defaultLimits();
     const bool watched = observed() || lcWire().isDebugEnabled();
     if (!watched) {
-        Reply reply = Exchange::run(transport, command, limits);
+        Reply reply = Exchange::run(transport, command, limits, nullptr, nullptr, m_interrupted);
         noticeLostConnection(reply);
         noticeLostDevice();
         return reply;
@@ -250,7 +268,7 @@ Reply ControllerLink::exchange(QByteArrayView command)
     event.link = transport.description();
     QElapsedTimer clock;
     clock.start();
-    Reply reply = Exchange::run(transport, command, limits, &event.request, &event.reply);
+    Reply reply = Exchange::run(transport, command, limits, &event.request, &event.reply, m_interrupted);
     if (reply.verdict != Verdict::Refused && reply.verdict != Verdict::LinkFailed)
         event.roundTripUs = clock.nsecsElapsed() / 1000;
     if (event.request.isEmpty())

@@ -56,6 +56,15 @@ public:
     // connection went away it first connects again; if that fails, the verdict is LinkFailed.
     Reply exchange(QByteArrayView command);
 
+    // The operator's Cancel, for an operation that takes it: asked before each exchange and
+    // between the slices of its waits (the caller may handle its window's events there). Once it
+    // says true, an exchange sends nothing (Refused) and one that waits ends within
+    // Exchange::InterruptGraceMs; a request already begun always goes out whole. Unset, nothing
+    // interrupts and the waits block for all their time.
+    void setInterrupt(std::function<bool()> interrupted);
+    // The detail of an exchange refused for the interrupt.
+    static QString interruptedBeforeSending();
+
     // Limits for exchanges from now on; unset, each transport's own apply.
     void setLimits(const ExchangeLimits &limits);
     void useDefaultLimits();
@@ -85,6 +94,7 @@ private:
     LinkSettings m_settings;
     OpenFailure m_openFailure = OpenFailure::None;
     QString m_openFailureDetail;
+    std::function<bool()> m_interrupted;
     bool m_customLimits = false;
     ExchangeLimits m_limits;
     bool m_opened = false; // an open succeeded and no close has followed

@@ -81,17 +81,32 @@ SiteActions::Result SiteActions::run(Action action, const QList<QByteArray> &ids
         SiteUnit &unit = m_site.units[m_site.indexOf(ordered[done])];
         m_session.setDeviceId(unit.id);
         QString why;
+        m_failure = SiteUnit::Failure::Other;
         // Nothing is written to a unit that is not the row's: another may have taken its ID.
         const bool ok = action == Action::Read ? readUnit(unit, &why) : checkSerial(unit, &why) && act(action, unit, &why);
+        // A failure once Cancel came is Cancel's: the link sent nothing more, or cut a wait.
+        const bool cut = !ok && m_cancelled && m_cancelled();
         unit.lastAction = word(action);
         unit.lastOk = ok;
-        unit.lastWhy = ok ? QString() : why;
+        unit.lastWhy = ok ? QString() : cut ? QStringLiteral("Cancelled with the unit in hand (%1)").arg(why) : why;
+        unit.lastFailure = ok ? SiteUnit::Failure::None : cut ? SiteUnit::Failure::Cancelled : m_failure;
         unit.lastAt = m_now();
         result.units.append({ unit.id, ok, unit.lastWhy });
+        if (cut) {
+            result.cancelled = true;
+            break;
+        }
     }
     if (m_progress && !result.cancelled)
         m_progress(int(ordered.size()), int(ordered.size()), QByteArray());
     return result;
+}
+
+bool SiteActions::failed(SiteUnit::Failure kind, const QString &reason, QString *why)
+{
+    m_failure = kind;
+    *why = reason;
+    return false;
 }
 
 bool SiteActions::act(Action action, SiteUnit &unit, QString *why)
@@ -105,8 +120,7 @@ bool SiteActions::act(Action action, SiteUnit &unit, QString *why)
         return setClockOf(unit, why);
     case Action::Reboot: {
         const Outcome outcome = m_session.reboot(false);
-        *why = outcome.why;
-        return outcome.ok;
+        return outcome.ok || failed(SiteUnit::Failure::NotAcknowledged, outcome.why, why);
     }
     }
     return false;
@@ -117,10 +131,8 @@ bool SiteActions::readUnit(SiteUnit &unit, QString *why)
     if (!checkSerial(unit, why))
         return false;
     const ParameterProcedures::Snapshot snapshot = ParameterProcedures::read(m_session);
-    if (!snapshot.ok()) {
-        *why = snapshot.why;
-        return false;
-    }
+    if (!snapshot.ok())
+        return failed(SiteUnit::Failure::ReadFailed, snapshot.why, why);
     unit.model = snapshot.model;
     unit.version = snapshot.versionText;
     unit.values = snapshot.values;
@@ -135,15 +147,14 @@ bool SiteActions::checkSerial(SiteUnit &unit, QString *why)
     const auto number = serial.answeredWithLength(IdentifyReplies::ScanReplyLength)
         ? IdentifyReplies::serial(serial.bytes, serial.length(), unit.id)
         : std::nullopt;
-    if (!number) {
-        *why = serial.why(QString::number(IdentifyReplies::ScanReplyLength));
-        return false;
-    }
-    if (!unit.serialNumber.isEmpty() && number->serialNumber != unit.serialNumber) {
-        *why = QStringLiteral("Serial number %1 answers at ID %2, where the site has %3")
-                   .arg(QString::fromLatin1(number->serialNumber), QString::fromLatin1(unit.id), QString::fromLatin1(unit.serialNumber));
-        return false;
-    }
+    if (!number)
+        return failed(serial.ok() ? SiteUnit::Failure::Other : SiteUnit::Failure::NoAnswer,
+                      serial.why(QString::number(IdentifyReplies::ScanReplyLength)), why);
+    if (!unit.serialNumber.isEmpty() && number->serialNumber != unit.serialNumber)
+        return failed(SiteUnit::Failure::OtherUnit,
+                      QStringLiteral("Serial number %1 answers at ID %2, where the site has %3")
+                          .arg(QString::fromLatin1(number->serialNumber), QString::fromLatin1(unit.id), QString::fromLatin1(unit.serialNumber)),
+                      why);
     unit.serialNumber = number->serialNumber;
     return true;
 }
@@ -167,15 +178,13 @@ bool SiteActions::readClock(SiteUnit &unit, QString *why)
     m_session.pause(Pauses::Step);
     const Reply ie = m_session.send(AutoTestCommands::readInputs());
     const auto inputs = ie.ok() ? AutoTestReplies::inputs(ie.bytes, ie.length()) : std::nullopt;
-    if (!inputs) {
-        *why = ie.why(QStringLiteral("%1 or %2").arg(AutoTestReplies::InputsLength).arg(AutoTestReplies::InputsWithRecordLength));
-        return false;
-    }
+    if (!inputs)
+        return failed(SiteUnit::Failure::ReadFailed,
+                      ie.why(QStringLiteral("%1 or %2").arg(AutoTestReplies::InputsLength).arg(AutoTestReplies::InputsWithRecordLength)), why);
     const QDateTime clock = QDateTime::fromString(inputs->clockText, ClockFormat);
     if (!clock.isValid()) {
         unit.clockOffsetS.reset();
-        *why = QStringLiteral("The controller's clock reads \"%1\"").arg(inputs->clockText);
-        return false;
+        return failed(SiteUnit::Failure::ReadFailed, QStringLiteral("The controller's clock reads \"%1\"").arg(inputs->clockText), why);
     }
     // Both to the second, as the controller's clock shows it.
     QDateTime pc = m_now();
@@ -188,25 +197,36 @@ bool SiteActions::setClockOf(SiteUnit &unit, QString *why)
 {
     m_session.pause(Pauses::BeforeCommand);
     const Reply set = m_session.send(AutoTestCommands::setClock(m_now()));
-    if (!set.ok()) {
-        *why = set.why();
-        return false;
-    }
+    if (!set.ok())
+        return failed(SiteUnit::Failure::NotAcknowledged, set.why(), why);
     return readClock(unit, why);
 }
 
 bool SiteActions::applyTo(SiteUnit &unit, QString *why)
 {
-    if (m_site.profileName.isEmpty()) {
-        *why = QStringLiteral("The site has no profile to apply");
-        return false;
-    }
+    if (m_site.profileName.isEmpty())
+        return failed(SiteUnit::Failure::NoProfile, QStringLiteral("The site has no profile to apply"), why);
     ParameterProcedures::ApplyOptions options;
     options.model = m_site.profileModel;
+    options.restartOwed = unit.restartOwed;
+    options.cutShort = unit.cutShort;
+    using Stage = ParameterProcedures::ApplyResult::Stage;
     const ParameterProcedures::ApplyResult result = ParameterProcedures::apply(m_session, m_site.profileValues, options);
     if (!result.model.isEmpty())
         unit.model = result.model;
-    if (result.stage == ParameterProcedures::ApplyResult::Stage::Done) {
+    // Cut short, what went out and the restart it needs are owed to the next apply; done, the
+    // debt is paid. Refused or unread, nothing was written and the debt stands as it was.
+    if (result.stage == Stage::Done) {
+        unit.restartOwed = false;
+        unit.cutShort.clear();
+    } else if (result.stage == Stage::WriteFailed) {
+        const ParameterProcedures::ApplyOptions owed = ParameterProcedures::resumeOptions(options, result);
+        unit.restartOwed = owed.restartOwed;
+        unit.cutShort = owed.cutShort;
+        // Some of the values may have gone out: what the unit holds is no longer known.
+        unit.profileState = SiteUnit::ProfileState::NotRead;
+    }
+    if (result.stage == Stage::Done) {
         // What the read-back showed is what the unit now holds.
         for (const ParameterDifference &row : result.rows)
             if (row.state != ParameterDifference::State::Unknown)
@@ -223,7 +243,17 @@ bool SiteActions::applyTo(SiteUnit &unit, QString *why)
     }
     if (result.ok())
         return true;
-    *why = !result.why.isEmpty() ? result.why
-                                 : QStringLiteral("%1 of the values written did not take").arg(result.notTaken.size());
-    return false;
+    switch (result.stage) {
+    case Stage::Refused:
+        return failed(SiteUnit::Failure::ProfileUnfit, result.why, why);
+    case Stage::ReadFailed:
+        return failed(SiteUnit::Failure::ReadFailed, result.why, why);
+    case Stage::WriteFailed:
+        return failed(SiteUnit::Failure::NotAcknowledged, result.why, why);
+    case Stage::Done:
+        break;
+    }
+    return failed(SiteUnit::Failure::NotTaken,
+                  !result.why.isEmpty() ? result.why : QStringLiteral("%1 of the values written did not take").arg(result.notTaken.size()),
+                  why);
 }

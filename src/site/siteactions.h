@@ -39,7 +39,9 @@ public:
 
     // Before each unit: how many are done of how many, and which comes now.
     void setProgress(std::function<void(int done, int total, const QByteArray &id)> progress);
-    // Asked before each unit; true ends the run there.
+    // Asked before each unit and after it; true ends the run there. The caller's link is to
+    // refuse to send once this is true (ControllerLink::setInterrupt): a unit it finds half-way
+    // is told cancelled, and an apply left owing values or a restart is finished by the next.
     void setCancelled(std::function<bool()> cancelled);
     // The PC's time (the current time unless set).
     void setNow(std::function<QDateTime()> now);
@@ -60,10 +62,13 @@ private:
     bool setClockOf(SiteUnit &unit, QString *why);
     bool readClock(SiteUnit &unit, QString *why);
     void compareWithProfile(SiteUnit &unit) const;
+    // The unit's action failed for this reason, of this kind.
+    bool failed(SiteUnit::Failure kind, const QString &reason, QString *why);
 
     ControllerSession &m_session;
     Site &m_site;
     std::function<void(int, int, const QByteArray &)> m_progress;
     std::function<bool()> m_cancelled;
     std::function<QDateTime()> m_now;
+    SiteUnit::Failure m_failure = SiteUnit::Failure::None; // of the unit in hand
 };

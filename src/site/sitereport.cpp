@@ -1,7 +1,10 @@
 #include "site/sitereport.h"
 
+#include "i18n/texttable.h"
+
 #include <QFont>
 #include <QFontMetrics>
+#include <QMap>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -24,21 +27,6 @@ QString csvField(QString text)
     return quote ? QLatin1Char('"') + text + QLatin1Char('"') : text;
 }
 
-QString profileText(const Site &site, const SiteUnit &unit)
-{
-    if (site.profileName.isEmpty())
-        return QString();
-    switch (unit.profileState) {
-    case SiteUnit::ProfileState::Matches:
-        return QStringLiteral("matches");
-    case SiteUnit::ProfileState::Differs:
-        return QStringLiteral("%1 values differ").arg(unit.differing);
-    case SiteUnit::ProfileState::NotRead:
-        break;
-    }
-    return QStringLiteral("not read");
-}
-
 QString localTime(const QDateTime &time)
 {
     return time.toOffsetFromUtc(time.toLocalTime().offsetFromUtc()).toString(Qt::ISODate);
@@ -46,29 +34,80 @@ QString localTime(const QDateTime &time)
 
 } // namespace
 
-QStringList SiteReport::header()
+QStringList SiteReport::header(int language)
 {
-    return { QStringLiteral("ID"), QStringLiteral("Serial number"), QStringLiteral("Model"), QStringLiteral("Version"),
-             QStringLiteral("Profile"), QStringLiteral("At the last read"), QStringLiteral("Clock offset (s)"),
-             QStringLiteral("Last action"), QStringLiteral("Result"), QStringLiteral("Replaced") };
+    QStringList cells;
+    for (const int id : { TextTable::IdColumn, TextTable::SerialNumberColumn, TextTable::ModelColumn, TextTable::VersionColumn,
+                          TextTable::ProfileColumn, TextTable::AtLastReadColumn, TextTable::ClockOffsetColumn,
+                          TextTable::LastActionColumn, TextTable::ResultColumn, TextTable::ReplacedColumn })
+        cells.append(TextTable::text(id, language));
+    return cells;
 }
 
-QList<QStringList> SiteReport::rows(const Site &site)
+QString SiteReport::profileText(const Site &site, const SiteUnit &unit, int language)
+{
+    if (site.profileName.isEmpty())
+        return QString();
+    switch (unit.profileState) {
+    case SiteUnit::ProfileState::Matches:
+        return TextTable::text(TextTable::ProfileMatches, language);
+    case SiteUnit::ProfileState::Differs:
+        return TextTable::text(TextTable::ProfileDiffers, language).arg(unit.differing);
+    case SiteUnit::ProfileState::NotRead:
+        break;
+    }
+    return TextTable::text(TextTable::ProfileNotRead, language);
+}
+
+QString SiteReport::failureText(SiteUnit::Failure failure, int language)
+{
+    using F = SiteUnit::Failure;
+    static const QMap<F, int> ids { { F::Cancelled, TextTable::SiteFailCancelled },
+                                    { F::NoAnswer, TextTable::SiteFailNoAnswer },
+                                    { F::OtherUnit, TextTable::SiteFailOtherUnit },
+                                    { F::NoProfile, TextTable::SiteFailNoProfile },
+                                    { F::ProfileUnfit, TextTable::SiteFailProfileUnfit },
+                                    { F::ReadFailed, TextTable::SiteFailReadFailed },
+                                    { F::NotAcknowledged, TextTable::SiteFailNotAcknowledged },
+                                    { F::NotTaken, TextTable::SiteFailNotTaken } };
+    return ids.contains(failure) ? TextTable::text(ids.value(failure), language) : QString();
+}
+
+QString SiteReport::resultText(const SiteUnit &unit, int language)
+{
+    if (unit.failed)
+        return TextTable::text(TextTable::MarkedFailed, language);
+    if (unit.lastAction.isEmpty())
+        return QString();
+    if (unit.lastOk)
+        return TextTable::text(TextTable::ResultOk, language);
+    const QString kind = language == Language::English ? QString() : failureText(unit.lastFailure, language);
+    return TextTable::text(TextTable::ResultFailed, language).arg(kind.isEmpty() ? unit.lastWhy : kind);
+}
+
+QString SiteReport::actionText(const QString &word, int language)
+{
+    static const QMap<QString, int> ids { { QStringLiteral("read"), TextTable::SiteReadButton },
+                                          { QStringLiteral("apply"), TextTable::SiteApplyButton },
+                                          { QStringLiteral("clock"), TextTable::JigStepSetClock },
+                                          { QStringLiteral("reboot"), TextTable::SiteRebootButton },
+                                          { QStringLiteral("address"), TextTable::SiteAddressButton },
+                                          { QStringLiteral("replace"), TextTable::SiteReplaceButton } };
+    return ids.contains(word) ? TextTable::text(ids.value(word), language) : word;
+}
+
+QList<QStringList> SiteReport::rows(const Site &site, int language)
 {
     QList<QStringList> rows;
     for (const SiteUnit &unit : site.units) {
         QStringList replaced;
         for (const ReplacedUnit &r : unit.replaced)
             replaced.append(QStringLiteral("%1 (%2)").arg(QString::fromLatin1(r.serialNumber), r.replacedAt.date().toString(Qt::ISODate)));
-        QString result;
-        if (unit.failed)
-            result = QStringLiteral("marked failed");
-        else if (!unit.lastAction.isEmpty())
-            result = unit.lastOk ? QStringLiteral("ok") : QStringLiteral("failed: ") + unit.lastWhy;
         rows.append({ QString::fromLatin1(unit.id), QString::fromLatin1(unit.serialNumber), QString::fromLatin1(unit.model),
-                      unit.version, site.profileName, profileText(site, unit),
-                      unit.clockOffsetS ? QString::number(*unit.clockOffsetS) : QString(), unit.lastAction, result,
-                      replaced.join(QStringLiteral("; ")) });
+                      unit.version, site.profileName, profileText(site, unit, language),
+                      unit.clockOffsetS ? QString::number(*unit.clockOffsetS) : QString(),
+                      language == Language::English ? unit.lastAction : actionText(unit.lastAction, language),
+                      resultText(unit, language), replaced.join(QStringLiteral("; ")) });
     }
     return rows;
 }
@@ -103,15 +142,16 @@ bool SiteReport::writeCsv(const QString &path, const Site &site, const QDateTime
 }
 
 void SiteReport::draw(QPainter &painter, QPaintDevice &device, const std::function<void()> &newPage, const Site &site,
-                      const QDateTime &date, const QString &madeBy)
+                      const QDateTime &date, const QString &madeBy, int language, const QFont &font)
 {
     const QRect page = painter.viewport();
     const int dpi = device.logicalDpiY();
-    QFont title(QStringLiteral("Sans"));
+    QFont title = font;
     title.setPointSizeF(16);
     title.setBold(true);
-    QFont body(QStringLiteral("Sans"));
+    QFont body = font;
     body.setPointSizeF(8);
+    body.setBold(false);
     QFont bold = body;
     bold.setBold(true);
 
@@ -126,15 +166,17 @@ void SiteReport::draw(QPainter &painter, QPaintDevice &device, const std::functi
     const auto heading = [&] {
         painter.setFont(title);
         const int h = QFontMetrics(title, &device).height();
-        painter.drawText(QRect(0, y, page.width(), h), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Handover report: %1").arg(site.name));
+        painter.drawText(QRect(0, y, page.width(), h), Qt::AlignLeft | Qt::AlignVCenter,
+                         TextTable::text(TextTable::SiteReportTitle, language).arg(site.name));
         y += h;
         painter.setFont(body);
         const int line = QFontMetrics(body, &device).height();
         painter.drawText(QRect(0, y, page.width(), line), Qt::AlignLeft | Qt::AlignVCenter,
-                         QStringLiteral("Date: %1    Tool: %2    Controllers: %3%4")
-                             .arg(localTime(date), madeBy)
-                             .arg(site.units.size())
-                             .arg(site.profileName.isEmpty() ? QString() : QStringLiteral("    Profile: ") + site.profileName));
+                         TextTable::text(TextTable::SiteReportHeading, language)
+                                 .arg(localTime(date), madeBy)
+                                 .arg(site.units.size())
+                             + (site.profileName.isEmpty() ? QString()
+                                                           : TextTable::text(TextTable::SiteReportProfile, language).arg(site.profileName)));
         y += line * 2;
     };
     const auto tableRow = [&](const QStringList &cells, const QFont &font) {
@@ -155,12 +197,13 @@ void SiteReport::draw(QPainter &painter, QPaintDevice &device, const std::functi
         painter.drawLine(0, y - dpi / 80, page.width(), y - dpi / 80);
     };
     heading();
-    tableRow(header(), bold);
-    for (const QStringList &row : rows(site))
+    tableRow(header(language), bold);
+    for (const QStringList &row : rows(site, language))
         tableRow(row, body);
 }
 
-bool SiteReport::writePdf(const QString &path, const Site &site, const QDateTime &date, const QString &madeBy, QString *why)
+bool SiteReport::writePdf(const QString &path, const Site &site, const QDateTime &date, const QString &madeBy, QString *why,
+                          int language, const QFont &font)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -170,12 +213,12 @@ bool SiteReport::writePdf(const QString &path, const Site &site, const QDateTime
     }
     {
         QPdfWriter pdf(&file);
-        pdf.setTitle(QStringLiteral("Handover report: %1").arg(site.name));
+        pdf.setTitle(TextTable::text(TextTable::SiteReportTitle, language).arg(site.name));
         pdf.setCreator(madeBy);
         pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter));
         pdf.setResolution(300);
         QPainter painter(&pdf);
-        draw(painter, pdf, [&pdf] { pdf.newPage(); }, site, date, madeBy);
+        draw(painter, pdf, [&pdf] { pdf.newPage(); }, site, date, madeBy, language, font);
     }
     if (!file.commit()) {
         if (why)
