@@ -35,18 +35,18 @@ bool run(QSqlQuery &query, const QString &sql, const QVariantList &values, QStri
 // A test's local day as a number of days since 1970 in SQL: its time plus the PC's offset from
 // UTC at that time, which changes only at the clock changes within the range, so the offset is a
 // short CASE and the day is found by arithmetic, without a join or a second table.
-QString localDayNumber(const RecordFilter &filter)
+QString localDayNumber(const RecordFilter &filter, const QString &column = QStringLiteral("u.start_ms"))
 {
     const QDateTime from(filter.from, QTime(0, 0));
     const QDateTime to(filter.to.addDays(1), QTime(0, 0));
     QString cases;
     qint64 offsetMs = qint64(from.offsetFromUtc()) * 1000;
     for (const QTimeZone::OffsetData &change : QTimeZone::systemTimeZone().transitions(from, to)) {
-        cases += QStringLiteral(" WHEN u.start_ms < %1 THEN %2").arg(change.atUtc.toMSecsSinceEpoch()).arg(offsetMs);
+        cases += QStringLiteral(" WHEN %1 < %2 THEN %3").arg(column).arg(change.atUtc.toMSecsSinceEpoch()).arg(offsetMs);
         offsetMs = qint64(change.offsetFromUtc) * 1000;
     }
     const QString expression = cases.isEmpty() ? QString::number(offsetMs) : QStringLiteral("CASE%1 ELSE %2 END").arg(cases).arg(offsetMs);
-    return QStringLiteral("((u.start_ms + (%1)) / 86400000)").arg(expression);
+    return QStringLiteral("((%1 + (%2)) / 86400000)").arg(column, expression);
 }
 
 } // namespace
@@ -100,13 +100,15 @@ std::optional<QList<UnitRecord>> RecordQueries::units(const RecordFilter &filter
     return m_store.unitsWhere(where, values, {});
 }
 
-std::optional<QList<RecordQueries::YieldRow>> RecordQueries::yield(const RecordFilter &filter, GroupBy by)
+std::optional<QList<RecordQueries::YieldRow>> RecordQueries::yield(const RecordFilter &asked, GroupBy by)
 {
-    m_why = filter.whyInvalid();
+    m_why = asked.whyInvalid();
     if (!m_why.isEmpty())
         return std::nullopt;
+    // Engineering runs are kept, never counted, whatever the filter shows.
+    RecordFilter filter = asked;
+    filter.withEngineering = false;
     QVariantList values;
-    QString from = QStringLiteral("units u");
     QString key;
     switch (by) {
     case GroupBy::Day:
@@ -120,23 +122,27 @@ std::optional<QList<RecordQueries::YieldRow>> RecordQueries::yield(const RecordF
         break;
     }
     const QString where = filter.whereAnyVerdict(&values);
-    // Earlier or later by start, ties by id, as the day's counters judge a unit's first test.
-    const QString firstEver = QStringLiteral(
-        "NOT EXISTS (SELECT 1 FROM units e WHERE e.serial_number = u.serial_number AND e.engineering = 0 AND e.verdict <> 'ERROR'"
-        " AND (e.start_ms < u.start_ms OR (e.start_ms = u.start_ms AND e.record_id < u.record_id)))");
-    const QString lastInRange = QStringLiteral(
-        "NOT EXISTS (SELECT 1 FROM units e WHERE e.serial_number = u.serial_number AND e.engineering = 0 AND e.verdict <> 'ERROR'"
-        " AND e.start_ms < ? AND (e.start_ms > u.start_ms OR (e.start_ms = u.start_ms AND e.record_id > u.record_id)))");
+    // Each counted test knows when its unit's counted tests just before and after it started
+    // (the store keeps the links): none before is the unit's first test ever; none after, or
+    // only after the range, is its latest in the range.
+    const QString firstEver = QStringLiteral("u.prev_ms IS NULL");
+    const QString lastInRange = QStringLiteral("(u.next_ms IS NULL OR u.next_ms >= %1)").arg(filter.toMs());
+    // Per day over every station and operator, a unit's test is its first of the day when the
+    // one before it fell on an earlier day, so the units of a day are counted in the same pass.
+    // Grouped otherwise, or within one station or operator, the test before may be elsewhere:
+    // the units are then counted as distinct serial numbers.
+    const QString units = by == GroupBy::Day && filter.station.isEmpty() && filter.operatorName.isEmpty()
+        ? QStringLiteral("SUM(CASE WHEN %1 AND (u.prev_ms IS NULL OR %2 < %3) THEN 1 ELSE 0 END)")
+              .arg(Counted, localDayNumber(filter, QStringLiteral("u.prev_ms")), key)
+        : QStringLiteral("COUNT(DISTINCT CASE WHEN %1 THEN u.serial_number END)").arg(Counted);
     const QString sql = QStringLiteral(
-        "SELECT %1, SUM(CASE WHEN %4 THEN 1 ELSE 0 END), COUNT(DISTINCT CASE WHEN %4 THEN u.serial_number END),"
-        " SUM(CASE WHEN %4 AND %5 THEN 1 ELSE 0 END), SUM(CASE WHEN %4 AND %5 AND u.verdict = 'PASS' THEN 1 ELSE 0 END),"
-        " SUM(CASE WHEN %4 AND %6 THEN 1 ELSE 0 END), SUM(CASE WHEN %4 AND %6 AND u.verdict = 'PASS' THEN 1 ELSE 0 END),"
+        "SELECT %1, SUM(CASE WHEN %3 THEN 1 ELSE 0 END), %4,"
+        " SUM(CASE WHEN %3 AND %5 THEN 1 ELSE 0 END), SUM(CASE WHEN %3 AND %5 AND u.verdict = 'PASS' THEN 1 ELSE 0 END),"
+        " SUM(CASE WHEN %3 AND %6 THEN 1 ELSE 0 END), SUM(CASE WHEN %3 AND %6 AND u.verdict = 'PASS' THEN 1 ELSE 0 END),"
         " SUM(CASE WHEN u.verdict = 'ERROR' THEN 1 ELSE 0 END)"
-        " FROM %2 WHERE %3 GROUP BY %1 ORDER BY %1")
-        .arg(key, from, where, Counted, firstEver, lastInRange);
-    // The later-test check's range end comes twice, once for each of its two uses.
-    QVariantList bound{ filter.toMs(), filter.toMs() };
-    bound += values;
+        " FROM units u WHERE %2 GROUP BY %1 ORDER BY %1")
+        .arg(key, where, Counted, units, firstEver, lastInRange);
+    const QVariantList bound = values;
 
     QList<YieldRow> rows;
     const bool ok = m_store.query(QStringLiteral("Cannot count the yield"), [&](QSqlDatabase &db, QString *detail) {
