@@ -5,7 +5,12 @@
 #include "records/recordstore.h"
 #include "teststores.h"
 
+#include <QMap>
+#include <QRandomGenerator>
+#include <QSet>
 #include <QTest>
+#include <algorithm>
+#include <random>
 
 namespace {
 
@@ -71,6 +76,115 @@ Row row(const char *key, int tests, int units, int firstUnits, int firstPassed, 
     return { QString::fromLatin1(key), tests, units, tests - units, firstUnits, firstPassed, lastUnits, lastPassed, errors };
 }
 
+
+// The layouts earlier programs made, for stores written before the links were kept.
+QStringList olderTables(int version)
+{
+    const QString verdicts = version == 1 ? QStringLiteral("VARCHAR(4) NOT NULL CHECK (verdict IN ('PASS', 'FAIL'))")
+                                          : QStringLiteral("VARCHAR(5) NOT NULL CHECK (verdict IN ('PASS', 'FAIL', 'ERROR')),"
+                                                           " engineering INTEGER NOT NULL DEFAULT 0 CHECK (engineering IN (0, 1))");
+    QStringList tables{
+        QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)"),
+        QStringLiteral("CREATE TABLE units (record_id VARCHAR(36) PRIMARY KEY, serial_number TEXT NOT NULL, controller_id TEXT NOT NULL,"
+                       " model TEXT NOT NULL, version TEXT NOT NULL, station TEXT NOT NULL, operator_name TEXT NOT NULL,"
+                       " start_ms BIGINT NOT NULL, end_ms BIGINT NOT NULL, jig_map TEXT NOT NULL, verdict %1)")
+            .arg(verdicts),
+        QStringLiteral("CREATE TABLE steps (record_id VARCHAR(36) NOT NULL REFERENCES units (record_id), step_index INTEGER NOT NULL,"
+                       " name TEXT NOT NULL, expected TEXT NOT NULL, measured TEXT NOT NULL, passed INTEGER NOT NULL CHECK (passed IN (0, 1)),"
+                       " reason TEXT NOT NULL, PRIMARY KEY (record_id, step_index))"),
+        QStringLiteral("CREATE INDEX units_by_start ON units (start_ms)"),
+        QStringLiteral("INSERT INTO schema_version VALUES (%1)").arg(version),
+    };
+    if (version == 2)
+        tables << QStringLiteral("CREATE INDEX units_by_serial_and_kind ON units (serial_number, start_ms, record_id, engineering, verdict)");
+    return tables;
+}
+
+QStringList olderRows(const UnitRecord &r, int version)
+{
+    const QString id = r.recordId.toString(QUuid::WithoutBraces);
+    QStringList rows{ QStringLiteral("INSERT INTO units VALUES ('%1', '%2', '000', 'ZO425', 'V05', '%3', '%4', %5, %6, 'Simulator jig', '%7'%8)")
+                          .arg(id, r.serialNumber, r.station, r.operatorName)
+                          .arg(r.start.toMSecsSinceEpoch())
+                          .arg(r.end.toMSecsSinceEpoch())
+                          .arg(UnitRecord::verdictText(r.verdict), version == 1 ? QString() : QStringLiteral(", %1").arg(r.engineering ? 1 : 0)) };
+    for (const StepRecord &step : r.steps)
+        rows << QStringLiteral("INSERT INTO steps VALUES ('%1', %2, '%3', '%4', '%5', %6, '')")
+                    .arg(id)
+                    .arg(step.index)
+                    .arg(step.name, step.expected, step.measured)
+                    .arg(step.passed ? 1 : 0);
+    return rows;
+}
+
+// Units tested again and again over twelve days across Berlin's clock change, at three stations
+// by two operators, with ERRORs and engineering runs (none before version 2 knew them), each
+// start its own minute.
+QList<UnitRecord> randomTests(QRandomGenerator &random, int count, bool onlyPassAndFail)
+{
+    const QDateTime first(QDate(2024, 3, 25), QTime(0, 0));
+    QList<int> minutes;
+    for (int m = 0; m < 12 * 24 * 60; m += 1 + int(random.bounded(90)))
+        minutes << m;
+    std::shuffle(minutes.begin(), minutes.end(), std::mt19937(random.generate()));
+    QList<UnitRecord> tests;
+    for (int i = 0; i < count; ++i) {
+        const int draw = int(random.bounded(10));
+        const Verdict verdict = draw < 6 ? Verdict::Pass : draw < 9 || onlyPassAndFail ? Verdict::Fail : Verdict::Error;
+        const Test t{ "", 1, 0, "", "", verdict, "DO2 alone", "none", !onlyPassAndFail && random.bounded(10) == 0 };
+        UnitRecord r = record(t);
+        r.serialNumber = QStringLiteral("R%1").arg(random.bounded(12));
+        r.station = QStringLiteral("L%1").arg(1 + random.bounded(3));
+        r.operatorName = random.bounded(2) ? QStringLiteral("Wang") : QStringLiteral("Li");
+        r.start = first.addSecs(60LL * minutes.at(i % minutes.size())).toUTC();
+        r.end = r.start.addSecs(30);
+        tests << r;
+    }
+    return tests;
+}
+
+// The yield counted test by test as its words say, over every test written.
+QList<Row> countedByHand(const QList<UnitRecord> &all, const RecordFilter &f, RecordQueries::GroupBy by)
+{
+    auto counted = [](const UnitRecord &t) { return !t.engineering && t.verdict != Verdict::Error; };
+    const QDateTime end(f.to.addDays(1), QTime(0, 0));
+    QMap<QString, Row> rows;
+    QMap<QString, QSet<QString>> units;
+    for (const UnitRecord &t : all) {
+        const QDateTime local = t.start.toLocalTime();
+        if (t.engineering || local.date() < f.from || local.date() > f.to || (!f.station.isEmpty() && t.station != f.station)
+            || (!f.operatorName.isEmpty() && t.operatorName != f.operatorName))
+            continue;
+        const QString key = by == RecordQueries::GroupBy::Day ? local.date().toString(Qt::ISODate)
+            : by == RecordQueries::GroupBy::Station           ? t.station
+                                                              : t.operatorName;
+        Row &row = rows[key];
+        row.key = key;
+        if (!counted(t)) {
+            ++row.errors;
+            continue;
+        }
+        ++row.tests;
+        units[key].insert(t.serialNumber);
+        const bool passed = t.verdict == Verdict::Pass;
+        const auto sameUnit = [&](auto when) {
+            return std::any_of(all.cbegin(), all.cend(), [&](const UnitRecord &e) { return counted(e) && e.serialNumber == t.serialNumber && when(e.start); });
+        };
+        if (!sameUnit([&](const QDateTime &s) { return s < t.start; })) {
+            ++row.firstTimeUnits;
+            row.firstTimePassed += passed;
+        }
+        if (!sameUnit([&](const QDateTime &s) { return s > t.start && s < end; })) {
+            ++row.lastUnits;
+            row.lastPassed += passed;
+        }
+    }
+    for (auto it = rows.begin(); it != rows.end(); ++it) {
+        it->units = int(units.value(it.key()).size());
+        it->retests = it->tests - it->units;
+    }
+    return rows.values();
+}
 } // namespace
 
 Q_DECLARE_METATYPE(RecordQueries::GroupBy)
@@ -85,6 +199,8 @@ private slots:
     void shouldRankTheFailures_data();
     void shouldRankTheFailures();
     void shouldCountLocalDaysOverAClockChange();
+    void shouldCountAsByHandWhateverWroteAndUpgradedTheStore_data();
+    void shouldCountAsByHandWhateverWroteAndUpgradedTheStore();
     void shouldGiveAUnitsHistoryAndThePagesOfARange();
 
 private:
@@ -192,6 +308,66 @@ void RecordQueriesTest::shouldCountLocalDaysOverAClockChange()
     for (const Row &r : *rows)
         days << QStringLiteral("%1 %2").arg(r.key).arg(r.tests);
     QCOMPARE(days, (QStringList{ "2024-03-30 1", "2024-03-31 2", "2024-04-01 1" }));
+}
+
+void RecordQueriesTest::shouldCountAsByHandWhateverWroteAndUpgradedTheStore_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<int>("olderVersion");  // 0: every test written by this program
+    for (const QString &backend : TestStores::backends()) {
+        QTest::newRow(qPrintable(backend + QStringLiteral(", written here"))) << backend << 0;
+        QTest::newRow(qPrintable(backend + QStringLiteral(", schema 2 upgraded"))) << backend << 2;
+        QTest::newRow(qPrintable(backend + QStringLiteral(", schema 1 upgraded"))) << backend << 1;
+    }
+}
+
+// Half the tests written by an older program, the store upgraded, the rest written in an order
+// of their own, so that tests arrive before and between the tests of their unit already there.
+void RecordQueriesTest::shouldCountAsByHandWhateverWroteAndUpgradedTheStore()
+{
+    QFETCH(QString, backend);
+    QFETCH(int, olderVersion);
+    FRESH_STORE(settings, m_stores, backend);
+    QRandomGenerator random(4200 + olderVersion);
+    QList<UnitRecord> all = randomTests(random, 60, olderVersion == 1);
+    if (olderVersion > 0) {
+        QStringList statements = olderTables(olderVersion);
+        for (qsizetype i = 0; i < all.size() / 2; ++i)
+            statements += olderRows(all.at(i), olderVersion);
+        QVERIFY(TestStores::execBehind(*settings, statements));
+    }
+    RecordStore store(*settings);
+    QVERIFY2(store.open(), qPrintable(store.why()));
+    RecordQueries queries(store);
+    // What the upgrade worked out alone first, then with the rest written among it.
+    const qsizetype half = olderVersion > 0 ? all.size() / 2 : 0;
+    for (const qsizetype written : { half, all.size() }) {
+        for (qsizetype i = half; i < written; ++i)
+            QCOMPARE(store.write(all.at(i)), RecordStore::WriteResult::Stored);
+        if (written == 0)
+            continue;
+        RecordFilter whole;
+        whole.from = QDate(2024, 3, 27);
+        whole.to = QDate(2024, 4, 2);
+        RecordFilter atL2 = whole;
+        atL2.station = QStringLiteral("L2");
+        RecordFilter byLi = whole;
+        byLi.operatorName = QStringLiteral("Li");
+        using By = RecordQueries::GroupBy;
+        for (const RecordFilter &filter : { whole, atL2, byLi }) {
+            for (const By by : { By::Day, By::Station, By::Operator }) {
+                const QList<Row> expected = countedByHand(all.mid(0, written), filter, by);
+                QVERIFY(!expected.isEmpty());
+                for (const bool shown : { false, true }) {
+                    RecordFilter f = filter;
+                    f.withEngineering = shown;
+                    const std::optional<QList<Row>> got = queries.yield(f, by);
+                    QVERIFY2(got, qPrintable(queries.why()));
+                    QCOMPARE(*got, expected);
+                }
+            }
+        }
+    }
 }
 
 void RecordQueriesTest::shouldGiveAUnitsHistoryAndThePagesOfARange()

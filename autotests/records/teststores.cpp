@@ -1,6 +1,8 @@
 #include "teststores.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -27,6 +29,27 @@ std::optional<RecordStoreSettings> TestStores::fresh(const QString &backend)
     RecordStoreSettings settings;
     settings.sqlitePath = m_dir.filePath(QStringLiteral("store%1/records.sqlite").arg(m_stores));
     return settings;
+}
+
+bool TestStores::execBehind(const RecordStoreSettings &s, const QStringList &statements)
+{
+    const QString name = QStringLiteral("behind-the-store");
+    bool ok = false;
+    {
+        const bool sqlite = s.backend == RecordStoreSettings::Backend::Sqlite;
+        QSqlDatabase db = QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name);
+        if (sqlite)
+            QDir().mkpath(QFileInfo(s.sqlitePath).absolutePath());
+        db.setDatabaseName(sqlite ? s.sqlitePath : s.database);
+        db.setHostName(s.host);
+        db.setUserName(s.user);
+        ok = db.open();
+        QSqlQuery query(db);
+        for (const QString &statement : statements)
+            ok = ok && query.exec(statement);
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
 }
 
 bool TestStores::runScript(const QString &command, QString *output)

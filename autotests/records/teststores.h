@@ -21,6 +21,9 @@ public:
     std::optional<RecordStoreSettings> fresh(const QString &backend);
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
 
+    // Statements run past the store, as another program (or a person with psql) would.
+    static bool execBehind(const RecordStoreSettings &settings, const QStringList &statements);
+
     bool startServer();
     bool stopServer();
     QString error() const { return m_error; }
