@@ -177,11 +177,12 @@ std::optional<RecordQueries::Pareto> RecordQueries::pareto(const RecordFilter &f
         return std::nullopt;
     QVariantList values;
     const QString where = filter.whereAnyVerdict(&values);
-    // A failed test counts once, at the step that failed first.
+    // A failed test counts once, at the step that failed first: no failed step before it. The
+    // server answers "none before" by one join over the failed steps, not a look per test.
     const QString sql = QStringLiteral(
-        "SELECT s.name, s.measured, COUNT(*) FROM units u JOIN steps s ON s.record_id = u.record_id"
-        " WHERE %1 AND u.verdict = 'FAIL' AND s.passed = 0"
-        " AND s.step_index = (SELECT MIN(f.step_index) FROM steps f WHERE f.record_id = u.record_id AND f.passed = 0)"
+        "SELECT s.name, s.measured, COUNT(*) FROM units u JOIN steps s ON s.record_id = u.record_id AND s.passed = 0"
+        " WHERE %1 AND u.verdict = 'FAIL'"
+        " AND NOT EXISTS (SELECT 1 FROM steps e WHERE e.record_id = s.record_id AND e.passed = 0 AND e.step_index < s.step_index)"
         " GROUP BY s.name, s.measured")
         .arg(where);
 
