@@ -77,29 +77,6 @@ Row row(const char *key, int tests, int units, int firstUnits, int firstPassed, 
 }
 
 
-// The layouts earlier programs made, for stores written before the links were kept.
-QStringList olderTables(int version)
-{
-    const QString verdicts = version == 1 ? QStringLiteral("VARCHAR(4) NOT NULL CHECK (verdict IN ('PASS', 'FAIL'))")
-                                          : QStringLiteral("VARCHAR(5) NOT NULL CHECK (verdict IN ('PASS', 'FAIL', 'ERROR')),"
-                                                           " engineering INTEGER NOT NULL DEFAULT 0 CHECK (engineering IN (0, 1))");
-    QStringList tables{
-        QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)"),
-        QStringLiteral("CREATE TABLE units (record_id VARCHAR(36) PRIMARY KEY, serial_number TEXT NOT NULL, controller_id TEXT NOT NULL,"
-                       " model TEXT NOT NULL, version TEXT NOT NULL, station TEXT NOT NULL, operator_name TEXT NOT NULL,"
-                       " start_ms BIGINT NOT NULL, end_ms BIGINT NOT NULL, jig_map TEXT NOT NULL, verdict %1)")
-            .arg(verdicts),
-        QStringLiteral("CREATE TABLE steps (record_id VARCHAR(36) NOT NULL REFERENCES units (record_id), step_index INTEGER NOT NULL,"
-                       " name TEXT NOT NULL, expected TEXT NOT NULL, measured TEXT NOT NULL, passed INTEGER NOT NULL CHECK (passed IN (0, 1)),"
-                       " reason TEXT NOT NULL, PRIMARY KEY (record_id, step_index))"),
-        QStringLiteral("CREATE INDEX units_by_start ON units (start_ms)"),
-        QStringLiteral("INSERT INTO schema_version VALUES (%1)").arg(version),
-    };
-    if (version == 2)
-        tables << QStringLiteral("CREATE INDEX units_by_serial_and_kind ON units (serial_number, start_ms, record_id, engineering, verdict)");
-    return tables;
-}
-
 QStringList olderRows(const UnitRecord &r, int version)
 {
     const QString id = r.recordId.toString(QUuid::WithoutBraces);
@@ -331,7 +308,7 @@ void RecordQueriesTest::shouldCountAsByHandWhateverWroteAndUpgradedTheStore()
     QRandomGenerator random(4200 + olderVersion);
     QList<UnitRecord> all = randomTests(random, 60, olderVersion == 1);
     if (olderVersion > 0) {
-        QStringList statements = olderTables(olderVersion);
+        QStringList statements = TestStores::olderSchema(olderVersion);
         for (qsizetype i = 0; i < all.size() / 2; ++i)
             statements += olderRows(all.at(i), olderVersion);
         QVERIFY(TestStores::execBehind(*settings, statements));

@@ -1,3 +1,4 @@
+#include "records/recordqueries.h"
 #include "records/recordstore.h"
 #include "testrecords.h"
 #include "teststores.h"
@@ -37,6 +38,7 @@ private slots:
     void shouldRefuseStoreOfOtherKind_data();
     void shouldRefuseStoreOfOtherKind();
     void shouldLetAStationAddAndReadButNeverChange();
+    void shouldLetAStationLinkItsTestsAfterAnUpgrade();
     void shouldUpgradeAnOlderStore_data();
     void shouldUpgradeAnOlderStore();
 
@@ -214,6 +216,39 @@ void RecordStoreTest::shouldLetAStationAddAndReadButNeverChange()
 
     FRESH_STORE(file, m_stores, QStringLiteral("sqlite"));
     QVERIFY(!RecordStore(*file).setUpServer(QStringLiteral("line_station"), QString()));
+}
+
+// A line's server set up before tests were linked: once its owner's program has upgraded it, the
+// station role links the tests it writes (a late one between the others too), and still may
+// change nothing a record says.
+void RecordStoreTest::shouldLetAStationLinkItsTestsAfterAnUpgrade()
+{
+    FRESH_STORE(settings, m_stores, QStringLiteral("postgresql"));
+    QStringList older = TestStores::olderSchema(2);
+    older << QStringLiteral("CREATE ROLE older_station LOGIN") << QStringLiteral("GRANT USAGE ON SCHEMA public TO older_station")
+          << QStringLiteral("GRANT SELECT, INSERT ON units, steps TO older_station") << QStringLiteral("GRANT SELECT ON schema_version TO older_station");
+    QVERIFY(TestStores::execBehind(*settings, older));
+    RecordStore owner(*settings);
+    QVERIFY2(owner.open(), qPrintable(owner.why()));
+
+    RecordStoreSettings station = *settings;
+    station.user = QStringLiteral("older_station");
+    RecordStore store(station);
+    const UnitRecord failed = TestRecords::unit(QStringLiteral("A"), false, T0);
+    const UnitRecord passed = TestRecords::unit(QStringLiteral("A"), true, T0.addSecs(600));
+    const UnitRecord retest = TestRecords::unit(QStringLiteral("A"), true, T0.addSecs(300));
+    for (const UnitRecord &r : { failed, passed, retest })
+        QVERIFY2(store.write(r) == Write::Stored, qPrintable(store.why()));
+    // Its first test failed; its latest passed, though written before the one between.
+    RecordFilter day;
+    day.from = day.to = T0.toLocalTime().date();
+    RecordQueries queries(owner);
+    const std::optional<QList<RecordQueries::YieldRow>> yield = queries.yield(day, RecordQueries::GroupBy::Day);
+    QVERIFY2(yield && yield->size() == 1, qPrintable(queries.why()));
+    QCOMPARE(yield->constFirst(), (RecordQueries::YieldRow{ day.from.toString(Qt::ISODate), 3, 1, 2, 1, 0, 1, 1, 0 }));
+    const QString id = failed.recordId.toString(QUuid::WithoutBraces);
+    QVERIFY(!TestStores::execBehind(station, { QStringLiteral("UPDATE units SET verdict = 'PASS' WHERE record_id = '%1'").arg(id) }));
+    QVERIFY(!TestStores::execBehind(station, { QStringLiteral("DELETE FROM units WHERE record_id = '%1'").arg(id) }));
 }
 
 void RecordStoreTest::shouldUpgradeAnOlderStore_data()

@@ -52,6 +52,28 @@ bool TestStores::execBehind(const RecordStoreSettings &s, const QStringList &sta
     return ok;
 }
 
+QStringList TestStores::olderSchema(int version)
+{
+    const QString verdicts = version == 1 ? QStringLiteral("VARCHAR(4) NOT NULL CHECK (verdict IN ('PASS', 'FAIL'))")
+                                          : QStringLiteral("VARCHAR(5) NOT NULL CHECK (verdict IN ('PASS', 'FAIL', 'ERROR')),"
+                                                           " engineering INTEGER NOT NULL DEFAULT 0 CHECK (engineering IN (0, 1))");
+    QStringList tables{
+        QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)"),
+        QStringLiteral("CREATE TABLE units (record_id VARCHAR(36) PRIMARY KEY, serial_number TEXT NOT NULL, controller_id TEXT NOT NULL,"
+                       " model TEXT NOT NULL, version TEXT NOT NULL, station TEXT NOT NULL, operator_name TEXT NOT NULL,"
+                       " start_ms BIGINT NOT NULL, end_ms BIGINT NOT NULL, jig_map TEXT NOT NULL, verdict %1)")
+            .arg(verdicts),
+        QStringLiteral("CREATE TABLE steps (record_id VARCHAR(36) NOT NULL REFERENCES units (record_id), step_index INTEGER NOT NULL,"
+                       " name TEXT NOT NULL, expected TEXT NOT NULL, measured TEXT NOT NULL, passed INTEGER NOT NULL CHECK (passed IN (0, 1)),"
+                       " reason TEXT NOT NULL, PRIMARY KEY (record_id, step_index))"),
+        QStringLiteral("CREATE INDEX units_by_start ON units (start_ms)"),
+        QStringLiteral("INSERT INTO schema_version VALUES (%1)").arg(version),
+    };
+    if (version == 2)
+        tables << QStringLiteral("CREATE INDEX units_by_serial_and_kind ON units (serial_number, start_ms, record_id, engineering, verdict)");
+    return tables;
+}
+
 bool TestStores::runScript(const QString &command, QString *output)
 {
     QProcess process;
