@@ -8,7 +8,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
-#include <QTimeZone>
 #include <algorithm>
 
 namespace {
