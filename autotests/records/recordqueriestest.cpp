@@ -226,24 +226,38 @@ void RecordQueriesTest::shouldRankTheFailures_data()
 {
     QTest::addColumn<QString>("backend");
     QTest::addColumn<QString>("station");
+    QTest::addColumn<bool>("failedTwice");    // one more test, failed at Set clock and at DO2 alone
     QTest::addColumn<QStringList>("steps");   // "step failures cumulative%"
     QTest::addColumn<QStringList>("values");  // "step/measured failures"
-    QTest::newRow("sqlite") << "sqlite" << QString() << QStringList{ "DO2 alone 2 67", "Clock kept 1 100" }
+    QTest::newRow("sqlite") << "sqlite" << QString() << false << QStringList{ "DO2 alone 2 67", "Clock kept 1 100" }
                             << QStringList{ "DO2 alone/none 2", "Clock kept/+5 s 1" };
-    QTest::newRow("sqlite, one station") << "sqlite" << "L2" << QStringList{ "DO2 alone 1 100" } << QStringList{ "DO2 alone/none 1" };
-    QTest::newRow("postgresql") << "postgresql" << QString() << QStringList{ "DO2 alone 2 67", "Clock kept 1 100" }
+    QTest::newRow("sqlite, one station") << "sqlite" << "L2" << false << QStringList{ "DO2 alone 1 100" } << QStringList{ "DO2 alone/none 1" };
+    QTest::newRow("postgresql") << "postgresql" << QString() << false << QStringList{ "DO2 alone 2 67", "Clock kept 1 100" }
                                 << QStringList{ "DO2 alone/none 2", "Clock kept/+5 s 1" };
+    // Counted once, at the step that failed first.
+    for (const QString &backend : TestStores::backends()) {
+        QTest::newRow(qPrintable(backend + QStringLiteral(", failed at two steps")))
+            << backend << QString() << true << QStringList{ "DO2 alone 2 50", "Clock kept 1 75", "Set clock 1 100" }
+            << QStringList{ "DO2 alone/none 2", "Clock kept/+5 s 1", "Set clock/+9 s 1" };
+    }
 }
 
 void RecordQueriesTest::shouldRankTheFailures()
 {
     QFETCH(QString, backend);
     QFETCH(QString, station);
+    QFETCH(bool, failedTwice);
     QFETCH(QStringList, steps);
     QFETCH(QStringList, values);
     FRESH_STORE(settings, m_stores, backend);
     RecordStore store(*settings);
     QVERIFY2(fill(store), qPrintable(store.why()));
+    if (failedTwice) {
+        UnitRecord twice = record({ "H", 15, 12, "L1", "Wang", Verdict::Fail, "Set clock", "+9 s" });
+        twice.steps.append({ 0, QStringLiteral("DO2 alone"), QStringLiteral("DI2"), QStringLiteral("none"), false, {} });
+        twice.finish(twice.end);
+        QCOMPARE(store.write(twice), RecordStore::WriteResult::Stored);
+    }
     RecordQueries queries(store);
     RecordFilter filter = days15to16();
     filter.station = station;
