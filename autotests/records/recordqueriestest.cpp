@@ -76,7 +76,7 @@ Row row(const char *key, int tests, int units, int firstUnits, int firstPassed, 
     return { QString::fromLatin1(key), tests, units, tests - units, firstUnits, firstPassed, lastUnits, lastPassed, errors };
 }
 
-
+// A test as a program of schema `version` wrote it.
 QStringList olderRows(const UnitRecord &r, int version)
 {
     const QString id = r.recordId.toString(QUuid::WithoutBraces);
@@ -162,6 +162,7 @@ QList<Row> countedByHand(const QList<UnitRecord> &all, const RecordFilter &f, Re
     }
     return rows.values();
 }
+
 } // namespace
 
 Q_DECLARE_METATYPE(RecordQueries::GroupBy)
