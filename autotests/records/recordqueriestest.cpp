@@ -5,7 +5,12 @@
 #include "records/recordstore.h"
 #include "teststores.h"
 
+#include <QMap>
+#include <QRandomGenerator>
+#include <QSet>
 #include <QTest>
+#include <algorithm>
+#include <random>
 
 namespace {
 
@@ -71,6 +76,93 @@ Row row(const char *key, int tests, int units, int firstUnits, int firstPassed, 
     return { QString::fromLatin1(key), tests, units, tests - units, firstUnits, firstPassed, lastUnits, lastPassed, errors };
 }
 
+// A test as a program of schema `version` wrote it.
+QStringList olderRows(const UnitRecord &r, int version)
+{
+    const QString id = r.recordId.toString(QUuid::WithoutBraces);
+    QStringList rows{ QStringLiteral("INSERT INTO units VALUES ('%1', '%2', '000', 'ZO425', 'V05', '%3', '%4', %5, %6, 'Simulator jig', '%7'%8)")
+                          .arg(id, r.serialNumber, r.station, r.operatorName)
+                          .arg(r.start.toMSecsSinceEpoch())
+                          .arg(r.end.toMSecsSinceEpoch())
+                          .arg(UnitRecord::verdictText(r.verdict), version == 1 ? QString() : QStringLiteral(", %1").arg(r.engineering ? 1 : 0)) };
+    for (const StepRecord &step : r.steps)
+        rows << QStringLiteral("INSERT INTO steps VALUES ('%1', %2, '%3', '%4', '%5', %6, '')")
+                    .arg(id)
+                    .arg(step.index)
+                    .arg(step.name, step.expected, step.measured)
+                    .arg(step.passed ? 1 : 0);
+    return rows;
+}
+
+// Units tested again and again over twelve days across Berlin's clock change, at three stations
+// by two operators, with ERRORs and engineering runs (none before version 2 knew them), each
+// start its own minute.
+QList<UnitRecord> randomTests(QRandomGenerator &random, int count, bool onlyPassAndFail)
+{
+    const QDateTime first(QDate(2024, 3, 25), QTime(0, 0));
+    QList<int> minutes;
+    for (int m = 0; m < 12 * 24 * 60; m += 1 + int(random.bounded(90)))
+        minutes << m;
+    std::shuffle(minutes.begin(), minutes.end(), std::mt19937(random.generate()));
+    QList<UnitRecord> tests;
+    for (int i = 0; i < count; ++i) {
+        const int draw = int(random.bounded(10));
+        const Verdict verdict = draw < 6 ? Verdict::Pass : draw < 9 || onlyPassAndFail ? Verdict::Fail : Verdict::Error;
+        const Test t{ "", 1, 0, "", "", verdict, "DO2 alone", "none", !onlyPassAndFail && random.bounded(10) == 0 };
+        UnitRecord r = record(t);
+        r.serialNumber = QStringLiteral("R%1").arg(random.bounded(12));
+        r.station = QStringLiteral("L%1").arg(1 + random.bounded(3));
+        r.operatorName = random.bounded(2) ? QStringLiteral("Wang") : QStringLiteral("Li");
+        r.start = first.addSecs(60LL * minutes.at(i % minutes.size())).toUTC();
+        r.end = r.start.addSecs(30);
+        tests << r;
+    }
+    return tests;
+}
+
+// The yield counted test by test as its words say, over every test written.
+QList<Row> countedByHand(const QList<UnitRecord> &all, const RecordFilter &f, RecordQueries::GroupBy by)
+{
+    auto counted = [](const UnitRecord &t) { return !t.engineering && t.verdict != Verdict::Error; };
+    const QDateTime end(f.to.addDays(1), QTime(0, 0));
+    QMap<QString, Row> rows;
+    QMap<QString, QSet<QString>> units;
+    for (const UnitRecord &t : all) {
+        const QDateTime local = t.start.toLocalTime();
+        if (t.engineering || local.date() < f.from || local.date() > f.to || (!f.station.isEmpty() && t.station != f.station)
+            || (!f.operatorName.isEmpty() && t.operatorName != f.operatorName))
+            continue;
+        const QString key = by == RecordQueries::GroupBy::Day ? local.date().toString(Qt::ISODate)
+            : by == RecordQueries::GroupBy::Station           ? t.station
+                                                              : t.operatorName;
+        Row &row = rows[key];
+        row.key = key;
+        if (!counted(t)) {
+            ++row.errors;
+            continue;
+        }
+        ++row.tests;
+        units[key].insert(t.serialNumber);
+        const bool passed = t.verdict == Verdict::Pass;
+        const auto sameUnit = [&](auto when) {
+            return std::any_of(all.cbegin(), all.cend(), [&](const UnitRecord &e) { return counted(e) && e.serialNumber == t.serialNumber && when(e.start); });
+        };
+        if (!sameUnit([&](const QDateTime &s) { return s < t.start; })) {
+            ++row.firstTimeUnits;
+            row.firstTimePassed += passed;
+        }
+        if (!sameUnit([&](const QDateTime &s) { return s > t.start && s < end; })) {
+            ++row.lastUnits;
+            row.lastPassed += passed;
+        }
+    }
+    for (auto it = rows.begin(); it != rows.end(); ++it) {
+        it->units = int(units.value(it.key()).size());
+        it->retests = it->tests - it->units;
+    }
+    return rows.values();
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(RecordQueries::GroupBy)
@@ -85,6 +177,8 @@ private slots:
     void shouldRankTheFailures_data();
     void shouldRankTheFailures();
     void shouldCountLocalDaysOverAClockChange();
+    void shouldCountAsByHandWhateverWroteAndUpgradedTheStore_data();
+    void shouldCountAsByHandWhateverWroteAndUpgradedTheStore();
     void shouldGiveAUnitsHistoryAndThePagesOfARange();
 
 private:
@@ -133,24 +227,38 @@ void RecordQueriesTest::shouldRankTheFailures_data()
 {
     QTest::addColumn<QString>("backend");
     QTest::addColumn<QString>("station");
+    QTest::addColumn<bool>("failedTwice");    // one more test, failed at Set clock and at DO2 alone
     QTest::addColumn<QStringList>("steps");   // "step failures cumulative%"
     QTest::addColumn<QStringList>("values");  // "step/measured failures"
-    QTest::newRow("sqlite") << "sqlite" << QString() << QStringList{ "DO2 alone 2 67", "Clock kept 1 100" }
+    QTest::newRow("sqlite") << "sqlite" << QString() << false << QStringList{ "DO2 alone 2 67", "Clock kept 1 100" }
                             << QStringList{ "DO2 alone/none 2", "Clock kept/+5 s 1" };
-    QTest::newRow("sqlite, one station") << "sqlite" << "L2" << QStringList{ "DO2 alone 1 100" } << QStringList{ "DO2 alone/none 1" };
-    QTest::newRow("postgresql") << "postgresql" << QString() << QStringList{ "DO2 alone 2 67", "Clock kept 1 100" }
+    QTest::newRow("sqlite, one station") << "sqlite" << "L2" << false << QStringList{ "DO2 alone 1 100" } << QStringList{ "DO2 alone/none 1" };
+    QTest::newRow("postgresql") << "postgresql" << QString() << false << QStringList{ "DO2 alone 2 67", "Clock kept 1 100" }
                                 << QStringList{ "DO2 alone/none 2", "Clock kept/+5 s 1" };
+    // Counted once, at the step that failed first.
+    for (const QString &backend : TestStores::backends()) {
+        QTest::newRow(qPrintable(backend + QStringLiteral(", failed at two steps")))
+            << backend << QString() << true << QStringList{ "DO2 alone 2 50", "Clock kept 1 75", "Set clock 1 100" }
+            << QStringList{ "DO2 alone/none 2", "Clock kept/+5 s 1", "Set clock/+9 s 1" };
+    }
 }
 
 void RecordQueriesTest::shouldRankTheFailures()
 {
     QFETCH(QString, backend);
     QFETCH(QString, station);
+    QFETCH(bool, failedTwice);
     QFETCH(QStringList, steps);
     QFETCH(QStringList, values);
     FRESH_STORE(settings, m_stores, backend);
     RecordStore store(*settings);
     QVERIFY2(fill(store), qPrintable(store.why()));
+    if (failedTwice) {
+        UnitRecord twice = record({ "H", 15, 12, "L1", "Wang", Verdict::Fail, "Set clock", "+9 s" });
+        twice.steps.append({ 0, QStringLiteral("DO2 alone"), QStringLiteral("DI2"), QStringLiteral("none"), false, {} });
+        twice.finish(twice.end);
+        QCOMPARE(store.write(twice), RecordStore::WriteResult::Stored);
+    }
     RecordQueries queries(store);
     RecordFilter filter = days15to16();
     filter.station = station;
@@ -192,6 +300,66 @@ void RecordQueriesTest::shouldCountLocalDaysOverAClockChange()
     for (const Row &r : *rows)
         days << QStringLiteral("%1 %2").arg(r.key).arg(r.tests);
     QCOMPARE(days, (QStringList{ "2024-03-30 1", "2024-03-31 2", "2024-04-01 1" }));
+}
+
+void RecordQueriesTest::shouldCountAsByHandWhateverWroteAndUpgradedTheStore_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<int>("olderVersion");  // 0: every test written by this program
+    for (const QString &backend : TestStores::backends()) {
+        QTest::newRow(qPrintable(backend + QStringLiteral(", written here"))) << backend << 0;
+        QTest::newRow(qPrintable(backend + QStringLiteral(", schema 2 upgraded"))) << backend << 2;
+        QTest::newRow(qPrintable(backend + QStringLiteral(", schema 1 upgraded"))) << backend << 1;
+    }
+}
+
+// Half the tests written by an older program, the store upgraded, the rest written in an order
+// of their own, so that tests arrive before and between the tests of their unit already there.
+void RecordQueriesTest::shouldCountAsByHandWhateverWroteAndUpgradedTheStore()
+{
+    QFETCH(QString, backend);
+    QFETCH(int, olderVersion);
+    FRESH_STORE(settings, m_stores, backend);
+    QRandomGenerator random(4200 + olderVersion);
+    QList<UnitRecord> all = randomTests(random, 60, olderVersion == 1);
+    if (olderVersion > 0) {
+        QStringList statements = TestStores::olderSchema(olderVersion);
+        for (qsizetype i = 0; i < all.size() / 2; ++i)
+            statements += olderRows(all.at(i), olderVersion);
+        QVERIFY(TestStores::execBehind(*settings, statements));
+    }
+    RecordStore store(*settings);
+    QVERIFY2(store.open(), qPrintable(store.why()));
+    RecordQueries queries(store);
+    // What the upgrade worked out alone first, then with the rest written among it.
+    const qsizetype half = olderVersion > 0 ? all.size() / 2 : 0;
+    for (const qsizetype written : { half, all.size() }) {
+        for (qsizetype i = half; i < written; ++i)
+            QCOMPARE(store.write(all.at(i)), RecordStore::WriteResult::Stored);
+        if (written == 0)
+            continue;
+        RecordFilter whole;
+        whole.from = QDate(2024, 3, 27);
+        whole.to = QDate(2024, 4, 2);
+        RecordFilter atL2 = whole;
+        atL2.station = QStringLiteral("L2");
+        RecordFilter byLi = whole;
+        byLi.operatorName = QStringLiteral("Li");
+        using By = RecordQueries::GroupBy;
+        for (const RecordFilter &filter : { whole, atL2, byLi }) {
+            for (const By by : { By::Day, By::Station, By::Operator }) {
+                const QList<Row> expected = countedByHand(all.mid(0, written), filter, by);
+                QVERIFY(!expected.isEmpty());
+                for (const bool shown : { false, true }) {
+                    RecordFilter f = filter;
+                    f.withEngineering = shown;
+                    const std::optional<QList<Row>> got = queries.yield(f, by);
+                    QVERIFY2(got, qPrintable(queries.why()));
+                    QCOMPARE(*got, expected);
+                }
+            }
+        }
+    }
 }
 
 void RecordQueriesTest::shouldGiveAUnitsHistoryAndThePagesOfARange()

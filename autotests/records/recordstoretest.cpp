@@ -1,3 +1,4 @@
+#include "records/recordqueries.h"
 #include "records/recordstore.h"
 #include "testrecords.h"
 #include "teststores.h"
@@ -16,28 +17,6 @@ using Find = RecordStore::FindResult;
 namespace {
 
 const QDateTime T0 = QDateTime::fromString(QStringLiteral("2024-03-15T06:25:30.123Z"), Qt::ISODateWithMs);
-
-// Statements run past the store, as another program (or a person with psql) would.
-bool execBehindStore(const RecordStoreSettings &s, const QStringList &statements)
-{
-    const QString name = QStringLiteral("behind-the-store");
-    bool ok = false;
-    {
-        const bool sqlite = s.backend == RecordStoreSettings::Backend::Sqlite;
-        QSqlDatabase db = QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name);
-        if (sqlite)
-            QDir().mkpath(QFileInfo(s.sqlitePath).absolutePath());
-        db.setDatabaseName(sqlite ? s.sqlitePath : s.database);
-        db.setHostName(s.host);
-        db.setUserName(s.user);
-        ok = db.open();
-        QSqlQuery query(db);
-        for (const QString &statement : statements)
-            ok = ok && query.exec(statement);
-    }
-    QSqlDatabase::removeDatabase(name);
-    return ok;
-}
 
 QDateTime localTime(int day, int hour, int minute, int second = 0)
 {
@@ -59,6 +38,7 @@ private slots:
     void shouldRefuseStoreOfOtherKind_data();
     void shouldRefuseStoreOfOtherKind();
     void shouldLetAStationAddAndReadButNeverChange();
+    void shouldLetAStationLinkItsTestsAfterAnUpgrade();
     void shouldUpgradeAnOlderStore_data();
     void shouldUpgradeAnOlderStore();
 
@@ -179,7 +159,7 @@ void RecordStoreTest::shouldRefuseStoreOfOtherKind()
         QVERIFY(garbage.open(QIODevice::WriteOnly));
         garbage.write(QByteArray(8192, '\x5a'));
     } else {
-        QVERIFY(execBehindStore(*settings, statements));
+        QVERIFY(TestStores::execBehind(*settings, statements));
     }
     if (backend == QLatin1String("sqlite")) {
         QFile file(settings->sqlitePath);
@@ -224,18 +204,51 @@ void RecordStoreTest::shouldLetAStationAddAndReadButNeverChange()
     QCOMPARE(*store.unitsBetween(T0, T0.addDays(1)), QList<UnitRecord>{ record });
     const QString id = record.recordId.toString(QUuid::WithoutBraces);
     // The same connection behind the store reads, so what follows is refused for what it asks.
-    QVERIFY(execBehindStore(station, { QStringLiteral("SELECT 1 FROM units") }));
+    QVERIFY(TestStores::execBehind(station, { QStringLiteral("SELECT 1 FROM units") }));
     for (const QString &change : { QStringLiteral("UPDATE units SET verdict = 'PASS' WHERE record_id = '%1'").arg(id),
                                    QStringLiteral("UPDATE steps SET passed = 1 WHERE record_id = '%1'").arg(id),
                                    QStringLiteral("DELETE FROM steps WHERE record_id = '%1'").arg(id),
                                    QStringLiteral("DELETE FROM units WHERE record_id = '%1'").arg(id),
                                    QStringLiteral("TRUNCATE units CASCADE"),
                                    QStringLiteral("UPDATE schema_version SET version = 1") })
-        QVERIFY2(!execBehindStore(station, { change }), qPrintable(change));
+        QVERIFY2(!TestStores::execBehind(station, { change }), qPrintable(change));
     QCOMPARE(*owner.unitsBetween(T0, T0.addDays(1)), QList<UnitRecord>{ record });
 
     FRESH_STORE(file, m_stores, QStringLiteral("sqlite"));
     QVERIFY(!RecordStore(*file).setUpServer(QStringLiteral("line_station"), QString()));
+}
+
+// A line's server set up before tests were linked: once its owner's program has upgraded it, the
+// station role links the tests it writes (a late one between the others too), and still may
+// change nothing a record says.
+void RecordStoreTest::shouldLetAStationLinkItsTestsAfterAnUpgrade()
+{
+    FRESH_STORE(settings, m_stores, QStringLiteral("postgresql"));
+    QStringList older = TestStores::olderSchema(2);
+    older << QStringLiteral("CREATE ROLE older_station LOGIN") << QStringLiteral("GRANT USAGE ON SCHEMA public TO older_station")
+          << QStringLiteral("GRANT SELECT, INSERT ON units, steps TO older_station") << QStringLiteral("GRANT SELECT ON schema_version TO older_station");
+    QVERIFY(TestStores::execBehind(*settings, older));
+    RecordStore owner(*settings);
+    QVERIFY2(owner.open(), qPrintable(owner.why()));
+
+    RecordStoreSettings station = *settings;
+    station.user = QStringLiteral("older_station");
+    RecordStore store(station);
+    const UnitRecord failed = TestRecords::unit(QStringLiteral("A"), false, T0);
+    const UnitRecord passed = TestRecords::unit(QStringLiteral("A"), true, T0.addSecs(600));
+    const UnitRecord retest = TestRecords::unit(QStringLiteral("A"), true, T0.addSecs(300));
+    for (const UnitRecord &r : { failed, passed, retest })
+        QVERIFY2(store.write(r) == Write::Stored, qPrintable(store.why()));
+    // Its first test failed; its latest passed, though written before the one between.
+    RecordFilter day;
+    day.from = day.to = T0.toLocalTime().date();
+    RecordQueries queries(owner);
+    const std::optional<QList<RecordQueries::YieldRow>> yield = queries.yield(day, RecordQueries::GroupBy::Day);
+    QVERIFY2(yield && yield->size() == 1, qPrintable(queries.why()));
+    QCOMPARE(yield->constFirst(), (RecordQueries::YieldRow{ day.from.toString(Qt::ISODate), 3, 1, 2, 1, 0, 1, 1, 0 }));
+    const QString id = failed.recordId.toString(QUuid::WithoutBraces);
+    QVERIFY(!TestStores::execBehind(station, { QStringLiteral("UPDATE units SET verdict = 'PASS' WHERE record_id = '%1'").arg(id) }));
+    QVERIFY(!TestStores::execBehind(station, { QStringLiteral("DELETE FROM units WHERE record_id = '%1'").arg(id) }));
 }
 
 void RecordStoreTest::shouldUpgradeAnOlderStore_data()
@@ -252,7 +265,7 @@ void RecordStoreTest::shouldUpgradeAnOlderStore()
     FRESH_STORE(settings, m_stores, backend);
     const UnitRecord old = TestRecords::unit(QStringLiteral("OLD"), false, T0);
     const QString id = old.recordId.toString(QUuid::WithoutBraces);
-    QVERIFY(execBehindStore(*settings, {
+    QVERIFY(TestStores::execBehind(*settings, {
         QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)"),
         QStringLiteral("CREATE TABLE units (record_id VARCHAR(36) PRIMARY KEY, serial_number TEXT NOT NULL, controller_id TEXT NOT NULL,"
                        " model TEXT NOT NULL, version TEXT NOT NULL, station TEXT NOT NULL, operator_name TEXT NOT NULL,"
@@ -270,7 +283,7 @@ void RecordStoreTest::shouldUpgradeAnOlderStore()
             .arg(old.jigMapName),
     }));
     for (const StepRecord &step : old.steps) {
-        QVERIFY(execBehindStore(*settings, { QStringLiteral("INSERT INTO steps VALUES ('%1', %2, '%3', '%4', '%5', %6, '%7')")
+        QVERIFY(TestStores::execBehind(*settings, { QStringLiteral("INSERT INTO steps VALUES ('%1', %2, '%3', '%4', '%5', %6, '%7')")
                                                  .arg(id)
                                                  .arg(step.index)
                                                  .arg(step.name, step.expected, step.measured)
@@ -290,7 +303,7 @@ void RecordStoreTest::shouldUpgradeAnOlderStore()
     QStringList orphan{ QStringLiteral("INSERT INTO steps VALUES ('no-such-unit', 1, 'a', 'b', 'c', 1, '')") };
     if (backend == QLatin1String("sqlite"))
         orphan.prepend(QStringLiteral("PRAGMA foreign_keys = ON"));
-    QVERIFY(!execBehindStore(*settings, orphan));
+    QVERIFY(!TestStores::execBehind(*settings, orphan));
     store.close();
 
     // Opened again: nothing more to do, the same records.

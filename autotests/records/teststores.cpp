@@ -1,6 +1,8 @@
 #include "teststores.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -27,6 +29,49 @@ std::optional<RecordStoreSettings> TestStores::fresh(const QString &backend)
     RecordStoreSettings settings;
     settings.sqlitePath = m_dir.filePath(QStringLiteral("store%1/records.sqlite").arg(m_stores));
     return settings;
+}
+
+bool TestStores::execBehind(const RecordStoreSettings &s, const QStringList &statements)
+{
+    const QString name = QStringLiteral("behind-the-store");
+    bool ok = false;
+    {
+        const bool sqlite = s.backend == RecordStoreSettings::Backend::Sqlite;
+        QSqlDatabase db = QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name);
+        if (sqlite)
+            QDir().mkpath(QFileInfo(s.sqlitePath).absolutePath());
+        db.setDatabaseName(sqlite ? s.sqlitePath : s.database);
+        db.setHostName(s.host);
+        db.setUserName(s.user);
+        ok = db.open();
+        QSqlQuery query(db);
+        for (const QString &statement : statements)
+            ok = ok && query.exec(statement);
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+QStringList TestStores::olderSchema(int version)
+{
+    const QString verdicts = version == 1 ? QStringLiteral("VARCHAR(4) NOT NULL CHECK (verdict IN ('PASS', 'FAIL'))")
+                                          : QStringLiteral("VARCHAR(5) NOT NULL CHECK (verdict IN ('PASS', 'FAIL', 'ERROR')),"
+                                                           " engineering INTEGER NOT NULL DEFAULT 0 CHECK (engineering IN (0, 1))");
+    QStringList tables{
+        QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)"),
+        QStringLiteral("CREATE TABLE units (record_id VARCHAR(36) PRIMARY KEY, serial_number TEXT NOT NULL, controller_id TEXT NOT NULL,"
+                       " model TEXT NOT NULL, version TEXT NOT NULL, station TEXT NOT NULL, operator_name TEXT NOT NULL,"
+                       " start_ms BIGINT NOT NULL, end_ms BIGINT NOT NULL, jig_map TEXT NOT NULL, verdict %1)")
+            .arg(verdicts),
+        QStringLiteral("CREATE TABLE steps (record_id VARCHAR(36) NOT NULL REFERENCES units (record_id), step_index INTEGER NOT NULL,"
+                       " name TEXT NOT NULL, expected TEXT NOT NULL, measured TEXT NOT NULL, passed INTEGER NOT NULL CHECK (passed IN (0, 1)),"
+                       " reason TEXT NOT NULL, PRIMARY KEY (record_id, step_index))"),
+        QStringLiteral("CREATE INDEX units_by_start ON units (start_ms)"),
+        QStringLiteral("INSERT INTO schema_version VALUES (%1)").arg(version),
+    };
+    if (version == 2)
+        tables << QStringLiteral("CREATE INDEX units_by_serial_and_kind ON units (serial_number, start_ms, record_id, engineering, verdict)");
+    return tables;
 }
 
 bool TestStores::runScript(const QString &command, QString *output)

@@ -21,6 +21,12 @@ public:
     std::optional<RecordStoreSettings> fresh(const QString &backend);
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
 
+    // Statements run past the store, as another program (or a person with psql) would.
+    static bool execBehind(const RecordStoreSettings &settings, const QStringList &statements);
+
+    // The empty tables of the schema version 1 or 2 that earlier programs made.
+    static QStringList olderSchema(int version);
+
     bool startServer();
     bool stopServer();
     QString error() const { return m_error; }

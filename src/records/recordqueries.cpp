@@ -8,7 +8,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
-#include <QTimeZone>
 #include <algorithm>
 
 namespace {
@@ -32,21 +31,12 @@ bool run(QSqlQuery &query, const QString &sql, const QVariantList &values, QStri
     return true;
 }
 
-// A test's local day as a number of days since 1970 in SQL: its time plus the PC's offset from
-// UTC at that time, which changes only at the clock changes within the range, so the offset is a
-// short CASE and the day is found by arithmetic, without a join or a second table.
-QString localDayNumber(const RecordFilter &filter)
+// How many rows of a group meet a condition, in the form each server counts quickest: SQLite
+// adds up its truth values (a NULL adds nothing), PostgreSQL filters the count.
+QString countIf(const QString &dialect, const QString &condition)
 {
-    const QDateTime from(filter.from, QTime(0, 0));
-    const QDateTime to(filter.to.addDays(1), QTime(0, 0));
-    QString cases;
-    qint64 offsetMs = qint64(from.offsetFromUtc()) * 1000;
-    for (const QTimeZone::OffsetData &change : QTimeZone::systemTimeZone().transitions(from, to)) {
-        cases += QStringLiteral(" WHEN u.start_ms < %1 THEN %2").arg(change.atUtc.toMSecsSinceEpoch()).arg(offsetMs);
-        offsetMs = qint64(change.offsetFromUtc) * 1000;
-    }
-    const QString expression = cases.isEmpty() ? QString::number(offsetMs) : QStringLiteral("CASE%1 ELSE %2 END").arg(cases).arg(offsetMs);
-    return QStringLiteral("((u.start_ms + (%1)) / 86400000)").arg(expression);
+    return dialect == QLatin1String("postgresql") ? QStringLiteral("COUNT(*) FILTER (WHERE %1)").arg(condition)
+                                                  : QStringLiteral("SUM(%1)").arg(condition);
 }
 
 } // namespace
@@ -100,62 +90,85 @@ std::optional<QList<UnitRecord>> RecordQueries::units(const RecordFilter &filter
     return m_store.unitsWhere(where, values, {});
 }
 
-std::optional<QList<RecordQueries::YieldRow>> RecordQueries::yield(const RecordFilter &filter, GroupBy by)
+std::optional<QList<RecordQueries::YieldRow>> RecordQueries::yield(const RecordFilter &asked, GroupBy by)
 {
-    m_why = filter.whyInvalid();
+    m_why = asked.whyInvalid();
     if (!m_why.isEmpty())
         return std::nullopt;
-    QVariantList values;
-    QString from = QStringLiteral("units u");
-    QString key;
-    switch (by) {
-    case GroupBy::Day:
-        key = localDayNumber(filter);
-        break;
-    case GroupBy::Station:
-        key = QStringLiteral("u.station");
-        break;
-    case GroupBy::Operator:
-        key = QStringLiteral("u.operator_name");
-        break;
-    }
-    const QString where = filter.whereAnyVerdict(&values);
-    // Earlier or later by start, ties by id, as the day's counters judge a unit's first test.
-    const QString firstEver = QStringLiteral(
-        "NOT EXISTS (SELECT 1 FROM units e WHERE e.serial_number = u.serial_number AND e.engineering = 0 AND e.verdict <> 'ERROR'"
-        " AND (e.start_ms < u.start_ms OR (e.start_ms = u.start_ms AND e.record_id < u.record_id)))");
-    const QString lastInRange = QStringLiteral(
-        "NOT EXISTS (SELECT 1 FROM units e WHERE e.serial_number = u.serial_number AND e.engineering = 0 AND e.verdict <> 'ERROR'"
-        " AND e.start_ms < ? AND (e.start_ms > u.start_ms OR (e.start_ms = u.start_ms AND e.record_id > u.record_id)))");
-    const QString sql = QStringLiteral(
-        "SELECT %1, SUM(CASE WHEN %4 THEN 1 ELSE 0 END), COUNT(DISTINCT CASE WHEN %4 THEN u.serial_number END),"
-        " SUM(CASE WHEN %4 AND %5 THEN 1 ELSE 0 END), SUM(CASE WHEN %4 AND %5 AND u.verdict = 'PASS' THEN 1 ELSE 0 END),"
-        " SUM(CASE WHEN %4 AND %6 THEN 1 ELSE 0 END), SUM(CASE WHEN %4 AND %6 AND u.verdict = 'PASS' THEN 1 ELSE 0 END),"
-        " SUM(CASE WHEN u.verdict = 'ERROR' THEN 1 ELSE 0 END)"
-        " FROM %2 WHERE %3 GROUP BY %1 ORDER BY %1")
-        .arg(key, from, where, Counted, firstEver, lastInRange);
-    // The later-test check's range end comes twice, once for each of its two uses.
-    QVariantList bound{ filter.toMs(), filter.toMs() };
-    bound += values;
+    // Engineering runs are kept, never counted, whatever the filter shows.
+    RecordFilter filter = asked;
+    filter.withEngineering = false;
+    const QString dialect = m_store.dialect();
+    auto count = [&](const QString &condition) { return countIf(dialect, condition); };
+    // Each counted test knows when its unit's counted tests just before and after it started
+    // (the store keeps the links): none before is the unit's first test ever; none after, or
+    // only after the range, is its latest in the range.
+    const QString firstEver = QStringLiteral("%1 AND u.prev_ms IS NULL").arg(Counted);
+    const QString lastInRange = QStringLiteral("%1 AND (u.next_ms IS NULL OR u.next_ms >= %2)").arg(Counted).arg(filter.toMs());
+    // Per day over every station and operator, a unit's test is its first of the day when the
+    // one before it started before the day (bound first), so the units of a day are counted in
+    // the same pass. Grouped otherwise, or within one station or operator, the test before may
+    // be elsewhere: the units are then counted as distinct serial numbers.
+    const bool unitsByLinks = by == GroupBy::Day && filter.station.isEmpty() && filter.operatorName.isEmpty();
+    const QString units = unitsByLinks ? count(QStringLiteral("%1 AND (u.prev_ms IS NULL OR u.prev_ms < ?)").arg(Counted))
+                                       : QStringLiteral("COUNT(DISTINCT CASE WHEN %1 THEN u.serial_number END)").arg(Counted);
+    const QString aggregates = QStringLiteral("COUNT(*), %1, %2, %3, %4, %5, %6, %7")
+                                   .arg(count(Counted), units, count(firstEver), count(firstEver + QStringLiteral(" AND u.verdict = 'PASS'")),
+                                        count(lastInRange), count(lastInRange + QStringLiteral(" AND u.verdict = 'PASS'")),
+                                        count(QStringLiteral("u.verdict = 'ERROR'")));
+    auto rowAt = [](const QSqlQuery &query, int first, const QString &key) {
+        YieldRow row;
+        row.key = key;
+        row.tests = query.value(first + 1).toInt();
+        row.units = query.value(first + 2).toInt();
+        row.retests = row.tests - row.units;
+        row.firstTimeUnits = query.value(first + 3).toInt();
+        row.firstTimePassed = query.value(first + 4).toInt();
+        row.lastUnits = query.value(first + 5).toInt();
+        row.lastPassed = query.value(first + 6).toInt();
+        row.errors = query.value(first + 7).toInt();
+        return row;
+    };
 
     QList<YieldRow> rows;
     const bool ok = m_store.query(QStringLiteral("Cannot count the yield"), [&](QSqlDatabase &db, QString *detail) {
-        QSqlQuery query(db);
-        if (!run(query, sql, bound, detail))
-            return false;
         rows.clear();
-        while (query.next()) {
-            YieldRow row;
-            row.key = by == GroupBy::Day ? QDate(1970, 1, 1).addDays(query.value(0).toLongLong()).toString(Qt::ISODate) : query.value(0).toString();
-            row.tests = query.value(1).toInt();
-            row.units = query.value(2).toInt();
-            row.retests = row.tests - row.units;
-            row.firstTimeUnits = query.value(3).toInt();
-            row.firstTimePassed = query.value(4).toInt();
-            row.lastUnits = query.value(5).toInt();
-            row.lastPassed = query.value(6).toInt();
-            row.errors = query.value(7).toInt();
-            rows.append(row);
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        if (by != GroupBy::Day) {
+            const QString key = by == GroupBy::Station ? QStringLiteral("u.station") : QStringLiteral("u.operator_name");
+            QVariantList values;
+            const QString where = filter.whereAnyVerdict(&values);
+            if (!run(query, QStringLiteral("SELECT %1, %2 FROM units u WHERE %3 GROUP BY %1 ORDER BY %1").arg(key, aggregates, where), values, detail))
+                return false;
+            while (query.next())
+                rows.append(rowAt(query, 1, query.value(0).toString()));
+            return true;
+        }
+        // Day by day, each its own range of the index in time order: no sorting of a year of
+        // tests by day, and a local day is whatever length the clock changes make it.
+        RecordFilter oneDay = filter;
+        QVariantList values;
+        const QString sql = QStringLiteral("SELECT %1 FROM units u WHERE %2").arg(aggregates, oneDay.whereAnyVerdict(&values));
+        if (!query.prepare(sql)) {
+            *detail = query.lastError().text();
+            return false;
+        }
+        for (QDate day = filter.from; day <= filter.to; day = day.addDays(1)) {
+            oneDay.from = oneDay.to = day;
+            values.clear();
+            oneDay.whereAnyVerdict(&values);
+            if (unitsByLinks)
+                values.prepend(oneDay.fromMs());
+            for (int i = 0; i < values.size(); ++i)
+                query.bindValue(i, values.at(i));
+            if (!query.exec() || !query.next()) {
+                *detail = query.lastError().text();
+                return false;
+            }
+            if (query.value(0).toInt() > 0)
+                rows.append(rowAt(query, 0, day.toString(Qt::ISODate)));
+            query.finish();
         }
         return true;
     });
@@ -171,11 +184,12 @@ std::optional<RecordQueries::Pareto> RecordQueries::pareto(const RecordFilter &f
         return std::nullopt;
     QVariantList values;
     const QString where = filter.whereAnyVerdict(&values);
-    // A failed test counts once, at the step that failed first.
+    // A failed test counts once, at the step that failed first: no failed step before it. The
+    // server answers "none before" by one join over the failed steps, not a look per test.
     const QString sql = QStringLiteral(
-        "SELECT s.name, s.measured, COUNT(*) FROM units u JOIN steps s ON s.record_id = u.record_id"
-        " WHERE %1 AND u.verdict = 'FAIL' AND s.passed = 0"
-        " AND s.step_index = (SELECT MIN(f.step_index) FROM steps f WHERE f.record_id = u.record_id AND f.passed = 0)"
+        "SELECT s.name, s.measured, COUNT(*) FROM units u JOIN steps s ON s.record_id = u.record_id AND s.passed = 0"
+        " WHERE %1 AND u.verdict = 'FAIL'"
+        " AND NOT EXISTS (SELECT 1 FROM steps e WHERE e.record_id = s.record_id AND e.passed = 0 AND e.step_index < s.step_index)"
         " GROUP BY s.name, s.measured")
         .arg(where);
 

@@ -29,7 +29,8 @@ QString unitsTable(const QString &name)
                           " end_ms BIGINT NOT NULL,"
                           " jig_map TEXT NOT NULL,"
                           " verdict VARCHAR(5) NOT NULL CHECK (verdict IN ('PASS', 'FAIL', 'ERROR')),"
-                          " engineering INTEGER NOT NULL DEFAULT 0 CHECK (engineering IN (0, 1)))")
+                          " engineering INTEGER NOT NULL DEFAULT 0 CHECK (engineering IN (0, 1)),"
+                          " prev_ms BIGINT, next_ms BIGINT)")
         .arg(name);
 }
 
@@ -44,13 +45,43 @@ const char *const StepsTable =
     " reason TEXT NOT NULL,"
     " PRIMARY KEY (record_id, step_index))";
 
+// A unit's history, and the look for a unit's tests just before and after one when a test is
+// written: the index holds what that look asks (kind and verdict), so it never reads the table.
+const char *const UnitsBySerial =
+    "CREATE INDEX IF NOT EXISTS units_by_serial_and_kind ON units (serial_number, start_ms, record_id, engineering, verdict)";
+
 // Made with the tables and again after an upgrade (SQLite's rebuilt units table lost its own).
 const char *const Indexes[] = {
     "CREATE INDEX IF NOT EXISTS units_by_start ON units (start_ms)",
-    // A unit's history, and the yield's look for a serial number's first and last production
-    // test: the index holds what that look asks (kind and verdict), so it never reads the table.
-    "CREATE INDEX IF NOT EXISTS units_by_serial_and_kind ON units (serial_number, start_ms, record_id, engineering, verdict)",
+    UnitsBySerial,
+    // The yield of a range reads only this: a scan in time order that never touches the table.
+    "CREATE INDEX IF NOT EXISTS units_for_yield ON units (start_ms, engineering, verdict, prev_ms, next_ms)",
+    // The Pareto's failed tests of a range, without reading the passed ones nor the table.
+    "CREATE INDEX IF NOT EXISTS units_by_verdict ON units (verdict, start_ms, engineering, record_id)",
+    // The failed steps alone, with what the Pareto groups them by: a test's first failed step
+    // and the check that none failed before it are read from this small index alone.
+    "CREATE INDEX IF NOT EXISTS steps_failed ON steps (record_id, step_index, name, measured) WHERE passed = 0",
 };
+
+// Each production test the station completed knows when its unit's production test just before
+// it and just after it started (ties by id, as everywhere): the yield then sees a unit's first
+// test ever (none before), its latest in a range (none after, or after the range) and its first
+// of a day (the one before on an earlier day) in one pass over the range, without a look per
+// test. Worked out again for the given tests' units whenever one of their tests is written, so a
+// test delivered late from the pending file puts itself between its neighbours.
+QString linkTests(const QString &which)
+{
+    const QString sameUnit = QStringLiteral(
+        "e.serial_number = units.serial_number AND e.engineering = 0 AND e.verdict <> 'ERROR'");
+    return QStringLiteral(
+               "UPDATE units SET"
+               " prev_ms = (SELECT MAX(e.start_ms) FROM units e WHERE %1"
+               " AND (e.start_ms < units.start_ms OR (e.start_ms = units.start_ms AND e.record_id < units.record_id))),"
+               " next_ms = (SELECT MIN(e.start_ms) FROM units e WHERE %1"
+               " AND (e.start_ms > units.start_ms OR (e.start_ms = units.start_ms AND e.record_id > units.record_id)))"
+               " WHERE engineering = 0 AND verdict <> 'ERROR'%2")
+        .arg(sameUnit, which.isEmpty() ? QString() : QStringLiteral(" AND ") + which);
+}
 
 const QString UnitColumns = QStringLiteral(
     "u.record_id, u.serial_number, u.controller_id, u.model, u.version, u.station, u.operator_name,"
@@ -159,8 +190,12 @@ bool RecordStore::open()
 
     QSqlQuery setup(db);
     // CREATE ... IF NOT EXISTS would otherwise print a notice for every table already there.
-    if (isPostgresql(m_settings))
+    // The server compiles a query that reads a year of records before it runs it, which takes
+    // longer than the query itself (seconds, on a busy server): it answers without.
+    if (isPostgresql(m_settings)) {
         setup.exec(QStringLiteral("SET client_min_messages TO WARNING"));
+        setup.exec(QStringLiteral("SET jit = off"));
+    }
     setup.finish();
 
     // SQLite's foreign keys go on only after the schema is ready: an upgrade rebuilds the units
@@ -233,7 +268,7 @@ bool RecordStore::changeSchema(int from)
     if (!db.transaction())
         return failWith(what, db.lastError().text());
     QSqlQuery query(db);
-    auto run = [&query](const QString &statement) { return query.exec(statement); };
+    const std::function<bool(const QString &)> run = [&query](const QString &statement) { return query.exec(statement); };
     // Two stations opening a new or older PostgreSQL database at once: IF NOT EXISTS alone can
     // still collide in the catalogue, so the second waits for the first here and then finds the
     // work done. SQLite's write lock does the same for a file, taken by the first write.
@@ -254,7 +289,36 @@ bool RecordStore::changeSchema(int from)
             query.addBindValue(SchemaVersion);
             ok = query.exec();
         }
-    } else if (ok && found == 1) {
+    } else if (ok && found < SchemaVersion) {
+        ok = upgrade(found, run);
+        ok = ok && run(QStringLiteral("UPDATE schema_version SET version = %1").arg(SchemaVersion));
+    }
+    for (const char *statement : Indexes)
+        ok = ok && run(QLatin1String(statement));
+    // The upgrade rewrote every production test: the server plans by figures of the new rows and
+    // indexes from the first question on, not from whenever its own statistics run.
+    if (ok && found > 0 && found < SchemaVersion && isPostgresql(m_settings))
+        ok = run(QStringLiteral("ANALYZE units")) && run(QStringLiteral("ANALYZE steps"));
+    if (!ok) {
+        const QString detail = query.lastError().text();
+        query.finish();
+        db.rollback();
+        return failWith(what, detail);
+    }
+    if (!db.commit()) {
+        const QString detail = db.lastError().text();
+        db.rollback();
+        return failWith(what, detail);
+    }
+    return true;
+}
+
+bool RecordStore::upgrade(int from, const std::function<bool(const QString &)> &run)
+{
+    bool ok = true;
+    // The units table of SQLite is built anew in the latest form, links included.
+    bool rebuilt = false;
+    if (from == 1) {
         // Version 2: the verdict ERROR and the engineering runs; every older record is a
         // production run. A station still on the older program refuses the store from then on
         // (a newer schema) rather than write what it does not know.
@@ -271,23 +335,46 @@ bool RecordStore::changeSchema(int from)
             ok = run(unitsTable(QStringLiteral("units_upgrade")))
                 && run(QStringLiteral("INSERT INTO units_upgrade (%1, engineering) SELECT %1, 0 FROM units").arg(columns))
                 && run(QStringLiteral("DROP TABLE units")) && run(QStringLiteral("ALTER TABLE units_upgrade RENAME TO units"));
+            rebuilt = true;
         }
-        ok = ok && run(QStringLiteral("UPDATE schema_version SET version = %1").arg(SchemaVersion));
     }
-    for (const char *statement : Indexes)
-        ok = ok && run(QLatin1String(statement));
-    if (!ok) {
-        const QString detail = query.lastError().text();
+    // Version 3: each test's links to its unit's tests before and after, worked out from the
+    // records already there. The index a link is looked up by comes first.
+    if (ok && !rebuilt)
+        ok = run(QStringLiteral("ALTER TABLE units ADD COLUMN prev_ms BIGINT")) && run(QStringLiteral("ALTER TABLE units ADD COLUMN next_ms BIGINT"));
+    // The station roles of a shared server add tests, so they must link them: each role that may
+    // insert units may change the links (and nothing else) from now on.
+    if (ok && isPostgresql(m_settings)) {
+        ok = run(QStringLiteral(
+            "DO $$ DECLARE r RECORD; BEGIN FOR r IN SELECT DISTINCT grantee FROM information_schema.role_table_grants"
+            " WHERE table_schema = current_schema() AND table_name = 'units' AND privilege_type = 'INSERT' AND grantee <> current_user"
+            " LOOP EXECUTE format('GRANT UPDATE (prev_ms, next_ms) ON units TO %I', r.grantee); END LOOP; END $$"));
+    }
+    return ok && run(QLatin1String(UnitsBySerial)) && run(linkTests(QString()));
+}
+
+bool RecordStore::relinkAll()
+{
+    return withConnection([&] {
+        QSqlDatabase db = database();
+        const QString what = QStringLiteral("Cannot link the tests of each unit");
+        if (!db.transaction())
+            return failWith(what, db.lastError().text());
+        QSqlQuery query(db);
+        if (!query.exec(linkTests(QString()))) {
+            const QString detail = query.lastError().text();
+            query.finish();
+            db.rollback();
+            return failWith(what, detail);
+        }
         query.finish();
-        db.rollback();
-        return failWith(what, detail);
-    }
-    if (!db.commit()) {
-        const QString detail = db.lastError().text();
-        db.rollback();
-        return failWith(what, detail);
-    }
-    return true;
+        if (!db.commit()) {
+            const QString detail = db.lastError().text();
+            db.rollback();
+            return failWith(what, detail);
+        }
+        return true;
+    });
 }
 
 bool RecordStore::answers()
@@ -352,8 +439,19 @@ RecordStore::WriteResult RecordStore::writeOnce(const UnitRecord &record)
         return WriteResult::Refused;
     };
 
-    // The record id decides: a second delivery of the same record leaves the first as it is.
+    // Two stations writing tests of one unit at once would each link theirs to the tests they
+    // see: on PostgreSQL the second waits here for the first. SQLite's write lock, taken by the
+    // insert below, does the same for a file.
     QSqlQuery unit(db);
+    if (isPostgresql(m_settings)) {
+        if (!unit.prepare(QStringLiteral("SELECT pg_advisory_xact_lock(4242002, hashtext(?))")))
+            return abandon(unit);
+        unit.addBindValue(textValue(record.serialNumber));
+        if (!unit.exec())
+            return abandon(unit);
+        unit.finish();
+    }
+    // The record id decides: a second delivery of the same record leaves the first as it is.
     if (!unit.prepare(QStringLiteral("INSERT INTO units (record_id, serial_number, controller_id, model, version, station,"
                                      " operator_name, start_ms, end_ms, jig_map, verdict, engineering)"
                                      " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (record_id) DO NOTHING"))) {
@@ -389,6 +487,16 @@ RecordStore::WriteResult RecordStore::writeOnce(const UnitRecord &record)
         step.addBindValue(textValue(s.why));
         if (!step.exec())
             return abandon(step);
+    }
+    step.finish();
+    if (!record.engineering && record.verdict != UnitRecord::Verdict::Error) {
+        QSqlQuery link(db);
+        if (!link.prepare(linkTests(QStringLiteral("serial_number = ?"))))
+            return abandon(link);
+        link.addBindValue(textValue(record.serialNumber));
+        if (!link.exec())
+            return abandon(link);
+        link.finish();
     }
     if (!db.commit()) {
         const QString detail = db.lastError().text();
@@ -626,6 +734,9 @@ bool RecordStore::setUpServer(const QString &stationRole, const QString &passwor
         QStringLiteral("GRANT USAGE ON SCHEMA public TO %1").arg(stationRole),
         QStringLiteral("REVOKE ALL ON units, steps, schema_version FROM %1").arg(stationRole),
         QStringLiteral("GRANT SELECT, INSERT ON units, steps TO %1").arg(stationRole),
+        // A test's links to its unit's tests before and after it change when another test of
+        // the unit is written; what a record says never does.
+        QStringLiteral("GRANT UPDATE (prev_ms, next_ms) ON units TO %1").arg(stationRole),
         QStringLiteral("GRANT SELECT ON schema_version TO %1").arg(stationRole),
     };
     if (!password.isEmpty())

@@ -51,9 +51,11 @@ public:
         double firstPassYield() const;
     };
 
-    // 2: the verdict ERROR and the engineering flag. An older store is upgraded in one
-    // transaction at its first connection; a newer one is refused, naming both versions.
-    static constexpr int SchemaVersion = 2;
+    // 2: the verdict ERROR and the engineering flag. 3: each production test's links to its
+    // unit's production tests just before and after it (prev_ms, next_ms), which the yield
+    // counts by. An older store is upgraded in one transaction at its first connection; a newer
+    // one is refused, naming both versions.
+    static constexpr int SchemaVersion = 3;
 
     explicit RecordStore(const RecordStoreSettings &settings);
     ~RecordStore();
@@ -97,6 +99,10 @@ public:
     // The name a station role may have: a plain SQL name, not quoted.
     static bool isRoleName(const QString &name);
 
+    // Works out every test's links to its unit's tests again, as the upgrade does: for a
+    // program that wrote rows past the store (the benchmark's generator).
+    bool relinkAll();
+
     std::optional<DayCounters> dayCounters(const QString &station, const QDate &localDay = QDate::currentDate());
 
 private:
@@ -105,6 +111,7 @@ private:
     std::optional<int> storedVersion();
     // From version `from` (0: no tables yet) to SchemaVersion, in one transaction.
     bool changeSchema(int from);
+    bool upgrade(int from, const std::function<bool(const QString &)> &run);
     bool answers();
     // Runs attempt on an open connection; when it fails and the connection turns out lost, once
     // more on a new one. Nothing opened: false with why() set.
