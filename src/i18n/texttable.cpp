@@ -352,6 +352,9 @@ const char8_t *const messages[TextTable::MessageCount][TextTable::ColumnCount] =
     /* 322 */ { u8"The records cannot be read.", u8"无法读取测试记录.", u8"無法讀取測試記錄." },
     /* 323 */ { u8"Engineering run (kept, not counted in yield)", u8"工程测试 (保留记录, 不计入良率)", u8"工程測試 (保留記錄, 不計入良率)" },
     /* 324 */ { u8"ENGINEERING RUN: not counted in yield", u8"工程测试中: 不计入良率", u8"工程測試中: 不計入良率" },
+    /* 325 */ { u8"Certificate (PDF) of each unit, opened for printing", u8"每台测完生成测试证明 (PDF) 并打开以便打印", u8"每台測完產生測試證明 (PDF) 並開啟以便列印" },
+    /* 326 */ { u8"Certificates are saved in %1", u8"测试证明保存在 %1", u8"測試證明儲存在 %1" },
+    /* 327 */ { u8"The certificate could not be written.", u8"测试证明无法保存.", u8"測試證明無法儲存." },
 };
 
 } // namespace

@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 325;
+    static constexpr int MessageCount = 328;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -349,6 +349,10 @@ public:
     // The jig window's switch for engineering runs, and what it shows while on.
     static constexpr int JigEngineeringSwitch = 323;
     static constexpr int JigEngineeringBanner = 324;
+    // The jig window's switch for a certificate of each unit, where they go, and a failed one.
+    static constexpr int JigCertificateSwitch = 325;
+    static constexpr int JigCertificateFolderTip = 326;  // %1 the folder
+    static constexpr int JigCertificateFailed = 327;     // details in the tool tip
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.
