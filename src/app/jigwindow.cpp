@@ -335,12 +335,13 @@ void JigWindow::showNote()
         || note.note == JigRun::Note::NotKept || note.note == JigRun::Note::NoUnit;
     QStringList tip { aboutRecord ? m_run.keptWhy() : note.why };
     std::optional<ToolLook::Colour> colour = noteColour(note.note);
-    // A certificate that was asked for and not written is as bad as a record kept nowhere.
-    if (!m_certificateWhy.isEmpty()) {
+    // A certificate that was asked for and not written is as bad as a record kept nowhere; it
+    // goes with the note on the unit's record, not with a later export's.
+    if (aboutRecord && !m_certificateWhy.isEmpty()) {
         text += QLatin1Char(' ') + localText(TextTable::JigCertificateFailed) + QLatin1Char(' ') + localText(TextTable::JigDetailsInTip);
         tip << m_certificateWhy;
         colour = ToolLook::BadNote;
-    } else if (!m_certificateWritten.isEmpty()) {
+    } else if (aboutRecord && !m_certificateWritten.isEmpty()) {
         tip << localText(TextTable::RecordsCertificateWritten).arg(QDir::toNativeSeparators(m_certificateWritten));
     }
     tip.removeAll(QString());
