@@ -9,7 +9,10 @@
 # at 127.0.0.1:5003. With a display the operator opens Tools > Jig test and presses START, then
 # sets the port to 5004 and presses START again. Without one the window runs under Xvfb and
 # zu42jigdemo does the same, prints the verdicts, steps and counters, and saves
-# docs/screenshots/demo-jig-pass.png and demo-jig-fail.png. The simulators stop at the end.
+# docs/screenshots/demo-jig-pass.png and demo-jig-fail.png; last it opens Tools > Records on the
+# same records and saves the day's yield chart and the failure Pareto in each language
+# (docs/screenshots/demo-records-yield-en.png, demo-records-pareto-zh-cn.png, ...). With a
+# display the operator opens Tools > Records after the two units. The simulators stop at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/common.sh
@@ -37,7 +40,8 @@ export XDG_DATA_HOME="$zu42_work/data"
 
 if zu42_has_display; then
     zu42_say "open Tools > Jig test and press START (the good unit on port $good_port);"
-    zu42_say "then set the port to $stuck_port in the main window and press START again; close the window to end"
+    zu42_say "then set the port to $stuck_port in the main window and press START again;"
+    zu42_say "last open Tools > Records: the Yield tab has the day's chart, Failures the Pareto; close the window to end"
     build/bin/zu42tool
     exit 0
 fi
@@ -46,9 +50,9 @@ zu42_say "no display; running the windows under Xvfb and testing both units"
 mkdir -p "$shots"
 status=0
 zu42_xvfb 1680x1050 \
-    build/bin/zu42jigdemo "$stuck_port" "$shots/demo-jig-pass.png" "$shots/demo-jig-fail.png" || status=$?
+    build/bin/zu42jigdemo "$stuck_port" "$shots/demo-jig-pass.png" "$shots/demo-jig-fail.png" "$shots" || status=$?
 if [ "$status" -ne 0 ]; then
     echo "demo-jig: the good unit did not pass or the stuck one did not fail" >&2
     exit "$status"
 fi
-echo "demo-jig: the screenshots are $(pwd)/$shots/demo-jig-pass.png and $(pwd)/$shots/demo-jig-fail.png"
+echo "demo-jig: the screenshots are $(pwd)/$shots/demo-jig-pass.png, $(pwd)/$shots/demo-jig-fail.png and $(pwd)/$shots/demo-records-*.png"

@@ -17,6 +17,11 @@
 # With ZU42_PG_OWNER_PID set, start leaves a watcher behind that stops the server once that
 # process is gone, so a test that crashes or is killed by its time limit leaves no server behind.
 #
+# With ZU42_PG_PORT set, the server also listens on 127.0.0.1 at that port (libpq uses SSL only
+# over TCP). With ZU42_PG_SSL=1 it has ssl on, with a self-signed certificate made by openssl
+# when the cluster is created, and takes TCP connections over SSL only. Both count when DIR is
+# first used.
+#
 # The server binaries: ZU42_PG_BINDIR, else the newest /usr/lib/postgresql/<n>/bin (Debian and
 # Ubuntu), else initdb and pg_ctl on the PATH.
 set -euo pipefail
@@ -94,8 +99,16 @@ else
     as_server() { "$@"; }
 fi
 
+port=${ZU42_PG_PORT:-5432}
+[[ $port =~ ^[0-9]+$ ]] || die "ZU42_PG_PORT=$port is not a port"
+
+# Over TCP when the server listens there (and asks for SSL when it has it), else the socket.
 connection_string() {
-    echo "postgresql://$superuser@/$database?host=$(uri_encode "$dir")"
+    if [ -n "${ZU42_PG_PORT:-}" ]; then
+        echo "postgresql://$superuser@127.0.0.1:$port/$database$([ "${ZU42_PG_SSL:-0}" = 1 ] && echo '?sslmode=require')"
+    else
+        echo "postgresql://$superuser@/$database?host=$(uri_encode "$dir")"
+    fi
 }
 
 running() { as_server "$bindir/pg_ctl" -D "$data" status >/dev/null 2>&1; }
@@ -117,14 +130,27 @@ fsync = off
 synchronous_commit = off
 full_page_writes = off
 EOF
+        if [ -n "${ZU42_PG_PORT:-}" ]; then
+            printf "listen_addresses = '127.0.0.1'\nport = %s\n" "$ZU42_PG_PORT" >>"$data/postgresql.conf"
+        fi
+        if [ "${ZU42_PG_SSL:-0}" = 1 ]; then
+            command -v openssl >/dev/null || die "ZU42_PG_SSL=1 wants openssl to make the certificate"
+            as_server openssl req -new -x509 -days 2 -nodes -subj /CN=127.0.0.1 -newkey rsa:2048 \
+                -keyout "$data/server.key" -out "$data/server.crt" >"$dir/openssl.log" 2>&1 ||
+                { cat "$dir/openssl.log" >&2; die "openssl could not make the certificate"; }
+            as_server chmod 600 "$data/server.key"
+            printf "ssl = on\nssl_cert_file = 'server.crt'\nssl_key_file = 'server.key'\n" >>"$data/postgresql.conf"
+            # TCP without SSL is refused, so a connection that gets in was encrypted.
+            as_server sed -i -e 's/^host /hostssl /' "$data/pg_hba.conf"
+        fi
     fi
     if ! running; then
         as_server "$bindir/pg_ctl" -D "$data" -l "$dir/server.log" -w -t 60 start >/dev/null ||
             { tail -n 20 "$dir/server.log" >&2 || true; die "the server in $data did not start"; }
     fi
-    if ! as_server "$bindir/psql" -h "$dir" -U "$superuser" -d postgres -Atqc \
+    if ! as_server "$bindir/psql" -h "$dir" -p "$port" -U "$superuser" -d postgres -Atqc \
         "SELECT 1 FROM pg_database WHERE datname = '$database'" | grep -q 1; then
-        as_server "$bindir/createdb" -h "$dir" -U "$superuser" "$database" ||
+        as_server "$bindir/createdb" -h "$dir" -p "$port" -U "$superuser" "$database" ||
             die "cannot create the database $database"
     fi
     if [ -n "${ZU42_PG_OWNER_PID:-}" ]; then

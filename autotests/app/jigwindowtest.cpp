@@ -538,6 +538,57 @@ private slots:
         QCOMPARE(j.text("lblUnits"), QStringLiteral("1"));
     }
 
+    // A certificate after each unit when the switch is on: written where the settings say,
+    // named after the unit, handed to the viewer once; the switch is remembered. A folder that
+    // cannot take it is said in the note, and nothing is opened.
+    void shouldWriteTheCertificateWhenAsked_data()
+    {
+        QTest::addColumn<bool>("writable");
+        QTest::newRow("folder setting") << true;
+        QTest::newRow("folder is a file") << false;
+    }
+
+    void shouldWriteTheCertificateWhenAsked()
+    {
+        QFETCH(bool, writable);
+        SimProcess sim({ "--jig" });
+        QVERIFY(sim.start());
+        QTemporaryDir dir;
+        const QString folder = writable ? dir.filePath(QStringLiteral("certificates")) : writeFile(dir, QStringLiteral("taken"), "x");
+        auto configure = [&](const QString &configDir) {
+            StoreFile::write(configDir, StoreFile::withValues(QStringLiteral("\"JigCertificate\"=dword:00000001\n\"JigCertificateFolder\"=\"%1\"\n")
+                                                                  .arg(folder).toUtf8()));
+        };
+        JigHarness j(configure);
+        QStringList opened;
+        j.jig->setOpenFile([&](const QString &path) { opened << path; });
+        j.h->useTcp(sim.port());
+        j.set("edOperator", QStringLiteral("Li Wei"));
+        QVERIFY(j.find<QCheckBox>("chkCertificate")->isChecked());
+        j.start();
+        QCOMPARE(j.verdict(), VerdictPanel::State::Pass);
+        if (!writable) {
+            QCOMPARE(opened, QStringList());
+            QVERIFY2(j.text("lblNote").contains(QStringLiteral("The certificate could not be written.")), qPrintable(j.text("lblNote")));
+            QVERIFY2(j.find<QLabel>("lblNote")->toolTip().contains(folder), qPrintable(j.find<QLabel>("lblNote")->toolTip()));
+            return;
+        }
+        const QStringList written = QDir(folder).entryList({ QStringLiteral("certificate-24010042-*.pdf") }, QDir::Files);
+        QCOMPARE(written.size(), 1);
+        QCOMPARE(opened, QStringList { QDir(folder).filePath(written.first()) });
+        QFile pdf(opened.first());
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(pdf.read(5) == "%PDF-");
+        QVERIFY2(j.find<QLabel>("lblNote")->toolTip().contains(QDir::toNativeSeparators(opened.first())), qPrintable(j.find<QLabel>("lblNote")->toolTip()));
+        // Switched off: remembered, and the next unit gets none.
+        j.find<QCheckBox>("chkCertificate")->setChecked(false);
+        QVERIFY(!JigSettings::read().certificate);
+        QCOMPARE(JigSettings::read().certificateFolder, folder);
+        j.start();
+        QCOMPARE(j.records().size(), 2);
+        QCOMPARE(opened.size(), 1);
+    }
+
     // The window's values live in the settings store under names of their own; the main
     // window's values are left as they were, and a new window finds its values again.
     void shouldRememberItsFieldsUnderNewNames()

@@ -589,6 +589,41 @@ private slots:
         QVERIFY(sim.requests().isEmpty());
     }
 
+    // jig --certificate: the PDF of the recorded test where it was asked for, in the report; a
+    // place it cannot be written is the exit status.
+    void shouldWriteTheJigCertificate_data()
+    {
+        QTest::addColumn<QString>("where"); // %T the test's folder
+        QTest::addColumn<int>("status");
+        QTest::newRow("a folder") << "%T/" << 0;
+        QTest::newRow("a file") << "%T/unit.pdf" << 0;
+        QTest::newRow("inside a file") << "%T/taken/unit.pdf" << 1;
+    }
+
+    void shouldWriteTheJigCertificate()
+    {
+        QFETCH(QString, where);
+        QFETCH(int, status);
+        QTemporaryDir data;
+        write(data, QStringLiteral("taken"), "x");
+        where.replace(QStringLiteral("%T"), data.path());
+        SimProcess sim({ "--jig" });
+        QVERIFY(sim.start());
+        const Run run = cli({ "--link", linkTo(sim), "--json", "jig", "--operator", "Wang", "--certificate", where }, data.path());
+        QCOMPARE(run.status, status);
+        const QString written = run.json().value(QStringLiteral("certificate")).toString();
+        if (status != 0) {
+            QCOMPARE(written, QString());
+            QVERIFY2(run.json().value(QStringLiteral("error")).toString().startsWith(QStringLiteral("The certificate could not be written")), qPrintable(run.out));
+            return;
+        }
+        QVERIFY2(where.endsWith(QLatin1Char('/')) ? QFileInfo(written).fileName().startsWith(QStringLiteral("certificate-24010042-"))
+                                                  : written == where, qPrintable(written));
+        QFile pdf(written);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(pdf.read(5) == "%PDF-");
+    }
+
 private:
     QTemporaryDir m_records;
 };

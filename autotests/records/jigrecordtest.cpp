@@ -114,7 +114,9 @@ private slots:
         session.setPause([](int) {});
         const LinkSettings line = LinkSettings::serial(QStringLiteral("ttyUSB0"), QStringLiteral("19200,e,8,1"));
         QVERIFY(session.open(line));
-        JigStation::Setup setup { QStringLiteral("Line 2"), QStringLiteral("Li Wei"), JigMap::defaultMap(), false, {} };
+        JigStation::Setup setup;
+        setup.station = QStringLiteral("Line 2");
+        setup.operatorName = QStringLiteral("Li Wei");
         setup.options.settleMs = 0;
         sim->setVanishAfter(6);
         QStringList steps;

@@ -1,13 +1,15 @@
 // The jig window's decisions without the window: what is refused before a unit, the verdict and
 // the step shown with it, the notes on the record, the day's counters with a retest, the records
-// waiting while the store is away, and the export of a range of days.
+// waiting while the store is away, the export of a range of days, and where a certificate goes.
 #include "jigresults.h"
 #include "records/jigrun.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,7 +23,7 @@ public:
     QString store() const { return QStringLiteral("sqlite:") + m_dir.filePath(QStringLiteral("records.sqlite")); }
     QString pending() const { return m_dir.filePath(QStringLiteral("pending.jsonl")); }
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
-    JigRun::Fields fields() const { return { QStringLiteral("Line 2"), QStringLiteral("Li Wei"), QString(), store() }; }
+    JigRun::Fields fields() const { return { QStringLiteral("Line 2"), QStringLiteral("Li Wei"), QString(), store(), false, QString() }; }
 
     QString write(const QString &name, const QByteArray &bytes) const
     {
@@ -338,6 +340,61 @@ private slots:
         QCOMPARE(run.mapBuiltIn(), builtIn);
         QCOMPARE(run.mapName(), name);
         QCOMPARE(run.whyNoMap().isEmpty(), !name.isEmpty());
+    }
+
+    // Whether a unit gets a certificate and where: the window's switch with its folder (none:
+    // the user's documents), and the command line's file or folder, named after the unit and the
+    // end of its test in a folder so that a retest never overwrites it.
+    void shouldSayWhereTheCertificateGoes_data()
+    {
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<QString>("folder");   // the window's setting; %T the run's folder
+        QTest::addColumn<QString>("cliPath");  // the command line's, instead of the window's when set
+        QTest::addColumn<QString>("serial");
+        QTest::addColumn<bool>("answered");
+        QTest::addColumn<QString>("expected"); // %T the run's folder, %D the documents; empty: none
+        const QString name = QStringLiteral("certificate-24010042-20260304-050608.pdf");
+        QTest::newRow("not asked") << false << QString() << QString() << "24010042" << true << QString();
+        QTest::newRow("documents folder") << true << QString() << QString() << "24010042" << true << "%D/" + name;
+        QTest::newRow("folder setting") << true << "%T/certs" << QString() << "24010042" << true << "%T/certs/" + name;
+        QTest::newRow("no unit answered") << true << "%T" << QString() << "24010042" << false << QString();
+        QTest::newRow("serial a file name cannot hold") << true << "%T" << QString() << "A/B:1*" << true
+                                                        << "%T/certificate-A_B_1_-20260304-050608.pdf";
+        QTest::newRow("command line, a folder that exists") << true << QString() << "%T" << "24010042" << true << "%T/" + name;
+        QTest::newRow("command line, a file") << true << QString() << "%T/unit.pdf" << "24010042" << true << "%T/unit.pdf";
+    }
+
+    void shouldSayWhereTheCertificateGoes()
+    {
+        QFETCH(bool, asked);
+        QFETCH(QString, folder);
+        QFETCH(QString, cliPath);
+        QFETCH(QString, serial);
+        QFETCH(bool, answered);
+        QFETCH(QString, expected);
+        RunFolder runFolder;
+        const QString here = QFileInfo(runFolder.filePath(QStringLiteral("x"))).absolutePath();
+        auto place = [&](QString text) {
+            return text.replace(QStringLiteral("%T"), here)
+                .replace(QStringLiteral("%D"), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+        };
+        const QDateTime start = QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7)).toUTC();
+        const JigTest::Result result = answered ? JigResults::identified(JigResults::goodSteps(), serial, start) : JigResults::silent(start);
+        JigRun run(runFolder.pending());
+        JigRun::Fields fields = runFolder.fields();
+        fields.certificate = asked;
+        fields.certificateFolder = place(folder);
+        std::optional<JigStation::Setup> setup = run.prepare(fields, false);
+        QVERIFY(setup);
+        if (!cliPath.isEmpty())
+            setup->certificate = place(cliPath);
+        run.begin();
+        const JigStation::Unit unit = run.finish(result, *setup);
+        QCOMPARE(unit.certificate, place(expected));
+        QCOMPARE(run.certificateFile(), place(expected));
+        // Nothing of it stays for the next unit that is refused.
+        run.prepare({}, false);
+        QCOMPARE(run.certificateFile(), QString());
     }
 };
 

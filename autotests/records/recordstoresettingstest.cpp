@@ -1,6 +1,8 @@
 #include "records/recordstoresettings.h"
 
 #include <QTest>
+#include <QUrl>
+#include <QUrlQuery>
 
 using Backend = RecordStoreSettings::Backend;
 
@@ -34,6 +36,10 @@ void RecordStoreSettingsTest::shouldReadConnectionString_data()
                              << "h:5432/my db" << "q@a" << "p:w/#";
     QTest::newRow("socket folder") << "postgresql://zu42@/test?host=/tmp/x%20y/pg" << int(Backend::Postgresql)
                                    << "/tmp/x y/pg:5432/test" << "zu42" << "";
+    QTest::newRow("ssl required") << "postgresql://qa@db.line2.local/zu42?sslmode=require" << int(Backend::Postgresql)
+                                  << "db.line2.local:5432/zu42" << "qa" << "";
+    QTest::newRow("socket folder, ssl off") << "postgresql://zu42@/test?host=/tmp/pg&sslmode=disable" << int(Backend::Postgresql)
+                                            << "/tmp/pg:5432/test" << "zu42" << "";
 }
 
 void RecordStoreSettingsTest::shouldReadConnectionString()
@@ -51,6 +57,10 @@ void RecordStoreSettingsTest::shouldReadConnectionString()
     QCOMPARE(s->backend == Backend::Sqlite ? s->sqlitePath : QStringLiteral("%1:%2/%3").arg(s->host).arg(s->port).arg(s->database), place);
     QCOMPARE(s->user, user);
     QCOMPARE(s->password, password);
+    // The driver is asked for the encryption the text asks for, and for nothing else.
+    const QString sslMode = QUrlQuery(QUrl(text)).queryItemValue(QStringLiteral("sslmode"));
+    QCOMPARE(s->sslMode, sslMode);
+    QCOMPARE(s->driverOptions(), sslMode.isEmpty() ? QString() : QStringLiteral(";sslmode=") + sslMode);
 
     // What the settings field shows must read back to the same store, and never show the password.
     const std::optional<RecordStoreSettings> again = RecordStoreSettings::parse(s->toString(), &error);
@@ -58,6 +68,7 @@ void RecordStoreSettingsTest::shouldReadConnectionString()
     QCOMPARE(again->toString(), s->toString());
     QCOMPARE(again->password, password);
     QCOMPARE(again->host, s->host);
+    QCOMPARE(again->sslMode, s->sslMode);
     QVERIFY(password.isEmpty() || !s->displayString().contains(password));
 }
 
@@ -71,7 +82,9 @@ void RecordStoreSettingsTest::shouldRefuseConnectionString_data()
     QTest::newRow("no database") << "postgresql://qa@h" << "names no database";
     QTest::newRow("port 0") << "postgresql://h:0/db" << "port must be 1 to 65535";
     QTest::newRow("port too big") << "postgresql://h:70000/db" << "not a valid URI";
-    QTest::newRow("unknown option") << "postgresql://h/db?sslmode=disable" << "option \"sslmode\"";
+    QTest::newRow("unknown option") << "postgresql://h/db?application_name=x" << "option \"application_name\"";
+    QTest::newRow("sslmode not libpq's") << "postgresql://h/db?sslmode=on" << "sslmode wants one of disable, allow";
+    QTest::newRow("sslmode twice") << "postgresql://h/db?sslmode=require&sslmode=disable" << "sslmode wants one of";
     QTest::newRow("two hosts") << "postgresql://h/db?host=/tmp" << "option \"host\"";
 }
 

@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTcpServer>
 #include <QTest>
 
 using Write = RecordStore::WriteResult;
@@ -41,6 +42,8 @@ private slots:
     void shouldLetAStationLinkItsTestsAfterAnUpgrade();
     void shouldUpgradeAnOlderStore_data();
     void shouldUpgradeAnOlderStore();
+    void shouldKeepRecordsOverSslWhenRequired_data();
+    void shouldKeepRecordsOverSslWhenRequired();
 
 private:
     TestStores m_stores;
@@ -314,3 +317,46 @@ void RecordStoreTest::shouldUpgradeAnOlderStore()
 
 QTEST_GUILESS_MAIN(RecordStoreTest)
 #include "recordstoretest.moc"
+
+void RecordStoreTest::shouldKeepRecordsOverSslWhenRequired_data()
+{
+    QTest::addColumn<bool>("serverSsl");
+    QTest::newRow("server with a certificate") << true;
+    QTest::newRow("server without SSL") << false;
+}
+
+// A store string with sslmode=require on a real server over TCP: with a self-signed certificate
+// the record goes and comes back over SSL (the server takes TCP over SSL only); a server without
+// SSL is refused before anything is sent, saying why.
+void RecordStoreTest::shouldKeepRecordsOverSslWhenRequired()
+{
+    QFETCH(bool, serverSsl);
+    SKIP_WITHOUT_POSTGRESQL_DRIVER(QStringLiteral("postgresql"));
+    int port = 0;
+    {
+        QTcpServer free;
+        QVERIFY(free.listen(QHostAddress::LocalHost));
+        port = free.serverPort();
+    }
+    TestStores stores;
+    stores.serveOnTcp(port, serverSsl);
+    FRESH_STORE(settings, stores, QStringLiteral("postgresql"));
+    RecordStoreSettings plain = *settings;
+    plain.sslMode.clear();
+    QString why;
+    const std::optional<RecordStoreSettings> required = RecordStoreSettings::parse(plain.toString() + QStringLiteral("?sslmode=require"), &why);
+    QVERIFY2(required, qPrintable(why));
+    QCOMPARE(required->host, QStringLiteral("127.0.0.1"));
+
+    RecordStore store(*required);
+    const UnitRecord record = TestRecords::unit(QStringLiteral("A"), true, T0);
+    if (!serverSsl) {
+        QCOMPARE(store.write(record), Write::Unreachable);
+        QVERIFY2(store.why().contains(QStringLiteral("SSL")), qPrintable(store.why()));
+        return;
+    }
+    QVERIFY2(store.write(record) == Write::Stored, qPrintable(store.why()));
+    UnitRecord back;
+    QCOMPARE(RecordStore(*required).find(record.recordId, &back), Find::Found);
+    QCOMPARE(back, record);
+}

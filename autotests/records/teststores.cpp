@@ -79,6 +79,10 @@ bool TestStores::runScript(const QString &command, QString *output)
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("ZU42_PG_OWNER_PID"), QString::number(QCoreApplication::applicationPid()));
+    if (m_tcpPort > 0)
+        env.insert(QStringLiteral("ZU42_PG_PORT"), QString::number(m_tcpPort));
+    if (m_ssl)
+        env.insert(QStringLiteral("ZU42_PG_SSL"), QStringLiteral("1"));
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(ZU42_PG_TEST_SERVER), { command, m_dir.filePath(QStringLiteral("pg")) });
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
@@ -119,6 +123,7 @@ std::optional<RecordStoreSettings> TestStores::freshDatabase()
     {
         QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
         admin.setHostName(settings.host);
+        admin.setPort(settings.port);
         admin.setUserName(settings.user);
         admin.setDatabaseName(m_server->database);
         if (!admin.open()) {

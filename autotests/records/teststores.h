@@ -27,6 +27,14 @@ public:
     // The empty tables of the schema version 1 or 2 that earlier programs made.
     static QStringList olderSchema(int version);
 
+    // Before the server first starts: it listens on 127.0.0.1 at port too, and its stores are
+    // reached there; with ssl, over SSL only, with a certificate made at start.
+    void serveOnTcp(int port, bool ssl)
+    {
+        m_tcpPort = port;
+        m_ssl = ssl;
+    }
+
     bool startServer();
     bool stopServer();
     QString error() const { return m_error; }
@@ -40,6 +48,8 @@ private:
     std::optional<RecordStoreSettings> m_server;
     bool m_running = false;
     int m_stores = 0;
+    int m_tcpPort = 0;
+    bool m_ssl = false;
 };
 
 // The Windows build has no PostgreSQL driver (no MinGW build of the PostgreSQL client library

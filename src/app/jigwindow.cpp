@@ -2,22 +2,28 @@
 
 #include "app/jigruntext.h"
 #include "app/jigstepmodel.h"
+#include "app/programidentity.h"
 #include "app/tfrmmodule.h"
 #include "app/toollook.h"
 #include "i18n/texttable.h"
+#include "reports/certificatepdf.h"
 #include "settings/jigsettings.h"
 #include "ui_jigwindow.h"
 
 #include <QAbstractSpinBox>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QTimer>
+#include <QUrl>
 #include <optional>
 
 namespace {
@@ -107,6 +113,7 @@ JigWindow::JigWindow(TfrmModule &main, int languageIndex)
         showEngineering();
         saveSettings();
     });
+    connect(ui->chkCertificate, &QCheckBox::toggled, this, [this] { saveSettings(); });
     // A field left while a unit is on test (the fields are locked then) changes nothing.
     connect(ui->edJigMap, &QLineEdit::editingFinished, this, [this] {
         if (!m_running) {
@@ -129,6 +136,7 @@ JigWindow::JigWindow(TfrmModule &main, int languageIndex)
     m_confirm = [this](const QString &question) {
         return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;
     };
+    m_openFile = [](const QString &path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
     loadSettings();
     retranslate(languageIndex);
     (ui->edOperator->text().isEmpty() ? static_cast<QWidget *>(ui->edOperator) : ui->btnStart)->setFocus();
@@ -151,7 +159,8 @@ QString JigWindow::localText(int id) const
 
 JigRun::Fields JigWindow::fields() const
 {
-    return { ui->edStation->text(), ui->edOperator->text(), ui->edJigMap->text(), ui->edRecordStore->text() };
+    return { ui->edStation->text(), ui->edOperator->text(), ui->edJigMap->text(), ui->edRecordStore->text(),
+             ui->chkCertificate->isChecked(), m_certificateFolder };
 }
 
 void JigWindow::loadSettings()
@@ -162,6 +171,8 @@ void JigWindow::loadSettings()
     ui->edJigMap->setText(settings.jigMapPath);
     ui->edRecordStore->setText(settings.recordStore);
     ui->chkEngineering->setChecked(settings.engineering);
+    m_certificateFolder = settings.certificateFolder;
+    ui->chkCertificate->setChecked(settings.certificate);
     showEngineering();
     useMap();
     // Opening the store delivers what waited on this PC since the last time.
@@ -176,6 +187,8 @@ void JigWindow::saveSettings() const
     settings.jigMapPath = ui->edJigMap->text().trimmed();
     settings.recordStore = ui->edRecordStore->text().trimmed();
     settings.engineering = ui->chkEngineering->isChecked();
+    settings.certificate = ui->chkCertificate->isChecked();
+    settings.certificateFolder = m_certificateFolder;
     settings.save();
 }
 
@@ -197,6 +210,8 @@ void JigWindow::btnStartClick()
 {
     if (m_running)
         return;
+    m_certificateWritten.clear();
+    m_certificateWhy.clear();
     const std::optional<JigStation::Setup> setup = m_run.prepare(fields(), m_main.operationRunning(), ui->chkEngineering->isChecked());
     showMap();
     showStore();
@@ -258,7 +273,7 @@ void JigWindow::runUnit(JigStation::Setup setup)
         m_run.notTested(JigRun::Note::NoLink, linkWhy);
         break;
     case TfrmModule::BracketRun::Ran:
-        m_run.finish(*result, setup);
+        writeCertificate(m_run.finish(*result, setup));
         break;
     }
     showVerdict();
@@ -275,7 +290,7 @@ void JigWindow::runUnit(JigStation::Setup setup)
 void JigWindow::setFieldsLocked(bool locked)
 {
     for (QWidget *w : std::initializer_list<QWidget *> { ui->edStation, ui->edOperator, ui->edJigMap, ui->btnJigMap, ui->edRecordStore,
-                                                         ui->chkEngineering,
+                                                         ui->chkEngineering, ui->chkCertificate,
                                                          ui->dtExportFrom, ui->dtExportTo, ui->btnExportCsv, ui->btnExportJson,
                                                          ui->btnDeliverHere })
         w->setEnabled(!locked);
@@ -314,12 +329,40 @@ void JigWindow::showNote()
 {
     const JigRun::Message note = m_run.note();
     // One line: a server's own words can run across the window; they are in the tool tip.
-    ui->lblNote->setText(JigRunText(m_languageIndex).headline(note));
+    QString text = JigRunText(m_languageIndex).headline(note);
     // Where the record went, in the record keeper's words, for whoever looks into it.
     const bool aboutRecord = note.note == JigRun::Note::Stored || note.note == JigRun::Note::Pending
         || note.note == JigRun::Note::NotKept || note.note == JigRun::Note::NoUnit;
-    ui->lblNote->setToolTip(aboutRecord ? m_run.keptWhy() : note.why);
-    setTextColour(ui->lblNote, noteColour(note.note));
+    QStringList tip { aboutRecord ? m_run.keptWhy() : note.why };
+    std::optional<ToolLook::Colour> colour = noteColour(note.note);
+    // A certificate that was asked for and not written is as bad as a record kept nowhere; it
+    // goes with the note on the unit's record, not with a later export's.
+    if (aboutRecord && !m_certificateWhy.isEmpty()) {
+        text += QLatin1Char(' ') + localText(TextTable::JigCertificateFailed) + QLatin1Char(' ') + localText(TextTable::JigDetailsInTip);
+        tip << m_certificateWhy;
+        colour = ToolLook::BadNote;
+    } else if (aboutRecord && !m_certificateWritten.isEmpty()) {
+        tip << localText(TextTable::RecordsCertificateWritten).arg(QDir::toNativeSeparators(m_certificateWritten));
+    }
+    tip.removeAll(QString());
+    ui->lblNote->setText(text);
+    ui->lblNote->setToolTip(tip.join(QLatin1Char('\n')));
+    setTextColour(ui->lblNote, colour);
+}
+
+void JigWindow::writeCertificate(const JigStation::Unit &unit)
+{
+    const QString path = m_run.certificateFile();
+    if (path.isEmpty() || !unit.record)
+        return;
+    // A fresh PC may have no documents folder yet.
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const QString tool = QStringLiteral("%1 %2").arg(QGuiApplication::applicationDisplayName(), ProgramIdentity::version());
+    if (!CertificatePdf::write(*unit.record, m_languageIndex, tool, ToolLook::font(m_languageIndex), path, &m_certificateWhy))
+        return;
+    m_certificateWritten = path;
+    // Opened in the system's PDF viewer, from which it is printed.
+    m_openFile(path);
 }
 
 void JigWindow::showCounters()
@@ -378,6 +421,11 @@ void JigWindow::retranslate(int languageIndex)
     ui->lblErrorsCaption->setText(localText(TextTable::JigErrorsLabel));
     ui->btnDeliverHere->setText(localText(TextTable::JigDeliverHereButton));
     ui->chkEngineering->setText(localText(TextTable::JigEngineeringSwitch));
+    ui->chkCertificate->setText(localText(TextTable::JigCertificateSwitch));
+    ui->chkCertificate->setToolTip(localText(TextTable::JigCertificateFolderTip)
+                                       .arg(QDir::toNativeSeparators(m_certificateFolder.trimmed().isEmpty()
+                                                                         ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                                                                         : m_certificateFolder.trimmed())));
     showEngineering();
     ui->lblYieldCaption->setText(localText(TextTable::JigYieldLabel));
     ui->gbRecords->setTitle(localText(TextTable::JigRecordsGroup));

@@ -48,6 +48,9 @@ public:
     // How the window asks before records go to another store than they were meant for (a
     // dialog unless replaced).
     void setConfirm(std::function<bool(const QString &question)> confirm) { m_confirm = std::move(confirm); }
+    // How a certificate written after a unit is opened for printing (the system's PDF viewer
+    // unless replaced).
+    void setOpenFile(std::function<void(const QString &path)> open) { m_openFile = std::move(open); }
 
 public Q_SLOTS:
     // One unit tested and recorded. Does nothing while a unit is on test.
@@ -77,6 +80,7 @@ private:
     void showNote();
     void showCounters();
     void showWaiting();
+    void writeCertificate(const JigStation::Unit &unit);
 
     std::unique_ptr<Ui::JigWindow> ui;
     TfrmModule &m_main;
@@ -87,4 +91,10 @@ private:
     bool m_running = false;
     bool m_closePending = false;
     std::function<bool(const QString &question)> m_confirm;
+    std::function<void(const QString &path)> m_openFile;
+    // Where certificates go, as the settings name it (empty: the user's documents folder).
+    QString m_certificateFolder;
+    // How the last unit's certificate went: the file written, or why it was not.
+    QString m_certificateWritten;
+    QString m_certificateWhy;
 };

@@ -120,6 +120,12 @@ QString takeJig(CliRequest &request, const QStringList &, const QCommandLinePars
     request.allSteps = parser.isSet(QStringLiteral("all-steps"));
     request.resume = parser.isSet(QStringLiteral("resume"));
     request.engineering = parser.isSet(QStringLiteral("engineering"));
+    const QString certificate = QStringLiteral("certificate");
+    if (parser.isSet(certificate)) {
+        request.certificate = parser.value(certificate);
+        if (request.certificate->trimmed().isEmpty())
+            return QStringLiteral("--certificate wants a PDF file or a folder");
+    }
     // A map of blanks would quietly be the default wiring: a script's empty variable, not a file.
     if (parser.isSet(map) && request.mapFile.trimmed().isEmpty())
         return QStringLiteral("--map wants a file");
@@ -356,7 +362,7 @@ QList<CliCommand> CliCommands::table()
           &takeReboot, nullptr, &CliRunner::reboot, true },
         { "initial", Command::Initial, "", "sets the factory values", "Sets every parameter back to its factory value.", 0, 0,
           {}, false, nullptr, nullptr, &CliRunner::initial, true },
-        { "jig", Command::Jig, "--operator NAME [--map FILE] [--station NAME] [--store STORE] [--all-steps] [--resume] [--engineering]",
+        { "jig", Command::Jig, "--operator NAME [--map FILE] [--station NAME] [--store STORE] [--all-steps] [--resume] [--engineering] [--certificate PATH]",
           "the jig test of the unit, and its record",
           "Identifies the unit, sets and reads back its clock, switches each output alone and checks the inputs "
           "the jig map (--map; default the simulator's wiring) says it drives, then all off. Stops at the first "
@@ -367,14 +373,17 @@ QList<CliCommand> CliCommands::table()
           "the link was lost in the middle (the unit is not judged). Exit status 1 when a step failed, the test "
           "could not be completed or the record could be kept nowhere. --resume: when the serial adapter is pulled "
           "out during the test and plugged in again within a minute, the unit is tested again from its first step "
-          "and only that test is recorded.", 0, 0,
+          "and only that test is recorded. --certificate PATH: a one-page PDF of the recorded test, written to PATH, or "
+          "into PATH as certificate-SERIAL-YYYYMMDD-HHMMSS.pdf when PATH is a folder (one that exists, or ending in /); "
+          "exit status 1 when it cannot be written.", 0, 0,
           { option("map", "jig: the jig map file.", "file"),
             option("station", "jig: the station's name in the record (default: this PC's name).", "name"),
             option("operator", "jig: the operator's name in the record (needed).", "name"),
             option("store", "jig: where the record goes (sqlite:, sqlite:PATH, postgresql://...).", "store"),
             option("all-steps", "jig: run every step, also after one failed."),
             option("resume", "apply, jig: wait up to a minute for a serial adapter pulled out, then go on."),
-            option("engineering", "jig: an engineering run: recorded, never counted in yield.") }, false,
+            option("engineering", "jig: an engineering run: recorded, never counted in yield."),
+            option("certificate", "jig: a certificate (PDF) of the recorded test: the file, or a folder for it.", "path") }, false,
           &takeJig, &CliRunner::refuseJigSetup, &CliRunner::jig, true },
         { "site", Command::Site, "ACTION [PROFILE|ID] [--site FILE] [options]", "commissions the controllers of a line",
           "scan --save FILE [--name NAME] [--quick|--thorough]: the site from the IDs 000-999 that answer (conflicts "

@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // One run of zu42cli as its arguments ask: everything checked that can be checked without the
 // link, so that bad usage never opens it.
@@ -46,6 +47,7 @@ struct CliRequest
     QString pdfFile;           // site report --pdf, records certificate --pdf
     QString csvFile;           // site report --csv, records export --csv
     bool engineering = false;  // jig --engineering: recorded, never counted in yield
+    std::optional<QString> certificate; // jig --certificate: the PDF, or a folder for it
     QString recordsAction;     // records: history, pending, export, yield, pareto, certificate
     QString serial;            // records history, certificate
     QDate from;                // records export, yield, pareto: local days, both included

@@ -328,6 +328,7 @@ int CliRunner::refuseJigSetup()
     m_jigSetup.options.scanId = QString::fromLatin1(m_request.id);
     m_jigSetup.options.stopAtFirstFailure = !m_request.allSteps;
     m_jigSetup.engineering = m_request.engineering;
+    m_jigSetup.certificate = m_request.certificate;
     const JigStation::SetupProblem problem = JigStation::setupProblem(m_jigSetup);
     if (problem != JigStation::SetupProblem::None)
         return fail(BadInput, QStringLiteral("%1 (%2)").arg(JigStation::problemText(problem),
@@ -710,9 +711,20 @@ int CliRunner::jig()
     const JigTest::Step *failed = result.firstFailure();
     say(failed ? QStringLiteral("%1 at %2").arg(verdict, failed->name) : verdict);
     say(kept.why);
+    QString certificateWhy;
+    if (!unit.certificate.isEmpty()) {
+        // The command line speaks English, as its records certificate does.
+        QDir().mkpath(QFileInfo(unit.certificate).absolutePath());
+        if (CertificatePdf::write(*unit.record, 0, madeBy(), QFont(), unit.certificate, &certificateWhy)) {
+            m_report.set(QStringLiteral("certificate"), QDir::toNativeSeparators(unit.certificate));
+            say(QStringLiteral("Certificate written to %1").arg(QDir::toNativeSeparators(unit.certificate)));
+        }
+    }
     // Without a unit there was nothing to keep: what failed is the test.
     if (unit.record && kept.place == RecordKeeper::Place::Nowhere)
         return fail(ControllerFailed, QStringLiteral("The record was kept nowhere: test the unit again (%1)").arg(kept.why));
+    if (!certificateWhy.isEmpty())
+        return fail(ControllerFailed, QStringLiteral("The certificate could not be written: %1").arg(certificateWhy));
     if (result.linkLost())
         return fail(ControllerFailed, QStringLiteral("The test could not be completed (ERROR, the unit is not judged): %1")
                                           .arg(failed ? (failed->why.isEmpty() ? failed->measured : failed->why) : QString()));

@@ -17,7 +17,7 @@ namespace {
 bool drawsPdf(int argc, char *argv[])
 {
     for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--pdf") == 0)
+        if (std::strcmp(argv[i], "--pdf") == 0 || std::strcmp(argv[i], "--certificate") == 0)
             return true;
     return false;
 }

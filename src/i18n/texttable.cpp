@@ -365,6 +365,9 @@ const char8_t *const messages[TextTable::MessageCount][TextTable::ColumnCount] =
     /* 335 */ { u8"could not be read", u8"读取失败", u8"讀取失敗" },
     /* 336 */ { u8"not acknowledged", u8"装置未确认", u8"裝置未確認" },
     /* 337 */ { u8"the values written did not take", u8"写入的设定未生效", u8"寫入的設定未生效" },
+    /* 338 */ { u8"Certificate (PDF) of each unit, opened for printing", u8"每台测完生成测试证明 (PDF) 并打开以便打印", u8"每台測完產生測試證明 (PDF) 並開啟以便列印" },
+    /* 339 */ { u8"Certificates are saved in %1", u8"测试证明保存在 %1", u8"測試證明儲存在 %1" },
+    /* 340 */ { u8"The certificate could not be written.", u8"测试证明无法保存.", u8"測試證明無法儲存." },
 };
 
 } // namespace

@@ -10,7 +10,7 @@
 class TextTable
 {
 public:
-    static constexpr int MessageCount = 338;
+    static constexpr int MessageCount = 341;
     static constexpr int ColumnCount = Language::Count;
 
     // Columns, which are also the values of the window's language index.
@@ -364,6 +364,10 @@ public:
     static constexpr int SiteFailReadFailed = 335;
     static constexpr int SiteFailNotAcknowledged = 336;
     static constexpr int SiteFailNotTaken = 337;
+    // The jig window's switch for a certificate of each unit, where they go, and a failed one.
+    static constexpr int JigCertificateSwitch = 338;
+    static constexpr int JigCertificateFolderTip = 339;  // %1 the folder
+    static constexpr int JigCertificateFailed = 340;     // details in the tool tip
 
     // The text of message id in the given column; an empty text for an id or column outside
     // the table.

@@ -126,6 +126,8 @@ std::optional<JigStation::Setup> JigRun::prepare(const Fields &fields, bool busy
         return refuse(Note::Busy);
     setup.map = *map;
     setup.engineering = engineering;
+    if (fields.certificate)
+        setup.certificate = fields.certificateFolder.trimmed().isEmpty() ? QString() : fields.certificateFolder.trimmed() + QLatin1Char('/');
     return setup;
 }
 
@@ -136,6 +138,7 @@ void JigRun::begin()
     m_shownStep.reset();
     m_note = Message();
     m_keptWhy.clear();
+    m_certificateFile.clear();
 }
 
 void JigRun::notTested(Note note, const QString &why)
@@ -148,12 +151,14 @@ void JigRun::notTested(Note note, const QString &why)
     // Nothing of the previous unit stays beside a refusal.
     m_note = Message();
     m_keptWhy.clear();
+    m_certificateFile.clear();
 }
 
 JigStation::Unit JigRun::finish(const JigTest::Result &result, const JigStation::Setup &setup)
 {
     m_verdict = result.passed() ? Verdict::Pass : result.linkLost() ? Verdict::Error : Verdict::Fail;
     m_whyNotTested = Message();
+    m_certificateFile.clear();
     const auto lost = std::find_if(result.steps.cbegin(), result.steps.cend(), [](const JigTest::Step &step) { return !step.passed && step.linkLost; });
     if (m_verdict == Verdict::Error && lost != result.steps.cend())
         m_shownStep = *lost;
@@ -166,7 +171,7 @@ JigStation::Unit JigRun::finish(const JigTest::Result &result, const JigStation:
     if (!m_station) {
         // prepare() opens the store before any unit; a unit without one is not kept.
         m_note = { Note::NotKept, {}, m_whyNoStore };
-        return { result, std::nullopt, {} };
+        return { result, std::nullopt, {}, {} };
     }
     const JigStation::Unit unit = m_station->keep(result, setup);
     switch (unit.kept.place) {
@@ -181,6 +186,7 @@ JigStation::Unit JigRun::finish(const JigTest::Result &result, const JigStation:
         break;
     }
     m_keptWhy = unit.kept.why;
+    m_certificateFile = unit.certificate;
     countWaiting();
     if (unit.kept.place == RecordKeeper::Place::Store)
         m_counters = m_station->counters(setup.station);

@@ -55,6 +55,9 @@ public:
         QString operatorName;
         QString mapSetting;
         QString storeSetting;
+        // A certificate of each recorded unit, in this folder (empty: the user's documents).
+        bool certificate = false;
+        QString certificateFolder;
     };
 
     explicit JigRun(const QString &pendingPath = PendingRecords::defaultPath());
@@ -94,6 +97,9 @@ public:
     Message note() const { return m_note; }
     // The record keeper's words on the last unit's record.
     QString keptWhy() const { return m_keptWhy; }
+    // Where the last unit's certificate is to be written; empty when none was asked for or the
+    // unit has no record.
+    QString certificateFile() const { return m_certificateFile; }
 
     std::optional<RecordStore::DayCounters> counters() const { return m_counters; }
     // Why there are no counters while a store is open.
@@ -137,4 +143,5 @@ private:
     std::optional<JigTest::Step> m_shownStep;
     Message m_note;
     QString m_keptWhy;
+    QString m_certificateFile;
 };

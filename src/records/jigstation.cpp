@@ -4,6 +4,10 @@
 #include "controller/linkrecovery.h"
 #include "records/jigrecord.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
 JigStation::JigStation(const RecordStoreSettings &store, const QString &pendingPath)
     : m_keeper(store, pendingPath)
 {
@@ -55,6 +59,8 @@ JigStation::Unit JigStation::keep(const JigTest::Result &result, const Setup &se
     }
     unit.record = JigRecord::from(result, { setup.station.trimmed(), setup.operatorName.trimmed(), setup.map.name(), setup.engineering });
     unit.kept = m_keeper.keep(*unit.record);
+    if (setup.certificate)
+        unit.certificate = certificateFile(*setup.certificate, *unit.record);
     return unit;
 }
 
@@ -84,4 +90,21 @@ int JigStation::waiting()
         if (count.store == here)
             return count.records;
     return 0;
+}
+
+QString JigStation::certificateFile(const QString &where, const UnitRecord &record)
+{
+    const QString given = where.trimmed();
+    const bool folder = given.isEmpty() || QFileInfo(given).isDir() || given.endsWith(QLatin1Char('/'))
+        || given.endsWith(QDir::separator());
+    if (!folder)
+        return QDir::cleanPath(QDir::fromNativeSeparators(given));
+    QString serial = record.serialNumber;
+    for (QChar &c : serial)
+        if (!(c.isLetterOrNumber() && c.unicode() < 0x80) && c != QLatin1Char('-') && c != QLatin1Char('.'))
+            c = QLatin1Char('_');
+    const QString name = QStringLiteral("certificate-%1-%2.pdf")
+                             .arg(serial, record.end.toLocalTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    const QString base = given.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) : given;
+    return QDir(QDir::fromNativeSeparators(base)).filePath(name);
 }

@@ -26,6 +26,9 @@ public:
         JigMap map = JigMap::defaultMap();
         bool engineering = false; // an engineering run: recorded, never counted in yield
         JigTest::Options options;
+        // A certificate of each recorded unit: nothing for none; else where, as
+        // certificateFile() takes it.
+        std::optional<QString> certificate;
     };
 
     // What stands in the way of testing with a setup. The counters go by station, and a record
@@ -43,7 +46,18 @@ public:
         // unit to record or count (no controller on the jig, a wrong ID, a dead board).
         std::optional<UnitRecord> record;
         RecordKeeper::Outcome kept;
+        // The certificate's file, when the setup asks for one and there is a record; the
+        // program that tested the unit writes it (the page is drawn above this layer).
+        QString certificate;
     };
+
+    // Where a unit's certificate goes: in the user's documents folder when where is empty, in
+    // the folder where names (one that exists, or a path ending in a separator), else the file
+    // where names. In a folder the file is named after the unit and the end of its test, so
+    // that a unit tested again never overwrites its earlier certificate:
+    // certificate-SERIAL-YYYYMMDD-HHMMSS.pdf in local time, the serial number's characters
+    // that a file name cannot hold as '_'.
+    static QString certificateFile(const QString &where, const UnitRecord &record);
 
     explicit JigStation(const RecordStoreSettings &store, const QString &pendingPath = PendingRecords::defaultPath());
 

@@ -129,7 +129,7 @@ RecordStore::RecordStore(const RecordStoreSettings &settings)
         db.setUserName(settings.user);
         db.setPassword(settings.password);
         // Without a limit a server that drops packets holds the jig test for minutes.
-        db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+        db.setConnectOptions(QStringLiteral("connect_timeout=5") + settings.driverOptions());
     } else {
         db.setDatabaseName(settings.sqlitePath);
         // Another program reading the file (an export, a viewer) holds it for a moment.

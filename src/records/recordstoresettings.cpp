@@ -9,6 +9,8 @@
 namespace {
 
 const QString SqliteScheme = QStringLiteral("sqlite:");
+const QStringList SslModes { QStringLiteral("disable"), QStringLiteral("allow"), QStringLiteral("prefer"),
+                             QStringLiteral("require"), QStringLiteral("verify-ca"), QStringLiteral("verify-full") };
 
 QString postgresqlText(const RecordStoreSettings &s, bool withPassword)
 {
@@ -27,8 +29,13 @@ QString postgresqlText(const RecordStoreSettings &s, bool withPassword)
     if (s.port != 5432)
         text += QLatin1Char(':') + QString::number(s.port);
     text += QLatin1Char('/') + QString::fromUtf8(QUrl::toPercentEncoding(s.database));
+    QStringList options;
     if (socket)
-        text += QStringLiteral("?host=") + QString::fromUtf8(QUrl::toPercentEncoding(s.host, "/"));
+        options << QStringLiteral("host=") + QString::fromUtf8(QUrl::toPercentEncoding(s.host, "/"));
+    if (!s.sslMode.isEmpty())
+        options << QStringLiteral("sslmode=") + s.sslMode;
+    if (!options.isEmpty())
+        text += QLatin1Char('?') + options.join(QLatin1Char('&'));
     return text;
 }
 
@@ -98,8 +105,12 @@ std::optional<RecordStoreSettings> RecordStoreSettings::parse(const QString &inp
     for (const auto &[key, value] : query.queryItems(QUrl::FullyDecoded)) {
         if (key == QLatin1String("host") && settings.host.isEmpty() && value.startsWith(QLatin1Char('/')))
             settings.host = value;
+        else if (key == QLatin1String("sslmode") && SslModes.contains(value) && settings.sslMode.isEmpty())
+            settings.sslMode = value;
+        else if (key == QLatin1String("sslmode"))
+            return refuse(QStringLiteral("sslmode wants one of %1, got \"%2\"").arg(SslModes.join(QStringLiteral(", ")), value));
         else
-            return refuse(QStringLiteral("the PostgreSQL address has the option \"%1\"; only host=/socket/folder, with no host before it, is read").arg(key));
+            return refuse(QStringLiteral("the PostgreSQL address has the option \"%1\"; only host=/socket/folder, with no host before it, and sslmode are read").arg(key));
     }
     return settings;
 }
@@ -119,4 +130,10 @@ QString RecordStoreSettings::toString() const
 QString RecordStoreSettings::displayString() const
 {
     return backend == Backend::Sqlite ? toString() : postgresqlText(*this, false);
+}
+
+QString RecordStoreSettings::driverOptions() const
+{
+    // Checked against the list when parsed: nothing else can reach the driver's option string.
+    return sslMode.isEmpty() ? QString() : QStringLiteral(";sslmode=") + sslMode;
 }

@@ -11,6 +11,8 @@ const QString OperatorName = QStringLiteral("JigOperator");
 const QString MapName = QStringLiteral("JigMapFile");
 const QString StoreName = QStringLiteral("JigRecordStore");
 const QString EngineeringName = QStringLiteral("JigEngineering");
+const QString CertificateName = QStringLiteral("JigCertificate");
+const QString CertificateFolderName = QStringLiteral("JigCertificateFolder");
 
 void readString(const SettingsKey &key, const QString &name, QString &target)
 {
@@ -37,6 +39,8 @@ JigSettings JigSettings::read()
         readString(*key, MapName, settings.jigMapPath);
         readString(*key, StoreName, settings.recordStore);
         settings.engineering = key->readDword(EngineeringName).value_or(0) == 1;
+        settings.certificate = key->readDword(CertificateName).value_or(0) == 1;
+        readString(*key, CertificateFolderName, settings.certificateFolder);
     }
     return settings;
 }
@@ -48,6 +52,7 @@ bool JigSettings::save() const
         return false;
     const bool written = key->writeString(StationName, station) && key->writeString(OperatorName, operatorName)
         && key->writeString(MapName, jigMapPath) && key->writeString(StoreName, recordStore)
-        && key->writeDword(EngineeringName, engineering ? 1 : 0);
+        && key->writeDword(EngineeringName, engineering ? 1 : 0) && key->writeDword(CertificateName, certificate ? 1 : 0)
+        && key->writeString(CertificateFolderName, certificateFolder);
     return key->commit() && written;
 }

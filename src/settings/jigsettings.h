@@ -12,6 +12,9 @@
 //                   data folder
 //   JigEngineering  1 while the station tests engineering runs (kept, never counted in yield);
 //                   a DWORD, anything but 1 is 0
+//   JigCertificate  1 while a certificate (PDF) of each recorded unit is written and opened;
+//                   a DWORD as above
+//   JigCertificateFolder  where the certificates go; empty for the user's documents folder
 //
 // A value that is missing or is not a string keeps its default; the others are still read.
 struct JigSettings
@@ -21,9 +24,11 @@ struct JigSettings
     QString jigMapPath;
     QString recordStore;
     bool engineering = false;
+    bool certificate = false;
+    QString certificateFolder;
 
     static JigSettings defaults();
     static JigSettings read();
-    // Writes all five values, creating the key when missing; false when they could not be kept.
+    // Writes all seven values, creating the key when missing; false when they could not be kept.
     bool save() const;
 };

@@ -2,11 +2,15 @@
 // program opens "Jig test" from the tools menu, tests the unit on the link page's port (a good
 // one), then the unit on a second port (one with a stuck input), saves a picture of the jig
 // window after each and prints what the operator reads. Exit code 0 when the first unit passed
-// and the second failed.
-//   zu42jigdemo <second port> <pass.png> <fail.png>
+// and the second failed. Given a folder, it then opens Tools > Records on the same store and
+// saves its yield and Pareto tabs in each language there (demo-records-yield-en.png,
+// demo-records-pareto-zh-cn.png, ...).
+//   zu42jigdemo <second port> <pass.png> <fail.png> [records pictures folder]
 #include "app/jigwindow.h"
+#include "app/recordswindow.h"
 #include "app/tfrmmodule.h"
 #include "app/verdictpanel.h"
+#include "i18n/texttable.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -18,7 +22,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include <cstdio>
 
 namespace {
@@ -62,6 +68,47 @@ bool save(QWidget &window, const QString &path)
     const bool ok = window.grab().save(path, "PNG");
     std::printf("%s %s\n", ok ? "screenshot:" : "could not write", qPrintable(QFileInfo(path).absoluteFilePath()));
     return ok;
+}
+
+// What the records window's yield and Pareto tables say, row by row.
+QString tableText(const QWidget &window, const char *name)
+{
+    QString out;
+    const auto *table = window.findChild<QTableWidget *>(QLatin1String(name));
+    for (int r = 0; table && r < table->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < table->columnCount(); ++c)
+            cells << table->horizontalHeaderItem(c)->text() + QStringLiteral(" ") + (table->item(r, c) ? table->item(r, c)->text() : QString());
+        out += QStringLiteral("  ") + cells.join(QStringLiteral(", ")) + QLatin1Char('\n');
+    }
+    return out;
+}
+
+// The day's yield chart and the Pareto of the units just tested, in each language.
+bool saveRecords(TfrmModule &frmModule, const QString &folder)
+{
+    frmModule.findChild<QAction *>(QStringLiteral("mnuRecords"))->trigger();
+    auto *records = qobject_cast<RecordsWindow *>(frmModule.recordsWindow());
+    if (!records)
+        return false;
+    records->resize(1000, 760);
+    records->move(40, 40);
+    settle(300);
+    auto *tabs = records->findChild<QTabWidget *>(QStringLiteral("tabRecords"));
+    std::printf("records, yield by day:\n%srecords, failures by step:\n%s", qPrintable(tableText(*records, "tblYield")),
+                qPrintable(tableText(*records, "tblPareto")));
+    const std::pair<int, const char *> languages[] = { { TextTable::English, "en" }, { TextTable::SimplifiedChinese, "zh-cn" },
+                                                       { TextTable::TraditionalChinese, "zh-tw" } };
+    bool saved = true;
+    for (const auto &[language, suffix] : languages) {
+        records->retranslate(language);
+        for (const char *tab : { "yield", "pareto" }) {
+            tabs->setCurrentWidget(records->findChild<QWidget *>(QStringLiteral("ts%1%2").arg(QChar::fromLatin1(tab[0]).toUpper(), QLatin1String(tab + 1))));
+            saved = save(*records, QDir(folder).filePath(QStringLiteral("demo-records-%1-%2.png").arg(QLatin1String(tab), QLatin1String(suffix)))) && saved;
+        }
+    }
+    records->retranslate(frmModule.languageIndex());
+    return saved;
 }
 
 } // namespace
@@ -109,6 +156,8 @@ int main(int argc, char *argv[])
     std::printf("second unit (%s:%s):\n%s", qPrintable(frmModule.linkSettings().hostAddress), qPrintable(secondPort), qPrintable(report(*jig)));
     const bool secondFailed = verdict() == VerdictPanel::State::Fail;
     saved = save(*jig, failShot) && saved;
+    if (argc > 4)
+        saved = saveRecords(frmModule, QString::fromLocal8Bit(argv[4])) && saved;
     std::fflush(stdout);
     return firstPassed && secondFailed && saved ? 0 : 1;
 }
