@@ -48,20 +48,25 @@ private slots:
     void shouldRoundTheAxisUp_data()
     {
         QTest::addColumn<double>("largest");
+        QTest::addColumn<bool>("whole");
         QTest::addColumn<double>("top");
-        QTest::newRow("nothing") << 0.0 << 1.0;
-        QTest::newRow("one") << 1.0 << 1.0;
-        QTest::newRow("three") << 3.0 << 5.0;
-        QTest::newRow("seven") << 7.0 << 10.0;
-        QTest::newRow("eleven") << 11.0 << 20.0;
-        QTest::newRow("a busy day") << 2740.0 << 5000.0;
-        QTest::newRow("a fraction") << 0.42 << 0.5;
+        QTest::newRow("no tests") << 0.0 << true << 4.0;
+        QTest::newRow("one test: steps of one, never of a quarter") << 1.0 << true << 4.0;
+        QTest::newRow("three") << 3.0 << true << 4.0;
+        QTest::newRow("seven") << 7.0 << true << 8.0;
+        QTest::newRow("eleven") << 11.0 << true << 20.0;
+        QTest::newRow("exactly four steps of five") << 20.0 << true << 20.0;
+        QTest::newRow("a busy day") << 2740.0 << true << 4000.0;
+        QTest::newRow("nothing of a fraction") << 0.0 << false << 1.0;
+        QTest::newRow("a fraction") << 0.42 << false << 0.8;
+        QTest::newRow("a fraction in steps of 2.5") << 0.09 << false << 0.1;
     }
     void shouldRoundTheAxisUp()
     {
         QFETCH(double, largest);
+        QFETCH(bool, whole);
         QFETCH(double, top);
-        QCOMPARE(RecordChart::axisTop(largest), top);
+        QCOMPARE(RecordChart::axisTop(largest, whole), top);
     }
 
     // The same drawing on a picture: bars where the values are, nothing drawn for an empty chart

@@ -14,16 +14,26 @@ const QColor GridColour(0xd8, 0xd8, 0xd8);
 
 } // namespace
 
-double RecordChart::axisTop(double largest)
+double RecordChart::axisTop(double largest, bool whole)
 {
+    // Four steps up the axis, each 1, 2 or 5 times a power of ten (2.5 too for fractions); a
+    // count never gets a step of half a test.
     if (largest <= 0)
-        return 1.0;
-    // 1, 2 or 5 times a power of ten.
-    const double power = std::pow(10.0, std::floor(std::log10(largest)));
-    for (double step : { 1.0, 2.0, 5.0, 10.0 })
-        if (step * power >= largest)
-            return step * power;
-    return 10.0 * power;
+        return whole ? 4.0 : 1.0;
+    const double wanted = largest / 4;
+    const double power = std::pow(10.0, std::floor(std::log10(wanted)));
+    double step = 10.0 * power;
+    for (double factor : { 1.0, 2.0, 2.5, 5.0 }) {
+        if (whole && factor == 2.5)
+            continue;
+        if (factor * power >= wanted * (1 - 1e-12)) {
+            step = factor * power;
+            break;
+        }
+    }
+    if (whole)
+        step = std::max(step, 1.0);
+    return 4 * step;
 }
 
 void RecordChart::paint(QPainter &painter, const QRectF &area) const
@@ -51,9 +61,12 @@ void RecordChart::paint(QPainter &painter, const QRectF &area) const
     }
 
     double largest = 0;
-    for (const Bar &bar : m_bars)
+    bool whole = true;
+    for (const Bar &bar : m_bars) {
         largest = std::max(largest, bar.value);
-    const double top = axisTop(largest);
+        whole = whole && bar.value == std::floor(bar.value);
+    }
+    const double top = axisTop(largest, whole);
     double widestTick = 0;
     for (int i = 0; i <= 4; ++i)
         widestTick = std::max(widestTick, metrics.horizontalAdvance(QString::number(top * i / 4, 'g', 6)));

@@ -33,8 +33,9 @@ public:
 
     void paint(QPainter &painter, const QRectF &area) const;
 
-    // The largest value on the axis: a round number at or above the largest bar.
-    static double axisTop(double largest);
+    // The largest value on the axis: four round steps at or above the largest bar, whole steps
+    // when the bars are counts.
+    static double axisTop(double largest, bool whole);
 
 private:
     QString m_title;
