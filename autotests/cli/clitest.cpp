@@ -4,6 +4,7 @@
 #include "datahome.h"
 #include "simprocess.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -618,7 +619,7 @@ private slots:
             return;
         }
         QVERIFY2(where.endsWith(QLatin1Char('/')) ? QFileInfo(written).fileName().startsWith(QStringLiteral("certificate-24010042-"))
-                                                  : written == where, qPrintable(written));
+                                                  : QDir::fromNativeSeparators(written) == where, qPrintable(written));
         QFile pdf(written);
         QVERIFY(pdf.open(QIODevice::ReadOnly));
         QVERIFY(pdf.read(5) == "%PDF-");

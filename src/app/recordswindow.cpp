@@ -135,8 +135,9 @@ void RecordsWindow::retranslate(int languageIndex)
     if (m_queries) {
         showYield();
         showPareto();
+        // A copy: showing the history replaces the list the serial number is read from.
         if (!m_history.isEmpty())
-            showHistory(m_history.constFirst().serialNumber);
+            showHistory(QString(m_history.constFirst().serialNumber));
     }
 }
 
