@@ -428,7 +428,9 @@ private Q_SLOTS:
         QVERIFY(run.run([&](const QList<QByteArray> &log) {
             for (const char *lamp : InputLamps)
                 lampLit = lampLit || h.lamp(lamp) == Yellow;
-            if (countOf(log, "IE") == 3 && log.last() == "IE" && h.window->autoTestRunning()) {
+            // At or after the third pass's "IE": a busy machine may let the step see the log
+            // only once that pass has gone on, and no reply of it is valid either.
+            if (countOf(log, "IE") >= 3 && h.window->autoTestRunning() && unknownAfterTwo.isEmpty()) {
                 for (const char *lamp : InputLamps)
                     if (h.find(lamp)->property("unknown").toBool())
                         unknownAfterTwo << QString::fromLatin1(lamp);
