@@ -109,11 +109,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArray before = fileContent(path);
     UnitRecord incomplete = records->isEmpty() ? extraRecord() : records->first();
     incomplete.serialNumber.clear();
-    require(!pending.append(incomplete, &error), "an incomplete record is refused");
+    require(!pending.append(incomplete, QStringLiteral("sqlite:records.sqlite"), &error), "an incomplete record is refused");
     require(fileContent(path) == before, "a refused record leaves the file as it was");
 
     const UnitRecord extra = records->isEmpty() ? extraRecord() : records->last();
-    require(pending.append(extra, &error), "a complete record is kept");
+    require(pending.append(extra, QStringLiteral("sqlite:records.sqlite"), &error), "a complete record is kept");
     const std::optional<QList<UnitRecord>> third = pending.records(&error);
     require(third && *third == expected + QList<UnitRecord>{ extra }, "a kept record comes after all the others");
     return 0;
