@@ -164,6 +164,15 @@ bool RecordStore::failWith(const QString &what, const QString &detail)
     return false;
 }
 
+bool RecordStore::commitOrFail(QSqlDatabase &db, const QString &what)
+{
+    if (db.commit())
+        return true;
+    const QString detail = db.lastError().text();
+    db.rollback();
+    return failWith(what, detail);
+}
+
 bool RecordStore::failWith(const QString &what, const QSqlQuery &query)
 {
     return failWith(what, query.lastError().text());
@@ -305,11 +314,8 @@ bool RecordStore::changeSchema(int from)
         db.rollback();
         return failWith(what, detail);
     }
-    if (!db.commit()) {
-        const QString detail = db.lastError().text();
-        db.rollback();
-        return failWith(what, detail);
-    }
+    if (!commitOrFail(db, what))
+        return false;
     // The upgrade touched every row, so until the server vacuums the table its index-only reads
     // visit the table as well (the year's yield took twice as long until autovacuum came). Done
     // once here, outside the transaction as VACUUM must be; a role that may not vacuum leaves it
@@ -374,11 +380,8 @@ bool RecordStore::relinkAll()
             return failWith(what, detail);
         }
         query.finish();
-        if (!db.commit()) {
-            const QString detail = db.lastError().text();
-            db.rollback();
-            return failWith(what, detail);
-        }
+        if (!commitOrFail(db, what))
+            return false;
         return true;
     });
 }
@@ -504,12 +507,8 @@ RecordStore::WriteResult RecordStore::writeOnce(const UnitRecord &record)
             return abandon(link);
         link.finish();
     }
-    if (!db.commit()) {
-        const QString detail = db.lastError().text();
-        db.rollback();
-        failWith(what, detail);
+    if (!commitOrFail(db, what))
         return WriteResult::Refused;
-    }
     return WriteResult::Stored;
 }
 
@@ -757,10 +756,7 @@ bool RecordStore::setUpServer(const QString &stationRole, const QString &passwor
             return failWith(what, detail);
         }
     }
-    if (!db.commit()) {
-        const QString detail = db.lastError().text();
-        db.rollback();
-        return failWith(what, detail);
-    }
+    if (!commitOrFail(db, what))
+        return false;
     return true;
 }

@@ -119,6 +119,8 @@ private:
     bool withConnection(Attempt attempt);
     bool failWith(const QString &what, const QSqlQuery &query);
     bool failWith(const QString &what, const QString &detail);
+    // Commits db; when it refuses, rolls back and fails with what and the driver's detail.
+    bool commitOrFail(QSqlDatabase &db, const QString &what);
     std::optional<QList<UnitRecord>> readUnits(const QString &where, const QVariantList &values, const Reading &reading);
     WriteResult writeOnce(const UnitRecord &record);
 
