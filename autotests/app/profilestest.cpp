@@ -368,11 +368,7 @@ private slots:
 
     void shouldAskInTheWindowsLanguage_data()
     {
-        QTest::addColumn<QString>("menu");
-        QTest::addColumn<int>("language");
-        QTest::newRow("English") << "mnuEnglish" << int(TextTable::English);
-        QTest::newRow("Simplified Chinese") << "mnuSimplified" << int(TextTable::SimplifiedChinese);
-        QTest::newRow("Traditional Chinese") << "mnuTraditional" << int(TextTable::TraditionalChinese);
+        addLanguageRows();
     }
 
     // Every button of the apply question in the language; its Cancel applies nothing.

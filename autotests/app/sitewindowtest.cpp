@@ -246,11 +246,7 @@ private slots:
 
     void shouldShowItsTextsInEveryLanguage_data()
     {
-        QTest::addColumn<QString>("menu");
-        QTest::addColumn<int>("language");
-        QTest::newRow("English") << "mnuEnglish" << int(TextTable::English);
-        QTest::newRow("Simplified Chinese") << "mnuSimplified" << int(TextTable::SimplifiedChinese);
-        QTest::newRow("Traditional Chinese") << "mnuTraditional" << int(TextTable::TraditionalChinese);
+        addLanguageRows();
     }
 
     void shouldShowItsTextsInEveryLanguage()

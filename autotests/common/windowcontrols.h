@@ -8,9 +8,21 @@
 
 #include <QCheckBox>
 #include <QScrollBar>
+#include <QTest>
 #include <QTimer>
 
 // A text of the text table in English, the language a test's window starts in.
+// The rows of a table run once in each language, chosen from the window's menu: "menu" names
+// the menu entry, "language" the column of the text table.
+inline void addLanguageRows()
+{
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<int>("language");
+    QTest::newRow("English") << "mnuEnglish" << int(TextTable::English);
+    QTest::newRow("Simplified Chinese") << "mnuSimplified" << int(TextTable::SimplifiedChinese);
+    QTest::newRow("Traditional Chinese") << "mnuTraditional" << int(TextTable::TraditionalChinese);
+}
+
 inline QString inEnglish(int id)
 {
     return TextTable::text(id, TextTable::English);
